@@ -1,0 +1,51 @@
+#pragma once
+// OS file handle with retrying open and a whole-file exclusive lock.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace lib::io {
+
+class OSFile {
+public:
+    enum Mode { read_existing = 1, write_truncate = 2, write_append = 3 };
+    enum Origin { from_begin = 0, from_end = 1, from_current = 2 };
+
+    OSFile() = default;
+    ~OSFile();
+    OSFile(const OSFile&) = delete;
+    OSFile& operator=(const OSFile&) = delete;
+
+    // Up to 20 attempts 100 ms apart; "Файл не найден!" at once for a missing file or path,
+    // "Невозможно открыть файл!" after the last attempt. Then locks when asked to.
+    void open(const std::string& path, int mode, bool lock);
+    // Exclusive lock over [0, 0x7FFFFFF00000000), open-file-description lock so a second open in
+    // this process conflicts too; 20 attempts 100 ms apart, then "Невозможно заблокировать файл!".
+    void lock();
+    void unlock();
+    void close();
+    std::int64_t seek(std::int64_t offset, int origin);
+    void write(const void* bytes, std::size_t count);
+    std::int64_t size() const;
+    // Pushes written data to the disk ("Невозможно записать в файл!" on failure).
+    void sync();
+
+    bool is_open() const { return fd_ >= 0; }
+    bool locked() const { return locked_; }
+    int handle() const { return fd_; }
+
+    // Retry pause between attempts; tests shorten it.
+    static void set_retry_pause_ms(int ms);
+
+private:
+    int fd_ = -1;
+    bool locked_ = false;
+};
+
+// Renames `from` over `to` (atomic on one file system); false on failure.
+bool replace_file(const std::string& from, const std::string& to);
+// Removes a file; false when it could not be removed (a missing file counts as removed).
+bool remove_file(const std::string& path);
+bool file_exists(const std::string& path);
+
+} // namespace lib::io

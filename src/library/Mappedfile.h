@@ -1,0 +1,27 @@
+#pragma once
+// A read-only memory-mapped input file.
+#include <string>
+
+#include "library/Binary_io.h"
+
+namespace lib::io {
+
+class InputMappedFile : public InputMemoryView {
+public:
+    InputMappedFile() = default;
+    ~InputMappedFile() override;
+    InputMappedFile(const InputMappedFile&) = delete;
+    InputMappedFile& operator=(const InputMappedFile&) = delete;
+
+    // "InputMappedFile::open: (h_file_mapping == NULL)" for an empty or unmappable file.
+    void open(const std::string& path, bool lock);
+    void close();
+    OSFile& file() { return file_; }
+
+private:
+    OSFile file_;
+    void* mapping_ = nullptr;
+    std::size_t mapped_size_ = 0;
+};
+
+} // namespace lib::io

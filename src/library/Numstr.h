@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace lib {
+
+// decimals = -1: automatic (pattern by magnitude, trailing zeros stripped); >= 0: fixed.
+// The locale's decimal separator; spaces on the left up to width.
+std::string number_to_text(double v, int decimals = -1, int width = -1);
+// Comma or point; the longest leading number; 0 when there is none. Never fails.
+double text_to_number(std::string_view s);
+
+} // namespace lib

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lib {
+
+// Trims spaces and control characters (bytes <= 32) at both ends.
+std::string trim(std::string_view s);
+
+std::string escape_text(std::string_view s);
+std::string unescape_text(std::string_view s);
+
+void split_text(std::string_view text, char sep, std::vector<std::string>& items);
+// Item `index` of split_text(text, sep), or empty. Remembers the last split; thread-safe.
+std::string split_item(std::string_view text, int index, char sep);
+
+} // namespace lib
