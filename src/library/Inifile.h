@@ -1,0 +1,68 @@
+#pragma once
+// An INI file held in memory: "[section]" lines and "key=value" lines, Windows-1251 on disk.
+// Section and key names compare without regard to letter case (Cyrillic included). Rewriting
+// keeps every other line, its order and its spelling; only the touched lines change.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lib {
+
+class ini_file {
+public:
+    // Files above this size are read only up to it and are then never written back, so that a
+    // huge or endless file neither hangs the program nor loses its tail.
+    static constexpr std::size_t max_file_size = 16u << 20;
+
+    ini_file() = default;
+
+    // Reads the file at `path` and remembers the path. A missing file gives an empty INI and
+    // true (it is created on save); an unreadable one gives an empty INI and false.
+    bool load(const std::string& path);
+    // Takes the Windows-1251 bytes of a whole file. LF or CR LF end lines; damaged lines are
+    // kept as they are and take no part in lookups.
+    void parse(std::string_view bytes);
+    // The Windows-1251 bytes of the file, every line ended by CR LF.
+    std::string serialize() const;
+    // Writes through a temporary file in the same directory and a rename; false on failure.
+    bool save() const;
+    bool save(const std::string& path);
+
+    // The value trimmed, with one pair of enclosing double quotes removed; nothing when the
+    // section or key is missing.
+    std::optional<std::string> read(std::string_view section, std::string_view key) const;
+    bool has_key(std::string_view section, std::string_view key) const;
+    // Replaces the value in place, or appends the key at the end of its section, or appends
+    // the section at the end of the file. Line breaks in the texts become spaces.
+    void write(std::string_view section, std::string_view key, std::string_view value);
+
+    std::vector<std::string> sections() const;
+    std::vector<std::string> keys(std::string_view section) const;
+    const std::string& path() const { return path_; }
+    bool truncated() const { return truncated_; }
+
+private:
+    struct line {
+        std::string text;  // the line as it stands in the file (UTF-8, no line end)
+        std::string ident; // lowered section or key name; empty for other lines
+        bool is_key = false;
+    };
+    struct section {
+        std::string name;
+        std::string ident;
+        bool has_header = false; // false for the lines before the first section
+        std::vector<line> lines;
+    };
+
+    const section* find_section(const std::string& ident) const;
+    section* find_section(const std::string& ident);
+    static const line* find_key(const section& s, const std::string& ident);
+
+    std::vector<section> sections_;
+    std::string path_;
+    bool truncated_ = false;
+};
+
+} // namespace lib

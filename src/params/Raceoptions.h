@@ -1,0 +1,98 @@
+#pragma once
+// The description of one drilling run: where, with what bit and motor, when, the averages of
+// the technological parameters and the mud. Kept in a run file (INI) and in binary records.
+#include <cstdint>
+#include <string>
+
+#include "library/Inioptions.h"
+#include "library/Optsbase.h"
+
+namespace lib::io {
+class BinaryOutputStream;
+class BinaryInputStream;
+} // namespace lib::io
+
+class RaceInfo : public lib::ini_options, public lib::options_base {
+public:
+    enum DrillType : std::int32_t {
+        rotary = 0,
+        turbine = 1,
+        rotary_turbine = 2,
+        electric = 3,
+        emergency = 4,
+        other = 5,
+    };
+
+    RaceInfo();
+    RaceInfo(const RaceInfo&) = default;
+    RaceInfo& operator=(const RaceInfo&) = default;
+    ~RaceInfo() override = default;
+
+    void describe(lib::options_list& list) override;
+    void describe_ini(lib::ini_options_elements& elements) override;
+    // 168 bytes of numbers, then 23 texts; see the .cpp for the order.
+    virtual void serialize(lib::io::BinaryOutputStream& stream) const;
+    virtual void serialize(lib::io::BinaryInputStream& stream);
+    virtual std::string type_name() const { return "RaceInfoNew"; }
+
+    // The run file beside a data file: its name up to the first "." plus "rac"; empty when the
+    // file name has no ".".
+    static std::string run_file_path(const std::string& data_path);
+    // "Роторное" .. "Другое"; "::ОШИБКА::" for any other value.
+    static std::string drill_type_name(std::int32_t value);
+
+    DrillType drill_type = rotary;
+    std::int32_t run_number = 0;
+    std::int32_t time_step = 0;
+    std::int32_t drilling_time = 0;
+    std::int32_t circulation_time = 0;
+    std::int32_t trip_time = 0;
+    std::int32_t flushing_time = 0;
+    std::int32_t reaming_time = 0;
+    std::uint32_t start_time = 4294967295u;
+    std::uint32_t end_time = 4294967295u;
+    double footage = 0;
+    double well_diameter = 0;
+    double bit_diameter = 0;
+    double depth_step = 0;
+    double start_depth = 0;
+    double end_depth = 0;
+    double avg_load = 0;
+    double avg_density = 0;
+    double avg_pressure = 0;
+    double avg_flow = 0;
+    double run_speed = 0;
+    double cake_thickness = 0;
+    double ph = 0;
+    double resistivity = 0;
+    double chl = 0;
+    double sand_percent = 0;
+    std::string stability;
+    std::string mud_type;
+    std::string viscosity;
+    std::string filtration;
+    std::string stickiness;
+    std::string assembly;
+    std::string bit_type;
+    std::string customer;
+    std::string oil_field;
+    std::string master;
+    std::string motor_type;
+    std::string pump;
+    std::string operator_name;
+    std::string well;
+    std::string bit_number;
+    std::string initial_bit_wear;
+    std::string area;
+    std::string well_category;
+    std::string time_file;
+    std::string depth_file;
+    std::string real_depth_file;
+    std::string bit_wear;
+    std::string drill_method_text;
+
+protected:
+    // The method text is a derived copy of drill_type, refreshed before every INI pass.
+    void before_save(lib::ini_file& file) override;
+    void before_load(lib::ini_file& file) override;
+};
