@@ -64,7 +64,8 @@ public:
     InputMemoryView() = default;
     InputMemoryView(const void* base, std::size_t size) { attach(base, size); }
     void read(void* destination, std::size_t count) override;
-    void skip(std::ptrdiff_t count) override { pos_ += count; }
+    // No range check; saturates instead of overflowing on absurd counts.
+    void skip(std::ptrdiff_t count) override;
     bool at_end() const override { return pos_ >= static_cast<std::ptrdiff_t>(size_); }
     std::ptrdiff_t tell() const { return pos_; }
     // Origins as OSFile::Origin.
@@ -83,14 +84,12 @@ private:
     std::ptrdiff_t pos_ = 0;
 };
 
-template <class T>
-void write_value(BinaryOutputStream& sink, const T& value) {
+template <class T> void write_value(BinaryOutputStream& sink, const T& value) {
     static_assert(std::is_trivially_copyable_v<T>);
     sink.write(&value, sizeof value);
 }
 
-template <class T>
-T read_value(BinaryInputStream& source) {
+template <class T> T read_value(BinaryInputStream& source) {
     static_assert(std::is_trivially_copyable_v<T>);
     T value{};
     source.read(&value, sizeof value);
