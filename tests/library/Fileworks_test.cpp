@@ -1,0 +1,283 @@
+#include "library/Fileworks.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <stdexcept>
+#include <string>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "Scratch_dir.h"
+
+using lib::io::OSFile;
+
+namespace {
+
+// Runs `action` and returns the message of the runtime error it raises ("" when none).
+template <class Action> std::string error_of(Action action) {
+    try {
+        action();
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+double seconds_of(auto action) {
+    const auto start = std::chrono::steady_clock::now();
+    action();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void write_string(OSFile& file, const std::string& text) {
+    file.write(text.data(), text.size());
+}
+
+std::string text_of(const std::string& path) {
+    const auto bytes = get_bytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+class OSFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { OSFile::set_retry_pause_ms(1); }
+    void TearDown() override { OSFile::set_retry_pause_ms(100); }
+    ScratchDir dir;
+};
+
+} // namespace
+
+TEST_F(OSFileTest, MissingFileOrPathFailsAtOnceWithoutRetrying) {
+    OSFile::set_retry_pause_ms(100); // the full pause would make 20 retries last about 2 s
+    OSFile file;
+    const std::string missing = dir.file("missing.realtim");
+    put_bytes(dir.file("plain"), {1});
+    const double elapsed = seconds_of([&] {
+        EXPECT_EQ(error_of([&] { file.open(missing, OSFile::read_existing, false); }),
+                  "Файл не найден!");
+        EXPECT_EQ(error_of([&] { file.open(missing, OSFile::read_existing, true); }),
+                  "Файл не найден!");
+        EXPECT_EQ(error_of([&] { file.open(dir.file("no/dir/x"), OSFile::write_truncate, false); }),
+                  "Файл не найден!");
+        EXPECT_EQ(error_of([&] { file.open(dir.file("plain/x"), OSFile::write_append, false); }),
+                  "Файл не найден!");
+    });
+    EXPECT_LT(elapsed, 0.5);
+    EXPECT_FALSE(file.is_open());
+}
+
+TEST_F(OSFileTest, PersistentFailureIsRetriedThenReported) {
+    OSFile::set_retry_pause_ms(10);
+    OSFile file;
+    const double elapsed = seconds_of([&] {
+        EXPECT_EQ(error_of([&] { file.open(dir.path().string(), OSFile::write_truncate, false); }),
+                  "Невозможно открыть файл!");
+    });
+    EXPECT_GE(elapsed, 19 * 0.010); // 20 attempts, a pause between each two
+    EXPECT_FALSE(file.is_open());
+}
+
+TEST_F(OSFileTest, NonRegularFilesAreRefusedWithoutBlocking) {
+    const std::string fifo = dir.file("pipe");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    OSFile file;
+    // Without a writer on the other side a plain open of a FIFO would block for ever.
+    EXPECT_EQ(error_of([&] { file.open(fifo, OSFile::read_existing, false); }),
+              "Невозможно открыть файл!");
+    EXPECT_EQ(error_of([&] { file.open(dir.path().string(), OSFile::read_existing, false); }),
+              "Невозможно открыть файл!");
+    EXPECT_FALSE(file.is_open());
+}
+
+TEST_F(OSFileTest, WriteModesTruncateOrAppend) {
+    const std::string path = dir.file("data.dat");
+    OSFile file;
+    file.open(path, OSFile::write_append, false); // creates a missing file
+    write_string(file, "abc");
+    file.close();
+    file.open(path, OSFile::write_append, false);
+    EXPECT_EQ(file.seek(0, OSFile::from_current), 3);
+    write_string(file, "de");
+    file.close();
+    EXPECT_EQ(text_of(path), "abcde");
+
+    file.open(path, OSFile::write_truncate, true);
+    EXPECT_EQ(file.size(), 0);
+    write_string(file, "xy");
+    EXPECT_EQ(file.size(), 2);
+    file.close();
+    EXPECT_EQ(text_of(path), "xy");
+}
+
+TEST_F(OSFileTest, SeekOriginsAndPositionedWrites) {
+    const std::string path = dir.file("seek");
+    OSFile file;
+    file.open(path, OSFile::write_truncate, false);
+    write_string(file, "0123456789");
+    EXPECT_EQ(file.seek(2, OSFile::from_begin), 2);
+    EXPECT_EQ(file.seek(3, OSFile::from_current), 5);
+    EXPECT_EQ(file.seek(-1, OSFile::from_end), 9); // origin 1 is the end, not the position
+    write_string(file, "X");
+    file.seek(0, OSFile::from_begin);
+    write_string(file, "A");
+    EXPECT_THROW(file.seek(-1, OSFile::from_begin), std::runtime_error);
+    EXPECT_THROW(file.seek(0, 7), std::runtime_error);
+    file.sync();
+    file.close();
+    EXPECT_EQ(text_of(path), "A12345678X");
+}
+
+TEST_F(OSFileTest, OperationsWithoutAHandle) {
+    OSFile file;
+    const char byte = 1;
+    EXPECT_EQ(error_of([&] { file.write(&byte, 1); }),
+              "Попытка записи в файл с дескриптором 0xFFFFFFFF!");
+    EXPECT_EQ(error_of([&] { file.sync(); }), "Попытка записи в файл с дескриптором 0xFFFFFFFF!");
+    EXPECT_EQ(error_of([&] { file.lock(); }), "Невозможно заблокировать файл!");
+    EXPECT_THROW(file.size(), std::runtime_error);
+    EXPECT_THROW(file.seek(0, OSFile::from_begin), std::runtime_error);
+    file.unlock();
+    file.close();
+    EXPECT_FALSE(file.locked());
+}
+
+TEST_F(OSFileTest, WriteThatFailsHalfWayIsReported) {
+    // A file size limit makes the kernel accept part of the write and refuse the rest, like a
+    // disk that fills up mid-write.
+    const std::string path = dir.file("full");
+    OSFile file;
+    file.open(path, OSFile::write_truncate, false);
+    rlimit old_limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+    auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old_limit;
+    small.rlim_cur = 10;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string data(100, 'z');
+    const std::string error = error_of([&] { write_string(file, data); });
+    setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_EQ(error, "Невозможно записать в файл!");
+    EXPECT_EQ(file.size(), 10);
+}
+
+TEST_F(OSFileTest, SecondLockedOpenInTheSameProcessConflicts) {
+    const std::string path = dir.file("locked.realtim");
+    put_bytes(path, {1, 2, 3});
+    // Every combination of a locked reader and a locked writer must exclude the other.
+    const int modes[] = {OSFile::read_existing, OSFile::write_truncate, OSFile::write_append};
+    for (int first_mode : modes) {
+        for (int second_mode : modes) {
+            SCOPED_TRACE(std::to_string(first_mode) + " then " + std::to_string(second_mode));
+            put_bytes(path, {1, 2, 3});
+            OSFile first, second;
+            first.open(path, first_mode, true);
+            EXPECT_TRUE(first.locked());
+            EXPECT_EQ(error_of([&] { second.open(path, second_mode, true); }),
+                      "Невозможно заблокировать файл!");
+            EXPECT_FALSE(second.is_open());
+            // The refused writer must not have truncated the holder's file.
+            if (first_mode != OSFile::write_truncate) {
+                EXPECT_EQ(get_bytes(path), (std::vector<std::uint8_t>{1, 2, 3}));
+            }
+        }
+    }
+}
+
+TEST_F(OSFileTest, LockIsReleasedByUnlockAndClose) {
+    const std::string path = dir.file("locked.realtim");
+    put_bytes(path, {1});
+    OSFile holder, other;
+    holder.open(path, OSFile::read_existing, true);
+
+    // Opening without a lock is shared with the holder.
+    other.open(path, OSFile::read_existing, false);
+    EXPECT_FALSE(other.locked());
+    EXPECT_EQ(error_of([&] { other.lock(); }), "Невозможно заблокировать файл!");
+    EXPECT_FALSE(other.locked());
+
+    holder.unlock();
+    EXPECT_FALSE(holder.locked());
+    other.open(path, OSFile::write_append, true);
+    EXPECT_TRUE(other.locked());
+    EXPECT_EQ(error_of([&] { holder.lock(); }), "Невозможно заблокировать файл!");
+
+    other.close();
+    EXPECT_FALSE(other.locked());
+    holder.lock();
+    EXPECT_TRUE(holder.locked());
+    {
+        OSFile scoped;
+        holder.close();
+        scoped.open(path, OSFile::read_existing, true);
+    } // destruction closes and so unlocks
+    holder.open(path, OSFile::read_existing, true);
+    EXPECT_TRUE(holder.locked());
+}
+
+TEST_F(OSFileTest, LockedReaderOfAReadOnlyFileStillExcludesWriters) {
+    // The reader runs in a child process without write permission (root drops to nobody), so
+    // it falls back to a read-only open and a shared lock.
+    const std::string path = dir.file("readonly.realtim");
+    put_bytes(path, {7});
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    int ready[2], done[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(done), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        char status = 0;
+        try {
+            OSFile reader;
+            reader.open(path, OSFile::read_existing, true);
+            status = reader.locked() ? 1 : 0;
+            if (write(ready[1], &status, 1) != 1)
+                _exit(3);
+            read(done[0], &status, 1);
+        } catch (...) {
+            if (write(ready[1], &status, 1) != 1)
+                _exit(3);
+        }
+        _exit(0);
+    }
+    char status = 0;
+    ASSERT_EQ(read(ready[0], &status, 1), 1);
+    EXPECT_EQ(status, 1);
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+    OSFile writer;
+    EXPECT_EQ(error_of([&] { writer.open(path, OSFile::write_append, true); }),
+              "Невозможно заблокировать файл!");
+    ASSERT_EQ(write(done[1], &status, 1), 1);
+    int exit_status = -1;
+    waitpid(child, &exit_status, 0);
+    EXPECT_EQ(exit_status, 0);
+    for (int fd : {ready[0], ready[1], done[0], done[1]})
+        ::close(fd);
+    writer.open(path, OSFile::write_append, true); // the reader is gone
+    EXPECT_TRUE(writer.locked());
+}
+
+TEST_F(OSFileTest, FileHelpers) {
+    const std::string a = dir.file("a"), b = dir.file("b");
+    EXPECT_FALSE(lib::io::file_exists(a));
+    EXPECT_TRUE(lib::io::remove_file(a)); // missing counts as removed
+    put_bytes(a, {1});
+    put_bytes(b, {2, 2});
+    EXPECT_TRUE(lib::io::file_exists(a));
+    EXPECT_TRUE(lib::io::replace_file(a, b));
+    EXPECT_FALSE(lib::io::file_exists(a));
+    EXPECT_EQ(get_bytes(b), (std::vector<std::uint8_t>{1}));
+    EXPECT_FALSE(lib::io::replace_file(a, b));
+    EXPECT_TRUE(lib::io::remove_file(b));
+    EXPECT_FALSE(lib::io::file_exists(b));
+    EXPECT_FALSE(lib::io::remove_file(dir.path().string())); // a directory is not a file
+}
