@@ -1,0 +1,214 @@
+#include "library/Locale.h"
+
+#include <cstdlib>
+#include <langinfo.h>
+#include <locale.h>
+
+namespace lib {
+
+namespace {
+
+Locale& current_locale() {
+    static Locale locale;
+    return locale;
+}
+
+// The locale name that the C library would pick for a category: LC_ALL, then the category's
+// own variable, then LANG; unset or empty variables are skipped.
+std::string env_locale_name(const char* category_var) {
+    for (const char* var : {"LC_ALL", category_var, "LANG"}) {
+        const char* value = std::getenv(var);
+        if (value && *value)
+            return value;
+    }
+    return "C";
+}
+
+bool is_c_locale(const std::string& name) {
+    return name == "C" || name == "POSIX" || name.rfind("C.", 0) == 0;
+}
+
+// Owns a locale_t for the length of a lookup.
+class LocaleHandle {
+public:
+    LocaleHandle(int mask, const std::string& name) : handle_(newlocale(mask, name.c_str(), 0)) {}
+    ~LocaleHandle() {
+        if (handle_)
+            freelocale(handle_);
+    }
+    LocaleHandle(const LocaleHandle&) = delete;
+    LocaleHandle& operator=(const LocaleHandle&) = delete;
+
+    explicit operator bool() const { return handle_ != nullptr; }
+    std::string info(nl_item item) const { return nl_langinfo_l(item, handle_); }
+
+private:
+    locale_t handle_;
+};
+
+bool is_ascii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+bool is_pattern_letter(char c) {
+    return c == 'd' || c == 'M' || c == 'y' || c == 'H' || c == 'h' || c == 'm' || c == 's';
+}
+
+} // namespace
+
+Locale Locale::russian() {
+    return Locale{",", "dd.MM.yyyy", "H:mm:ss"};
+}
+
+Locale Locale::from_process_locale() {
+    Locale result = russian();
+
+    const std::string numeric = env_locale_name("LC_NUMERIC");
+    if (is_c_locale(numeric)) {
+        result.decimal_separator = ".";
+    } else if (LocaleHandle loc(LC_NUMERIC_MASK | LC_CTYPE_MASK, numeric); loc) {
+        const std::string radix = loc.info(RADIXCHAR);
+        // The radix comes in the locale's own code set; only ASCII or UTF-8 can be kept as is.
+        if (!radix.empty() && (is_ascii(radix) || loc.info(CODESET) == "UTF-8"))
+            result.decimal_separator = radix;
+    }
+
+    const std::string time = env_locale_name("LC_TIME");
+    if (!is_c_locale(time)) {
+        if (LocaleHandle loc(LC_TIME_MASK | LC_CTYPE_MASK, time); loc) {
+            const bool utf8 = loc.info(CODESET) == "UTF-8";
+            const std::string date = loc.info(D_FMT);
+            const std::string clock = loc.info(T_FMT);
+            if (utf8 || is_ascii(date))
+                if (std::string p = pattern_from_strftime(date); !p.empty())
+                    result.short_date_format = p;
+            if (utf8 || is_ascii(clock))
+                if (std::string p = pattern_from_strftime(clock); !p.empty())
+                    result.long_time_format = p;
+        }
+    }
+    return result;
+}
+
+const Locale& Locale::current() {
+    return current_locale();
+}
+
+void Locale::set(const Locale& locale) {
+    current_locale() = locale;
+}
+
+std::string pattern_from_strftime(std::string_view format) {
+    // %r is the locale's 12-hour time; glibc spells it out the same way.
+    std::string expanded;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 'r') {
+            expanded += "%I:%M:%S %p";
+            ++i;
+        } else {
+            expanded += format[i];
+        }
+    }
+    const bool has_marker =
+        expanded.find("%p") != std::string::npos || expanded.find("%P") != std::string::npos;
+
+    std::string out;
+    bool any_field = false;
+    for (std::size_t i = 0; i < expanded.size(); ++i) {
+        const char c = expanded[i];
+        if (c != '%') {
+            if (is_pattern_letter(c))
+                return {}; // a literal letter would read as a field
+            out += c;
+            continue;
+        }
+        bool unpadded = false;
+        ++i;
+        // glibc flags and field width, then the E/O modifiers.
+        while (i < expanded.size() &&
+               std::string_view("-_0^#").find(expanded[i]) != std::string_view::npos) {
+            unpadded = unpadded || expanded[i] == '-';
+            ++i;
+        }
+        while (i < expanded.size() && expanded[i] >= '0' && expanded[i] <= '9')
+            ++i;
+        if (i < expanded.size() && (expanded[i] == 'E' || expanded[i] == 'O'))
+            ++i;
+        if (i >= expanded.size())
+            return {};
+        const auto field = [&](const char* padded, const char* bare) {
+            out += unpadded ? bare : padded;
+            any_field = true;
+        };
+        switch (expanded[i]) {
+        case 'd':
+            field("dd", "d");
+            break;
+        case 'e':
+            field("d", "d");
+            break;
+        case 'm':
+            field("MM", "M");
+            break;
+        case 'y':
+            field("yy", "yy");
+            break;
+        case 'Y':
+            field("yyyy", "yyyy");
+            break;
+        case 'H':
+            field("HH", "H");
+            break;
+        case 'k':
+            field("H", "H");
+            break;
+        case 'I':
+            has_marker ? field("HH", "H") : field("hh", "h");
+            break;
+        case 'l':
+            has_marker ? field("H", "H") : field("h", "h");
+            break;
+        case 'M':
+            field("mm", "m");
+            break;
+        case 'S':
+            field("ss", "s");
+            break;
+        case 'D':
+            field("MM/dd/yy", "MM/dd/yy");
+            break;
+        case 'F':
+            field("yyyy-MM-dd", "yyyy-MM-dd");
+            break;
+        case 'T':
+            field("HH:mm:ss", "HH:mm:ss");
+            break;
+        case 'R':
+            field("HH:mm", "HH:mm");
+            break;
+        case 'p':
+        case 'P':
+            // Drop the marker together with the space that set it apart.
+            while (!out.empty() && out.back() == ' ')
+                out.pop_back();
+            while (i + 1 < expanded.size() && expanded[i + 1] == ' ')
+                ++i;
+            break;
+        case 'n':
+        case 't':
+            out += ' ';
+            break;
+        case '%':
+            out += '%';
+            break;
+        default:
+            return {}; // names of days and months and the like have no pattern
+        }
+    }
+    return any_field ? out : std::string{};
+}
+
+} // namespace lib

@@ -1,0 +1,206 @@
+#include "library/Numstr.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "library/Locale.h"
+
+namespace lib {
+
+namespace {
+
+// Beyond this many decimals a double has nothing left to show but zeros.
+constexpr int max_decimals = 400;
+
+int automatic_decimals(double magnitude) {
+    if (magnitude <= 0.0001)
+        return 7;
+    if (magnitude <= 0.001)
+        return 6;
+    if (magnitude <= 0.01)
+        return 5;
+    if (magnitude <= 0.1)
+        return 4;
+    if (magnitude <= 1)
+        return 3;
+    if (magnitude <= 10)
+        return 2;
+    return 1;
+}
+
+// Fixed-point text of |v| with `decimals` decimals, rounded half away from zero. The rounding
+// works on the shortest decimal form of v, so a value entered as 1234.55 rounds to 1234.6 as the
+// user expects, although the double just below it is what is stored.
+void format_fixed(double v, int decimals, std::string& int_part, std::string& frac_part) {
+    char buf[64];
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific);
+    const std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
+    // sci is "d.ddde+XX" or "de+XX": collect the digits and the exponent of the first one.
+    const std::size_t e_pos = sci.find('e');
+    std::string digits;
+    for (char c : sci.substr(0, e_pos))
+        if (c != '.')
+            digits += c;
+    int exp = 0;
+    std::from_chars(sci.data() + e_pos + (sci[e_pos + 1] == '+' ? 2 : 1), sci.data() + sci.size(),
+                    exp);
+
+    // Places from 10^hi down to 10^-decimals; digit k of `digits` sits at place exp - k.
+    const int hi = exp > 0 ? exp : 0;
+    std::string out(static_cast<std::size_t>(hi + decimals + 1), '0');
+    for (int place = hi; place >= -decimals; --place) {
+        const int k = exp - place;
+        if (k >= 0 && k < static_cast<int>(digits.size()))
+            out[static_cast<std::size_t>(hi - place)] = digits[static_cast<std::size_t>(k)];
+    }
+    const int round_k = exp + decimals + 1; // the first digit dropped
+    if (round_k >= 0 && round_k < static_cast<int>(digits.size()) &&
+        digits[static_cast<std::size_t>(round_k)] >= '5') {
+        std::size_t i = out.size();
+        while (i > 0 && out[i - 1] == '9')
+            out[--i] = '0';
+        if (i == 0)
+            out.insert(out.begin(), '1');
+        else
+            ++out[i - 1];
+    }
+    const std::size_t int_len = out.size() - static_cast<std::size_t>(decimals);
+    int_part = out.substr(0, int_len);
+    frac_part = out.substr(int_len);
+    const std::size_t first = int_part.find_first_not_of('0');
+    int_part.erase(0, first == std::string::npos ? int_part.size() - 1 : first);
+}
+
+std::size_t utf8_length(const std::string& s) {
+    std::size_t n = 0;
+    for (char c : s)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+            ++n;
+    return n;
+}
+
+bool is_space(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Rough power of ten of a plain number text ("123.4e5" gives 8, "0.01" gives -1): enough to tell
+// an overflow from an underflow, the only two ways from_chars can leave the range. Too large for a
+// double reads as the largest magnitude, too small as zero.
+long long decimal_magnitude(const std::string& num) {
+    const std::size_t e = std::min(num.find('e'), num.size());
+    const std::string_view mantissa(num.data(), e);
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t first = mantissa.find_first_not_of("0.");
+    if (first == std::string_view::npos)
+        return 0;
+    long long mag = first < point ? static_cast<long long>(point - first)
+                                  : -static_cast<long long>(first - point - 1);
+    long long exp = 0;
+    if (e < num.size()) {
+        std::size_t i = e + 1;
+        const bool neg = num[i] == '-';
+        if (num[i] == '+' || num[i] == '-')
+            ++i;
+        for (; i < num.size() && exp < 1'000'000'000; ++i) // saturates; far beyond any double
+            exp = exp * 10 + (num[i] - '0');
+        if (neg)
+            exp = -exp;
+    }
+    return mag + exp;
+}
+
+} // namespace
+
+std::string number_to_text(double v, int decimals, int width) {
+    const std::string& sep = Locale::current().decimal_separator;
+    std::string text;
+    if (std::isnan(v)) {
+        text = "NAN";
+    } else if (std::isinf(v)) {
+        text = v < 0 ? "-INF" : "INF";
+    } else if (decimals < 0 && v == 0) {
+        text = "0";
+    } else {
+        const bool automatic = decimals < 0;
+        const int n = automatic ? automatic_decimals(std::fabs(v))
+                                : (decimals > max_decimals ? max_decimals : decimals);
+        std::string int_part, frac_part;
+        format_fixed(v, n, int_part, frac_part);
+        if (automatic) {
+            // Trailing zeros go, and the separator with them when nothing is left after it; the
+            // integer part is never touched because there is always a separator before it.
+            const std::size_t kept = frac_part.find_last_not_of('0');
+            frac_part.erase(kept == std::string::npos ? 0 : kept + 1);
+        }
+        // A value that rounds to zero shows no minus sign.
+        const bool zero = int_part == "0" && frac_part.find_first_not_of('0') == std::string::npos;
+        if (v < 0 && !zero)
+            text = "-";
+        text += int_part;
+        if (!frac_part.empty() || (!automatic && n > 0)) {
+            text += sep;
+            text += frac_part;
+        }
+    }
+    const std::size_t w = width < 1 ? 1 : static_cast<std::size_t>(width);
+    const std::size_t len = utf8_length(text);
+    if (len < w)
+        text.insert(0, w - len, ' ');
+    return text;
+}
+
+double text_to_number(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && is_space(s[i]))
+        ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
+    }
+    // Copy the number with the point as separator; the exponent only when it has digits.
+    std::string num;
+    bool any_digit = false;
+    for (; i < s.size() && is_digit(s[i]); ++i, any_digit = true)
+        num += s[i];
+    if (i < s.size() && (s[i] == '.' || s[i] == ',')) {
+        std::string frac;
+        std::size_t j = i + 1;
+        for (; j < s.size() && is_digit(s[j]); ++j)
+            frac += s[j];
+        if (any_digit || !frac.empty()) {
+            num += '.';
+            num += frac;
+            any_digit = any_digit || !frac.empty();
+            i = j;
+        }
+    }
+    if (!any_digit)
+        return 0.0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        std::size_t j = i + 1;
+        std::string e = "e";
+        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
+            e += s[j++];
+        const std::size_t start = j;
+        for (; j < s.size() && is_digit(s[j]); ++j)
+            e += s[j];
+        if (j > start)
+            num += e;
+    }
+    double value = 0.0;
+    const auto res = std::from_chars(num.data(), num.data() + num.size(), value);
+    if (res.ec == std::errc::result_out_of_range)
+        value = decimal_magnitude(num) > 0 ? std::numeric_limits<double>::max() : 0.0;
+    return negative ? -value : value;
+}
+
+} // namespace lib
