@@ -1,0 +1,144 @@
+#include "device/Dumps.h"
+
+#include <array>
+#include <charconv>
+#include <cstring>
+#include <vector>
+
+#include "library/Mytime.h"
+#include "library/Numstr.h"
+#include "library/Strworks.h"
+
+namespace device {
+
+FrameDecoder::Step FrameDecoder::feed(std::uint8_t byte) {
+    if (done_) {
+        payload_.clear();
+        escape_ = false;
+        done_ = false;
+    }
+    if (escape_) {
+        escape_ = false;
+        if (byte == 0) {
+            done_ = true;
+            return Step::complete;
+        }
+        if (byte != 255) {
+            done_ = true;
+            return Step::framing_error;
+        }
+    } else if (byte == 255) {
+        escape_ = true;
+        return Step::more;
+    }
+    if (payload_.size() >= max_message_bytes) {
+        done_ = true;
+        return Step::framing_error;
+    }
+    payload_.push_back(static_cast<char>(byte));
+    return Step::more;
+}
+
+std::optional<MeasurementRecord> decode_record(std::string_view payload) {
+    if (payload.size() != 8)
+        return std::nullopt;
+    const auto* b = reinterpret_cast<const unsigned char*>(payload.data());
+    auto le32 = [b](int at) {
+        return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
+               static_cast<std::uint32_t>(b[at + 2]) << 16 |
+               static_cast<std::uint32_t>(b[at + 3]) << 24;
+    };
+    MeasurementRecord r;
+    r.time = le32(0);
+    const std::uint32_t bits = le32(4);
+    static_assert(sizeof(float) == 4);
+    std::memcpy(&r.value, &bits, 4);
+    return r;
+}
+
+std::uint32_t record_time(std::uint32_t logger_time) { return logger_time + 86400u; }
+
+namespace {
+
+// A decimal integer (leading spaces and a minus allowed), or `fallback` when the whole text is
+// not one.
+int int_or(std::string_view s, int fallback) {
+    std::size_t i = 0;
+    while (i < s.size() && s[i] == ' ')
+        ++i;
+    int v = 0;
+    const char* first = s.data() + i;
+    const char* last = s.data() + s.size();
+    if (first == last)
+        return fallback;
+    auto [end, ec] = std::from_chars(first, last, v);
+    if (ec != std::errc() || end != last)
+        return fallback;
+    return v;
+}
+
+// Characters [from, from + count) counted from 1, shortened at the end of the text.
+std::string_view field(std::string_view s, std::size_t from, std::size_t count) {
+    if (from - 1 >= s.size())
+        return {};
+    return s.substr(from - 1, count);
+}
+
+bool leap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int days_in_month(int y, int m) {
+    static constexpr std::array<int, 12> days = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && leap(y) ? 29 : days[static_cast<std::size_t>(m - 1)];
+}
+
+} // namespace
+
+int month_lookup(std::string_view text) {
+    static constexpr std::array<const char*, 12> names = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                                          "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+    std::string upper(text);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (upper == names[i])
+            return static_cast<int>(i) + 1;
+    return -1;
+}
+
+double decode_alarm_datetime(std::string_view text) {
+    const int year = int_or(field(text, 1, 4), -1);
+    const int month = month_lookup(field(text, 6, 3));
+    const int day = int_or(field(text, 10, 2), -1);
+    const int hour = int_or(field(text, 13, 2), -1);
+    const int minute = int_or(field(text, 16, 2), -1);
+    const int second = int_or(field(text, 19, 2), -1);
+    if (year < 1 || year > 9999 || month < 1 || day < 1 || day > days_in_month(year, month))
+        throw ConvertError{"Invalid date: " + std::string(text)};
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
+        throw ConvertError{"Invalid time: " + std::string(text)};
+    lib::time_parts p;
+    p.year = year;
+    p.month = month;
+    p.day = day;
+    p.hour = hour;
+    p.minute = minute;
+    p.second = second;
+    return lib::parts_to_datetime(p);
+}
+
+std::optional<AlarmLine> decode_alarm_line(std::string_view line) {
+    std::vector<std::string> items;
+    lib::split_text(line, '\t', items);
+    if (items.size() != 3 && items.size() != 4)
+        return std::nullopt;
+    AlarmLine a;
+    a.start = decode_alarm_datetime(items[1]);
+    if (items.size() == 4)
+        a.end = decode_alarm_datetime(items[2]);
+    a.value = static_cast<float>(lib::text_to_number(items.back()));
+    a.code = int_or(items[0], 255);
+    return a;
+}
+
+} // namespace device

@@ -1,0 +1,69 @@
+#pragma once
+// Decoders of the logger's two dumps, free of any port or toolkit so they can be fuzzed:
+// the escaped binary frames of the measurement dump and the tab-separated alarm lines.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace device {
+
+// Longest reply, line or frame payload we accept; a logger that streams past it is faulty.
+constexpr std::size_t max_message_bytes = 64 * 1024;
+
+// One frame at a time, fed byte by byte. On the wire a frame is its payload with every 255
+// doubled, then 255, 0.
+class FrameDecoder {
+public:
+    enum class Step { more, complete, framing_error };
+
+    // After `complete` or `framing_error` the next byte starts a new frame. A payload that grows
+    // past max_message_bytes is a framing error.
+    Step feed(std::uint8_t byte);
+    const std::string& payload() const { return payload_; }
+
+private:
+    std::string payload_;
+    bool escape_ = false;
+    bool done_ = false;
+};
+
+// The 8-byte little-endian measurement record: logger seconds since 1970, IEEE single value.
+struct MeasurementRecord {
+    std::uint32_t time = 0;
+    float value = 0.0f;
+};
+
+// Empty unless the payload is exactly 8 bytes.
+std::optional<MeasurementRecord> decode_record(std::string_view payload);
+
+// The program time of a record: logger seconds + 86400 in 32-bit unsigned arithmetic.
+std::uint32_t record_time(std::uint32_t logger_time);
+
+// Raised for an impossible date or time in an alarm line. Deliberately outside the standard
+// exception family: the read session reports it with its generic text.
+struct ConvertError {
+    std::string text;
+};
+
+// "JAN".."DEC" in any case -> 1..12; anything else -> -1.
+int month_lookup(std::string_view text);
+
+// Fixed positions "YYYY?MMM?DD?hh?mm?ss" (any separators, later characters ignored) ->
+// calendar date-time number. Throws ConvertError when the moment does not exist.
+double decode_alarm_datetime(std::string_view text);
+
+struct AlarmLine {
+    double start = 0.0;
+    double end = 0.0;
+    int code = 255;
+    float value = 0.0f;
+};
+
+// Three fields (code, start, value) or four (code, start, end, value), tab-separated; any other
+// count gives nothing. A code that is not an integer gives 255. Throws ConvertError on an
+// impossible date.
+std::optional<AlarmLine> decode_alarm_line(std::string_view line);
+
+} // namespace device

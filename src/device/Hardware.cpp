@@ -1,0 +1,169 @@
+#include "device/Hardware.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
+
+#include "device/Dumps.h"
+#include "library/Codepage.h"
+
+namespace device {
+
+std::string default_comm_log_path() {
+    const char* home = std::getenv("HOME");
+    std::filesystem::path dir = home && *home ? std::filesystem::path(home) : ".";
+    dir /= ".local/share/Vornell";
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    return (dir / "vornell_comm.log").string();
+}
+
+} // namespace device
+
+namespace {
+
+const std::string prompt = "\r\n=>";
+
+} // namespace
+
+HardWare::HardWare(const std::string& log_path) {
+    set_log_path(log_path);
+    port_.set_timings(timings_.port);
+}
+
+HardWare::~HardWare() { Close(); }
+
+void HardWare::set_log_path(const std::string& path) {
+    if (log_.is_open())
+        log_.close();
+    log_.clear();
+    log_.open(path, std::ios::out | std::ios::app | std::ios::binary);
+}
+
+void HardWare::set_timings(const device::HardwareTimings& t) {
+    timings_ = t;
+    port_.set_timings(t.port);
+}
+
+void HardWare::log_line(const std::string& cp1251_text) {
+    log_ << cp1251_text << '\n';
+    log_.flush();
+}
+
+void HardWare::pause(int ms) {
+    if (ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void HardWare::Open() {
+    if (!port_.Open(name))
+        throw std::runtime_error("Невозможно открыть COM-порт");
+    port_.Configure(57600, 0, timings_.byte_timeout_ms, -1);
+    log_ << "\n\n##------------------------------------------------##\n"
+         << lib::to_cp1251("Начало сеанса") << '\n';
+    log_.flush();
+}
+
+void HardWare::Close() { port_.Close(); }
+
+void HardWare::SendCommand(const std::string& command) {
+    log_line("<- " + command);
+    const std::string bytes = command + '\r';
+    port_.Write(bytes.data(), bytes.size());
+}
+
+void HardWare::ReadExact(void* buffer, std::size_t count) {
+    std::size_t received = 0;
+    while (!port_.Read(buffer, count, received)) {
+        if (error_budget_ >= 100) {
+            error_budget_ = 0;
+            Fail("Аппаратная ошибка при чтении данных");
+        }
+        Close();
+        Open();
+        ++error_budget_;
+    }
+    if (received < count)
+        Fail("Датчик не ответил по истечению отведённого времени");
+}
+
+std::string HardWare::ReadReply() {
+    std::string reply;
+    for (;;) {
+        char c;
+        ReadExact(&c, 1);
+        reply.push_back(c);
+        // Appended one byte at a time, so the prompt can only show up at the end.
+        if (c == '>' && reply.size() >= prompt.size() &&
+            reply.compare(reply.size() - prompt.size(), prompt.size(), prompt) == 0) {
+            reply.resize(reply.size() - prompt.size());
+            break;
+        }
+        if (reply.size() > device::max_message_bytes + prompt.size())
+            Fail("Ответ датчика слишком длинный: нет приглашения \"=>\" после " +
+                 std::to_string(device::max_message_bytes) + " байт");
+    }
+    log_line("-> " + reply);
+    return reply;
+}
+
+std::string HardWare::ReadLine() {
+    std::string line;
+    for (;;) {
+        char c;
+        ReadExact(&c, 1);
+        if (c == '\r')
+            continue;
+        if (c == '\n')
+            break;
+        if (line.size() >= device::max_message_bytes)
+            Fail("Строка ответа датчика слишком длинная: нет конца строки после " +
+                 std::to_string(device::max_message_bytes) + " байт");
+        line.push_back(c);
+    }
+    log_line("-> " + line);
+    return line;
+}
+
+void HardWare::RunListCommand(const std::string& command, const LineFn& on_line) {
+    SendCommand(command);
+    for (;;) {
+        const std::string line = ReadLine();
+        if (line.empty() || line == "=>")
+            return;
+        if (line == "ERR")
+            Fail("Ответ датчика : ERR");
+        if (on_line)
+            on_line(line);
+    }
+}
+
+bool HardWare::ReadFrame(std::string& out) {
+    device::FrameDecoder decoder;
+    for (;;) {
+        std::uint8_t b;
+        ReadExact(&b, 1);
+        switch (decoder.feed(b)) {
+        case device::FrameDecoder::Step::more:
+            break;
+        case device::FrameDecoder::Step::complete:
+            out = decoder.payload();
+            return true;
+        case device::FrameDecoder::Step::framing_error:
+            out.clear();
+            return false;
+        }
+    }
+}
+
+void HardWare::ReportProgress(const std::string& text, double fraction) {
+    if (progress_)
+        progress_(text, fraction);
+}
+
+void HardWare::Fail(const std::string& text) {
+    log_line("## communication error ## " + lib::to_cp1251(text));
+    throw std::runtime_error(text);
+}
