@@ -50,6 +50,7 @@ private:
         bool is_key = false;
     };
     struct section {
+        std::string header; // the "[...]" line as it stands
         std::string name;
         std::string ident;
         bool has_header = false; // false for the lines before the first section

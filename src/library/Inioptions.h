@@ -113,8 +113,9 @@ public:
     // One pass over every element on an open INI file.
     void save(ini_file& file);
     void load(ini_file& file);
-    // Nothing for a path that is empty after trimming. Otherwise the path is remembered, the
-    // file read (or created on saving) and the pass run. True when the file was read / written.
+    // Nothing (false) for a path that is empty after trimming. Otherwise the path is
+    // remembered, the file read (a missing one reads as empty) and the pass run; saving then
+    // writes the file. False when the file could not be read or written.
     bool save_to_file(const std::string& path);
     bool load_from_file(const std::string& path);
 

@@ -1,0 +1,261 @@
+#include "library/Inifile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <utility>
+
+#include "library/Codepage.h"
+#include "library/Fileworks.h"
+#include "library/Strworks.h"
+
+namespace lib {
+
+namespace {
+
+// Line breaks inside a name or value would split the line and forge other entries.
+std::string one_line(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return out;
+}
+
+std::string value_of(const std::string& line_text) {
+    const std::size_t eq = line_text.find('=');
+    std::string value = trim(std::string_view(line_text).substr(eq + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+bool is_blank(const std::string& text) {
+    return trim(text).empty();
+}
+
+bool write_all(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+bool ini_file::load(const std::string& path) {
+    path_ = path;
+    sections_.clear();
+    truncated_ = false;
+
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return true;
+    // A directory, a pipe or a device is no settings file; reading one could block for ever.
+    if (ec || status.type() != std::filesystem::file_type::regular)
+        return false;
+
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::string bytes(max_file_size + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() > max_file_size) {
+        bytes.resize(max_file_size);
+        truncated_ = true;
+    }
+    parse(bytes);
+    return true;
+}
+
+void ini_file::parse(std::string_view bytes) {
+    sections_.clear();
+    const std::string text = from_cp1251(bytes);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string_view raw(text.data() + start, end - start);
+        start = end + 1;
+        if (!raw.empty() && raw.back() == '\r')
+            raw.remove_suffix(1);
+
+        const std::string trimmed = trim(raw);
+        if (!trimmed.empty() && trimmed.front() == '[') {
+            // A header without "]" still names a section: load what can be loaded.
+            std::size_t close = trimmed.find(']');
+            if (close == std::string::npos)
+                close = trimmed.size();
+            section s;
+            s.header = std::string(raw);
+            s.name = trim(std::string_view(trimmed).substr(1, close - 1));
+            s.ident = lower_ident(s.name);
+            s.has_header = true;
+            sections_.push_back(std::move(s));
+            continue;
+        }
+        if (sections_.empty())
+            sections_.emplace_back();
+        line l;
+        l.text = std::string(raw);
+        const std::size_t eq = trimmed.find('=');
+        if (eq != std::string::npos && trimmed.front() != ';') {
+            const std::string key = trim(std::string_view(trimmed).substr(0, eq));
+            if (!key.empty()) {
+                l.ident = lower_ident(key);
+                l.is_key = true;
+            }
+        }
+        sections_.back().lines.push_back(std::move(l));
+    }
+}
+
+std::string ini_file::serialize() const {
+    std::string text;
+    for (const section& s : sections_) {
+        if (s.has_header) {
+            text += s.header;
+            text += "\r\n";
+        }
+        for (const line& l : s.lines) {
+            text += l.text;
+            text += "\r\n";
+        }
+    }
+    return to_cp1251(text);
+}
+
+bool ini_file::save() const {
+    if (path_.empty() || truncated_)
+        return false;
+    const std::string bytes = serialize();
+
+    // Write a sibling file and rename it over the target, so a failed write never leaves a
+    // half-written settings file behind.
+    static std::atomic<unsigned> counter{0};
+    const std::string temp =
+        path_ + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) == 0)
+        mode = st.st_mode & 07777;
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0)
+        return false;
+    bool ok = write_all(fd, bytes) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok)
+        ok = io::replace_file(temp, path_);
+    if (!ok)
+        io::remove_file(temp);
+    return ok;
+}
+
+bool ini_file::save(const std::string& path) {
+    if (path != path_)
+        truncated_ = false; // the whole of what was read goes to a new file
+    path_ = path;
+    return save();
+}
+
+const ini_file::section* ini_file::find_section(const std::string& ident) const {
+    for (const section& s : sections_)
+        if (s.has_header && s.ident == ident)
+            return &s;
+    return nullptr;
+}
+
+ini_file::section* ini_file::find_section(const std::string& ident) {
+    return const_cast<section*>(std::as_const(*this).find_section(ident));
+}
+
+const ini_file::line* ini_file::find_key(const section& s, const std::string& ident) {
+    for (const line& l : s.lines)
+        if (l.is_key && l.ident == ident)
+            return &l;
+    return nullptr;
+}
+
+std::optional<std::string> ini_file::read(std::string_view section_name,
+                                          std::string_view key) const {
+    const section* s = find_section(lower_ident(section_name));
+    if (!s)
+        return std::nullopt;
+    const line* l = find_key(*s, lower_ident(key));
+    if (!l)
+        return std::nullopt;
+    return value_of(l->text);
+}
+
+bool ini_file::has_key(std::string_view section_name, std::string_view key) const {
+    return read(section_name, key).has_value();
+}
+
+void ini_file::write(std::string_view section_name, std::string_view key, std::string_view value) {
+    const std::string name = trim(one_line(section_name));
+    const std::string key_text = trim(one_line(key));
+    const std::string value_text = one_line(value);
+
+    section* s = find_section(lower_ident(name));
+    if (!s) {
+        section fresh;
+        fresh.header = "[" + name + "]";
+        fresh.name = name;
+        fresh.ident = lower_ident(name);
+        fresh.has_header = true;
+        sections_.push_back(std::move(fresh));
+        s = &sections_.back();
+    }
+    const std::string key_ident = lower_ident(key_text);
+    for (line& l : s->lines) {
+        if (l.is_key && l.ident == key_ident) {
+            // Keep the key as the file spells it; only the value changes.
+            const std::string old_key = trim(std::string_view(l.text).substr(0, l.text.find('=')));
+            l.text = old_key + "=" + value_text;
+            return;
+        }
+    }
+    line fresh;
+    fresh.text = key_text + "=" + value_text;
+    fresh.ident = key_ident;
+    fresh.is_key = true;
+    // After the last non-blank line, so blank lines that separate sections stay between them.
+    auto pos = s->lines.end();
+    while (pos != s->lines.begin() && is_blank(std::prev(pos)->text))
+        --pos;
+    s->lines.insert(pos, std::move(fresh));
+}
+
+std::vector<std::string> ini_file::sections() const {
+    std::vector<std::string> names;
+    for (const section& s : sections_)
+        if (s.has_header)
+            names.push_back(s.name);
+    return names;
+}
+
+std::vector<std::string> ini_file::keys(std::string_view section_name) const {
+    std::vector<std::string> names;
+    if (const section* s = find_section(lower_ident(section_name)))
+        for (const line& l : s->lines)
+            if (l.is_key)
+                names.push_back(trim(std::string_view(l.text).substr(0, l.text.find('='))));
+    return names;
+}
+
+} // namespace lib

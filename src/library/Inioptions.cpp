@@ -1,0 +1,166 @@
+#include "library/Inioptions.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "library/Locale.h"
+#include "library/Optsbase.h"
+#include "library/Strworks.h"
+
+namespace lib {
+
+namespace opt_detailed {
+
+std::string double_to_ini_text(double value) {
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    std::string text(buffer, result.ptr);
+    const std::string& separator = Locale::current().decimal_separator;
+    if (const std::size_t point = text.find('.'); point != std::string::npos)
+        text.replace(point, 1, separator);
+    return text;
+}
+
+std::optional<double> ini_text_to_double(std::string_view text) {
+    std::string t = trim(text);
+    const std::string& separator = Locale::current().decimal_separator;
+    if (separator != ".") {
+        // Only the locale's own notation is readable; a point is not its separator.
+        if (t.find('.') != std::string::npos)
+            return std::nullopt;
+        if (!separator.empty())
+            if (const std::size_t pos = t.find(separator); pos != std::string::npos)
+                t.replace(pos, separator.size(), ".");
+    }
+    std::string_view s = t;
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    if (s.empty())
+        return std::nullopt;
+    double value = 0;
+    const auto result = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (result.ec != std::errc() || result.ptr != s.data() + s.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+void ioe_int::write(ini_file& file) const {
+    file.write(section(), key(), std::to_string(var_));
+}
+
+void ioe_int::read(const ini_file& file) {
+    if (const auto text = file.read(section(), key()))
+        if (const auto value = parse_int32(*text))
+            var_ = *value;
+}
+
+void ioe_unsigned::write(ini_file& file) const {
+    file.write(section(), key(), std::to_string(static_cast<std::int32_t>(var_)));
+}
+
+void ioe_unsigned::read(const ini_file& file) {
+    if (const auto text = file.read(section(), key()))
+        if (const auto value = parse_int32(*text, true))
+            var_ = static_cast<std::uint32_t>(*value);
+}
+
+void ioe_double::write(ini_file& file) const {
+    file.write(section(), key(), double_to_ini_text(var_));
+}
+
+void ioe_double::read(const ini_file& file) {
+    if (const auto text = file.read(section(), key()))
+        if (const auto value = ini_text_to_double(*text))
+            var_ = *value;
+}
+
+void ioe_String::write(ini_file& file) const {
+    file.write(section(), key(), "\"" + var_ + "\"");
+}
+
+void ioe_String::read(const ini_file& file) {
+    if (auto text = file.read(section(), key()))
+        var_ = std::move(*text);
+}
+
+} // namespace opt_detailed
+
+void ini_options_elements::add_int(std::int32_t& var, std::string section, std::string key) {
+    elements_.push_back(
+        std::make_unique<opt_detailed::ioe_int>(var, std::move(section), std::move(key)));
+}
+
+void ini_options_elements::add_unsigned(std::uint32_t& var, std::string section, std::string key) {
+    elements_.push_back(
+        std::make_unique<opt_detailed::ioe_unsigned>(var, std::move(section), std::move(key)));
+}
+
+void ini_options_elements::add_color(std::uint32_t& var, std::string section, std::string key) {
+    elements_.push_back(
+        std::make_unique<opt_detailed::ioe_TColor>(var, std::move(section), std::move(key)));
+}
+
+void ini_options_elements::add_double(double& var, std::string section, std::string key) {
+    elements_.push_back(
+        std::make_unique<opt_detailed::ioe_double>(var, std::move(section), std::move(key)));
+}
+
+void ini_options_elements::add_string(std::string& var, std::string section, std::string key) {
+    elements_.push_back(
+        std::make_unique<opt_detailed::ioe_String>(var, std::move(section), std::move(key)));
+}
+
+void ini_options::save(ini_file& file) {
+    before_save(file);
+    ini_options_elements elements;
+    describe_ini(elements);
+    for (const auto& element : elements.elements()) {
+        try {
+            element->write(file);
+        } catch (const std::exception&) {
+            // One bad entry must not cost the others.
+        }
+    }
+    after_save(file);
+}
+
+void ini_options::load(ini_file& file) {
+    before_load(file);
+    ini_options_elements elements;
+    describe_ini(elements);
+    for (const auto& element : elements.elements()) {
+        try {
+            element->read(file);
+        } catch (const std::exception&) {
+            // One bad entry must not cost the others.
+        }
+    }
+    after_load(file);
+}
+
+bool ini_options::save_to_file(const std::string& path) {
+    if (trim(path).empty())
+        return false;
+    last_file_ = path;
+    ini_file file;
+    // An existing file that cannot be read is left alone: rewriting it would drop its other
+    // sections.
+    if (!file.load(path))
+        return false;
+    save(file);
+    return file.save();
+}
+
+bool ini_options::load_from_file(const std::string& path) {
+    if (trim(path).empty())
+        return false;
+    last_file_ = path;
+    ini_file file;
+    if (!file.load(path))
+        return false;
+    load(file);
+    return true;
+}
+
+} // namespace lib
