@@ -39,6 +39,7 @@ std::int64_t size_on_disk(const std::string& path) {
 // A source that is not a memory view, so the byte-by-byte text reading is used.
 class ForwardSource : public BinaryInputStream {
 public:
+    // Reads from `bytes` in place; they must outlive the source.
     explicit ForwardSource(const Bytes& bytes) : view_(bytes.data(), bytes.size()) {}
     void read(void* destination, std::size_t count) override { view_.read(destination, count); }
     void skip(std::ptrdiff_t count) override { view_.skip(count); }
@@ -113,7 +114,8 @@ TEST(BinaryText, TextWithoutItsZeroIsAnEofAndKeepsThePosition) {
     view.seek(-1, OSFile::from_begin);
     EXPECT_EQ(error_of([&] { read_text(view); }), eof_message);
 
-    ForwardSource forward({'a', 'b'});
+    const Bytes unterminated{'a', 'b'};
+    ForwardSource forward(unterminated);
     EXPECT_EQ(error_of([&] { read_text(forward); }), eof_message);
 
     InputMemoryView empty;
