@@ -111,6 +111,10 @@ void ini_options_elements::add_string(std::string& var, std::string section, std
         std::make_unique<opt_detailed::ioe_String>(var, std::move(section), std::move(key)));
 }
 
+void ini_options_elements::add(std::unique_ptr<opt_detailed::ioe_base> element) {
+    elements_.push_back(std::move(element));
+}
+
 void ini_options::save(ini_file& file) {
     before_save(file);
     ini_options_elements elements;

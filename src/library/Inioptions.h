@@ -96,6 +96,7 @@ public:
     void add_color(std::uint32_t& var, std::string section, std::string key);
     void add_double(double& var, std::string section, std::string key);
     void add_string(std::string& var, std::string section, std::string key);
+    void add(std::unique_ptr<opt_detailed::ioe_base> element);
 
     const std::vector<std::unique_ptr<opt_detailed::ioe_base>>& elements() const {
         return elements_;
