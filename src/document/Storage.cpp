@@ -1,0 +1,206 @@
+#include "document/Storage.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <system_error>
+
+#include "library/Codepage.h"
+#include "library/Fileworks.h"
+#include "library/Mappedfile.h"
+#include "library/Mytime.h"
+#include "library/Numstr.h"
+#include "library/Strworks.h"
+
+namespace {
+
+// Calendar numbers of 0001-01-01 and of the day after 9999-12-31: beyond them a journal
+// moment is damage, not a date.
+constexpr double first_datetime = -693593.0;
+constexpr double past_last_datetime = 2958466.0;
+
+bool valid_datetime(double dt) {
+    return std::isfinite(dt) && dt >= first_datetime && dt < past_last_datetime;
+}
+
+bool fits_float(double v) {
+    return std::isfinite(v) && std::fabs(v) <= std::numeric_limits<float>::max();
+}
+
+std::string datetime_text(double dt) {
+    if (!valid_datetime(dt))
+        return {};
+    const lib::time_parts parts = lib::datetime_to_parts(dt);
+    return lib::format_short_date(parts) + " " + lib::format_long_time(parts);
+}
+
+void append_fixed(std::string& out, double v, int decimals) {
+    char buf[400]; // the longest fixed double: 309 integer digits, sign, point, decimals
+    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+    out.append(buf, res.ptr);
+}
+
+EventKind parse_code(const std::string& item) {
+    EventKind code = 0;
+    const char* end = item.data() + item.size();
+    const auto res = std::from_chars(item.data(), end, code);
+    if (res.ec != std::errc() || res.ptr != end)
+        return 255;
+    return code;
+}
+
+} // namespace
+
+LogStorage::LogStorage()
+    : kinds_{
+          {0, "Превышение установок"},
+          {1, "Включение регистратора"},
+          {2, "Низкий уровень напряжения резервного питания"},
+          {3, "Питание в норме"},
+          {4, "3 вольта кирдык"},
+          {5, "3 вольта вернулись"},
+          {6, "пришлось прибить страничку с замерами"},
+          {7, "пришлось прибить страничку с алармами"},
+          {8, "всё слили в компьютер и стёрли флешку."},
+          {9, "Отключение +12 вольт от пульта"},
+          {10, "Включение +12 вольт от пульта"},
+          {11, "Отключение -12 вольт от пульта"},
+          {12, "Включение -12 вольт от пульта"},
+          {13, "Пропало сетевое питание"},
+          {14, "Сетевое питание в норме"},
+          {255, "Неизвестное событие"},
+      } {}
+
+void LogStorage::Add(double start, double end, EventKind code, float value) {
+    records_.push_back(LogRecord{start, end, code, value});
+}
+
+void LogStorage::Clear() {
+    records_.clear();
+}
+
+std::string LogStorage::SituationText(EventKind code, float value) const {
+    const auto it = kinds_.find(code);
+    if (it == kinds_.end())
+        return "Неизвестный код (" + std::to_string(code) + ")";
+    std::string text = it->second;
+    if (value > 0.001f)
+        text += " (" + lib::number_to_text(value) + ")";
+    return text;
+}
+
+std::string LogStorage::CellText(int column, int row) const {
+    if (row < 0 || row >= Count())
+        return {};
+    const LogRecord& r = records_[static_cast<std::size_t>(row)];
+    switch (column) {
+    case 0:
+        return std::to_string(row + 1);
+    case 1: {
+        std::string text = datetime_text(r.start);
+        if (std::trunc(r.end) != 0.0) {
+            const std::string end = datetime_text(r.end);
+            if (!end.empty())
+                text += " - " + end;
+        }
+        return text;
+    }
+    case 2:
+        return SituationText(r.code, r.value);
+    default:
+        return {};
+    }
+}
+
+std::string LogStorage::ColumnTitle(int index) {
+    switch (index) {
+    case 0:
+        return "№";
+    case 1:
+        return "Дата/Время";
+    case 2:
+        return "Ситуация";
+    default:
+        return {};
+    }
+}
+
+std::string LogStorage::ToText() const {
+    std::string out;
+    out.reserve(records_.size() * 40);
+    for (const LogRecord& r : records_) {
+        out += std::to_string(r.code);
+        out += ' ';
+        append_fixed(out, r.start, 10);
+        out += ' ';
+        append_fixed(out, r.end, 10);
+        out += ' ';
+        append_fixed(out, r.value, 3);
+        out += "\r\n";
+    }
+    return out; // ASCII only, so it is already Windows-1251
+}
+
+void LogStorage::LoadFromText(std::string_view bytes) {
+    records_.clear();
+    while (!bytes.empty()) {
+        const std::size_t eol = bytes.find('\n');
+        std::string_view line = bytes.substr(0, eol);
+        bytes.remove_prefix(eol == std::string_view::npos ? bytes.size() : eol + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty())
+            continue;
+
+        const std::string text = lib::from_cp1251(line);
+        const EventKind code = parse_code(lib::split_item(text, 0, ' '));
+        const double start = lib::text_to_number(lib::split_item(text, 1, ' '));
+        const double end = lib::text_to_number(lib::split_item(text, 2, ' '));
+        const double value = lib::text_to_number(lib::split_item(text, 3, ' '));
+        if (std::trunc(start) == 0.0)
+            continue;
+        // NaN, infinities and moments outside the calendar are damage: such a line is dropped
+        // like one without a start.
+        if (!valid_datetime(start) || !valid_datetime(end) || !fits_float(value))
+            continue;
+        records_.push_back(LogRecord{start, end, code, static_cast<float>(value)});
+    }
+}
+
+void LogStorage::LoadFromFile(const std::string& path) {
+    records_.clear();
+    lib::io::InputMappedFile file;
+    try {
+        file.open(path, false);
+    } catch (const std::exception&) {
+        return; // no journal beside the data file (an empty one cannot be mapped either)
+    }
+    LoadFromText(std::string_view(reinterpret_cast<const char*>(file.base()), file.size()));
+}
+
+void LogStorage::SaveToFile(const std::string& path) const {
+    const std::string text = ToText();
+    const std::string cannot_open = "Невозможно открыть файл '" + path + "' для записи";
+    // Written beside the old journal and renamed over it, so a failed save leaves the old one.
+    const std::string temp = path + ".tmp";
+    lib::io::OSFile file;
+    try {
+        file.open(temp, lib::io::OSFile::write_truncate, false);
+    } catch (const std::exception&) {
+        throw std::runtime_error(cannot_open);
+    }
+    try {
+        file.write(text.data(), text.size());
+        file.sync();
+        file.close();
+    } catch (...) {
+        file.close();
+        lib::io::remove_file(temp);
+        throw;
+    }
+    if (!lib::io::replace_file(temp, path)) {
+        lib::io::remove_file(temp);
+        throw std::runtime_error(cannot_open);
+    }
+}

@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+#include "document/Storage.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// 5 March 2007 as a calendar date-time number.
+constexpr double march5 = 39146.0;
+constexpr double at_9_05 = march5 + (9 * 3600 + 5 * 60) / 86400.0;
+
+class JournalFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("vornell_journal_" +
+               std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    static void write_bytes(const fs::path& p, const std::string& bytes) {
+        std::ofstream(p, std::ios::binary) << bytes;
+    }
+    static std::string read_bytes(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    fs::path dir;
+};
+
+} // namespace
+
+TEST(JournalTexts, SituationWording) {
+    LogStorage j;
+    EXPECT_EQ(j.SituationText(42, 0.0f), "Неизвестный код (42)");
+    EXPECT_EQ(j.SituationText(-7, 50.0f), "Неизвестный код (-7)");
+    EXPECT_EQ(j.SituationText(255, 0.0f), "Неизвестное событие");
+    EXPECT_EQ(j.SituationText(0, 0.0005f), "Превышение установок");
+    EXPECT_EQ(j.SituationText(0, 0.001f), "Превышение установок");
+    EXPECT_EQ(j.SituationText(0, -12.5f), "Превышение установок");
+    EXPECT_EQ(j.SituationText(0, 12.5f), "Превышение установок (12,5)");
+    EXPECT_EQ(j.SituationText(8, 0.0f), "всё слили в компьютер и стёрли флешку.");
+    EXPECT_EQ(j.SituationText(14, 3.14159f), "Сетевое питание в норме (3,14)");
+    EXPECT_EQ(j.SituationText(15, 0.0f), "Неизвестный код (15)");
+}
+
+TEST(JournalTexts, CellsAndTitles) {
+    LogStorage j;
+    j.Add(at_9_05, 0.0, 0, 12.5f);
+    j.Add(at_9_05, 0.5, 1, 0.0f);                 // end with integer part 0: not shown
+    j.Add(march5 + 0.5, march5 + 1.25, 13, 0.0f); // 12:00 to the next day 6:00
+    ASSERT_EQ(j.Count(), 3);
+
+    EXPECT_EQ(j.CellText(0, 0), "1");
+    EXPECT_EQ(j.CellText(0, 2), "3");
+    EXPECT_EQ(j.CellText(1, 0), "05.03.2007 9:05:00");
+    EXPECT_EQ(j.CellText(1, 1), "05.03.2007 9:05:00");
+    EXPECT_EQ(j.CellText(1, 2), "05.03.2007 12:00:00 - 06.03.2007 6:00:00");
+    EXPECT_EQ(j.CellText(2, 0), "Превышение установок (12,5)");
+    EXPECT_EQ(j.CellText(2, 2), "Пропало сетевое питание");
+    EXPECT_EQ(j.CellText(3, 0), "");
+    EXPECT_EQ(j.CellText(-1, 0), "");
+    EXPECT_EQ(j.CellText(0, -1), "");
+    EXPECT_EQ(j.CellText(0, 3), "");
+
+    EXPECT_EQ(LogStorage::ColumnTitle(0), "№");
+    EXPECT_EQ(LogStorage::ColumnTitle(1), "Дата/Время");
+    EXPECT_EQ(LogStorage::ColumnTitle(2), "Ситуация");
+    EXPECT_EQ(LogStorage::ColumnTitle(3), "");
+    EXPECT_EQ(LogStorage::ColumnTitle(7), "");
+    EXPECT_EQ(LogStorage::ColumnTitle(-1), "");
+
+    j.Clear();
+    EXPECT_EQ(j.Count(), 0);
+    EXPECT_EQ(j.CellText(0, 0), "");
+    EXPECT_EQ(j.SituationText(3, 0.0f), "Питание в норме"); // the kind table survives Clear
+}
+
+TEST(JournalTexts, MomentsOutsideTheCalendarShowNoDate) {
+    LogStorage j;
+    j.Add(std::numeric_limits<double>::quiet_NaN(), 0.0, 0, 0.0f);
+    j.Add(at_9_05, std::numeric_limits<double>::infinity(), 0, 0.0f);
+    j.Add(1e300, -1e300, 0, std::numeric_limits<float>::infinity());
+    EXPECT_EQ(j.CellText(1, 0), "");
+    EXPECT_EQ(j.CellText(1, 1), "05.03.2007 9:05:00");
+    EXPECT_EQ(j.CellText(1, 2), "");
+    EXPECT_EQ(j.CellText(2, 0), "Превышение установок");
+}
+
+TEST(JournalText, WritesFixedFieldsWithCrLf) {
+    LogStorage j;
+    j.Add(39146.5, 0.0, 0, 12.5f);
+    j.Add(39146.123456789012, 39147.00000000004, -3, 0.0005f);
+    EXPECT_EQ(j.ToText(), "0 39146.5000000000 0.0000000000 12.500\r\n"
+                          "-3 39146.1234567890 39147.0000000000 0.001\r\n");
+    EXPECT_EQ(LogStorage().ToText(), "");
+}
+
+TEST(JournalText, ReadsBothLineEndsAndDropsLinesWithoutStart) {
+    LogStorage j;
+    j.Add(1.0, 0.0, 1, 1.0f); // replaced by the load
+    j.LoadFromText("0 39146.5000000000 0.0000000000 12.500\r\n"
+                   "\r\n"
+                   "3 39147.25 39147.5 0\n"
+                   "\n"
+                   "1 0.9999 0 0\r\n"     // integer part 0: dropped
+                   "1 -0.5 0 0\r\n"       // integer part 0 too
+                   "x 39148,75 0 1,5\r\n" // a code that is no number, commas
+                   "12abc 39149 0 0\n"
+                   "5 39150");
+    ASSERT_EQ(j.Count(), 5);
+    const auto& r = j.Records();
+    EXPECT_EQ(r[0].code, 0);
+    EXPECT_EQ(r[0].start, 39146.5);
+    EXPECT_EQ(r[0].end, 0.0);
+    EXPECT_EQ(r[0].value, 12.5f);
+    EXPECT_EQ(r[1].code, 3);
+    EXPECT_EQ(r[1].start, 39147.25);
+    EXPECT_EQ(r[1].end, 39147.5);
+    EXPECT_EQ(r[2].code, 255);
+    EXPECT_EQ(r[2].start, 39148.75);
+    EXPECT_EQ(r[2].value, 1.5f);
+    EXPECT_EQ(r[3].code, 255);
+    EXPECT_EQ(r[4].code, 5);
+    EXPECT_EQ(r[4].start, 39150.0);
+    EXPECT_EQ(r[4].end, 0.0);
+    EXPECT_EQ(r[4].value, 0.0f);
+}
+
+TEST(JournalText, DamagedNumbersAreDropped) {
+    LogStorage j;
+    j.LoadFromText("0 nan 0 0\r\n" // words are no numbers: start 0
+                   "0 1e999 0 0\r\n"
+                   "0 1e300 0 0\r\n"
+                   "0 39146 -1e300 0\r\n"
+                   "0 39146 0 1e39\r\n"
+                   "0 39146 0 -1e400\r\n"
+                   "0 99999999999999999999999 0 0\r\n"
+                   "99999999999 39146 0 0\r\n"
+                   "1 39146 0 3.4e38\r\n"
+                   "2 39146 0 nan\r\n");
+    ASSERT_EQ(j.Count(), 3);
+    EXPECT_EQ(j.Records()[0].code, 255); // a code beyond 32 bits is not a number
+    EXPECT_EQ(j.Records()[1].code, 1);
+    EXPECT_EQ(j.Records()[2].code, 2);
+    EXPECT_EQ(j.Records()[2].value, 0.0f);
+    EXPECT_FALSE(j.CellText(2, 1).empty());
+}
+
+TEST_F(JournalFile, RoundTripRoundsToTheFileFormat) {
+    LogStorage j;
+    j.Add(at_9_05, 0.0, 0, 12.5f);
+    j.Add(39146.123456789012345, 39147.98765432101, 7, 1.23456f);
+    j.Add(-2.25, 0.0, 255, 0.0f);
+    const fs::path file = dir / "run5.dat";
+    j.SaveToFile(file.string());
+    EXPECT_FALSE(fs::exists(dir / "run5.dat.tmp"));
+
+    LogStorage back;
+    back.LoadFromFile(file.string());
+    ASSERT_EQ(back.Count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const LogRecord& a = j.Records()[i];
+        const LogRecord& b = back.Records()[i];
+        EXPECT_EQ(b.code, a.code);
+        EXPECT_NEAR(b.start, a.start, 0.5e-10);
+        EXPECT_NEAR(b.end, a.end, 0.5e-10);
+        EXPECT_NEAR(b.value, a.value, 0.0005f);
+    }
+    EXPECT_EQ(back.Records()[1].value, 1.235f);
+    EXPECT_EQ(back.Records()[1].start, 39146.123456789);
+    EXPECT_EQ(back.CellText(1, 0), "05.03.2007 9:05:00");
+}
+
+TEST_F(JournalFile, MissingOrEmptyFileGivesEmptyJournal) {
+    LogStorage j;
+    j.Add(39146.0, 0.0, 1, 0.0f);
+    j.LoadFromFile((dir / "none.dat").string());
+    EXPECT_EQ(j.Count(), 0);
+
+    write_bytes(dir / "empty.dat", "");
+    j.Add(39146.0, 0.0, 1, 0.0f);
+    j.LoadFromFile((dir / "empty.dat").string());
+    EXPECT_EQ(j.Count(), 0);
+}
+
+TEST_F(JournalFile, FailedSaveRaisesAndLeavesNoTemporary) {
+    LogStorage j;
+    j.Add(39146.5, 0.0, 0, 1.0f);
+
+    const std::string nowhere = (dir / "no_such_dir" / "x.dat").string();
+    try {
+        j.SaveToFile(nowhere);
+        FAIL() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()), "Невозможно открыть файл '" + nowhere + "' для записи");
+    }
+
+    // A directory in the way of the rename: the save fails and leaves no temporary file.
+    fs::create_directories(dir / "busy.dat" / "inside");
+    EXPECT_THROW(j.SaveToFile((dir / "busy.dat").string()), std::runtime_error);
+    EXPECT_FALSE(fs::exists(dir / "busy.dat.tmp"));
+    EXPECT_TRUE(fs::is_directory(dir / "busy.dat"));
+
+    const std::string old = "1 39000.0000000000 0.0000000000 0.000\r\n";
+    write_bytes(dir / "kept.dat", old);
+    j.SaveToFile((dir / "kept.dat").string());
+    EXPECT_EQ(read_bytes(dir / "kept.dat"), "0 39146.5000000000 0.0000000000 1.000\r\n");
+}
