@@ -17,10 +17,13 @@ public:
     OSFile& operator=(const OSFile&) = delete;
 
     // Up to 20 attempts 100 ms apart; "Файл не найден!" at once for a missing file or path,
-    // "Невозможно открыть файл!" after the last attempt. Then locks when asked to.
+    // "Невозможно открыть файл!" after the last attempt or at once for anything but a regular
+    // file. Then locks when asked to; mode 2 truncates only once the lock is held.
     void open(const std::string& path, int mode, bool lock);
     // Exclusive lock over [0, 0x7FFFFFF00000000), open-file-description lock so a second open in
     // this process conflicts too; 20 attempts 100 ms apart, then "Невозможно заблокировать файл!".
+    // A descriptor open only for reading can hold just a shared lock, which still excludes every
+    // writer; open(path, 1, true) asks for write access to get the exclusive one when it may.
     void lock();
     void unlock();
     void close();

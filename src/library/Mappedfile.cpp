@@ -24,6 +24,7 @@ void InputMappedFile::open(const std::string& path, bool lock) {
         file_.close();
         throw std::runtime_error("InputMappedFile::open: (h_file_mapping == NULL)");
     }
+    ::madvise(pointer, static_cast<std::size_t>(size), MADV_SEQUENTIAL);
     mapping_ = pointer;
     mapped_size_ = static_cast<std::size_t>(size);
     attach(mapping_, mapped_size_);
