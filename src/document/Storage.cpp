@@ -204,3 +204,76 @@ void LogStorage::SaveToFile(const std::string& path) const {
         throw std::runtime_error(cannot_open);
     }
 }
+
+namespace {
+
+constexpr const char* sensor_type_key = "тип_датчика";
+
+} // namespace
+
+Storage::Storage(Reporter& reporter) : reporter_(reporter) {
+    data_.set_native_format(true);
+}
+
+std::string Storage::JournalPath(const std::string& data_path) {
+    const std::size_t name_start = data_path.rfind('/') + 1; // npos + 1 is 0
+    const std::size_t dot = data_path.rfind('.');
+    const bool has_extension = dot != std::string::npos && dot >= name_start;
+    return data_path.substr(0, has_extension ? dot : data_path.size()) + ".dat";
+}
+
+bool Storage::Guarded(const std::string& prefix, const std::function<void()>& action) {
+    std::string message;
+    try {
+        action();
+        return true;
+    } catch (const FileStorageException& e) {
+        message = e.what();
+    } catch (...) {
+        message = "Неизвестная ошибка!!!";
+    }
+    reporter_.error(error_caption, prefix + message);
+    return false;
+}
+
+bool Storage::Open(const std::string& path) {
+    const std::string prefix =
+        "В процессе считывания файла\n'" + path + "'\nпроизошла следующая ошибка:\n\n";
+    const bool ok = Guarded(prefix, [&] {
+        data_.clear();
+        journal_.Clear();
+        data_.load(path, false);
+        journal_.LoadFromFile(JournalPath(path));
+    });
+    if (ok) {
+        file_name_ = path;
+        sensor_type_ = data_.text_values().value_of(sensor_type_key);
+        if (sensor_type_.empty() && data_.param_count() > 0) {
+            sensor_type_ = data_.param(0)->name;
+            unit_ = data_.param(0)->unit;
+        }
+    } else {
+        file_name_.clear();
+    }
+    modified_ = false;
+    return ok;
+}
+
+bool Storage::Save(const std::string& path) {
+    data_.text_values().set_value(sensor_type_key, sensor_type_);
+    const std::string prefix =
+        "В процессе записи файла\n'" + path + "'\nпроизошла следующая ошибка:\n\n";
+    const bool ok = Guarded(prefix, [&] {
+        data_.save(path, false);
+        journal_.SaveToFile(JournalPath(path));
+    });
+    // A failed save keeps the flag, so closing still asks before the read data are lost.
+    if (ok)
+        modified_ = false;
+    return ok;
+}
+
+void Storage::ClearForRead() {
+    data_.clear();
+    journal_.Clear();
+}

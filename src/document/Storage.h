@@ -1,10 +1,13 @@
 #pragma once
 // The document: the event journal and the data model of one read or one opened file.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "datafile/Assembling.h"
 
 using EventKind = std::int32_t;
 
@@ -38,4 +41,57 @@ public:
 private:
     std::map<EventKind, std::string> kinds_;
     std::vector<LogRecord> records_;
+};
+
+// Where the document reports a failed open or save: a message box in the window, stderr in the
+// command-line tool, a recorder in tests.
+class Reporter {
+public:
+    virtual ~Reporter() = default;
+    virtual void error(const std::string& caption, const std::string& text) = 0;
+};
+
+class Storage {
+public:
+    static constexpr const char* error_caption = " Внимание!!!";
+
+    explicit Storage(Reporter& reporter);
+    Storage(const Storage&) = delete;
+    Storage& operator=(const Storage&) = delete;
+
+    // Both return false after a failure, which has been reported.
+    bool Open(const std::string& path);
+    bool Save(const std::string& path);
+    void ClearForRead();
+    void MarkRead() { modified_ = true; }
+
+    bool IsModified() const { return modified_; }
+    const std::string& FileName() const { return file_name_; }
+    const std::string& SensorType() const { return sensor_type_; }
+    const std::string& Unit() const { return unit_; }
+    bool HasData() const { return data_.item_count() > 0; }
+
+    FileStorage& Data() { return data_; }
+    const FileStorage& Data() const { return data_; }
+    LogStorage& Journal() { return journal_; }
+    const LogStorage& Journal() const { return journal_; }
+    int JournalCount() const { return journal_.Count(); }
+    std::string JournalCellText(int column, int row) const {
+        return journal_.CellText(column, row);
+    }
+    static std::string JournalColumnTitle(int index) { return LogStorage::ColumnTitle(index); }
+
+    // The journal beside a data file: the file name without its last extension, plus ".dat".
+    static std::string JournalPath(const std::string& data_path);
+
+private:
+    bool Guarded(const std::string& prefix, const std::function<void()>& action);
+
+    Reporter& reporter_;
+    std::string file_name_;
+    bool modified_ = false;
+    FileStorage data_;
+    LogStorage journal_;
+    std::string sensor_type_;
+    std::string unit_;
 };

@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "document/Storage.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Report {
+    std::string caption;
+    std::string text;
+};
+
+class Recorder : public Reporter {
+public:
+    void error(const std::string& caption, const std::string& text) override {
+        reports.push_back({caption, text});
+    }
+    std::vector<Report> reports;
+};
+
+std::string open_prefix(const std::string& path) {
+    return "В процессе считывания файла\n'" + path + "'\nпроизошла следующая ошибка:\n\n";
+}
+
+std::string save_prefix(const std::string& path) {
+    return "В процессе записи файла\n'" + path + "'\nпроизошла следующая ошибка:\n\n";
+}
+
+FileStorageParam hook_load() {
+    return {"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f};
+}
+
+// A document as a device read leaves it: one parameter, a few records, a journal.
+void fill_as_read(Storage& doc) {
+    doc.ClearForRead();
+    doc.Data().add_param(hook_load());
+    for (std::uint32_t i = 0; i < 3; ++i) {
+        FileStorageItem item;
+        item.time = 1'200'000'000u + i * 10;
+        item.values.push_back(10.0f * static_cast<float>(i));
+        doc.Data().add_item(item);
+    }
+    doc.Journal().Add(39146.5, 0.0, 0, 12.5f);
+    doc.Journal().Add(39147.25, 39147.5, 13, 0.0f);
+    doc.MarkRead();
+}
+
+class Document : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("vornell_document_" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string at(const std::string& name) const { return (dir / name).string(); }
+
+    fs::path dir;
+    Recorder recorder;
+};
+
+} // namespace
+
+TEST(DocumentPaths, JournalBesideTheDataFile) {
+    EXPECT_EQ(Storage::JournalPath("/data/run5.realtim"), "/data/run5.dat");
+    EXPECT_EQ(Storage::JournalPath("/data/run.2007.dep"), "/data/run.2007.dat");
+    EXPECT_EQ(Storage::JournalPath("/a.b/data"), "/a.b/data.dat");
+    EXPECT_EQ(Storage::JournalPath("data"), "data.dat");
+    EXPECT_EQ(Storage::JournalPath("rel/x.rtm"), "rel/x.dat");
+}
+
+TEST(DocumentState, NewDocumentAndReadCycle) {
+    Recorder recorder;
+    Storage doc(recorder);
+    EXPECT_TRUE(doc.Data().native_format());
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_FALSE(doc.HasData());
+    EXPECT_EQ(doc.FileName(), "");
+    EXPECT_EQ(doc.SensorType(), "");
+    EXPECT_EQ(doc.Unit(), "");
+
+    fill_as_read(doc);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_TRUE(doc.HasData());
+    EXPECT_EQ(doc.JournalCount(), 2);
+    EXPECT_EQ(doc.JournalCellText(2, 0), "Превышение установок (12,5)");
+    EXPECT_EQ(Storage::JournalColumnTitle(1), "Дата/Время");
+
+    doc.ClearForRead(); // a new read starts: the flag is the reader's business
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_FALSE(doc.HasData());
+    EXPECT_EQ(doc.Data().param_count(), 0);
+    EXPECT_EQ(doc.JournalCount(), 0);
+    EXPECT_TRUE(recorder.reports.empty());
+}
+
+TEST_F(Document, SaveThenOpenKeepsDataAndJournal) {
+    Storage doc(recorder);
+    fill_as_read(doc);
+    const std::string path = at("run5.realtim");
+    ASSERT_TRUE(doc.Save(path));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.FileName(), ""); // saving does not rename the document
+    EXPECT_TRUE(fs::exists(at("run5.dat")));
+
+    Storage back(recorder);
+    ASSERT_TRUE(back.Open(path));
+    EXPECT_EQ(back.FileName(), path);
+    EXPECT_FALSE(back.IsModified());
+    ASSERT_EQ(back.Data().item_count(), 3);
+    EXPECT_EQ(back.Data().item(2)->values[0], 20.0f);
+    ASSERT_EQ(back.JournalCount(), 2);
+    EXPECT_EQ(back.Journal().Records()[1].code, 13);
+    EXPECT_EQ(back.Journal().Records()[1].end, 39147.5);
+    // No type in the file: the first parameter names it and gives the unit.
+    EXPECT_EQ(back.SensorType(), "Вес на крюке");
+    EXPECT_EQ(back.Unit(), "т");
+    EXPECT_TRUE(recorder.reports.empty());
+}
+
+TEST_F(Document, OpenWithoutJournalFileGivesEmptyJournal) {
+    Storage doc(recorder);
+    fill_as_read(doc);
+    ASSERT_TRUE(doc.Save(at("a.realtim")));
+    fs::remove(at("a.dat"));
+
+    ASSERT_TRUE(doc.Open(at("a.realtim")));
+    EXPECT_EQ(doc.JournalCount(), 0);
+    EXPECT_EQ(doc.Data().item_count(), 3);
+    EXPECT_TRUE(recorder.reports.empty());
+}
+
+TEST_F(Document, SensorTypeFromTheTextList) {
+    FileStorage model;
+    model.add_param(hook_load());
+    model.text_values().set_value("тип_датчика", "\"ДНС-2\"");
+    model.save(at("typed.realtim"), false);
+
+    FileStorage bare;
+    bare.save(at("bare.realtim"), false);
+
+    Storage doc(recorder);
+    ASSERT_TRUE(doc.Open(at("typed.realtim")));
+    EXPECT_EQ(doc.SensorType(), "ДНС-2");
+    EXPECT_EQ(doc.Unit(), ""); // the unit comes only with parameter 0's name
+
+    ASSERT_TRUE(doc.Open(at("bare.realtim")));
+    EXPECT_EQ(doc.SensorType(), ""); // no type and no parameter
+    EXPECT_TRUE(recorder.reports.empty());
+
+    // Saving writes the type back into the text list; an empty type removes the line.
+    ASSERT_TRUE(doc.Open(at("typed.realtim")));
+    ASSERT_TRUE(doc.Save(at("copy.realtim")));
+    FileStorage copy;
+    copy.load(at("copy.realtim"), false);
+    EXPECT_EQ(copy.text_values().value_of("тип_датчика"), "ДНС-2");
+}
+
+TEST_F(Document, FailedOpenReportsAndForgetsTheName) {
+    Storage doc(recorder);
+    fill_as_read(doc);
+    ASSERT_TRUE(doc.Save(at("good.realtim")));
+    ASSERT_TRUE(doc.Open(at("good.realtim")));
+    doc.MarkRead();
+
+    const std::string bad = at("notes.txt");
+    std::ofstream(bad) << "hello";
+    EXPECT_FALSE(doc.Open(bad));
+    ASSERT_EQ(recorder.reports.size(), 1u);
+    EXPECT_EQ(recorder.reports[0].caption, " Внимание!!!");
+    EXPECT_EQ(recorder.reports[0].text,
+              open_prefix(bad) + "Неправильное расширение открываемого файла: .txt");
+    EXPECT_EQ(doc.FileName(), "");
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.SensorType(), "Вес на крюке"); // left as it was
+
+    const std::string missing = at("missing.realtim");
+    EXPECT_FALSE(doc.Open(missing));
+    ASSERT_EQ(recorder.reports.size(), 2u);
+    EXPECT_EQ(recorder.reports[1].text.rfind(open_prefix(missing), 0), 0u);
+    EXPECT_GT(recorder.reports[1].text.size(), open_prefix(missing).size());
+}
+
+TEST_F(Document, FailedSaveReportsAndKeepsTheModifiedFlag) {
+    Storage doc(recorder);
+    fill_as_read(doc);
+
+    const std::string nowhere = at("no_dir/x.realtim");
+    EXPECT_FALSE(doc.Save(nowhere));
+    ASSERT_EQ(recorder.reports.size(), 1u);
+    EXPECT_EQ(recorder.reports[0].caption, " Внимание!!!");
+    EXPECT_EQ(recorder.reports[0].text.rfind(save_prefix(nowhere), 0), 0u);
+    EXPECT_TRUE(doc.IsModified());
+
+    // The data file is written but the journal cannot be: not a data-model error.
+    fs::create_directories(at("blocked.dat") + "/inside");
+    EXPECT_FALSE(doc.Save(at("blocked.realtim")));
+    ASSERT_EQ(recorder.reports.size(), 2u);
+    EXPECT_EQ(recorder.reports[1].text,
+              save_prefix(at("blocked.realtim")) + "Неизвестная ошибка!!!");
+    EXPECT_TRUE(doc.IsModified());
+
+    ASSERT_TRUE(doc.Save(at("fine.realtim")));
+    EXPECT_FALSE(doc.IsModified());
+}
