@@ -195,7 +195,7 @@ double parts_to_datetime(const time_parts& p) {
 }
 
 time_parts datetime_to_parts(double dt) {
-    if (!std::isfinite(dt))
+    if (std::isnan(dt))
         dt = 0.0;
     if (dt < datetime_min)
         dt = datetime_min;
