@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "device/Dumps.h"
+
+using device::FrameDecoder;
+
+namespace {
+
+struct Fed {
+    std::vector<std::string> frames;
+    int framing_errors = 0;
+};
+
+Fed feed_all(const std::vector<int>& wire) {
+    FrameDecoder d;
+    Fed out;
+    for (int b : wire) {
+        switch (d.feed(static_cast<std::uint8_t>(b))) {
+        case FrameDecoder::Step::complete:
+            out.frames.push_back(d.payload());
+            break;
+        case FrameDecoder::Step::framing_error:
+            ++out.framing_errors;
+            break;
+        case FrameDecoder::Step::more:
+            break;
+        }
+    }
+    return out;
+}
+
+std::string bytes(const std::vector<int>& v) {
+    std::string s;
+    for (int b : v)
+        s.push_back(static_cast<char>(b));
+    return s;
+}
+
+// 5 March 2007 is day 39146 after 30 December 1899.
+constexpr double march_5_2007 = 39146.0;
+constexpr double at_9_05_30 = (9 * 3600 + 5 * 60 + 30) / 86400.0;
+
+} // namespace
+
+TEST(FrameDecoder, UnescapesDoubledByteAndSplitsFrames) {
+    const Fed f = feed_all({1, 255, 255, 2, 255, 0, 0, 255, 0, 255, 0});
+    ASSERT_EQ(f.frames.size(), 3u);
+    EXPECT_EQ(f.frames[0], bytes({1, 255, 2}));
+    EXPECT_EQ(f.frames[1], bytes({0})); // a zero byte outside an escape is data
+    EXPECT_EQ(f.frames[2], "");         // the empty frame that ends a dump
+    EXPECT_EQ(f.framing_errors, 0);
+}
+
+TEST(FrameDecoder, BadEscapeIsFramingErrorAndNextFrameStartsClean) {
+    const Fed f = feed_all({1, 255, 7, 9, 8, 255, 0});
+    EXPECT_EQ(f.framing_errors, 1);
+    ASSERT_EQ(f.frames.size(), 1u);
+    EXPECT_EQ(f.frames[0], bytes({9, 8}));
+}
+
+TEST(FrameDecoder, OverLongFrameIsFramingError) {
+    FrameDecoder d;
+    int errors = 0;
+    for (std::size_t i = 0; i < device::max_message_bytes + 10; ++i)
+        if (d.feed(1) == FrameDecoder::Step::framing_error)
+            ++errors;
+    EXPECT_EQ(errors, 1);
+    // The decoder is usable again afterwards.
+    EXPECT_EQ(d.feed(5), FrameDecoder::Step::more);
+    EXPECT_EQ(d.feed(255), FrameDecoder::Step::more);
+    EXPECT_EQ(d.feed(0), FrameDecoder::Step::complete);
+}
+
+TEST(DecodeRecord, LittleEndianTimeAndSingleValue) {
+    // time 0x01020304, value 12.5f = 0x41480000
+    const auto r = device::decode_record(bytes({0x04, 0x03, 0x02, 0x01, 0x00, 0x00, 0x48, 0x41}));
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->time, 0x01020304u);
+    EXPECT_FLOAT_EQ(r->value, 12.5f);
+
+    EXPECT_FALSE(device::decode_record(std::string(7, '\0')));
+    EXPECT_FALSE(device::decode_record(std::string(9, '\0')));
+    EXPECT_FALSE(device::decode_record(""));
+
+    EXPECT_EQ(device::record_time(0), 86400u);
+    EXPECT_EQ(device::record_time(0xFFFFFFFFu), 86399u); // wraps in 32 bits
+}
+
+TEST(AlarmDateTime, FixedPositionsAnySeparatorsAnyMonthCase) {
+    EXPECT_DOUBLE_EQ(device::decode_alarm_datetime("2007 MAR 05 09:05:30"), march_5_2007 + at_9_05_30);
+    EXPECT_DOUBLE_EQ(device::decode_alarm_datetime("2007-mar-05T09.05.30 trailing"),
+                     march_5_2007 + at_9_05_30);
+    EXPECT_DOUBLE_EQ(device::decode_alarm_datetime("2008/Feb/29 23:59:59"),
+                     39507.0 + 86399.0 / 86400.0);
+
+    EXPECT_EQ(device::month_lookup("jan"), 1);
+    EXPECT_EQ(device::month_lookup("DEC"), 12);
+    EXPECT_EQ(device::month_lookup("Sep"), 9);
+    EXPECT_EQ(device::month_lookup("MA"), -1);
+    EXPECT_EQ(device::month_lookup("MARC"), -1);
+    EXPECT_EQ(device::month_lookup("МАР"), -1);
+}
+
+TEST(AlarmDateTime, ImpossibleMomentsThrowOutsideStdFamily) {
+    for (const char* text : {"2007 XYZ 05 09:05:30", "2007 APR 31 09:05:30", "2007 FEB 29 00:00:00",
+                             "2007 MAR 05 24:00:00", "2007 MAR 05 09:60:00", "2007 MAR 05 09:05:60",
+                             "20x7 MAR 05 09:05:30", "2007 MAR 00 09:05:30", "2007 MAR", ""}) {
+        bool converted = false;
+        try {
+            device::decode_alarm_datetime(text);
+        } catch (const std::exception&) {
+            ADD_FAILURE() << "std exception for " << text;
+        } catch (const device::ConvertError&) {
+            converted = true;
+        }
+        EXPECT_TRUE(converted) << text;
+    }
+}
+
+TEST(AlarmLine, ThreeAndFourFieldsOthersIgnored) {
+    auto a = device::decode_alarm_line("0\t2007 MAR 05 09:05:30\t12.5");
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->code, 0);
+    EXPECT_DOUBLE_EQ(a->start, march_5_2007 + at_9_05_30);
+    EXPECT_DOUBLE_EQ(a->end, 0.0);
+    EXPECT_FLOAT_EQ(a->value, 12.5f);
+
+    a = device::decode_alarm_line("7\t2007 MAR 05 09:05:30\t2007 MAR 05 10:00:00\t12,5");
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->code, 7);
+    EXPECT_DOUBLE_EQ(a->end, march_5_2007 + 10.0 / 24.0);
+    EXPECT_FLOAT_EQ(a->value, 12.5f);
+
+    a = device::decode_alarm_line("x\t2007 mar 05 09:05:30\tnone\t");
+    ASSERT_TRUE(a); // a trailing tab adds no item
+    EXPECT_EQ(a->code, 255);
+    EXPECT_FLOAT_EQ(a->value, 0.0f);
+
+    EXPECT_EQ(device::decode_alarm_line("99999999999\t2007 MAR 05 09:05:30\t1")->code, 255);
+
+    EXPECT_FALSE(device::decode_alarm_line("0\t2007 MAR 05 09:05:30"));
+    EXPECT_FALSE(device::decode_alarm_line("0\t2007 MAR 05 09:05:30\t1\t2\t3"));
+    EXPECT_FALSE(device::decode_alarm_line(""));
+    EXPECT_FALSE(device::decode_alarm_line("   "));
+    // Shape is checked before dates, so a malformed two-field line never throws.
+    EXPECT_FALSE(device::decode_alarm_line("0\tgarbage"));
+    EXPECT_THROW(device::decode_alarm_line("0\tgarbage\t1"), device::ConvertError);
+}
