@@ -1,0 +1,397 @@
+#include "datafile/Assembling.h"
+
+#include <algorithm>
+#include <charconv>
+#include <new>
+#include <string_view>
+
+#include "library/Codepage.h"
+#include "library/Locale.h"
+#include "library/Mappedfile.h"
+#include "library/Numstr.h"
+#include "library/Optsbase.h"
+#include "library/Strworks.h"
+
+// ---------------------------------------------------------------------------------------------
+// ValueList
+
+ValueList::ValueList(std::initializer_list<float> values) {
+    reserve(values.size());
+    std::copy(values.begin(), values.end(), data());
+    size_ = static_cast<std::uint32_t>(values.size());
+}
+
+ValueList::ValueList(const ValueList& other) {
+    reserve(other.size_);
+    std::copy(other.begin(), other.end(), data());
+    size_ = other.size_;
+}
+
+ValueList::ValueList(ValueList&& other) noexcept : size_(other.size_), capacity_(other.capacity_) {
+    if (other.capacity_ > inline_capacity) {
+        heap_ = other.heap_;
+        other.capacity_ = inline_capacity;
+    } else {
+        std::copy(other.inline_, other.inline_ + other.size_, inline_);
+    }
+    other.size_ = 0;
+}
+
+ValueList& ValueList::operator=(const ValueList& other) {
+    if (this != &other) {
+        size_ = 0;
+        reserve(other.size_);
+        std::copy(other.begin(), other.end(), data());
+        size_ = other.size_;
+    }
+    return *this;
+}
+
+ValueList& ValueList::operator=(ValueList&& other) noexcept {
+    if (this != &other) {
+        this->~ValueList();
+        new (this) ValueList(std::move(other));
+    }
+    return *this;
+}
+
+ValueList::~ValueList() {
+    if (capacity_ > inline_capacity)
+        delete[] heap_;
+}
+
+void ValueList::reserve(std::size_t n) {
+    if (n <= capacity_)
+        return;
+    auto* fresh = new float[n];
+    std::copy(begin(), end(), fresh);
+    if (capacity_ > inline_capacity)
+        delete[] heap_;
+    heap_ = fresh;
+    capacity_ = static_cast<std::uint32_t>(n);
+}
+
+void ValueList::resize(std::size_t n) {
+    reserve(n);
+    if (n > size_)
+        std::fill(data() + size_, data() + n, 0.0f);
+    size_ = static_cast<std::uint32_t>(n);
+}
+
+void ValueList::push_back(float value) {
+    if (size_ == capacity_)
+        reserve(std::size_t{capacity_} * 2);
+    data()[size_++] = value;
+}
+
+bool ValueList::operator==(const ValueList& other) const {
+    return std::equal(begin(), end(), other.begin(), other.end());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text lines
+
+std::string unquote(const std::string& text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+
+std::string TextLines::value_of(std::string_view key) const {
+    auto found = index_.find(std::string(key));
+    if (found == index_.end())
+        return {};
+    const Line& line = *found->second.front();
+    return line.text.substr(line.key_length + 1);
+}
+
+void TextLines::append(std::string text) {
+    const std::size_t eq = text.find('=');
+    lines_.push_back(Line{std::move(text), eq});
+    if (eq != std::string::npos) {
+        auto last = std::prev(lines_.end());
+        index_[last->text.substr(0, eq)].push_back(last);
+    }
+}
+
+void TextLines::set_value(const std::string& key, const std::string& value) {
+    auto found = index_.find(key);
+    if (found == index_.end()) {
+        if (!value.empty())
+            append(key + '=' + value);
+        return;
+    }
+    auto line = found->second.front();
+    if (value.empty()) {
+        lines_.erase(line);
+        found->second.pop_front();
+        if (found->second.empty())
+            index_.erase(found);
+    } else {
+        line->text = key + '=' + value;
+    }
+}
+
+void TextLines::assign(const std::vector<std::string>& lines) {
+    clear();
+    for (const auto& line : lines)
+        append(line);
+}
+
+void TextLines::clear() {
+    lines_.clear();
+    index_.clear();
+}
+
+std::vector<std::string> TextLines::lines() const {
+    std::vector<std::string> out;
+    out.reserve(lines_.size());
+    for (const auto& line : lines_)
+        out.push_back(line.text);
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Run information <-> text lines
+
+namespace {
+
+std::string real_text(double v) {
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 15);
+    std::string text(buffer, result.ptr);
+    const std::size_t point = text.find('.');
+    if (point != std::string::npos)
+        text.replace(point, 1, lib::Locale::current().decimal_separator);
+    return text;
+}
+
+std::int32_t integer_of(const FileStorageTextValues& tv, std::string_view key,
+                        bool unsigned_range) {
+    return lib::parse_int32(tv.value_of(key), unsigned_range).value_or(0);
+}
+
+// A text field takes a key's value only while nothing better is there.
+void take_text(const FileStorageTextValues& tv, std::string_view key, std::string& field) {
+    const std::string value = tv.value_of(key);
+    if (value.empty())
+        return;
+    if (lib::trim(field).empty() || lib::equal_ident(field, "::не задано::"))
+        field = value;
+}
+
+} // namespace
+
+void FileStorageTextValues::race_to_lines() {
+    auto integer = [this](const char* key, std::int64_t v) { set_value(key, std::to_string(v)); };
+    auto real = [this](const char* key, double v) { set_value(key, real_text(v)); };
+    auto text = [this](const char* key, const std::string& v) { set_value(key, v); };
+
+    integer("номер_рейса", run_number);
+    integer("шаг_записи_по_времени", time_step);
+    integer("нач_время", start_time);
+    integer("конеч_время", end_time);
+    integer("время_бурения", drilling_time);
+    integer("время_циркуляции", circulation_time);
+    integer("время_спо", trip_time);
+    integer("время_промывки", flushing_time);
+    integer("время_проработки", reaming_time);
+    real("диаметр_долота", bit_diameter);
+    real("шаг_записи_по_глубине", depth_step);
+    real("нач_глубина", start_depth);
+    real("конеч_глубина", end_depth);
+    real("средняя_нагрузка", avg_load);
+    real("плотность", avg_density);
+    real("среднее_давление", avg_pressure);
+    real("средний_расход", avg_flow);
+    real("рейсовая_скорость", run_speed);
+    real("диаметр_скважины", well_diameter);
+    real("толщина_корки", cake_thickness);
+    real("процент_песка", sand_percent);
+    real("ph", ph);
+    real("chl", chl);
+    real("удельное_сопротивление", resistivity);
+    text("тип_долота", bit_type);
+    text("тип_раствора", mud_type);
+    text("вязкость", viscosity);
+    text("фильтрация", filtration);
+    text("стабильность", stability);
+    text("липкость", stickiness);
+    text("типоразмер_забойного_двиг", motor_type);
+    text("мастер", master);
+    text("оператор", operator_name);
+    text("насос", pump);
+    text("код_износа_долота", bit_wear);
+    text("заводской_номер_долота", bit_number);
+    text("скважина", well);
+    text("площадь", area);
+    text("категория_скважины", well_category);
+    text("временной_файл", time_file);
+    text("глубинный_файл", depth_file);
+    text("реальн_глубинный_файл", real_depth_file);
+    integer("способ_бурения", drill_type);
+}
+
+void FileStorageTextValues::lines_to_race() {
+    static_cast<RaceInfo&>(*this) = RaceInfo();
+
+    run_number = integer_of(*this, "номер_рейса", false);
+    time_step = integer_of(*this, "шаг_записи_по_времени", false);
+    // Time values use the whole unsigned range; "no time" is 4294967295.
+    start_time = static_cast<std::uint32_t>(integer_of(*this, "нач_время", true));
+    end_time = static_cast<std::uint32_t>(integer_of(*this, "конеч_время", true));
+    drilling_time = integer_of(*this, "время_бурения", false);
+    circulation_time = integer_of(*this, "время_циркуляции", false);
+    trip_time = integer_of(*this, "время_спо", false);
+    flushing_time = integer_of(*this, "время_промывки", false);
+    reaming_time = integer_of(*this, "время_проработки", false);
+
+    auto real = [this](const char* key) { return lib::text_to_number(value_of(key)); };
+    bit_diameter = real("диаметр_долота");
+    depth_step = real("шаг_записи_по_глубине");
+    start_depth = real("нач_глубина");
+    end_depth = real("конеч_глубина");
+    avg_load = real("средняя_нагрузка");
+    avg_density = real("плотность");
+    avg_pressure = real("среднее_давление");
+    avg_flow = real("средний_расход");
+    run_speed = real("рейсовая_скорость");
+    well_diameter = real("диаметр_скважины");
+    cake_thickness = real("толщина_корки");
+    sand_percent = real("процент_песка");
+    ph = real("ph");
+    chl = real("chl");
+    resistivity = real("удельное_сопротивление");
+
+    take_text(*this, "тип_долота", bit_type);
+    take_text(*this, "тип_раствора", mud_type);
+    take_text(*this, "вязкость", viscosity);
+    take_text(*this, "фильтрация", filtration);
+    take_text(*this, "стабильность", stability);
+    take_text(*this, "липкость", stickiness);
+    take_text(*this, "типоразмер_забойного_двиг", motor_type);
+    take_text(*this, "типоразмер_з_д", motor_type);
+    take_text(*this, "мастер", master);
+    take_text(*this, "оператор", operator_name);
+    take_text(*this, "насос", pump);
+    take_text(*this, "код_износа_долота", bit_wear);
+    take_text(*this, "износ_долота", bit_wear);
+    take_text(*this, "заводской_номер_долота", bit_number);
+    take_text(*this, "номер_долота", bit_number);
+    take_text(*this, "скважина", well);
+    take_text(*this, "площадь", area);
+    take_text(*this, "категория_скважины", well_category);
+    take_text(*this, "временной_файл", time_file);
+    take_text(*this, "глубинный_файл", depth_file);
+    take_text(*this, "реальн_глубинный_файл", real_depth_file);
+    take_text(*this, "способ_бурения", drill_method_text);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The model
+
+FileStorage::FileStorage() : mutex_("reg_data_file_mutex") {}
+
+void FileStorage::clear() {
+    items_.clear();
+    remarks_.clear();
+    param_count_ = 0;
+    sector_param_count_ = 0;
+    text_values_.lines.clear();
+}
+
+int FileStorage::add_param(const FileStorageParam& param) {
+    if (param_count_ == max_params)
+        throw FileStorageException("слишком много параметров", false);
+    const std::string ident = lib::lower_ident(param.ident);
+    for (int i = 0; i < param_count_; ++i)
+        if (ident_lower_[i] == ident)
+            return i;
+    params_[param_count_] = param;
+    ident_lower_[param_count_] = ident;
+    return param_count_++;
+}
+
+void FileStorage::add_item(const FileStorageItem& item) {
+    items_.push_back(std::make_shared<FileStorageItem>(item));
+}
+
+const FileStorageParam* FileStorage::param(int i) const {
+    return i >= 0 && i < param_count_ ? &params_[i] : nullptr;
+}
+
+FileStorageItem* FileStorage::item(int i) {
+    return i >= 0 && i < item_count() ? items_[i].get() : nullptr;
+}
+
+const FileStorageItem* FileStorage::item(int i) const {
+    return i >= 0 && i < item_count() ? items_[i].get() : nullptr;
+}
+
+namespace {
+
+enum class FileFamily { native, legacy, unknown };
+
+FileFamily family_of(const std::string& path, std::string& extension) {
+    // The extension starts at the last dot of the file name, not of a directory.
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    extension = dot == std::string::npos || (slash != std::string::npos && dot < slash)
+                    ? std::string()
+                    : lib::lower_ident(path.substr(dot));
+    if (extension == ".realtim" || extension == ".realdep" || extension == ".reallag" ||
+        extension == ".rtm")
+        return FileFamily::native;
+    if (extension == ".dep" || extension == ".ldp" || extension == ".tim")
+        return FileFamily::legacy;
+    return FileFamily::unknown;
+}
+
+} // namespace
+
+bool FileStorage::load(const std::string& path, bool text_only) {
+    std::string extension;
+    switch (family_of(path, extension)) {
+    case FileFamily::native: {
+        lib::io::InputMappedFile file;
+        file.open(path, true);
+        load_native(file, text_only);
+        file.close();
+        native_format_ = true;
+        return true;
+    }
+    case FileFamily::legacy: {
+        const bool loaded = load_legacy(path, text_only);
+        native_format_ = false;
+        return loaded;
+    }
+    case FileFamily::unknown:
+        break;
+    }
+    throw FileStorageException("Неправильное расширение открываемого файла: " + extension, true);
+}
+
+void FileStorage::save(const std::string& path, bool text_only) {
+    if (!native_format_) {
+        save_legacy(path, text_only);
+        return;
+    }
+    text_values_.race_to_lines();
+    if (text_only)
+        save_native_text(path);
+    else
+        save_native_whole(path);
+}
+
+// The legacy file family is read and written elsewhere; until then these extensions are refused.
+bool FileStorage::load_legacy(const std::string&, bool) {
+    throw FileStorageException("Чтение файлов старого формата (.dep, .ldp, .tim) пока не "
+                               "поддерживается",
+                               true);
+}
+
+void FileStorage::save_legacy(const std::string&, bool) {
+    throw FileStorageException("Запись файлов старого формата (.dep, .ldp, .tim) пока не "
+                               "поддерживается",
+                               true);
+}

@@ -1,0 +1,240 @@
+#pragma once
+// The data model of one document (parameter table, timed records, run information with its
+// text lines, remarks, load messages) and the native chunked data files that store it.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <initializer_list>
+#include <list>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "library/array.h"
+#include "library/lock_object.h"
+#include "params/Raceoptions.h"
+
+namespace lib::io {
+class InputMemoryView;
+class BinaryOutputStream;
+class BinaryMemoryOutputStream;
+} // namespace lib::io
+
+struct FileStorageParam {
+    std::string name;
+    std::string short_name;
+    std::string unit;
+    std::string ident;
+    float low = 0.0f;
+    float high = 100.0f;
+};
+
+// A list of floats that keeps up to two values inside the object, so the common one-parameter
+// record needs no allocation of its own.
+class ValueList {
+public:
+    static constexpr std::size_t inline_capacity = 2;
+
+    ValueList() = default;
+    ValueList(std::initializer_list<float> values);
+    ValueList(const ValueList& other);
+    ValueList(ValueList&& other) noexcept;
+    ValueList& operator=(const ValueList& other);
+    ValueList& operator=(ValueList&& other) noexcept;
+    ~ValueList();
+
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    float* data() { return capacity_ > inline_capacity ? heap_ : inline_; }
+    const float* data() const { return capacity_ > inline_capacity ? heap_ : inline_; }
+    float& operator[](std::size_t i) { return data()[i]; }
+    float operator[](std::size_t i) const { return data()[i]; }
+    float* begin() { return data(); }
+    float* end() { return data() + size_; }
+    const float* begin() const { return data(); }
+    const float* end() const { return data() + size_; }
+
+    // Truncates the tail or appends 0.0 entries.
+    void resize(std::size_t n);
+    void push_back(float value);
+    void clear() { size_ = 0; }
+    bool operator==(const ValueList& other) const;
+
+private:
+    void reserve(std::size_t n);
+
+    std::uint32_t size_ = 0;
+    std::uint32_t capacity_ = inline_capacity;
+    union {
+        float inline_[inline_capacity];
+        float* heap_;
+    };
+};
+
+struct FileStorageItem {
+    std::uint32_t time = 0;
+    float depth1 = 0.0f;
+    float depth2 = 0.0f;
+    float depth3 = 0.0f;
+    ValueList values;
+    bool full = true;
+    std::uint8_t kind = 0;
+};
+
+struct SimpleRemark {
+    std::uint32_t number1 = 0;
+    std::uint32_t number2 = 0;
+    std::string text;
+};
+
+class FileStorageException : public std::runtime_error {
+public:
+    FileStorageException(const std::string& message, bool fatal)
+        : std::runtime_error(message), fatal_(fatal) {}
+    bool fatal() const { return fatal_; }
+
+private:
+    bool fatal_;
+};
+
+// Drops one pair of enclosing double quotes.
+std::string unquote(const std::string& text);
+
+// Ordered text lines "key=value"; the key is the text before the first '='. Lines without '='
+// are kept but never found by key. Lookups by key are constant-time, so a damaged file full of
+// text lines cannot make loading quadratic.
+class TextLines {
+public:
+    // Raw value of the first line with the key; empty when there is none.
+    std::string value_of(std::string_view key) const;
+    // Replaces the value of the key's first line in place, appends a line when the key is
+    // absent, removes the line when value is empty.
+    void set_value(const std::string& key, const std::string& value);
+    void assign(const std::vector<std::string>& lines);
+    void clear();
+    std::vector<std::string> lines() const;
+    std::size_t size() const { return lines_.size(); }
+
+private:
+    struct Line {
+        std::string text;
+        std::size_t key_length; // npos when the line has no '='
+    };
+    void append(std::string text);
+
+    std::list<Line> lines_;
+    // For every key, its lines in list order; the first one is what lookups see.
+    std::unordered_map<std::string, std::deque<std::list<Line>::iterator>> index_;
+};
+
+class FileStorage;
+
+// The run information and its text list.
+class FileStorageTextValues : public RaceInfo {
+public:
+    explicit FileStorageTextValues(FileStorage* owner) : owner_(owner) {}
+    FileStorageTextValues(const FileStorageTextValues&) = delete;
+    FileStorageTextValues& operator=(const FileStorageTextValues&) = delete;
+
+    // The value of the key's line without enclosing double quotes.
+    std::string value_of(std::string_view key) const { return unquote(lines.value_of(key)); }
+    void set_value(const std::string& key, const std::string& value) {
+        lines.set_value(key, value);
+    }
+    // Run information -> text lines (before every native save).
+    void race_to_lines();
+    // Text lines -> run information (after every native load).
+    void lines_to_race();
+    FileStorage* owner() const { return owner_; }
+
+    TextLines lines;
+
+private:
+    FileStorage* owner_;
+};
+
+class FileStorage {
+public:
+    static constexpr int max_params = 128;
+
+    FileStorage();
+    FileStorage(const FileStorage&) = delete;
+    FileStorage& operator=(const FileStorage&) = delete;
+
+    // Empties records, remarks, the parameter count and the text list; keeps messages, run
+    // information, native_format, source_path and the descriptor table's contents.
+    void clear();
+    // Index of the descriptor with the same identifier (case-insensitive), or of the new entry.
+    // Raises a non-fatal "слишком много параметров" when the table is full.
+    int add_param(const FileStorageParam& param);
+    // Appends a deep copy.
+    void add_item(const FileStorageItem& item);
+
+    int param_count() const { return param_count_; }
+    const FileStorageParam* param(int i) const;
+    int item_count() const { return static_cast<int>(items_.size()); }
+    FileStorageItem* item(int i);
+    const FileStorageItem* item(int i) const;
+
+    // Chooses the loader by the lower-cased extension of path.
+    bool load(const std::string& path, bool text_only);
+    // Native files load from any byte source, a mapped file or bytes in memory.
+    void load_native(lib::io::InputMemoryView& source, bool text_only);
+    void save(const std::string& path, bool text_only);
+
+    FileStorageTextValues& text_values() { return text_values_; }
+    const FileStorageTextValues& text_values() const { return text_values_; }
+    std::vector<std::string>& messages() { return messages_; }
+    const std::vector<std::string>& messages() const { return messages_; }
+    std::vector<SimpleRemark>& remarks() { return remarks_; }
+    const std::vector<SimpleRemark>& remarks() const { return remarks_; }
+
+    bool native_format() const { return native_format_; }
+    void set_native_format(bool native) { native_format_ = native; }
+    const std::string& source_path() const { return source_path_; }
+    void set_source_path(const std::string& path) { source_path_ = path; }
+
+private:
+    class NativeLoader;
+
+    // Legacy (".dep", ".ldp", ".tim") files.
+    bool load_legacy(const std::string& path, bool text_only);
+    void save_legacy(const std::string& path, bool text_only);
+
+    void save_native_whole(const std::string& path);
+    void save_native_text(const std::string& path);
+    void write_sector(lib::io::BinaryMemoryOutputStream& buffer,
+                      lib::io::BinaryOutputStream& sink) const;
+    void write_records_and_text(lib::io::BinaryOutputStream& sink,
+                                const lib::io::BinaryMemoryOutputStream& text) const;
+    void build_text_chunk(lib::io::BinaryMemoryOutputStream& buffer) const;
+
+    lib::lock_object mutex_;
+    std::vector<std::shared_ptr<FileStorageItem>> items_;
+    lib::array<int, max_params> sector_map_;
+    FileStorageParam params_[max_params];
+    std::string ident_lower_[max_params]; // lower-cased identifiers, compared on every add
+    int param_count_ = 0;
+    int sector_param_count_ = 0;
+    bool native_format_ = true;
+    std::string source_path_;
+    std::vector<std::string> messages_;
+    std::vector<SimpleRemark> remarks_;
+    FileStorageTextValues text_values_{this};
+};
+
+// Writes one chunk: kind, the low 16 bits of the payload size, the payload. Payloads of 32768
+// bytes or more cannot be read back and raise a FileStorageException instead.
+void write_chunk(std::uint8_t kind, const std::uint8_t* payload, std::size_t size,
+                 lib::io::BinaryOutputStream& sink);
+
+// Load messages.
+inline constexpr const char* gaps_message =
+    "В файле были найдены пропуски, которые возникли из-за некорректного редактирования файла. "
+    "Данные считаны не полностью";
+inline constexpr const char* damage_message =
+    "Файл был повреждён. Программа попыталась найти в нём корректные данные методом "
+    "последовательного перебора";

@@ -1,0 +1,533 @@
+// The native chunked data file: writer, loader and salvage of damaged files.
+// A chunk is kind (1 byte), payload length (2 bytes, little-endian) and the payload.
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "datafile/Assembling.h"
+#include "library/Binary_io.h"
+#include "library/Codepage.h"
+#include "library/Fileworks.h"
+#include "library/Mappedfile.h"
+
+namespace {
+
+enum ChunkKind : std::uint8_t {
+    chunk_record = 1,
+    chunk_sector = 2,
+    chunk_text = 3,
+    chunk_remark = 4,
+    chunk_compact = 5,
+};
+
+// Readers take the length as a signed 16-bit number.
+constexpr std::size_t max_payload = 0x7FFF;
+constexpr std::size_t max_values = 255;
+constexpr int sector_rhythm = 3600;
+constexpr std::size_t record_fixed = 18;
+
+const char* const text_damage = "Повреждён файл в области текстовых данных";
+
+void put_u32(std::uint8_t* out, std::uint32_t v) {
+    std::memcpy(out, &v, 4);
+}
+
+void put_f32(std::uint8_t* out, float v) {
+    std::memcpy(out, &v, 4);
+}
+
+// Header and payload of one record chunk; returns the chunk size.
+std::size_t serialise_record(const FileStorageItem& item, std::uint8_t* out) {
+    const std::size_t n = item.values.size();
+    if (n > max_values)
+        throw FileStorageException("Запись содержит больше 255 значений и не может быть сохранена",
+                                   true);
+    const std::size_t payload = record_fixed + 4 * n;
+    out[0] = chunk_record;
+    out[1] = static_cast<std::uint8_t>(payload);
+    out[2] = static_cast<std::uint8_t>(payload >> 8);
+    std::uint8_t* p = out + 3;
+    put_u32(p, item.time);
+    put_f32(p + 4, item.depth1);
+    put_f32(p + 8, item.depth3);
+    p[12] = item.kind;
+    put_f32(p + 13, item.depth2);
+    p[17] = static_cast<std::uint8_t>(n);
+    std::memcpy(p + record_fixed, item.values.data(), 4 * n);
+    return 3 + payload;
+}
+
+void write_payload(std::uint8_t kind, const lib::io::BinaryMemoryOutputStream& payload,
+                   lib::io::BinaryOutputStream& sink) {
+    write_chunk(kind, payload.data(), payload.size(), sink);
+}
+
+} // namespace
+
+void write_chunk(std::uint8_t kind, const std::uint8_t* payload, std::size_t size,
+                 lib::io::BinaryOutputStream& sink) {
+    if (size > max_payload)
+        throw FileStorageException(
+            kind == chunk_text
+                ? "Текстовые данные слишком велики для записи в файл (больше 32767 байт). "
+                  "Файл не сохранён"
+                : "Блок данных слишком велик для записи в файл (больше 32767 байт). "
+                  "Файл не сохранён",
+            true);
+    const std::uint8_t header[3] = {kind, static_cast<std::uint8_t>(size),
+                                    static_cast<std::uint8_t>(size >> 8)};
+    sink.write(header, 3);
+    sink.write(payload, size);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writer
+
+void FileStorage::build_text_chunk(lib::io::BinaryMemoryOutputStream& buffer) const {
+    std::string text;
+    for (const auto& line : text_values_.lines.lines()) {
+        text += line;
+        text += "\r\n";
+    }
+    buffer.reset();
+    lib::io::write_text(buffer, text);
+    if (buffer.size() > max_payload)
+        throw FileStorageException("Текстовые данные слишком велики для записи в файл (больше "
+                                   "32767 байт). Файл не сохранён",
+                                   true);
+}
+
+void FileStorage::write_sector(lib::io::BinaryMemoryOutputStream& buffer,
+                               lib::io::BinaryOutputStream& sink) const {
+    buffer.reset();
+    lib::io::write_value(buffer, static_cast<std::uint8_t>(param_count_));
+    for (int i = 0; i < param_count_; ++i) {
+        const FileStorageParam& p = params_[i];
+        lib::io::write_text(buffer, p.name);
+        lib::io::write_text(buffer, p.unit);
+        lib::io::write_text(buffer, p.short_name);
+        lib::io::write_text(buffer, p.ident);
+        lib::io::write_value(buffer, p.low);
+        lib::io::write_value(buffer, p.high);
+    }
+    write_payload(chunk_sector, buffer, sink);
+}
+
+void FileStorage::write_records_and_text(lib::io::BinaryOutputStream& sink,
+                                         const lib::io::BinaryMemoryOutputStream& text) const {
+    lib::io::BinaryMemoryOutputStream sector;
+    write_sector(sector, sink);
+    std::uint8_t record[3 + record_fixed + 4 * max_values];
+    int counter = 0;
+    for (const auto& item : items_) {
+        // The parameter table is repeated so a reader can pick up after damage.
+        if (++counter == sector_rhythm) {
+            write_sector(sector, sink);
+            counter = 0;
+        }
+        sink.write(record, serialise_record(*item, record));
+    }
+    write_payload(chunk_text, text, sink);
+}
+
+void FileStorage::save_native_whole(const std::string& path) {
+    lib::io::BinaryMemoryOutputStream text;
+    build_text_chunk(text);
+
+    // The old file stays untouched until the new one is complete on disk; meanwhile its lock
+    // keeps other savers and loaders out.
+    const bool existed = lib::io::file_exists(path);
+    lib::io::OSFile target;
+    target.open(path, lib::io::OSFile::write_append, true);
+    const std::string temp = path + ".tmp";
+    try {
+        lib::io::BinaryOutputFileStream out;
+        out.open(temp, false, true);
+        write_records_and_text(out, text);
+        out.flush();
+        out.file().sync();
+        out.close();
+        if (!lib::io::replace_file(temp, path))
+            throw std::runtime_error("Невозможно записать в файл!");
+    } catch (...) {
+        lib::io::remove_file(temp);
+        if (!existed) {
+            target.close();
+            lib::io::remove_file(path);
+        }
+        throw;
+    }
+}
+
+namespace {
+
+// Copies the chunks of a native file except its text chunks. Stops at the first header that is
+// cut short or has no positive length; returns where it stopped.
+std::size_t copy_without_text(const std::uint8_t* base, std::size_t size,
+                              lib::io::BinaryOutputStream& sink) {
+    std::size_t pos = 0;
+    while (size - pos >= 3) {
+        const auto length = static_cast<std::int16_t>(base[pos + 1] | base[pos + 2] << 8);
+        if (length <= 0 || static_cast<std::size_t>(length) > size - pos - 3)
+            break;
+        const std::size_t chunk = 3 + static_cast<std::size_t>(length);
+        if (base[pos] != chunk_text)
+            sink.write(base + pos, chunk);
+        pos += chunk;
+    }
+    return pos;
+}
+
+} // namespace
+
+void FileStorage::save_native_text(const std::string& path) {
+    lib::io::BinaryMemoryOutputStream text;
+    build_text_chunk(text);
+
+    const std::string temp = path + ".tmp";
+    bool replaced = false;
+    {
+        lib::io::InputMappedFile source;
+        try {
+            source.open(path, true);
+            lib::io::BinaryOutputFileStream out;
+            out.open(temp, false, true);
+            const std::size_t parsed = copy_without_text(source.base(), source.size(), out);
+            write_payload(chunk_text, text, out);
+            // A damaged tail is kept after the new text so the loader can still salvage it.
+            if (parsed < source.size())
+                out.write(source.base() + parsed, source.size() - parsed);
+            out.flush();
+            out.file().sync();
+            out.close();
+            replaced = lib::io::replace_file(temp, path);
+        } catch (const std::exception&) {
+            // The copy is an optimisation: without it the text chunk is appended below.
+        }
+        if (!replaced)
+            lib::io::remove_file(temp);
+    }
+    if (replaced)
+        return;
+    lib::io::BinaryOutputFileStream out;
+    out.open(path, true, true);
+    write_payload(chunk_text, text, out);
+    out.close();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loader
+
+class FileStorage::NativeLoader {
+public:
+    NativeLoader(FileStorage& model, const lib::io::InputMemoryView& source)
+        : m_(model), base_(source.base()), size_(source.size()),
+          pos_(source.size() - source.remaining()) {}
+
+    void load();
+    void load_text_only();
+    std::size_t position() const { return pos_; }
+
+private:
+    [[noreturn]] static void eof() { throw std::runtime_error("InputMappedFile::read: eof"); }
+    void need(std::size_t n) const {
+        if (size_ - pos_ < n)
+            eof();
+    }
+    std::uint8_t u8() {
+        need(1);
+        return base_[pos_++];
+    }
+    std::uint32_t u32() {
+        need(4);
+        std::uint32_t v;
+        std::memcpy(&v, base_ + pos_, 4);
+        pos_ += 4;
+        return v;
+    }
+    float f32() {
+        need(4);
+        float v;
+        std::memcpy(&v, base_ + pos_, 4);
+        pos_ += 4;
+        return v;
+    }
+    std::string text();
+    std::size_t next_zero(std::size_t from);
+    void read_sector();
+    void read_record();
+    void read_text_values(std::size_t length);
+    void read_remark();
+    void read_compact();
+    void store_value(FileStorageItem& item, int position, float value);
+    void make_uniform();
+
+    FileStorage& m_;
+    const std::uint8_t* base_;
+    std::size_t size_;
+    std::size_t pos_;
+    bool gaps_ = false;
+    bool damage_ = false;
+    int uniform_width_ = -1; // every record has this many values; -1 when unknown
+    // For every block of zero_block bytes, the offset of the first 0 byte at or after its start.
+    // Built on the first text that runs past a block, so rescans over long stretches without a
+    // 0 byte stay linear.
+    static constexpr std::size_t zero_block = 256;
+    std::vector<std::size_t> zero_index_;
+};
+
+std::size_t FileStorage::NativeLoader::next_zero(std::size_t from) {
+    const std::size_t block_end = std::min(size_, (from / zero_block + 1) * zero_block);
+    if (const void* zero = std::memchr(base_ + from, 0, block_end - from))
+        return static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - base_);
+    if (block_end == size_)
+        return size_;
+    if (zero_index_.empty()) {
+        const std::size_t blocks = (size_ + zero_block - 1) / zero_block;
+        zero_index_.resize(blocks);
+        std::size_t next = size_;
+        for (std::size_t b = blocks; b-- > 0;) {
+            const std::size_t start = b * zero_block;
+            const std::size_t end = std::min(size_, start + zero_block);
+            if (const void* zero = std::memchr(base_ + start, 0, end - start))
+                next = static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - base_);
+            zero_index_[b] = next;
+        }
+    }
+    return zero_index_[block_end / zero_block];
+}
+
+std::string FileStorage::NativeLoader::text() {
+    const std::size_t zero = next_zero(pos_);
+    if (zero >= size_)
+        eof();
+    std::string result =
+        lib::from_cp1251({reinterpret_cast<const char*>(base_ + pos_), zero - pos_});
+    pos_ = zero + 1;
+    return result;
+}
+
+void FileStorage::NativeLoader::store_value(FileStorageItem& item, int position, float value) {
+    // Map entries are committed with whole sectors only, so they always lie within the values.
+    item.values[static_cast<std::size_t>(m_.sector_map_[position])] = value;
+}
+
+void FileStorage::NativeLoader::make_uniform() {
+    if (uniform_width_ == m_.param_count_)
+        return;
+    for (auto& item : m_.items_)
+        item->values.resize(static_cast<std::size_t>(m_.param_count_));
+    uniform_width_ = m_.param_count_;
+}
+
+void FileStorage::NativeLoader::read_sector() {
+    // The sector takes effect only when it is whole: junk that happens to start with a sector
+    // kind must not change the mapping of the good records that follow it.
+    const std::uint8_t count = u8();
+    if (count > max_params)
+        throw FileStorageException("слишком много параметров", false);
+    struct Entry {
+        std::size_t text[4]; // offsets of name, unit, short name, ident
+        float low;
+        float high;
+    };
+    Entry entries[max_params];
+    for (int i = 0; i < count; ++i) {
+        for (std::size_t& offset : entries[i].text) {
+            offset = pos_;
+            pos_ = next_zero(pos_);
+            if (pos_ >= size_)
+                eof();
+            ++pos_;
+        }
+        entries[i].low = f32();
+        entries[i].high = f32();
+    }
+    auto text_at = [this](std::size_t offset) {
+        return lib::from_cp1251(reinterpret_cast<const char*>(base_ + offset));
+    };
+    lib::array<int, max_params> map;
+    for (int i = 0; i < count; ++i) {
+        FileStorageParam param;
+        param.name = text_at(entries[i].text[0]);
+        param.unit = text_at(entries[i].text[1]);
+        param.short_name = text_at(entries[i].text[2]);
+        param.ident = text_at(entries[i].text[3]);
+        param.low = entries[i].low;
+        param.high = entries[i].high;
+        map[i] = m_.add_param(param);
+    }
+    m_.sector_param_count_ = count;
+    m_.sector_map_ = map;
+    make_uniform();
+}
+
+void FileStorage::NativeLoader::read_record() {
+    need(record_fixed);
+    const std::uint8_t* p = base_ + pos_;
+    const std::size_t n = p[17];
+    if (static_cast<int>(n) != m_.sector_param_count_) {
+        need(record_fixed + 4 * n);
+        pos_ += record_fixed + 4 * n;
+        gaps_ = true;
+        return;
+    }
+    need(record_fixed + 4 * n);
+    auto item = std::make_shared<FileStorageItem>();
+    std::memcpy(&item->time, p, 4);
+    std::memcpy(&item->depth1, p + 4, 4);
+    std::memcpy(&item->depth3, p + 8, 4);
+    item->kind = p[12];
+    std::memcpy(&item->depth2, p + 13, 4);
+    item->values.resize(static_cast<std::size_t>(m_.param_count_));
+    for (std::size_t i = 0; i < n; ++i) {
+        float v;
+        std::memcpy(&v, p + record_fixed + 4 * i, 4);
+        store_value(*item, static_cast<int>(i), v);
+    }
+    pos_ += record_fixed + 4 * n;
+    m_.items_.push_back(std::move(item));
+}
+
+void FileStorage::NativeLoader::read_text_values(std::size_t length) {
+    if (size_ - pos_ < length || base_[pos_ + length - 1] != 0)
+        throw FileStorageException(text_damage, false);
+    const auto* chunk = reinterpret_cast<const char*>(base_ + pos_);
+    pos_ += length;
+    const std::string text = lib::from_cp1251({chunk, std::strlen(chunk)});
+
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = text.substr(start, end - start);
+        // A carriage return, a line feed or the pair of them ends a line.
+        start = end;
+        if (start < text.size())
+            start += text.compare(start, 2, "\r\n") == 0 ? 2 : 1;
+
+        const std::size_t eq = line.find('=');
+        const std::string key = line.substr(0, eq);
+        const std::string value =
+            eq == std::string::npos ? std::string() : unquote(line.substr(eq + 1));
+        if (lib::lower_ident(value) != "::не задано::")
+            m_.text_values_.set_value(key, value);
+    }
+}
+
+void FileStorage::NativeLoader::read_remark() {
+    SimpleRemark remark;
+    remark.number1 = u32();
+    remark.number2 = u32();
+    remark.text = text();
+    m_.remarks_.push_back(std::move(remark));
+}
+
+void FileStorage::NativeLoader::read_compact() {
+    auto item = std::make_shared<FileStorageItem>();
+    item->time = u32();
+    item->values.resize(static_cast<std::size_t>(m_.param_count_));
+    for (int i = 0; i < m_.sector_param_count_; ++i) {
+        const float v = f32();
+        store_value(*item, i, v);
+    }
+    item->full = false;
+    item->kind = 255;
+    m_.items_.push_back(std::move(item));
+}
+
+void FileStorage::NativeLoader::load() {
+    // The smallest record chunk is 21 bytes; reserving for that touches no memory up front.
+    m_.items_.reserve(m_.items_.size() + (size_ - pos_) / 21);
+    while (pos_ < size_) {
+        const std::size_t start = pos_;
+        // One or two stray bytes where a header should be: damage, not the end of the load.
+        if (size_ - start < 3) {
+            damage_ = true;
+            break;
+        }
+        const auto kind = static_cast<std::int8_t>(base_[start]);
+        const auto length = static_cast<std::int16_t>(base_[start + 1] | base_[start + 2] << 8);
+        pos_ = start + 3;
+        bool accepted = length > 0 && kind <= 12;
+        if (accepted) {
+            try {
+                switch (kind) {
+                case chunk_record:
+                    read_record();
+                    break;
+                case chunk_sector:
+                    read_sector();
+                    break;
+                case chunk_text:
+                    read_text_values(static_cast<std::size_t>(length));
+                    break;
+                case chunk_remark:
+                    read_remark();
+                    break;
+                case chunk_compact:
+                    read_compact();
+                    break;
+                default:
+                    // A skipped chunk running past the end is as damaged as any cut chunk.
+                    need(static_cast<std::size_t>(length));
+                    pos_ += static_cast<std::size_t>(length);
+                    break;
+                }
+            } catch (const std::bad_alloc&) {
+                throw;
+            } catch (const FileStorageException& e) {
+                if (e.fatal())
+                    throw;
+                accepted = false;
+            } catch (const std::exception&) {
+                accepted = false;
+            }
+        }
+        if (!accepted) {
+            damage_ = true;
+            pos_ = start + 1;
+        }
+    }
+    make_uniform();
+    if (gaps_)
+        m_.messages_.push_back(gaps_message);
+    if (damage_)
+        m_.messages_.push_back(damage_message);
+}
+
+void FileStorage::NativeLoader::load_text_only() {
+    while (size_ - pos_ >= 3) {
+        const std::uint8_t kind = base_[pos_];
+        const auto length = static_cast<std::int16_t>(base_[pos_ + 1] | base_[pos_ + 2] << 8);
+        pos_ += 3;
+        // A length that is not positive or runs past the end cannot lead anywhere further.
+        if (length <= 0)
+            break;
+        if (kind == chunk_text) {
+            try {
+                read_text_values(static_cast<std::size_t>(length));
+            } catch (const FileStorageException& e) {
+                if (e.fatal())
+                    throw;
+                m_.messages_.push_back(e.what());
+                break;
+            }
+        } else {
+            if (static_cast<std::size_t>(length) > size_ - pos_)
+                break;
+            pos_ += static_cast<std::size_t>(length);
+        }
+    }
+}
+
+void FileStorage::load_native(lib::io::InputMemoryView& source, bool text_only) {
+    NativeLoader loader(*this, source);
+    if (text_only)
+        loader.load_text_only();
+    else
+        loader.load();
+    source.seek(static_cast<std::ptrdiff_t>(loader.position()), lib::io::OSFile::from_begin);
+    text_values_.lines_to_race();
+}

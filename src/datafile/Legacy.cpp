@@ -1,0 +1,104 @@
+#include "datafile/Legacy.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "library/Binary_io.h"
+
+namespace legacy {
+
+namespace {
+
+template <class T> T field(const std::uint8_t* record, std::size_t offset) {
+    T value;
+    std::memcpy(&value, record + offset, sizeof value);
+    return value;
+}
+
+template <class T> void put(std::uint8_t* record, std::size_t offset, T value) {
+    std::memcpy(record + offset, &value, sizeof value);
+}
+
+constexpr std::size_t time_offset = 1;
+constexpr std::size_t depth1_offset = 5;
+constexpr std::size_t depth2_offset = 9;
+constexpr std::size_t values_offset = 13;
+
+} // namespace
+
+std::string description_path(const std::string& data_path) {
+    const std::size_t slash = data_path.rfind('/');
+    return (slash == std::string::npos ? std::string() : data_path.substr(0, slash + 1)) +
+           description_file;
+}
+
+void read_description(lib::io::InputMemoryView& source, FileStorage& model) {
+    const FileStorageParam defaults;
+    while (!source.at_end()) {
+        FileStorageParam p;
+        p.name = lib::io::read_text(source);
+        p.short_name = lib::io::read_text(source);
+        p.unit = lib::io::read_text(source);
+        p.ident = lib::io::read_text(source);
+        if (p.ident.empty())
+            break;
+        source.skip(12);
+        p.low = lib::io::read_value<float>(source);
+        p.high = lib::io::read_value<float>(source);
+        source.skip(5);
+        // A scale limit of NaN or infinity would break every scale drawn from it.
+        if (!std::isfinite(p.low) || !std::isfinite(p.high)) {
+            p.low = defaults.low;
+            p.high = defaults.high;
+        }
+        model.add_param(p);
+    }
+}
+
+void read_records(lib::io::InputMemoryView& source, FileStorage& model) {
+    FileStorageItem item;
+    item.values.resize(value_count);
+    unsigned accepted = 0;
+    while (!source.at_end()) {
+        std::uint8_t record[record_size];
+        source.read(record, record_size);
+        const auto time = field<std::uint32_t>(record, time_offset);
+        if (time == 0)
+            continue;
+        const auto depth1 = field<float>(record, depth1_offset);
+        const auto depth2 = field<float>(record, depth2_offset);
+        if (!(depth2 >= 0.0f) || !(depth1 >= 0.0f))
+            throw FileStorageException(
+                "Некорректная глубина на записи №" + std::to_string(accepted), false);
+        item.kind = record[0];
+        item.time = time;
+        item.depth1 = depth1;
+        item.depth2 = depth2;
+        item.depth3 = depth1;
+        item.full = true;
+        std::memcpy(item.values.data(), record + values_offset, value_count * sizeof(float));
+        model.add_item(item);
+        ++accepted;
+    }
+}
+
+void write_records(const FileStorage& model, lib::io::BinaryOutputStream& sink) {
+    const auto params = static_cast<std::size_t>(std::clamp(model.param_count(), 0, value_count));
+    for (int i = 0; i < model.item_count(); ++i) {
+        const FileStorageItem& item = *model.item(i);
+        if (!item.full)
+            continue;
+        std::uint8_t record[record_size] = {};
+        record[0] = item.kind;
+        put(record, time_offset, item.time);
+        put(record, depth1_offset, item.depth1);
+        put(record, depth2_offset, item.depth2);
+        const std::size_t n = std::min(params, item.values.size());
+        std::memcpy(record + values_offset, item.values.data(), n * sizeof(float));
+        sink.write(record, record_size);
+    }
+}
+
+} // namespace legacy

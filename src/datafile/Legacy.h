@@ -1,0 +1,34 @@
+#pragma once
+// The older fixed-record data files (".dep", ".ldp", ".tim"): 145-byte records with 32 values,
+// described by "inpgti.nbl" in the same folder and accompanied by a ".rac" run file.
+#include <cstddef>
+#include <string>
+
+#include "datafile/Assembling.h"
+
+namespace lib::io {
+class InputMemoryView;
+class BinaryOutputStream;
+} // namespace lib::io
+
+namespace legacy {
+
+constexpr std::size_t record_size = 145;
+constexpr int value_count = 32;
+constexpr const char* description_file = "inpgti.nbl";
+
+// "inpgti.nbl" beside the data file.
+std::string description_path(const std::string& data_path);
+
+// Adds the entries of a description file to the model until an empty identifier or the end.
+// Limits that are no numbers become the default ones.
+void read_description(lib::io::InputMemoryView& source, FileStorage& model);
+
+// Appends the records of a data file image; empty slots (time 0) are skipped. A negative or
+// NaN depth raises "Некорректная глубина на записи №" with the number of records accepted.
+void read_records(lib::io::InputMemoryView& source, FileStorage& model);
+
+// One record for every full record of the model; values past the 32nd parameter are lost.
+void write_records(const FileStorage& model, lib::io::BinaryOutputStream& sink);
+
+} // namespace legacy

@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "datafile/Legacy.h"
+#include "library/Binary_io.h"
+#include "library/Scratch_dir.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Bytes zeros(std::size_t n) {
+    return Bytes(n, 0);
+}
+
+// Little-endian images of the floats the tests use.
+const Bytes f_0 = {0x00, 0x00, 0x00, 0x00};
+const Bytes f_1_5 = {0x00, 0x00, 0xC0, 0x3F};
+const Bytes f_2_5 = {0x00, 0x00, 0x20, 0x40};
+const Bytes f_12_5 = {0x00, 0x00, 0x48, 0x41};
+const Bytes f_100 = {0x00, 0x00, 0xC8, 0x42};
+const Bytes f_250 = {0x00, 0x00, 0x7A, 0x43};
+const Bytes f_minus_1 = {0x00, 0x00, 0x80, 0xBF};
+const Bytes f_nan = {0x00, 0x00, 0xC0, 0x7F};
+
+// Windows-1251 texts with their 0 byte.
+const Bytes ves_na_kryuke = {0xC2, 0xE5, 0xF1, 0x20, 0xED, 0xE0, 0x20,
+                             0xEA, 0xF0, 0xFE, 0xEA, 0xE5, 0x00}; // Вес на крюке
+const Bytes w_kr = {0x57, 0x20, 0xEA, 0xF0, 0x2E, 0x00};          // W кр.
+const Bytes tonne = {0xF2, 0x00};                                 // т
+const Bytes ves_ident = {0xE2, 0xE5, 0xF1, 0x5F, 0xED, 0xE0, 0x5F,
+                         0xEA, 0xF0, 0xFE, 0xEA, 0xE5, 0x00}; // вес_на_крюке
+const Bytes depth_name = {'D', 'e', 'p', 't', 'h', 0};
+const Bytes depth_short = {'D', 0};
+const Bytes metre = {0xEC, 0x00}; // м
+const Bytes depth_ident = {'d', 'e', 'p', 't', 'h', 0};
+const Bytes empty_text = {0x00};
+
+Bytes entry(const Bytes& name, const Bytes& short_name, const Bytes& unit, const Bytes& ident,
+            const Bytes& low, const Bytes& high) {
+    return name + short_name + unit + ident + zeros(12) + low + high + zeros(5);
+}
+
+Bytes two_entries() {
+    return entry(ves_na_kryuke, w_kr, tonne, ves_ident, f_0, f_250) +
+           entry(depth_name, depth_short, metre, depth_ident, f_minus_1, f_100);
+}
+
+// One 145-byte record: kind, time, depth1, depth2, value 0 and value 31; the rest 0.
+Bytes record(std::uint8_t kind, const Bytes& time, const Bytes& depth1, const Bytes& depth2,
+             const Bytes& value0, const Bytes& value31 = f_0) {
+    return Bytes{kind} + time + depth1 + depth2 + value0 + zeros(30 * 4) + value31 + zeros(4);
+}
+
+const Bytes t_1000 = {0xE8, 0x03, 0x00, 0x00};
+const Bytes t_1001 = {0xE9, 0x03, 0x00, 0x00};
+const Bytes t_1002 = {0xEA, 0x03, 0x00, 0x00};
+const Bytes t_big = {0x78, 0x56, 0x34, 0x12};
+const Bytes t_empty = {0x00, 0x00, 0x00, 0x00};
+
+struct View : lib::io::InputMemoryView {
+    explicit View(const Bytes& b) : lib::io::InputMemoryView(b.data(), b.size()) {}
+};
+
+std::string message_of(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+} // namespace
+
+TEST(LegacyDescription, EntriesUntilEmptyIdentifier) {
+    const Bytes bytes = two_entries() +
+                        entry(depth_name, empty_text, empty_text, empty_text, f_0, f_0) +
+                        entry(depth_name, depth_short, metre, {'x', 0}, f_0, f_0);
+    View source(bytes);
+    FileStorage model;
+    legacy::read_description(source, model);
+    ASSERT_EQ(model.param_count(), 2);
+    const FileStorageParam& p0 = *model.param(0);
+    EXPECT_EQ(p0.name, "Вес на крюке");
+    EXPECT_EQ(p0.short_name, "W кр.");
+    EXPECT_EQ(p0.unit, "т");
+    EXPECT_EQ(p0.ident, "вес_на_крюке");
+    EXPECT_EQ(p0.low, 0.0f);
+    EXPECT_EQ(p0.high, 250.0f);
+    const FileStorageParam& p1 = *model.param(1);
+    EXPECT_EQ(p1.name, "Depth");
+    EXPECT_EQ(p1.short_name, "D");
+    EXPECT_EQ(p1.unit, "м");
+    EXPECT_EQ(p1.low, -1.0f);
+    EXPECT_EQ(p1.high, 100.0f);
+}
+
+TEST(LegacyDescription, DamagedEntries) {
+    // Limits that are no numbers fall back to the defaults.
+    {
+        const Bytes bytes = entry(depth_name, depth_short, metre, depth_ident, f_nan, f_12_5);
+        View source(bytes);
+        FileStorage model;
+        legacy::read_description(source, model);
+        ASSERT_EQ(model.param_count(), 1);
+        EXPECT_EQ(model.param(0)->low, 0.0f);
+        EXPECT_EQ(model.param(0)->high, 100.0f);
+    }
+    // A text without its 0 byte.
+    {
+        const Bytes bytes = two_entries() + Bytes{'a', 'b'};
+        View source(bytes);
+        FileStorage model;
+        EXPECT_EQ(message_of([&] { legacy::read_description(source, model); }),
+                  "InputMappedFile::read: eof");
+        EXPECT_EQ(model.param_count(), 2);
+    }
+    // An entry cut inside its limits is lost; one cut in the last ignored bytes is kept.
+    {
+        Bytes bytes = two_entries() + entry({'c', 0}, {0}, {0}, {'c', 0}, f_0, f_0);
+        bytes.resize(bytes.size() - 9);
+        View source(bytes);
+        FileStorage model;
+        EXPECT_EQ(message_of([&] { legacy::read_description(source, model); }),
+                  "InputMappedFile::read: eof");
+        EXPECT_EQ(model.param_count(), 2);
+    }
+    {
+        Bytes bytes = two_entries();
+        bytes.resize(bytes.size() - 3);
+        View source(bytes);
+        FileStorage model;
+        legacy::read_description(source, model);
+        EXPECT_EQ(model.param_count(), 2);
+    }
+}
+
+TEST(LegacyRecords, ReadSkipsEmptySlotsAndStopsAtBadDepth) {
+    const Bytes bytes = record(7, t_1000, f_1_5, f_2_5, f_12_5, f_100) +
+                        record(0, t_empty, f_minus_1, f_minus_1, f_0) + // empty slot
+                        record(0, t_1001, f_0, f_0, f_minus_1) +
+                        record(0, t_1002, f_0, f_0, f_nan) +
+                        record(0, t_big, f_minus_1, f_0, f_0) + // depth1 below 0
+                        record(0, t_1000, f_0, f_0, f_0);
+    View source(bytes);
+    FileStorage model;
+    EXPECT_EQ(message_of([&] { legacy::read_records(source, model); }),
+              "Некорректная глубина на записи №3");
+    ASSERT_EQ(model.item_count(), 3);
+    const FileStorageItem& a = *model.item(0);
+    EXPECT_EQ(a.kind, 7);
+    EXPECT_EQ(a.time, 1000u);
+    EXPECT_EQ(a.depth1, 1.5f);
+    EXPECT_EQ(a.depth2, 2.5f);
+    EXPECT_EQ(a.depth3, 1.5f);
+    EXPECT_TRUE(a.full);
+    ASSERT_EQ(a.values.size(), 32u);
+    EXPECT_EQ(a.values[0], 12.5f);
+    EXPECT_EQ(a.values[1], 0.0f);
+    EXPECT_EQ(a.values[31], 100.0f);
+    EXPECT_EQ(model.item(1)->time, 1001u);
+    EXPECT_EQ(model.item(1)->values[0], -1.0f);
+    EXPECT_TRUE(std::isnan(model.item(2)->values[0])); // values are data, kept as they are
+}
+
+TEST(LegacyRecords, NanDepthAndCutRecord) {
+    {
+        const Bytes bytes = record(0, t_1000, f_0, f_nan, f_0);
+        View source(bytes);
+        FileStorage model;
+        EXPECT_EQ(message_of([&] { legacy::read_records(source, model); }),
+                  "Некорректная глубина на записи №0");
+        EXPECT_EQ(model.item_count(), 0);
+    }
+    {
+        Bytes bytes = record(0, t_1000, f_0, f_0, f_0) + record(0, t_1001, f_0, f_0, f_0);
+        bytes.resize(bytes.size() + 100, 0xFF); // 100 bytes of a third record
+        View source(bytes);
+        FileStorage model;
+        EXPECT_EQ(message_of([&] { legacy::read_records(source, model); }),
+                  "InputMappedFile::read: eof");
+        EXPECT_EQ(model.item_count(), 2);
+    }
+}
+
+TEST(LegacyRecords, WriteFullRecordsOnly) {
+    FileStorage model;
+    model.add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f});
+    FileStorageItem item;
+    item.kind = 7;
+    item.time = 0x12345678;
+    item.depth1 = 1.5f;
+    item.depth2 = 2.5f;
+    item.depth3 = 100.0f; // not stored
+    item.values.push_back(12.5f);
+    model.add_item(item);
+    item.full = false;
+    item.kind = 255;
+    model.add_item(item); // a compact record is not written
+
+    lib::io::BinaryMemoryOutputStream sink;
+    legacy::write_records(model, sink);
+    const Bytes expected = record(7, t_big, f_1_5, f_2_5, f_12_5);
+    ASSERT_EQ(sink.size(), 145u);
+    EXPECT_EQ(Bytes(sink.data(), sink.data() + sink.size()), expected);
+}
+
+TEST(LegacyRecords, WriteKeepsOnlyThe32FirstValues) {
+    FileStorage model;
+    for (int i = 0; i < 40; ++i)
+        model.add_param({"p", "p", "", "p" + std::to_string(i), 0.0f, 100.0f});
+    FileStorageItem item;
+    item.time = 1000;
+    for (int i = 0; i < 40; ++i)
+        item.values.push_back(i == 0 ? 12.5f : i == 31 ? 100.0f : i == 32 ? 250.0f : 0.0f);
+    model.add_item(item);
+
+    lib::io::BinaryMemoryOutputStream sink;
+    legacy::write_records(model, sink);
+    EXPECT_EQ(Bytes(sink.data(), sink.data() + sink.size()),
+              record(0, t_1000, f_0, f_0, f_12_5, f_100));
+}
