@@ -7,7 +7,11 @@
 #include <thread>
 
 #include "device/Dumps.h"
+#include "document/Storage.h"
 #include "library/Codepage.h"
+#include "library/Mytime.h"
+#include "library/Numstr.h"
+#include "params/All_params.h"
 
 namespace device {
 
@@ -40,6 +44,8 @@ void HardWare::set_log_path(const std::string& path) {
         log_.close();
     log_.clear();
     log_.open(path, std::ios::out | std::ios::app | std::ios::binary);
+    // Record values are written in the stream's default formatting with a point.
+    log_.imbue(std::locale::classic());
 }
 
 void HardWare::set_timings(const device::HardwareTimings& t) {
@@ -166,4 +172,51 @@ void HardWare::ReportProgress(const std::string& text, double fraction) {
 void HardWare::Fail(const std::string& text) {
     log_line("## communication error ## " + lib::to_cp1251(text));
     throw std::runtime_error(text);
+}
+
+void HardWare::ReadMeasurements(Storage& document) {
+    error_budget_ = 0;
+    ReportProgress("Запрос записей...", 0.0);
+    pause(timings_.dump_pause_ms);
+    SendCommand("~BLA BLA BLA");
+    ReadReply();
+    SendCommand("~GET TYPE");
+    const ParamLabel label = label_for_type(lib::from_cp866(ReadReply()));
+    FileStorage& data = document.Data();
+    const int k = data.add_param(
+        {label.name, label.short_name, label.unit, label.ident, label.low, label.high});
+
+    SendCommand("~BDUMP LOG");
+    FileStorageItem item;
+    std::string frame;
+    for (;;) {
+        if (!ReadFrame(frame))
+            continue;
+        if (frame.empty())
+            break;
+        const auto record = device::decode_record(frame);
+        if (!record)
+            continue;
+        const std::uint32_t t = device::record_time(record->time);
+        log_ << "## added bin " << t << ' ' << record->value << '\n';
+        log_.flush();
+        ReportProgress(lib::time_to_text(t) + ", знач. = " + lib::number_to_text(record->value, 1),
+                       0.0);
+        item.time = t;
+        item.values.resize(0);
+        item.values.resize(static_cast<std::size_t>(data.param_count()));
+        item.values[static_cast<std::size_t>(k)] = record->value;
+        data.add_item(item);
+    }
+    ReadReply();
+}
+
+void HardWare::ReadAlarms(Storage& document) {
+    ReportProgress("Запрос журнала...", 0.0);
+    pause(timings_.dump_pause_ms);
+    LogStorage& journal = document.Journal();
+    RunListCommand("~DUMP ALARMS", [&journal](const std::string& line) {
+        if (const auto a = device::decode_alarm_line(line))
+            journal.Add(a->start, a->end, a->code, a->value);
+    });
 }

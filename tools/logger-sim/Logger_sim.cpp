@@ -316,6 +316,8 @@ int serve_tcp(const Options& o, const std::string& dump, const std::vector<std::
         std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
         if (!socket)
             continue;
+        // Replies go out in pieces (text, then prompt); do not let them wait for an ACK.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         TcpChannel channel(socket.get());
         Session(o, dump, alarms, channel).run();
         socket->disconnectFromHost();

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Logger_sim_process.h"
+#include "device/Hardware.h"
+#include "device/Read_session.h"
+#include "document/Storage.h"
+
+namespace {
+
+class Recorder : public Reporter {
+public:
+    void error(const std::string& caption, const std::string& text) override {
+        errors.push_back(caption + ": " + text);
+    }
+    std::vector<std::string> errors;
+};
+
+struct Reading {
+    ScratchDir dir;
+    Recorder reporter;
+    Storage document{reporter};
+    HardWare hw{dir.file("comm.log")};
+    std::vector<std::string> progress;
+    std::string error;
+
+    explicit Reading(const std::string& port_name, device::HardwareTimings t = fast_timings()) {
+        hw.name = port_name;
+        hw.set_timings(t);
+    }
+    Reading& run() {
+        error = device::run_read_session(hw, document, [this](const std::string& text, double f) {
+            EXPECT_EQ(f, 0.0);
+            progress.push_back(text);
+        });
+        return *this;
+    }
+    std::string log() const { return dir.read("comm.log"); }
+    const FileStorage& data() const { return document.Data(); }
+    const std::vector<LogRecord>& journal() const { return document.Journal().Records(); }
+};
+
+QStringList with_files(const ScratchDir& dir, const std::string& dump, const std::string& alarms,
+                       QStringList more = {}) {
+    more << "--records-file" << QString::fromStdString(dir.write("dump.txt", dump))
+         << "--alarms-file" << QString::fromStdString(dir.write("alarms.txt", alarms));
+    return more;
+}
+
+// 5 March 2007 is day 39146 after 30 December 1899.
+constexpr double march_5_2007 = 39146.0;
+
+} // namespace
+
+TEST(ReadSession, FullReadOverTcpAndPseudoTerminalIsSavedAndReopened) {
+    for (bool pty : {false, true}) {
+        LoggerSimProcess sim({"--records", "300", "--alarms", "6"}, pty);
+        Reading r(sim.port_name());
+        ASSERT_EQ(r.run().error, "") << (pty ? "pty" : "tcp");
+        EXPECT_FALSE(r.hw.port().IsOpen());
+        EXPECT_FALSE(r.hw.has_progress_callback());
+        EXPECT_TRUE(r.document.IsModified());
+        ASSERT_EQ(r.data().param_count(), 1);
+        EXPECT_EQ(r.data().param(0)->name, "Вес на крюке");
+        ASSERT_EQ(r.data().item_count(), 300);
+        EXPECT_EQ(r.data().item(1)->time - r.data().item(0)->time, 4u);
+        EXPECT_EQ(r.journal().size(), 6u);
+        ASSERT_EQ(r.progress.size(), 302u);
+        EXPECT_EQ(r.progress.front(), "Запрос записей...");
+        EXPECT_EQ(r.progress.back(), "Запрос журнала...");
+        EXPECT_EQ(r.progress[1].rfind("2 марта 2026г. 6:00, знач. = ", 0), 0u) << r.progress[1];
+
+        const std::string path = r.dir.file("read.realtim");
+        ASSERT_TRUE(r.document.Save(path));
+        Recorder reporter;
+        Storage reopened(reporter);
+        ASSERT_TRUE(reopened.Open(path));
+        EXPECT_EQ(reopened.Data().item_count(), 300);
+        EXPECT_EQ(reopened.Data().item(299)->time, r.data().item(299)->time);
+        EXPECT_EQ(reopened.Data().item(299)->values[0], r.data().item(299)->values[0]);
+        EXPECT_EQ(reopened.JournalCount(), 6);
+        EXPECT_TRUE(r.reporter.errors.empty());
+    }
+}
+
+TEST(ReadSession, RecordsEdgeCasesAndTheirLogLines) {
+    ScratchDir dir;
+    const std::string dump = "0 12.5\n"
+                             "raw 01 02 03 04 05 06 07 FF 00\n"       // 7 bytes: not a record
+                             "raw 01 02 03 04 05 06 07 08 09 FF 00\n" // 9 bytes
+                             "raw 01 FF 07\n"                         // framing error
+                             "32700 12.34\n"
+                             // time 0xFF0000FF, value 0x3FFFFFFF: both carry doubled 255s
+                             "raw FF FF 00 00 FF FF FF FF FF FF FF FF 3F FF 00\n";
+    LoggerSimProcess sim(with_files(dir, dump, "", {"--type", "ВЕС_НА_КРЮКЕ"}));
+    Reading r(sim.port_name());
+    ASSERT_EQ(r.run().error, "");
+    const FileStorage& d = r.data();
+    ASSERT_EQ(d.param_count(), 1);
+    EXPECT_EQ(d.param(0)->name, "Вес на крюке");
+    EXPECT_EQ(d.param(0)->short_name, "W кр.");
+    EXPECT_EQ(d.param(0)->ident, "ВЕС_НА_КРЮКЕ");
+    EXPECT_EQ(d.param(0)->low, 0.0f);
+    EXPECT_EQ(d.param(0)->high, 200.0f);
+    ASSERT_EQ(d.item_count(), 3);
+    EXPECT_EQ(d.item(0)->time, 86400u);
+    EXPECT_EQ(d.item(0)->values[0], 12.5f);
+    EXPECT_TRUE(d.item(0)->full);
+    EXPECT_EQ(d.item(0)->kind, 0);
+    EXPECT_EQ(d.item(0)->depth1, 0.0f);
+    EXPECT_EQ(d.item(1)->time, 86400u + 32700u);
+    EXPECT_EQ(d.item(2)->time, 0xFF0000FFu + 86400u);
+    EXPECT_EQ(d.item(2)->values[0], 1.99999988079071044921875f);
+    EXPECT_EQ(r.progress[2], "1 января 1970г. 9:05, знач. = 12,3");
+    const std::string log = r.log();
+    EXPECT_NE(log.find("<- ~BDUMP LOG\n## added bin 86400 12.5\n## added bin 119100 12.34\n"
+                       "## added bin 4278276735 2\n-> DUMP END\n<- ~DUMP ALARMS\n-> =>\n"),
+              std::string::npos)
+        << log;
+}
+
+TEST(ReadSession, EmptyDumpAndUnknownType) {
+    ScratchDir dir;
+    LoggerSimProcess sim(with_files(dir, "", "", {"--type", "глубина?"}));
+    Reading r(sim.port_name());
+    ASSERT_EQ(r.run().error, "");
+    ASSERT_EQ(r.data().param_count(), 1);
+    EXPECT_EQ(r.data().item_count(), 0);
+    EXPECT_EQ(r.data().param(0)->ident, "вес_на_крюке");
+    EXPECT_EQ(r.data().param(0)->unit, "т");
+    EXPECT_EQ(r.data().param(0)->high, 250.0f);
+    EXPECT_EQ(r.progress, (std::vector<std::string>{"Запрос записей...", "Запрос журнала..."}));
+}
+
+TEST(ReadSession, AlarmLinesOfEveryShape) {
+    ScratchDir dir;
+    const std::string alarms = "0\t2007 MAR 05 09:05:30\t12.5\n"
+                               "2\t2007 mar 05 09:05:30\t2007 MAR 05 12:00:00\t12,5\n"
+                               "x\t2007 MAR 05 00:00:00\t1\n"
+                               "5\t2007 MAR 05 00:00:00\n"
+                               "5\t2007 MAR 05 00:00:00\t1\t2\t3\n"
+                               "7\t2007 DEC 31 23:59:59\tno number\n"
+                               "\n"
+                               "8\t2007 MAR 05 00:00:00\t1\n";
+    LoggerSimProcess sim(with_files(dir, "", alarms));
+    Reading r(sim.port_name());
+    ASSERT_EQ(r.run().error, "");
+    const auto& j = r.journal();
+    ASSERT_EQ(j.size(), 4u);
+    EXPECT_EQ(j[0].code, 0);
+    EXPECT_DOUBLE_EQ(j[0].start, march_5_2007 + (9 * 3600 + 5 * 60 + 30) / 86400.0);
+    EXPECT_EQ(j[0].end, 0.0);
+    EXPECT_EQ(j[0].value, 12.5f);
+    EXPECT_EQ(j[1].code, 2);
+    EXPECT_DOUBLE_EQ(j[1].end, march_5_2007 + 0.5);
+    EXPECT_EQ(j[1].value, 12.5f);
+    EXPECT_EQ(j[2].code, 255);
+    EXPECT_EQ(j[3].value, 0.0f);
+}
+
+TEST(ReadSession, FailuresGiveTheDialogTextsAndKeepWhatWasRead) {
+    ScratchDir dir;
+    {
+        LoggerSimProcess sim(with_files(dir, "1 1\n2 2\n",
+                                        "0\t2007 MAR 05 09:05:30\t1\n"
+                                        "0\t2007 ABC 05 09:05:30\t1\n"));
+        Reading r(sim.port_name());
+        EXPECT_EQ(r.run().error, "В процессе считывания данных произошла неизвестная ошибка");
+        EXPECT_EQ(r.data().item_count(), 2);
+        EXPECT_EQ(r.journal().size(), 1u);
+        EXPECT_FALSE(r.document.IsModified());
+        EXPECT_FALSE(r.hw.port().IsOpen());
+        EXPECT_FALSE(r.hw.has_progress_callback());
+    }
+    {
+        LoggerSimProcess sim({"--alarm-err", "--records", "5"});
+        Reading r(sim.port_name());
+        EXPECT_EQ(r.run().error, "Произошла ошибка:\nОтвет датчика : ERR");
+        EXPECT_EQ(r.data().item_count(), 5);
+        EXPECT_FALSE(r.hw.has_progress_callback());
+    }
+    {
+        Reading r("/nonexistent/tty");
+        EXPECT_EQ(r.run().error, "Произошла ошибка:\nНевозможно открыть COM-порт");
+        EXPECT_EQ(r.log(), "");
+        EXPECT_FALSE(r.hw.has_progress_callback());
+    }
+}
+
+TEST(ReadSession, LoggerFallingSilentMidDump) {
+    // "LOGGER OK" and the type, each with its prompt; then 40 bytes: a few records of the dump.
+    const int replies = 13 + 16;
+    {
+        LoggerSimProcess sim({"--records", "50", "--silent-after", QString::number(replies + 40)},
+                             true);
+        auto t = fast_timings();
+        t.byte_timeout_ms = 300;
+        Reading r(sim.port_name(), t);
+        EXPECT_EQ(r.run().error,
+                  "Произошла ошибка:\nДатчик не ответил по истечению отведённого времени");
+        EXPECT_GT(r.data().item_count(), 0);
+        EXPECT_LT(r.data().item_count(), 50);
+        EXPECT_FALSE(r.hw.port().IsOpen());
+        EXPECT_FALSE(r.document.IsModified());
+    }
+    {
+        LoggerSimProcess sim({"--records", "50", "--drop-after", QString::number(replies + 40)});
+        auto t = fast_timings();
+        t.port.tcp_wait_ms = 25;
+        Reading r(sim.port_name(), t);
+        EXPECT_EQ(r.run().error, "Произошла ошибка:\nАппаратная ошибка при чтении данных");
+        EXPECT_GT(r.data().item_count(), 0);
+        EXPECT_FALSE(r.hw.port().IsOpen());
+    }
+}
