@@ -372,6 +372,11 @@ bool FileStorage::load(const std::string& path, bool text_only) {
 }
 
 void FileStorage::save(const std::string& path, bool text_only) {
+    // The target's extension picks the writer, so a file always holds what its name says.
+    std::string extension;
+    const FileFamily family = family_of(path, extension);
+    if (family != FileFamily::unknown)
+        native_format_ = family == FileFamily::native;
     if (!native_format_) {
         save_legacy(path, text_only);
         return;
@@ -381,17 +386,4 @@ void FileStorage::save(const std::string& path, bool text_only) {
         save_native_text(path);
     else
         save_native_whole(path);
-}
-
-// The legacy file family is read and written elsewhere; until then these extensions are refused.
-bool FileStorage::load_legacy(const std::string&, bool) {
-    throw FileStorageException("Чтение файлов старого формата (.dep, .ldp, .tim) пока не "
-                               "поддерживается",
-                               true);
-}
-
-void FileStorage::save_legacy(const std::string&, bool) {
-    throw FileStorageException("Запись файлов старого формата (.dep, .ldp, .tim) пока не "
-                               "поддерживается",
-                               true);
 }

@@ -97,6 +97,24 @@ void FileStorage::build_text_chunk(lib::io::BinaryMemoryOutputStream& buffer) co
                                    true);
 }
 
+namespace {
+
+// Readers merge descriptors with equal identifiers, so an empty or repeated one (the spare
+// columns of an older data file) is written under a name of its own.
+std::string distinct_ident(const std::string* lowered, int count, int i, const std::string& ident) {
+    auto taken = [&](const std::string& name, int upto) {
+        return std::find(lowered, lowered + upto, name) != lowered + upto;
+    };
+    if (!lowered[i].empty() && !taken(lowered[i], i))
+        return ident;
+    std::string name = "параметр_" + std::to_string(i + 1);
+    while (taken(name, count))
+        name += '_';
+    return name;
+}
+
+} // namespace
+
 void FileStorage::write_sector(lib::io::BinaryMemoryOutputStream& buffer,
                                lib::io::BinaryOutputStream& sink) const {
     buffer.reset();
@@ -106,7 +124,7 @@ void FileStorage::write_sector(lib::io::BinaryMemoryOutputStream& buffer,
         lib::io::write_text(buffer, p.name);
         lib::io::write_text(buffer, p.unit);
         lib::io::write_text(buffer, p.short_name);
-        lib::io::write_text(buffer, p.ident);
+        lib::io::write_text(buffer, distinct_ident(ident_lower_, param_count_, i, p.ident));
         lib::io::write_value(buffer, p.low);
         lib::io::write_value(buffer, p.high);
     }

@@ -4,8 +4,15 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <exception>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
 
 #include "library/Binary_io.h"
+#include "library/Codepage.h"
+#include "library/Inifile.h"
+#include "library/Mappedfile.h"
 
 namespace legacy {
 
@@ -102,3 +109,98 @@ void write_records(const FileStorage& model, lib::io::BinaryOutputStream& sink) 
 }
 
 } // namespace legacy
+
+namespace {
+
+// The lines of the run file as plain text, for the model's text list.
+bool read_lines(const std::string& path, std::vector<std::string>& lines) {
+    lib::io::InputMappedFile file;
+    try {
+        file.open(path, false);
+    } catch (const std::exception&) {
+        return false;
+    }
+    // An oversized file is cut like the INI reader cuts it, so it cannot exhaust memory.
+    std::string_view text(reinterpret_cast<const char*>(file.base()),
+                          std::min(file.size(), lib::ini_file::max_file_size));
+    lines.clear();
+    while (!text.empty()) {
+        const std::size_t eol = text.find('\n');
+        std::string_view line = text.substr(0, eol);
+        text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines.push_back(lib::from_cp1251(line));
+    }
+    return true;
+}
+
+} // namespace
+
+bool FileStorage::load_legacy(const std::string& path, bool text_only) {
+    source_path_ = path;
+    const std::string run_file = RaceInfo::run_file_path(path);
+    if (!run_file.empty()) {
+        std::vector<std::string> lines;
+        if (read_lines(run_file, lines))
+            text_values_.lines.assign(lines);
+        text_values_.load_from_file(run_file);
+    }
+    if (text_only)
+        return false;
+
+    try {
+        lib::io::InputMappedFile description;
+        description.open(legacy::description_path(path), true);
+        legacy::read_description(description, *this);
+        description.close();
+
+        // Always 32 columns; the ones the description does not name get default descriptors,
+        // not those of an earlier document.
+        for (int i = param_count_; i < legacy::value_count; ++i) {
+            params_[i] = FileStorageParam{};
+            ident_lower_[i].clear();
+        }
+        param_count_ = legacy::value_count;
+        for (const auto& item : items_)
+            item->values.resize(legacy::value_count);
+
+        lib::io::InputMappedFile data;
+        data.open(path, true);
+        legacy::read_records(data, *this);
+        data.close();
+    } catch (const std::exception& e) {
+        messages_.emplace_back(e.what());
+    } catch (...) {
+        messages_.emplace_back("Неизвестная ошибка");
+    }
+    return !items_.empty();
+}
+
+void FileStorage::save_legacy(const std::string& path, bool text_only) {
+    if (!text_only) {
+        lib::io::BinaryMemoryOutputStream bytes;
+        legacy::write_records(*this, bytes);
+        // Written beside the target and renamed over it, so a failure leaves the old file.
+        const std::string temp = path + ".tmp";
+        lib::io::OSFile file;
+        try {
+            file.open(temp, lib::io::OSFile::write_truncate, false);
+            if (bytes.size() > 0)
+                file.write(bytes.data(), bytes.size());
+            file.sync();
+            file.close();
+            if (!lib::io::replace_file(temp, path))
+                throw std::runtime_error("Невозможно заменить файл");
+        } catch (const std::exception& e) {
+            file.close();
+            lib::io::remove_file(temp);
+            throw FileStorageException("Невозможно записать файл '" + path + "': " + e.what(),
+                                       false);
+        }
+    }
+    const std::string run_file = RaceInfo::run_file_path(path);
+    if (!run_file.empty() && !text_values_.save_to_file(run_file))
+        throw FileStorageException("Невозможно записать файл описания рейса '" + run_file + "'",
+                                   false);
+}

@@ -232,3 +232,162 @@ TEST(LegacyRecords, WriteKeepsOnlyThe32FirstValues) {
     EXPECT_EQ(Bytes(sink.data(), sink.data() + sink.size()),
               record(0, t_1000, f_0, f_0, f_12_5, f_100));
 }
+
+namespace {
+
+class LegacyFiles : public ::testing::Test {
+protected:
+    // A data file of three records (one empty slot among them) beside a two-entry description.
+    std::string write_sample(const std::string& name = "run12.dep") {
+        put_bytes(dir.file("inpgti.nbl"),
+                  two_entries() + entry(empty_text, empty_text, empty_text, empty_text, f_0, f_0));
+        put_bytes(dir.file(name), record(7, t_1000, f_1_5, f_2_5, f_12_5, f_100) +
+                                      record(0, t_empty, f_0, f_0, f_0) +
+                                      record(0, t_1001, f_0, f_0, f_1_5) +
+                                      record(0, t_1002, f_0, f_0, f_2_5, f_250));
+        return dir.file(name);
+    }
+
+    ScratchDir dir;
+};
+
+} // namespace
+
+TEST_F(LegacyFiles, LoadGivesThirtyTwoColumns) {
+    const std::string path = write_sample();
+    FileStorage model;
+    // An earlier document's descriptors must not reappear as the spare columns.
+    for (int i = 0; i < 5; ++i)
+        model.add_param({"old", "o", "x", "old" + std::to_string(i), 1.0f, 2.0f});
+    model.clear();
+
+    EXPECT_TRUE(model.load(path, false));
+    EXPECT_FALSE(model.native_format());
+    EXPECT_EQ(model.source_path(), path);
+    EXPECT_TRUE(model.messages().empty());
+    ASSERT_EQ(model.param_count(), 32);
+    EXPECT_EQ(model.param(0)->ident, "вес_на_крюке");
+    EXPECT_EQ(model.param(1)->ident, "depth");
+    for (int i = 2; i < 32; ++i) {
+        const FileStorageParam& p = *model.param(i);
+        EXPECT_EQ(p.name, "") << i;
+        EXPECT_EQ(p.ident, "") << i;
+        EXPECT_EQ(p.low, 0.0f) << i;
+        EXPECT_EQ(p.high, 100.0f) << i;
+    }
+    ASSERT_EQ(model.item_count(), 3);
+    EXPECT_EQ(model.item(0)->values[31], 100.0f);
+    EXPECT_EQ(model.item(2)->values[0], 2.5f);
+    EXPECT_EQ(model.item(2)->values[31], 250.0f);
+}
+
+TEST_F(LegacyFiles, LoadFailuresBecomeMessages) {
+    // No description file: nothing loads.
+    put_bytes(dir.file("a.tim"), record(0, t_1000, f_0, f_0, f_0));
+    FileStorage model;
+    EXPECT_FALSE(model.load(dir.file("a.tim"), false));
+    EXPECT_EQ(model.messages(), std::vector<std::string>{"Файл не найден!"});
+    EXPECT_EQ(model.item_count(), 0);
+
+    // Whole records load before a cut one; a bad depth counts only accepted records.
+    put_bytes(dir.file("inpgti.nbl"), two_entries());
+    Bytes cut = record(0, t_1000, f_0, f_0, f_0) + record(0, t_1001, f_0, f_0, f_0);
+    cut.resize(cut.size() + 144);
+    put_bytes(dir.file("b.LDP"), cut);
+    model.clear();
+    EXPECT_TRUE(model.load(dir.file("b.LDP"), false));
+    EXPECT_EQ(model.item_count(), 2);
+    EXPECT_EQ(model.messages().back(), "InputMappedFile::read: eof");
+
+    put_bytes(dir.file("c.dep"),
+              record(0, t_1000, f_0, f_0, f_0) + record(0, t_empty, f_0, f_0, f_0) +
+                  record(0, t_1001, f_0, f_0, f_0) + record(0, t_1002, f_0, f_minus_1, f_0));
+    model.clear();
+    EXPECT_TRUE(model.load(dir.file("c.dep"), false));
+    EXPECT_EQ(model.item_count(), 2);
+    EXPECT_EQ(model.messages().back(), "Некорректная глубина на записи №2");
+}
+
+TEST_F(LegacyFiles, SaveWritesRecordsAndRunFile) {
+    FileStorage model;
+    model.add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f});
+    FileStorageItem item;
+    item.kind = 7;
+    item.time = 0x12345678;
+    item.depth1 = 1.5f;
+    item.depth2 = 2.5f;
+    item.values.push_back(12.5f);
+    model.add_item(item);
+    model.text_values().run_number = 7;
+    model.text_values().well = "12-бис";
+    model.text_values().bit_diameter = 215.9;
+
+    // The name picks the writer, whatever the model was loaded from.
+    ASSERT_TRUE(model.native_format());
+    model.save(dir.file("run.2007.dep"), false);
+    EXPECT_FALSE(model.native_format());
+    EXPECT_EQ(get_bytes(dir.file("run.2007.dep")), record(7, t_big, f_1_5, f_2_5, f_12_5));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("run.2007.dep.tmp")));
+
+    const Bytes rac = get_bytes(dir.file("run.rac"));
+    const std::string rac_text(rac.begin(), rac.end());
+    // Windows-1251 "скважина" and "12-бис" in quotes.
+    EXPECT_NE(rac_text.find("\xF1\xEA\xE2\xE0\xE6\xE8\xED\xE0=\"12-\xE1\xE8\xF1\""),
+              std::string::npos);
+
+    // Read back: the run file fills the run information and the text list.
+    put_bytes(dir.file("inpgti.nbl"), two_entries());
+    FileStorage back;
+    EXPECT_TRUE(back.load(dir.file("run.2007.dep"), false));
+    EXPECT_EQ(back.text_values().run_number, 7);
+    EXPECT_EQ(back.text_values().well, "12-бис");
+    EXPECT_DOUBLE_EQ(back.text_values().bit_diameter, 215.9);
+    EXPECT_EQ(back.text_values().lines.value_of("скважина"), "\"12-бис\"");
+    ASSERT_EQ(back.item_count(), 1);
+    EXPECT_EQ(back.item(0)->values[0], 12.5f);
+
+    // A text-only load reads the run file alone.
+    FileStorage text;
+    EXPECT_FALSE(text.load(dir.file("run.2007.dep"), true));
+    EXPECT_EQ(text.item_count(), 0);
+    EXPECT_EQ(text.text_values().run_number, 7);
+}
+
+TEST_F(LegacyFiles, FailedSaveRaisesAndKeepsTheOldFile) {
+    FileStorage model;
+    model.set_native_format(false);
+    try {
+        model.save(dir.file("missing/x.dep"), false);
+        FAIL() << "no error";
+    } catch (const FileStorageException& e) {
+        EXPECT_EQ(std::string(e.what()).rfind(
+                      "Невозможно записать файл '" + dir.file("missing/x.dep") + "'", 0),
+                  0u);
+    }
+
+    const std::string path = write_sample("keep.dep");
+    const Bytes old = get_bytes(path);
+    std::filesystem::create_directories(dir.file("keep.dep.tmp") + "/inside");
+    EXPECT_THROW(model.save(path, false), FileStorageException);
+    EXPECT_EQ(get_bytes(path), old);
+}
+
+TEST_F(LegacyFiles, NativeCopyKeepsEveryColumn) {
+    FileStorage model;
+    ASSERT_TRUE(model.load(write_sample(), false));
+    model.save(dir.file("copy.realtim"), false);
+    EXPECT_TRUE(model.native_format());
+
+    FileStorage back;
+    back.load(dir.file("copy.realtim"), false);
+    ASSERT_EQ(back.param_count(), 32);
+    EXPECT_EQ(back.param(0)->ident, "вес_на_крюке");
+    EXPECT_EQ(back.param(1)->ident, "depth");
+    EXPECT_EQ(back.param(2)->ident, "параметр_3");
+    EXPECT_EQ(back.param(31)->ident, "параметр_32");
+    ASSERT_EQ(back.item_count(), 3);
+    EXPECT_EQ(back.item(0)->values.size(), 32u);
+    EXPECT_EQ(back.item(0)->values[31], 100.0f);
+    EXPECT_EQ(back.item(2)->values[0], 2.5f);
+    EXPECT_EQ(back.item(2)->values[31], 250.0f);
+}
