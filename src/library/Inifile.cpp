@@ -71,9 +71,15 @@ bool ini_file::load(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
-    std::string bytes(max_file_size + 1, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    // In pieces, so that a small file costs little and a growing one stops at the limit.
+    std::string bytes;
+    char chunk[65536];
+    while (bytes.size() <= max_file_size && in) {
+        in.read(chunk, sizeof chunk);
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad())
+        return false;
     if (bytes.size() > max_file_size) {
         bytes.resize(max_file_size);
         truncated_ = true;
