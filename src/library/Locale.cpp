@@ -68,7 +68,7 @@ Locale Locale::from_process_locale() {
 
     const std::string numeric = env_locale_name("LC_NUMERIC");
     if (is_c_locale(numeric)) {
-        result.decimal_separator = ".";
+        result.decimal_separator.assign(1, '.');
     } else if (LocaleHandle loc(LC_NUMERIC_MASK | LC_CTYPE_MASK, numeric); loc) {
         const std::string radix = loc.info(RADIXCHAR);
         // The radix comes in the locale's own code set; only ASCII or UTF-8 can be kept as is.

@@ -123,11 +123,11 @@ std::string number_to_text(double v, int decimals, int width) {
     const std::string& sep = Locale::current().decimal_separator;
     std::string text;
     if (std::isnan(v)) {
-        text = "NAN";
+        text.append("NAN");
     } else if (std::isinf(v)) {
-        text = v < 0 ? "-INF" : "INF";
+        text.append(v < 0 ? "-INF" : "INF");
     } else if (decimals < 0 && v == 0) {
-        text = "0";
+        text.push_back('0');
     } else {
         const bool automatic = decimals < 0;
         const int n = automatic ? automatic_decimals(std::fabs(v))
@@ -143,7 +143,7 @@ std::string number_to_text(double v, int decimals, int width) {
         // A value that rounds to zero shows no minus sign.
         const bool zero = int_part == "0" && frac_part.find_first_not_of('0') == std::string::npos;
         if (v < 0 && !zero)
-            text = "-";
+            text.push_back('-');
         text += int_part;
         if (!frac_part.empty() || (!automatic && n > 0)) {
             text += sep;
