@@ -305,13 +305,6 @@ TEST_F(NativeFiles, ExtensionChoosesTheLoaderCaseInsensitively) {
                       "Неправильное расширение открываемого файла: " + extension);
         }
     }
-    try {
-        m.load(dir.file("old.DEP"), false);
-        ADD_FAILURE();
-    } catch (const FileStorageException& e) {
-        EXPECT_TRUE(e.fatal());
-        EXPECT_NE(std::string(e.what()).find("не поддерживается"), std::string::npos);
-    }
     EXPECT_TRUE(m.native_format());
 }
 

@@ -1,0 +1,26 @@
+// The native data file loader over arbitrary bytes: it must never raise, crash, hang or read
+// outside the input, and it must leave the model consistent.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "datafile/Assembling.h"
+#include "library/Binary_io.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    for (bool text_only : {false, true}) {
+        FileStorage model;
+        lib::io::InputMemoryView view(data, size);
+        model.load_native(view, text_only); // damage is absorbed; anything raised is a bug
+        if (model.param_count() < 0 || model.param_count() > FileStorage::max_params)
+            std::abort();
+        for (int i = 0; i < model.item_count(); ++i)
+            if (model.item(i)->values.size() != static_cast<std::size_t>(model.param_count()))
+                std::abort();
+        if (model.messages().size() > 2)
+            std::abort();
+        if (text_only && (model.item_count() != 0 || model.param_count() != 0))
+            std::abort();
+    }
+    return 0;
+}

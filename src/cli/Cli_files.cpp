@@ -1,0 +1,175 @@
+// vornell-cli info and records: a data file's description and its records.
+#include <charconv>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "cli/Commands.h"
+#include "datafile/Assembling.h"
+
+namespace {
+
+std::string single_file(const std::vector<std::string>& args) {
+    if (args.size() != 1)
+        throw UsageError("expected exactly one FILE argument");
+    return args[0];
+}
+
+// JSON keeps the float's shortest text: 0.1f prints as 0.1, not as its double expansion.
+nlohmann::ordered_json float_json(float value) {
+    const std::string text = shortest_float(value);
+    double widened = 0;
+    std::from_chars(text.data(), text.data() + text.size(), widened);
+    return widened;
+}
+
+nlohmann::ordered_json race_json(const RaceInfo& r) {
+    nlohmann::ordered_json j;
+    j["drill_type"] = static_cast<std::int32_t>(r.drill_type);
+    j["run_number"] = r.run_number;
+    j["time_step"] = r.time_step;
+    j["drilling_time"] = r.drilling_time;
+    j["circulation_time"] = r.circulation_time;
+    j["trip_time"] = r.trip_time;
+    j["flushing_time"] = r.flushing_time;
+    j["reaming_time"] = r.reaming_time;
+    j["start_time"] = r.start_time;
+    j["end_time"] = r.end_time;
+    j["footage"] = r.footage;
+    j["well_diameter"] = r.well_diameter;
+    j["bit_diameter"] = r.bit_diameter;
+    j["depth_step"] = r.depth_step;
+    j["start_depth"] = r.start_depth;
+    j["end_depth"] = r.end_depth;
+    j["avg_load"] = r.avg_load;
+    j["avg_density"] = r.avg_density;
+    j["avg_pressure"] = r.avg_pressure;
+    j["avg_flow"] = r.avg_flow;
+    j["run_speed"] = r.run_speed;
+    j["cake_thickness"] = r.cake_thickness;
+    j["ph"] = r.ph;
+    j["resistivity"] = r.resistivity;
+    j["chl"] = r.chl;
+    j["sand_percent"] = r.sand_percent;
+    j["stability"] = r.stability;
+    j["mud_type"] = r.mud_type;
+    j["viscosity"] = r.viscosity;
+    j["filtration"] = r.filtration;
+    j["stickiness"] = r.stickiness;
+    j["assembly"] = r.assembly;
+    j["bit_type"] = r.bit_type;
+    j["customer"] = r.customer;
+    j["oil_field"] = r.oil_field;
+    j["master"] = r.master;
+    j["motor_type"] = r.motor_type;
+    j["pump"] = r.pump;
+    j["operator_name"] = r.operator_name;
+    j["well"] = r.well;
+    j["bit_number"] = r.bit_number;
+    j["initial_bit_wear"] = r.initial_bit_wear;
+    j["area"] = r.area;
+    j["well_category"] = r.well_category;
+    j["time_file"] = r.time_file;
+    j["depth_file"] = r.depth_file;
+    j["real_depth_file"] = r.real_depth_file;
+    j["bit_wear"] = r.bit_wear;
+    j["drill_method_text"] = r.drill_method_text;
+    return j;
+}
+
+void append_float(std::string& out, float value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+template <class Integer> void append_integer(std::string& out, Integer value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+} // namespace
+
+std::string shortest_float(float value) {
+    std::string out;
+    append_float(out, value);
+    return out;
+}
+
+nlohmann::ordered_json model_info_json(const std::string& file, const FileStorage& model) {
+    nlohmann::ordered_json j;
+    j["file"] = file;
+    j["native_format"] = model.native_format();
+    j["params"] = nlohmann::ordered_json::array();
+    for (int i = 0; i < model.param_count(); ++i) {
+        const FileStorageParam& p = *model.param(i);
+        j["params"].push_back({{"name", p.name},
+                               {"short_name", p.short_name},
+                               {"unit", p.unit},
+                               {"ident", p.ident},
+                               {"low", float_json(p.low)},
+                               {"high", float_json(p.high)}});
+    }
+    const int count = model.item_count();
+    j["item_count"] = count;
+    j["first_time"] = count ? nlohmann::ordered_json(model.item(0)->time) : nullptr;
+    j["last_time"] = count ? nlohmann::ordered_json(model.item(count - 1)->time) : nullptr;
+    j["messages"] = model.messages();
+    j["text_lines"] = model.text_values().lines.lines();
+    j["remarks"] = nlohmann::ordered_json::array();
+    for (const auto& r : model.remarks())
+        j["remarks"].push_back({{"number1", r.number1}, {"number2", r.number2}, {"text", r.text}});
+    j["race"] = race_json(model.text_values());
+    return j;
+}
+
+int cmd_info(const std::vector<std::string>& args) {
+    const std::string path = single_file(args);
+    FileStorage model;
+    model.load(path, false);
+    // Texts from files are valid UTF-8 after decoding; replace anything else rather than fail.
+    std::cout << model_info_json(path, model)
+                     .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+              << "\n";
+    return std::cout.flush() ? 0 : 1;
+}
+
+int cmd_records(const std::vector<std::string>& args) {
+    const std::string path = single_file(args);
+    FileStorage model;
+    model.load(path, false);
+
+    const int params = model.param_count();
+    std::string out = "index,time,depth1,depth2,depth3,kind,full";
+    for (int v = 0; v < params; ++v) {
+        out += ",v";
+        append_integer(out, v);
+    }
+    out += '\n';
+    for (int i = 0; i < model.item_count(); ++i) {
+        const FileStorageItem& item = *model.item(i);
+        append_integer(out, i);
+        out += ',';
+        append_integer(out, item.time);
+        for (float depth : {item.depth1, item.depth2, item.depth3}) {
+            out += ',';
+            append_float(out, depth);
+        }
+        out += ',';
+        append_integer(out, unsigned{item.kind});
+        out += item.full ? ",1" : ",0";
+        for (int v = 0; v < params; ++v) {
+            out += ',';
+            if (static_cast<std::size_t>(v) < item.values.size())
+                append_float(out, item.values[v]);
+        }
+        out += '\n';
+        if (out.size() > (1u << 16)) {
+            std::fwrite(out.data(), 1, out.size(), stdout);
+            out.clear();
+        }
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}

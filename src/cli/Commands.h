@@ -1,0 +1,23 @@
+#pragma once
+// The commands of vornell-cli. Each takes the arguments after its name and returns the exit
+// code: 0 done, 1 a reported failure (its message already on stderr). Wrong arguments raise
+// UsageError, which main turns into the usage text and exit code 2.
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+class FileStorage;
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+int cmd_info(const std::vector<std::string>& args);
+int cmd_records(const std::vector<std::string>& args);
+
+// The object that "info" prints for a loaded model; callers may add keys of their own.
+nlohmann::ordered_json model_info_json(const std::string& file, const FileStorage& model);
+// The shortest text that reads back to the same float, with '.' as the decimal point.
+std::string shortest_float(float value);

@@ -1,0 +1,68 @@
+// vornell-cli: the headless companion tool. All output is UTF-8.
+#include <algorithm>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "library/Locale.h"
+
+namespace {
+
+struct Command {
+    const char* name;
+    const char* arguments;
+    const char* summary;
+    int (*run)(const std::vector<std::string>&);
+};
+
+// One line per command.
+const Command commands[] = {
+    {"info", "FILE", "load a data file and print its description as one JSON object", cmd_info},
+    {"records", "FILE", "load a data file and print its records as CSV", cmd_records},
+};
+
+void print_usage(std::ostream& out) {
+    out << "Usage: vornell-cli COMMAND [ARGUMENTS]\n\nCommands:\n";
+    for (const auto& c : commands) {
+        std::string head = std::string(c.name) + " " + c.arguments;
+        head.resize(std::max<std::size_t>(head.size() + 2, 24), ' ');
+        out << "  " << head << c.summary << "\n";
+    }
+    out << "\nExit codes: 0 success, 1 failure (message on stderr), 2 bad usage.\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    lib::Locale::set(lib::Locale::from_process_locale());
+    if (argc < 2) {
+        print_usage(std::cerr);
+        return 2;
+    }
+    const std::string name = argv[1];
+    if (name == "-h" || name == "--help" || name == "help") {
+        print_usage(std::cout);
+        return 0;
+    }
+    for (const auto& c : commands) {
+        if (name != c.name)
+            continue;
+        try {
+            return c.run(std::vector<std::string>(argv + 2, argv + argc));
+        } catch (const UsageError& e) {
+            std::cerr << "vornell-cli " << c.name << ": " << e.what() << "\n\n";
+            print_usage(std::cerr);
+            return 2;
+        } catch (const std::exception& e) {
+            std::cerr << e.what() << "\n";
+            return 1;
+        } catch (...) {
+            std::cerr << "Неизвестная ошибка!!!\n";
+            return 1;
+        }
+    }
+    std::cerr << "vornell-cli: unknown command '" << name << "'\n\n";
+    print_usage(std::cerr);
+    return 2;
+}
