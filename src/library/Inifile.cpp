@@ -173,8 +173,6 @@ bool ini_file::save() const {
 }
 
 bool ini_file::save(const std::string& path) {
-    if (path != path_)
-        truncated_ = false; // the whole of what was read goes to a new file
     path_ = path;
     return save();
 }
