@@ -225,9 +225,16 @@ bool CommPort::Read(void* bytes, std::size_t count, std::size_t& received) {
     received = 0;
     if (!IsOpen())
         return false;
+    auto* out = static_cast<char*>(bytes);
+    // The usual case: the protocol asks for one byte that is already here.
+    if (count <= rx_.size() - rx_pos_) {
+        std::memcpy(out, rx_.data() + rx_pos_, count);
+        rx_pos_ += count;
+        received = count;
+        return true;
+    }
     if (tcp_ && !Connect())
         return false;
-    auto* out = static_cast<char*>(bytes);
     using clock = std::chrono::steady_clock;
     const auto deadline = clock::now() + std::chrono::milliseconds(timeout_ms_);
     while (received < count) {

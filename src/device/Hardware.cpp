@@ -1,5 +1,6 @@
 #include "device/Hardware.h"
 
+#include <charconv>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -44,8 +45,6 @@ void HardWare::set_log_path(const std::string& path) {
         log_.close();
     log_.clear();
     log_.open(path, std::ios::out | std::ios::app | std::ios::binary);
-    // Record values are written in the stream's default formatting with a point.
-    log_.imbue(std::locale::classic());
 }
 
 void HardWare::set_timings(const device::HardwareTimings& t) {
@@ -55,6 +54,19 @@ void HardWare::set_timings(const device::HardwareTimings& t) {
 
 void HardWare::log_line(const std::string& cp1251_text) {
     log_ << cp1251_text << '\n';
+    log_.flush();
+}
+
+void HardWare::log_record(std::uint32_t time, float value) {
+    // "%g" with six significant digits, the stream's default, without a stream's per-call cost.
+    char line[64] = "## added bin ";
+    char* p = line + 13;
+    char* const end = line + sizeof line - 1;
+    p = std::to_chars(p, end, time).ptr;
+    *p++ = ' ';
+    p = std::to_chars(p, end, static_cast<double>(value), std::chars_format::general, 6).ptr;
+    *p++ = '\n';
+    log_.write(line, p - line);
     log_.flush();
 }
 
@@ -198,8 +210,7 @@ void HardWare::ReadMeasurements(Storage& document) {
         if (!record)
             continue;
         const std::uint32_t t = device::record_time(record->time);
-        log_ << "## added bin " << t << ' ' << record->value << '\n';
-        log_.flush();
+        log_record(t, record->value);
         ReportProgress(lib::time_to_text(t) + ", знач. = " + lib::number_to_text(record->value, 1),
                        0.0);
         item.time = t;

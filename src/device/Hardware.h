@@ -73,6 +73,7 @@ public:
 
 private:
     void log_line(const std::string& cp1251_text);
+    void log_record(std::uint32_t time, float value);
     void pause(int ms);
 
     device::CommPort port_;

@@ -1,0 +1,126 @@
+// Reading a 1,000,000-record logger over loopback TCP from vornell-logger-sim, communication log
+// on: the measurement dump's rate, and the whole read's wall time with the protocol's own pauses.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+
+#include <filesystem>
+#include <string>
+
+#include <unistd.h>
+
+#include "device/Hardware.h"
+#include "device/Read_session.h"
+#include "document/Storage.h"
+#include "library/lock_object.h"
+
+namespace {
+
+constexpr int records = 1000000;
+
+class NullReporter : public Reporter {
+public:
+    void error(const std::string&, const std::string&) override {}
+};
+
+// The simulator is built beside this program: <build>/tools/logger-sim/.
+std::string simulator_path() {
+    const auto self = std::filesystem::read_symlink("/proc/self/exe");
+    return (self.parent_path().parent_path() / "tools/logger-sim/vornell-logger-sim").string();
+}
+
+struct Simulator {
+    QProcess process;
+    std::string address;
+    Simulator() {
+        process.start(QString::fromStdString(simulator_path()),
+                      {"--listen", "127.0.0.1:0", "--records", QString::number(records)});
+        process.waitForStarted(5000);
+        while (!process.canReadLine() && process.waitForReadyRead(30000)) {
+        }
+        const std::string line = process.readLine().trimmed().toStdString();
+        address = line.substr(line.find(' ') + 1);
+    }
+    ~Simulator() {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+};
+
+// What the reading dialog does with each report: keep it under the progress lock.
+struct ProgressSink {
+    lib::lock_object lock;
+    std::string text;
+    void operator()(const std::string& t, double) {
+        lib::Locker hold(lock);
+        text = t;
+    }
+};
+
+std::string log_path() {
+    return (std::filesystem::temp_directory_path() /
+            ("vornell-bench-comm-" + std::to_string(::getpid()) + ".log"))
+        .string();
+}
+
+void BM_MeasurementDump(benchmark::State& state) {
+    Simulator sim;
+    const std::string log = log_path();
+    for (auto _ : state) {
+        state.PauseTiming();
+        NullReporter reporter;
+        Storage document(reporter);
+        HardWare hw(log);
+        hw.name = sim.address;
+        device::HardwareTimings t;
+        t.dump_pause_ms = 0;
+        t.port.reconnect_pause_ms = 0;
+        hw.set_timings(t);
+        ProgressSink sink;
+        hw.set_progress_callback([&sink](const std::string& text, double f) { sink(text, f); });
+        hw.Open();
+        state.ResumeTiming();
+        // Beyond the dump this sends only two short commands; the dump is the whole cost.
+        hw.ReadMeasurements(document);
+        state.PauseTiming();
+        if (document.Data().item_count() != records)
+            state.SkipWithError("records lost");
+        hw.Close();
+        std::filesystem::remove(log);
+        state.ResumeTiming();
+    }
+    state.counters["records_per_second"] =
+        benchmark::Counter(static_cast<double>(records) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+}
+
+void BM_WholeReadDefaultWaits(benchmark::State& state) {
+    Simulator sim;
+    const std::string log = log_path();
+    for (auto _ : state) {
+        NullReporter reporter;
+        Storage document(reporter);
+        HardWare hw(log);
+        hw.name = sim.address;
+        ProgressSink sink;
+        const std::string error = device::run_read_session(
+            hw, document, [&sink](const std::string& text, double f) { sink(text, f); });
+        if (!error.empty() || document.Data().item_count() != records)
+            state.SkipWithError(error.empty() ? "records lost" : error.c_str());
+        std::filesystem::remove(log);
+    }
+}
+
+BENCHMARK(BM_MeasurementDump)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WholeReadDefaultWaits)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

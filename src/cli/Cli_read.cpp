@@ -1,0 +1,113 @@
+// vornell-cli read: a complete read of a logger, saved as a data file with its journal.
+#include <QCoreApplication>
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "cli/Commands.h"
+#include "device/Hardware.h"
+#include "device/Read_session.h"
+#include "document/Storage.h"
+
+namespace {
+
+class StderrReporter : public Reporter {
+public:
+    void error(const std::string& /*caption*/, const std::string& text) override {
+        std::cerr << text << '\n';
+    }
+};
+
+// Progress texts come once per record; writing each one at once would make stderr the slowest
+// part of a read, so they are passed on in batches at most 100 ms apart.
+class ProgressPrinter {
+public:
+    void operator()(const std::string& text, double /*fraction*/) {
+        if (text == last_)
+            return;
+        last_ = text;
+        pending_ += text;
+        pending_ += '\n';
+        const auto now = std::chrono::steady_clock::now();
+        if (pending_.size() > 64 * 1024 || now - flushed_ > std::chrono::milliseconds(100)) {
+            flush();
+            flushed_ = now;
+        }
+    }
+    void flush() {
+        std::fwrite(pending_.data(), 1, pending_.size(), stderr);
+        std::fflush(stderr);
+        pending_.clear();
+    }
+
+private:
+    std::string last_;
+    std::string pending_;
+    std::chrono::steady_clock::time_point flushed_{};
+};
+
+int milliseconds(const std::string& text) {
+    std::size_t used = 0;
+    int ms = -1;
+    try {
+        ms = std::stoi(text, &used);
+    } catch (const std::exception&) {
+    }
+    if (used != text.size() || ms <= 0)
+        throw UsageError("--byte-timeout needs a positive number of milliseconds");
+    return ms;
+}
+
+} // namespace
+
+int cmd_read(const std::vector<std::string>& args) {
+    std::vector<std::string> positional;
+    std::string log_path;
+    int byte_timeout = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--log" || args[i] == "--byte-timeout") {
+            if (i + 1 >= args.size())
+                throw UsageError(args[i] + " needs a value");
+            if (args[i] == "--log")
+                log_path = args[++i];
+            else
+                byte_timeout = milliseconds(args[++i]);
+        } else if (args[i].rfind("--", 0) == 0) {
+            throw UsageError("unknown option " + args[i]);
+        } else {
+            positional.push_back(args[i]);
+        }
+    }
+    if (positional.size() != 2)
+        throw UsageError("expected PORT and OUT");
+
+    // The port's Qt objects expect an application object on this thread.
+    int argc = 1;
+    char name[] = "vornell-cli";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+
+    HardWare hardware(log_path.empty() ? device::default_comm_log_path() : log_path);
+    hardware.name = positional[0];
+    if (byte_timeout > 0) {
+        device::HardwareTimings t = hardware.timings();
+        t.byte_timeout_ms = static_cast<std::uint32_t>(byte_timeout);
+        t.port.tcp_wait_ms = byte_timeout;
+        hardware.set_timings(t);
+    }
+    StderrReporter reporter;
+    Storage document(reporter);
+    ProgressPrinter printer;
+    const std::string error =
+        device::run_read_session(hardware, document, [&printer](const std::string& text, double f) {
+            printer(text, f);
+        });
+    printer.flush();
+    if (!error.empty()) {
+        std::cerr << error << '\n';
+        return 1;
+    }
+    return document.Save(positional[1]) ? 0 : 1;
+}
