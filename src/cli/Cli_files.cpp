@@ -6,6 +6,7 @@
 
 #include "cli/Commands.h"
 #include "datafile/Assembling.h"
+#include "document/Storage.h"
 
 namespace {
 
@@ -126,12 +127,16 @@ nlohmann::ordered_json model_info_json(const std::string& file, const FileStorag
 
 int cmd_info(const std::vector<std::string>& args) {
     const std::string path = single_file(args);
-    FileStorage model;
-    model.load(path, false);
+    // Opened as the window opens it, journal companion included.
+    Storage doc(stderr_reporter());
+    if (!doc.Open(path))
+        return 1;
+    nlohmann::ordered_json j = model_info_json(path, doc.Data());
+    j["journal_count"] = doc.JournalCount();
+    j["sensor_type"] = doc.SensorType();
+    j["unit"] = doc.Unit();
     // Texts from files are valid UTF-8 after decoding; replace anything else rather than fail.
-    std::cout << model_info_json(path, model)
-                     .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
-              << "\n";
+    std::cout << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     return std::cout.flush() ? 0 : 1;
 }
 

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 class FileStorage;
+class Reporter;
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -16,6 +17,11 @@ struct UsageError : std::runtime_error {
 
 int cmd_info(const std::vector<std::string>& args);
 int cmd_records(const std::vector<std::string>& args);
+int cmd_journal(const std::vector<std::string>& args);
+int cmd_convert(const std::vector<std::string>& args);
+
+// Prints the text that the window would show in its message box on stderr.
+Reporter& stderr_reporter();
 
 // The object that "info" prints for a loaded model; callers may add keys of their own.
 nlohmann::ordered_json model_info_json(const std::string& file, const FileStorage& model);

@@ -20,6 +20,8 @@ struct Command {
 const Command commands[] = {
     {"info", "FILE", "load a data file and print its description as one JSON object", cmd_info},
     {"records", "FILE", "load a data file and print its records as CSV", cmd_records},
+    {"journal", "FILE", "print the journal kept beside a data file as CSV", cmd_journal},
+    {"convert", "IN OUT", "open a document and save it as another file", cmd_convert},
 };
 
 void print_usage(std::ostream& out) {

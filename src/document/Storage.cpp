@@ -227,7 +227,9 @@ bool Storage::Guarded(const std::string& prefix, const std::function<void()>& ac
     try {
         action();
         return true;
-    } catch (const FileStorageException& e) {
+    } catch (const std::runtime_error& e) {
+        // Every error of the program's own (the data model's, the files', the journal's)
+        // carries the text meant for the user; only a foreign one is unknown.
         message = e.what();
     } catch (...) {
         message = "Неизвестная ошибка!!!";

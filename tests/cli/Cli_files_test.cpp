@@ -63,9 +63,10 @@ TEST_F(CliFiles, InfoPrintsOneJsonObjectWithExactlyTheDocumentedKeys) {
     for (const auto& [key, value] : j.items())
         keys.push_back(key);
     std::sort(keys.begin(), keys.end());
-    EXPECT_EQ(keys, (std::vector<std::string>{"file", "first_time", "item_count", "last_time",
-                                              "messages", "native_format", "params", "race",
-                                              "remarks", "text_lines"}));
+    EXPECT_EQ(keys,
+              (std::vector<std::string>{"file", "first_time", "item_count", "journal_count",
+                                        "last_time", "messages", "native_format", "params", "race",
+                                        "remarks", "sensor_type", "text_lines", "unit"}));
     EXPECT_EQ(j["file"], path);
     EXPECT_EQ(j["native_format"], true);
     ASSERT_EQ(j["params"].size(), 1u);
@@ -118,7 +119,8 @@ TEST_F(CliFiles, FailuresExitWithOneAndBadUsageWithTwo) {
     CliRun r = run("info " + dir.file("missing.realtim"));
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "Файл не найден!\n");
+    EXPECT_EQ(r.err, "В процессе считывания файла\n'" + dir.file("missing.realtim") +
+                         "'\nпроизошла следующая ошибка:\n\nФайл не найден!\n");
 
     put_bytes(dir.file("notes.txt"), {1});
     r = run("records " + dir.file("notes.txt"));

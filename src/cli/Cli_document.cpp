@@ -1,0 +1,65 @@
+// vornell-cli journal and convert: the document's journal companion, and open-then-save.
+#include <charconv>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "cli/Commands.h"
+#include "document/Storage.h"
+
+namespace {
+
+// What the window would put in its message box goes to stderr.
+class StderrReporter : public Reporter {
+public:
+    void error(const std::string&, const std::string& text) override { std::cerr << text << "\n"; }
+};
+
+void append_double(std::string& out, double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+} // namespace
+
+Reporter& stderr_reporter() {
+    static StderrReporter reporter;
+    return reporter;
+}
+
+int cmd_journal(const std::vector<std::string>& args) {
+    if (args.size() != 1)
+        throw UsageError("expected exactly one FILE argument");
+    LogStorage journal;
+    journal.LoadFromFile(Storage::JournalPath(args[0]));
+
+    std::string out = "index,code,start,end,value\n";
+    int index = 0;
+    for (const LogRecord& r : journal.Records()) {
+        out += std::to_string(index++);
+        out += ',';
+        out += std::to_string(r.code);
+        out += ',';
+        append_double(out, r.start);
+        out += ',';
+        append_double(out, r.end);
+        out += ',';
+        out += shortest_float(r.value);
+        out += '\n';
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
+
+int cmd_convert(const std::vector<std::string>& args) {
+    if (args.size() != 2)
+        throw UsageError("expected the arguments IN OUT");
+    Storage doc(stderr_reporter());
+    if (!doc.Open(args[0]))
+        return 1;
+    // A legacy file loads what it can and keeps its troubles as messages; say what they were.
+    for (const std::string& message : doc.Data().messages())
+        std::cerr << args[0] << ": " << message << "\n";
+    return doc.Save(args[1]) ? 0 : 1;
+}

@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+#include <nlohmann/json.hpp>
+
+#include "datafile/Chunk_bytes.h"
+#include "library/Codepage.h"
+#include "library/Scratch_dir.h"
+
+namespace {
+
+struct CliRun {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void put_text(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// An "inpgti.nbl" entry: name, short name, unit, ident, 12 ignored bytes, low, high, 5 ignored.
+Bytes description_entry(const std::string& name, const std::string& short_name,
+                        const std::string& unit, const std::string& ident, float low, float high) {
+    return ByteBuilder()
+        .text(lib::to_cp1251(name))
+        .text(lib::to_cp1251(short_name))
+        .text(lib::to_cp1251(unit))
+        .text(lib::to_cp1251(ident))
+        .raw(Bytes(12, 0))
+        .f32(low)
+        .f32(high)
+        .raw(Bytes(5, 0))
+        .bytes;
+}
+
+// A 145-byte record of an older data file.
+Bytes legacy_record(std::uint8_t kind, std::uint32_t time, float depth1, float depth2,
+                    const std::vector<float>& values) {
+    ByteBuilder b;
+    b.u8(kind).u32(time).f32(depth1).f32(depth2);
+    for (int i = 0; i < 32; ++i)
+        b.f32(i < static_cast<int>(values.size()) ? values[i] : 0.0f);
+    return b.u32(0).bytes;
+}
+
+const std::string open_prefix = "В процессе считывания файла\n'";
+const std::string save_prefix = "В процессе записи файла\n'";
+const std::string prefix_tail = "'\nпроизошла следующая ошибка:\n\n";
+
+class CliDocument : public ::testing::Test {
+protected:
+    CliRun run(const std::string& args) {
+        const std::string out = dir.file("stdout"), err = dir.file("stderr");
+        const std::string command =
+            std::string(VORNELL_CLI) + " " + args + " >" + out + " 2>" + err + " </dev/null";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+    }
+
+    // A native file of two parameters and three records, with run information and a journal.
+    std::string native_sample(const std::string& name) {
+        FileStorage model;
+        model.add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f});
+        model.add_param({"Давление", "P", "атм", "давление", 0.0f, 400.0f});
+        for (std::uint32_t i = 0; i < 3; ++i) {
+            FileStorageItem item;
+            item.time = 1'200'000'000u + 60 * i;
+            item.depth1 = 1000.5f + static_cast<float>(i);
+            item.depth2 = 2.0f;
+            item.depth3 = 1000.5f + static_cast<float>(i);
+            item.values.push_back(12.5f * static_cast<float>(i + 1));
+            item.values.push_back(0.1f + static_cast<float>(i));
+            model.add_item(item);
+        }
+        model.text_values().run_number = 17;
+        model.text_values().well = "12-бис";
+        model.text_values().area = "Западная";
+        model.text_values().bit_diameter = 215.9;
+        model.text_values().start_time = 1'200'000'000u;
+        const std::string path = dir.file(name);
+        model.save(path, false);
+        put_text(dir.file(std::filesystem::path(name).stem().string() + ".dat"),
+                 "0 39146.5000000000 0.0000000000 12.500\r\n"
+                 "13 39147.2500000000 39147.5000000000 0.100\r\n");
+        return path;
+    }
+
+    void put_description(const std::vector<Bytes>& entries) {
+        Bytes all;
+        for (const Bytes& e : entries)
+            all.insert(all.end(), e.begin(), e.end());
+        put_bytes(dir.file("inpgti.nbl"), all);
+    }
+
+    ScratchDir dir;
+};
+
+} // namespace
+
+TEST_F(CliDocument, JournalAsCsv) {
+    put_text(dir.file("run5.dat"), "0 39146.5000000000 0.0000000000 12.500\r\n"
+                                   "\n"
+                                   "7 0.5 0 0\n" // no start: dropped
+                                   "13 39147.2500000000 39147.1000000000 0.100\n");
+    CliRun r = run("journal " + dir.file("run5.realtim"));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "index,code,start,end,value\n"
+                     "0,0,39146.5,0,12.5\n"
+                     "1,13,39147.25,39147.1,0.1\n");
+
+    r = run("journal " + dir.file("none.realtim"));
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "index,code,start,end,value\n");
+
+    EXPECT_EQ(run("journal").code, 2);
+    EXPECT_EQ(run("journal a b").code, 2);
+}
+
+TEST_F(CliDocument, NativeToLegacyAndBack) {
+    const std::string native = native_sample("a.realtim");
+    put_description({description_entry("Вес на крюке", "W кр.", "т", "вес_на_крюке", 0, 250),
+                     description_entry("Давление", "P", "атм", "давление", 0, 400),
+                     description_entry("", "", "", "", 0, 0)});
+
+    CliRun r = run("convert " + native + " " + dir.file("b.dep"));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(std::filesystem::file_size(dir.file("b.dep")), 3u * 145u);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("b.rac")));
+    EXPECT_EQ(slurp(dir.file("b.dat")), slurp(dir.file("a.dat")));
+
+    r = run("convert " + dir.file("b.dep") + " " + dir.file("c.realtim"));
+    ASSERT_EQ(r.code, 0) << r.err;
+
+    FileStorage original, copy;
+    original.load(native, false);
+    copy.load(dir.file("c.realtim"), false);
+    ASSERT_EQ(copy.item_count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const FileStorageItem& a = *original.item(i);
+        const FileStorageItem& b = *copy.item(i);
+        EXPECT_EQ(b.time, a.time);
+        EXPECT_EQ(b.depth1, a.depth1);
+        EXPECT_EQ(b.depth2, a.depth2);
+        EXPECT_EQ(b.values[0], a.values[0]);
+        EXPECT_EQ(b.values[1], a.values[1]);
+    }
+    EXPECT_EQ(copy.param(1)->ident, "давление");
+    const RaceInfo& race = copy.text_values();
+    EXPECT_EQ(race.run_number, 17);
+    EXPECT_EQ(race.well, "12-бис");
+    EXPECT_EQ(race.area, "Западная");
+    EXPECT_DOUBLE_EQ(race.bit_diameter, 215.9);
+    EXPECT_EQ(race.start_time, 1'200'000'000u);
+    EXPECT_EQ(slurp(dir.file("c.dat")), slurp(dir.file("a.dat")));
+
+    r = run("info " + dir.file("c.realtim"));
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["journal_count"], 2);
+    EXPECT_EQ(j["sensor_type"], "Вес на крюке");
+    // The saved file names its sensor type, and the unit comes only with parameter 0's name.
+    EXPECT_EQ(j["unit"], "");
+}
+
+TEST_F(CliDocument, LegacyToNativeKeepsAllColumns) {
+    put_description({description_entry("Вес на крюке", "W кр.", "т", "вес_на_крюке", 0, 250)});
+    std::vector<float> values;
+    for (int i = 0; i < 32; ++i)
+        values.push_back(static_cast<float>(i) + 0.5f);
+    Bytes data = legacy_record(3, 1000, 10.0f, 20.0f, values);
+    const Bytes empty_slot = legacy_record(0, 0, 0, 0, {});
+    data.insert(data.end(), empty_slot.begin(), empty_slot.end());
+    values[31] = -7.0f;
+    const Bytes second = legacy_record(4, 1060, 11.0f, 21.0f, values);
+    data.insert(data.end(), second.begin(), second.end());
+    put_bytes(dir.file("old.tim"), data);
+
+    CliRun r = run("convert " + dir.file("old.tim") + " " + dir.file("new.rtm"));
+    ASSERT_EQ(r.code, 0) << r.err;
+
+    FileStorage copy;
+    copy.load(dir.file("new.rtm"), false);
+    EXPECT_TRUE(copy.native_format());
+    ASSERT_EQ(copy.param_count(), 32);
+    ASSERT_EQ(copy.item_count(), 2);
+    for (int i = 0; i < 32; ++i)
+        EXPECT_EQ(copy.item(0)->values[i], static_cast<float>(i) + 0.5f) << i;
+    EXPECT_EQ(copy.item(1)->values[31], -7.0f);
+    EXPECT_EQ(copy.item(1)->kind, 4);
+    EXPECT_EQ(copy.item(1)->depth3, 11.0f);
+}
+
+TEST_F(CliDocument, FailuresPrintTheMessageBoxText) {
+    const std::string missing = dir.file("missing.realtim");
+    CliRun r = run("convert " + missing + " " + dir.file("x.realtim"));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err.rfind(open_prefix + missing + prefix_tail, 0), 0u) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("x.realtim")));
+
+    const std::string native = native_sample("a.realtim");
+    const std::string nowhere = dir.file("no_dir/x.dep");
+    r = run("convert " + native + " " + nowhere);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err.rfind(save_prefix + nowhere + prefix_tail + "Невозможно записать файл", 0), 0u)
+        << r.err;
+
+    const std::string text = dir.file("notes.txt");
+    put_text(text, "hello");
+    r = run("info " + text);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, open_prefix + text + prefix_tail +
+                         "Неправильное расширение открываемого файла: .txt\n");
+
+    EXPECT_EQ(run("convert " + native).code, 2);
+}
