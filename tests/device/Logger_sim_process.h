@@ -3,12 +3,12 @@
 #include <QProcess>
 #include <QStringList>
 
-#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
-#include <unistd.h>
 
 #include "device/Hardware.h"
+#include "library/Scratch_dir.h"
 
 class LoggerSimProcess {
 public:
@@ -40,32 +40,17 @@ private:
     std::string port_name_;
 };
 
-// A private directory for one test, removed afterwards.
-class ScratchDir {
-public:
-    ScratchDir() {
-        static int n = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("vornell-device-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    std::string write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(file(name), std::ios::binary) << bytes;
-        return file(name);
-    }
-    std::string read(const std::string& name) const {
-        std::ifstream in(file(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+// A text file in the scratch directory; returns its path.
+inline std::string write_text(const ScratchDir& dir, const std::string& name,
+                              const std::string& bytes) {
+    std::ofstream(dir.file(name), std::ios::binary) << bytes;
+    return dir.file(name);
+}
 
-private:
-    std::filesystem::path path_;
-};
+inline std::string read_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 // Waits short enough that the failure paths of a whole suite take seconds, not minutes.
 inline device::HardwareTimings fast_timings() {

@@ -31,7 +31,7 @@ struct Link {
         hw.name = port_name;
         hw.set_timings(t);
     }
-    std::string log() const { return dir.read("comm.log"); }
+    std::string log() const { return read_text(dir.file("comm.log")); }
 };
 
 } // namespace
@@ -102,7 +102,7 @@ TEST(Protocol, RepliesEndExactlyAtPromptWhateverTheArrival) {
 
 TEST(Protocol, FramesOfTheDump) {
     ScratchDir dir;
-    const std::string script = dir.write("dump.txt", "raw 01 FF FF 02 FF 00\n"  // 1, 255, 2
+    const std::string script = write_text(dir, "dump.txt", "raw 01 FF FF 02 FF 00\n"  // 1, 255, 2
                                                      "raw 01 FF 07\n"          // framing error
                                                      "raw FF FF FF 00\n"       // one 255
                                                      "0 12.5\n");
@@ -126,7 +126,7 @@ TEST(Protocol, FramesOfTheDump) {
 
 TEST(Protocol, ListEndsAtEmptyLineOrPromptLineAndErrFails) {
     ScratchDir dir;
-    const std::string alarms = dir.write("alarms.txt", "first\tline\nsecond\n\nafter empty\n");
+    const std::string alarms = write_text(dir, "alarms.txt", "first\tline\nsecond\n\nafter empty\n");
     {
         LoggerSimProcess sim({"--alarms-file", QString::fromStdString(alarms)});
         Link link(sim.port_name());
@@ -212,7 +212,7 @@ TEST(Protocol, EndlessReplyAndLineAreBounded) {
     }
     {
         ScratchDir dir;
-        const std::string alarms = dir.write("alarms.txt", std::string(70000, '7') + "\n");
+        const std::string alarms = write_text(dir, "alarms.txt", std::string(70000, '7') + "\n");
         LoggerSimProcess sim({"--alarms-file", QString::fromStdString(alarms)});
         Link link(sim.port_name());
         link.hw.Open();

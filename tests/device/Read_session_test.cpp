@@ -37,15 +37,15 @@ struct Reading {
         });
         return *this;
     }
-    std::string log() const { return dir.read("comm.log"); }
+    std::string log() const { return read_text(dir.file("comm.log")); }
     const FileStorage& data() const { return document.Data(); }
     const std::vector<LogRecord>& journal() const { return document.Journal().Records(); }
 };
 
 QStringList with_files(const ScratchDir& dir, const std::string& dump, const std::string& alarms,
                        QStringList more = {}) {
-    more << "--records-file" << QString::fromStdString(dir.write("dump.txt", dump))
-         << "--alarms-file" << QString::fromStdString(dir.write("alarms.txt", alarms));
+    more << "--records-file" << QString::fromStdString(write_text(dir, "dump.txt", dump))
+         << "--alarms-file" << QString::fromStdString(write_text(dir, "alarms.txt", alarms));
     return more;
 }
 
