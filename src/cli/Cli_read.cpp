@@ -13,13 +13,6 @@
 
 namespace {
 
-class StderrReporter : public Reporter {
-public:
-    void error(const std::string& /*caption*/, const std::string& text) override {
-        std::cerr << text << '\n';
-    }
-};
-
 // Progress texts come once per record; writing each one at once would make stderr the slowest
 // part of a read, so they are passed on in batches at most 100 ms apart.
 class ProgressPrinter {
@@ -97,8 +90,7 @@ int cmd_read(const std::vector<std::string>& args) {
         t.port.tcp_wait_ms = byte_timeout;
         hardware.set_timings(t);
     }
-    StderrReporter reporter;
-    Storage document(reporter);
+    Storage document(stderr_reporter());
     ProgressPrinter printer;
     const std::string error =
         device::run_read_session(hardware, document, [&printer](const std::string& text, double f) {

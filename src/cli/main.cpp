@@ -22,6 +22,8 @@ const Command commands[] = {
     {"records", "FILE", "load a data file and print its records as CSV", cmd_records},
     {"journal", "FILE", "print the journal kept beside a data file as CSV", cmd_journal},
     {"convert", "IN OUT", "open a document and save it as another file", cmd_convert},
+    {"read", "PORT OUT [--log PATH] [--byte-timeout MS]", "read a logger and save the document",
+     cmd_read},
 };
 
 void print_usage(std::ostream& out) {
