@@ -294,6 +294,7 @@ FileStorage::FileStorage() : mutex_("reg_data_file_mutex") {}
 
 void FileStorage::clear() {
     items_.clear();
+    block_.reset();
     remarks_.clear();
     param_count_ = 0;
     sector_param_count_ = 0;
@@ -313,7 +314,17 @@ int FileStorage::add_param(const FileStorageParam& param) {
 }
 
 void FileStorage::add_item(const FileStorageItem& item) {
-    items_.push_back(std::make_shared<FileStorageItem>(item));
+    append_item(FileStorageItem(item));
+}
+
+void FileStorage::append_item(FileStorageItem&& item) {
+    constexpr std::size_t block_size = 1024;
+    if (!block_ || block_->size() == block_->capacity()) {
+        block_ = std::make_shared<std::vector<FileStorageItem>>();
+        block_->reserve(block_size); // never grows further, so records never move
+    }
+    block_->push_back(std::move(item));
+    items_.emplace_back(block_, &block_->back());
 }
 
 const FileStorageParam* FileStorage::param(int i) const {

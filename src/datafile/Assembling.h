@@ -211,9 +211,13 @@ private:
     void write_records_and_text(lib::io::BinaryOutputStream& sink,
                                 const lib::io::BinaryMemoryOutputStream& text) const;
     void build_text_chunk(lib::io::BinaryMemoryOutputStream& buffer) const;
+    // Records are stored in blocks, and each record's pointer shares ownership of its block:
+    // one allocation per block instead of one per record keeps a large model small.
+    void append_item(FileStorageItem&& item);
 
     lib::lock_object mutex_;
     std::vector<std::shared_ptr<FileStorageItem>> items_;
+    std::shared_ptr<std::vector<FileStorageItem>> block_;
     lib::array<int, max_params> sector_map_;
     FileStorageParam params_[max_params];
     std::string ident_lower_[max_params]; // lower-cased identifiers, compared on every add

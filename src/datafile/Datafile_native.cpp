@@ -391,20 +391,20 @@ void FileStorage::NativeLoader::read_record() {
         return;
     }
     need(record_fixed + 4 * n);
-    auto item = std::make_shared<FileStorageItem>();
-    std::memcpy(&item->time, p, 4);
-    std::memcpy(&item->depth1, p + 4, 4);
-    std::memcpy(&item->depth3, p + 8, 4);
-    item->kind = p[12];
-    std::memcpy(&item->depth2, p + 13, 4);
-    item->values.resize(static_cast<std::size_t>(m_.param_count_));
+    FileStorageItem item;
+    std::memcpy(&item.time, p, 4);
+    std::memcpy(&item.depth1, p + 4, 4);
+    std::memcpy(&item.depth3, p + 8, 4);
+    item.kind = p[12];
+    std::memcpy(&item.depth2, p + 13, 4);
+    item.values.resize(static_cast<std::size_t>(m_.param_count_));
     for (std::size_t i = 0; i < n; ++i) {
         float v;
         std::memcpy(&v, p + record_fixed + 4 * i, 4);
-        store_value(*item, static_cast<int>(i), v);
+        store_value(item, static_cast<int>(i), v);
     }
     pos_ += record_fixed + 4 * n;
-    m_.items_.push_back(std::move(item));
+    m_.append_item(std::move(item));
 }
 
 void FileStorage::NativeLoader::read_text_values(std::size_t length) {
@@ -443,16 +443,16 @@ void FileStorage::NativeLoader::read_remark() {
 }
 
 void FileStorage::NativeLoader::read_compact() {
-    auto item = std::make_shared<FileStorageItem>();
-    item->time = u32();
-    item->values.resize(static_cast<std::size_t>(m_.param_count_));
+    FileStorageItem item;
+    item.time = u32();
+    item.values.resize(static_cast<std::size_t>(m_.param_count_));
     for (int i = 0; i < m_.sector_param_count_; ++i) {
         const float v = f32();
-        store_value(*item, i, v);
+        store_value(item, i, v);
     }
-    item->full = false;
-    item->kind = 255;
-    m_.items_.push_back(std::move(item));
+    item.full = false;
+    item.kind = 255;
+    m_.append_item(std::move(item));
 }
 
 void FileStorage::NativeLoader::load() {
