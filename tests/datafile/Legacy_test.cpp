@@ -9,6 +9,7 @@
 
 #include "datafile/Legacy.h"
 #include "library/Binary_io.h"
+#include "library/Fileworks.h"
 #include "library/Scratch_dir.h"
 
 namespace {
@@ -365,10 +366,13 @@ TEST_F(LegacyFiles, FailedSaveRaisesAndKeepsTheOldFile) {
                   0u);
     }
 
+    // A directory where the temporary file should go: the open fails after its retries.
     const std::string path = write_sample("keep.dep");
     const Bytes old = get_bytes(path);
     std::filesystem::create_directories(dir.file("keep.dep.tmp") + "/inside");
+    lib::io::OSFile::set_retry_pause_ms(1);
     EXPECT_THROW(model.save(path, false), FileStorageException);
+    lib::io::OSFile::set_retry_pause_ms(100);
     EXPECT_EQ(get_bytes(path), old);
 }
 
