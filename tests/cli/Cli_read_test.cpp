@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+#include <nlohmann/json.hpp>
+
+#include "library/Scratch_dir.h"
+
+namespace {
+
+std::string slurp_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// vornell-logger-sim on a free loopback port for the length of one test.
+class Simulator {
+public:
+    explicit Simulator(const std::string& args) {
+        const std::string command =
+            "echo $$; exec '" VORNELL_LOGGER_SIM "' --listen 127.0.0.1:0 " + args;
+        pipe_ = popen(command.c_str(), "r");
+        if (!pipe_)
+            return;
+        char line[256];
+        if (std::fgets(line, sizeof line, pipe_))
+            pid_ = std::atoi(line);
+        if (std::fgets(line, sizeof line, pipe_)) {
+            std::string text = line;
+            text.erase(text.find_last_not_of("\r\n") + 1);
+            address_ = text.substr(text.find(' ') + 1);
+        }
+    }
+    ~Simulator() {
+        if (pid_ > 0)
+            ::kill(pid_, SIGTERM);
+        if (pipe_)
+            pclose(pipe_);
+    }
+    const std::string& address() const { return address_; }
+
+private:
+    FILE* pipe_ = nullptr;
+    int pid_ = 0;
+    std::string address_;
+};
+
+struct CliResult {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+CliResult cli(const ScratchDir& dir, const std::string& args) {
+    const std::string out = dir.file("stdout"), err = dir.file("stderr");
+    const std::string command =
+        "'" VORNELL_CLI "' " + args + " >'" + out + "' 2>'" + err + "'";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp_file(out), slurp_file(err)};
+}
+
+} // namespace
+
+TEST(CliRead, ReadsSavesAndReportsProgress) {
+    Simulator sim("--records 120 --alarms 4");
+    ASSERT_FALSE(sim.address().empty());
+    ScratchDir dir;
+    const std::string out = dir.file("read.realtim");
+    const CliResult r = cli(dir, "read " + sim.address() + " '" + out + "' --log '" +
+                               dir.file("comm.log") + "' --byte-timeout 2000");
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err.rfind("Запрос записей...\n", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("\n2 марта 2026г. 6:00, знач. = "), std::string::npos);
+    const std::string last = "\nЗапрос журнала...\n";
+    ASSERT_GE(r.err.size(), last.size());
+    EXPECT_EQ(r.err.substr(r.err.size() - last.size()), last);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("read.dat")));
+    EXPECT_NE(slurp_file(dir.file("comm.log")).find("<- ~DUMP ALARMS\n"), std::string::npos);
+
+    const CliResult info = cli(dir, "info '" + out + "'");
+    ASSERT_EQ(info.code, 0) << info.err;
+    const auto j = nlohmann::json::parse(info.out);
+    EXPECT_EQ(j["item_count"], 120);
+    EXPECT_EQ(j["journal_count"], 4);
+}
+
+TEST(CliRead, FailuresPrintTheDialogTextAndSaveNothing) {
+    ScratchDir dir;
+    const std::string out = dir.file("never.realtim");
+    CliResult r = cli(dir, "read /nonexistent/tty '" + out + "' --log '" + dir.file("comm.log") + "'");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Произошла ошибка:\nНевозможно открыть COM-порт\n");
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    Simulator sim("--records 3 --alarm-err");
+    r = cli(dir, "read " + sim.address() + " '" + out + "' --log '" + dir.file("comm.log") + "'");
+    EXPECT_EQ(r.code, 1);
+    const std::string tail = "Запрос журнала...\nПроизошла ошибка:\nОтвет датчика : ERR\n";
+    ASSERT_GE(r.err.size(), tail.size());
+    EXPECT_EQ(r.err.substr(r.err.size() - tail.size()), tail);
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    EXPECT_EQ(cli(dir, "read only-port").code, 2);
+    EXPECT_EQ(cli(dir, "read a b --byte-timeout soon").code, 2);
+}
