@@ -92,10 +92,8 @@ int cmd_read(const std::vector<std::string>& args) {
     }
     Storage document(stderr_reporter());
     ProgressPrinter printer;
-    const std::string error =
-        device::run_read_session(hardware, document, [&printer](const std::string& text, double f) {
-            printer(text, f);
-        });
+    const std::string error = device::run_read_session(
+        hardware, document, [&printer](const std::string& text, double f) { printer(text, f); });
     printer.flush();
     if (!error.empty()) {
         std::cerr << error << '\n';

@@ -120,7 +120,9 @@ private:
 
 CommPort::CommPort() = default;
 
-CommPort::~CommPort() { Close(); }
+CommPort::~CommPort() {
+    Close();
+}
 
 std::string CommPort::device_path(const std::string& name) {
     if (name.size() > 3 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "com") == 0) &&
@@ -189,7 +191,9 @@ bool CommPort::Reopen() {
     return true;
 }
 
-bool CommPort::IsOpen() const { return serial_ != nullptr || tcp_ != nullptr; }
+bool CommPort::IsOpen() const {
+    return serial_ != nullptr || tcp_ != nullptr;
+}
 
 ByteLink* CommPort::link() const {
     if (serial_)
@@ -210,8 +214,7 @@ bool CommPort::Write(const void* bytes, std::size_t count) {
     if (!IsOpen())
         return false;
     if (serial_)
-        return serial_->send(static_cast<const char*>(bytes), count,
-                             static_cast<int>(timeout_ms_));
+        return serial_->send(static_cast<const char*>(bytes), count, static_cast<int>(timeout_ms_));
     if (!Connect())
         return false;
     if (!tcp_->send(static_cast<const char*>(bytes), count, timings_.tcp_wait_ms)) {
@@ -249,8 +252,8 @@ bool CommPort::Read(void* bytes, std::size_t count, std::size_t& received) {
         rx_pos_ = 0;
         int wait_ms = timings_.tcp_wait_ms;
         if (serial_) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
             wait_ms = static_cast<int>(std::max<std::int64_t>(left.count(), 0));
         }
         const ByteLink::Got got = link()->fetch(rx_, wait_ms);

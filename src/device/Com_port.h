@@ -21,8 +21,8 @@ public:
 };
 
 struct PortTimings {
-    int tcp_wait_ms = 3000;         // connect, read and write wait of the TCP link
-    int reconnect_pause_ms = 1000;  // pause before every TCP (re)connection
+    int tcp_wait_ms = 3000;           // connect, read and write wait of the TCP link
+    int reconnect_pause_ms = 1000;    // pause before every TCP (re)connection
     int serial_error_pause_ms = 1000; // pause before reopening a serial line after an error
 };
 

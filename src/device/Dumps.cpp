@@ -56,7 +56,9 @@ std::optional<MeasurementRecord> decode_record(std::string_view payload) {
     return r;
 }
 
-std::uint32_t record_time(std::uint32_t logger_time) { return logger_time + 86400u; }
+std::uint32_t record_time(std::uint32_t logger_time) {
+    return logger_time + 86400u;
+}
 
 namespace {
 
@@ -84,7 +86,9 @@ std::string_view field(std::string_view s, std::size_t from, std::size_t count) 
     return s.substr(from - 1, count);
 }
 
-bool leap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool leap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int days_in_month(int y, int m) {
     static constexpr std::array<int, 12> days = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

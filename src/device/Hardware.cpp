@@ -38,7 +38,9 @@ HardWare::HardWare(const std::string& log_path) {
     port_.set_timings(timings_.port);
 }
 
-HardWare::~HardWare() { Close(); }
+HardWare::~HardWare() {
+    Close();
+}
 
 void HardWare::set_log_path(const std::string& path) {
     if (log_.is_open())
@@ -84,7 +86,9 @@ void HardWare::Open() {
     log_.flush();
 }
 
-void HardWare::Close() { port_.Close(); }
+void HardWare::Close() {
+    port_.Close();
+}
 
 void HardWare::SendCommand(const std::string& command) {
     log_line("<- " + command);

@@ -62,8 +62,7 @@ struct CliResult {
 
 CliResult cli(const ScratchDir& dir, const std::string& args) {
     const std::string out = dir.file("stdout"), err = dir.file("stderr");
-    const std::string command =
-        "'" VORNELL_CLI "' " + args + " >'" + out + "' 2>'" + err + "'";
+    const std::string command = "'" VORNELL_CLI "' " + args + " >'" + out + "' 2>'" + err + "'";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp_file(out), slurp_file(err)};
 }
@@ -76,7 +75,7 @@ TEST(CliRead, ReadsSavesAndReportsProgress) {
     ScratchDir dir;
     const std::string out = dir.file("read.realtim");
     const CliResult r = cli(dir, "read " + sim.address() + " '" + out + "' --log '" +
-                               dir.file("comm.log") + "' --byte-timeout 2000");
+                                     dir.file("comm.log") + "' --byte-timeout 2000");
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err.rfind("Запрос записей...\n", 0), 0u) << r.err;
     EXPECT_NE(r.err.find("\n2 марта 2026г. 6:00, знач. = "), std::string::npos);
@@ -96,7 +95,8 @@ TEST(CliRead, ReadsSavesAndReportsProgress) {
 TEST(CliRead, FailuresPrintTheDialogTextAndSaveNothing) {
     ScratchDir dir;
     const std::string out = dir.file("never.realtim");
-    CliResult r = cli(dir, "read /nonexistent/tty '" + out + "' --log '" + dir.file("comm.log") + "'");
+    CliResult r =
+        cli(dir, "read /nonexistent/tty '" + out + "' --log '" + dir.file("comm.log") + "'");
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "Произошла ошибка:\nНевозможно открыть COM-порт\n");
     EXPECT_FALSE(std::filesystem::exists(out));

@@ -90,7 +90,8 @@ TEST(DecodeRecord, LittleEndianTimeAndSingleValue) {
 }
 
 TEST(AlarmDateTime, FixedPositionsAnySeparatorsAnyMonthCase) {
-    EXPECT_DOUBLE_EQ(device::decode_alarm_datetime("2007 MAR 05 09:05:30"), march_5_2007 + at_9_05_30);
+    EXPECT_DOUBLE_EQ(device::decode_alarm_datetime("2007 MAR 05 09:05:30"),
+                     march_5_2007 + at_9_05_30);
     EXPECT_DOUBLE_EQ(device::decode_alarm_datetime("2007-mar-05T09.05.30 trailing"),
                      march_5_2007 + at_9_05_30);
     EXPECT_DOUBLE_EQ(device::decode_alarm_datetime("2008/Feb/29 23:59:59"),

@@ -70,9 +70,9 @@ TEST(CommPort, PseudoTerminalReadStopsAtTimeoutWithWhatCame) {
     std::size_t got = 0;
     const auto t0 = std::chrono::steady_clock::now();
     EXPECT_TRUE(port.Read(buf, 5, got));
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        std::chrono::steady_clock::now() - t0)
-                        .count();
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
     EXPECT_EQ(got, 3u);
     EXPECT_EQ(std::string(buf, got), "ABC");
     EXPECT_GE(ms, 250);
@@ -92,8 +92,7 @@ TEST(Protocol, RepliesEndExactlyAtPromptWhateverTheArrival) {
         EXPECT_EQ(link.hw.ReadReply(), "VER 2 => OK\r\n=");
         link.hw.SendCommand("~GET TYPE");
         // CP866 capitals, untouched by the protocol.
-        EXPECT_EQ(link.hw.ReadReply(),
-                  "\x82\x85\x91_\x8D\x80_\x8A\x90\x9E\x8A\x85");
+        EXPECT_EQ(link.hw.ReadReply(), "\x82\x85\x91_\x8D\x80_\x8A\x90\x9E\x8A\x85");
         link.hw.Close();
         EXPECT_EQ(link.log(), banner + "<- ~BLA BLA BLA\n-> VER 2 => OK\r\n=\n<- ~GET TYPE\n-> "
                                        "\x82\x85\x91_\x8D\x80_\x8A\x90\x9E\x8A\x85\n");
@@ -102,10 +101,11 @@ TEST(Protocol, RepliesEndExactlyAtPromptWhateverTheArrival) {
 
 TEST(Protocol, FramesOfTheDump) {
     ScratchDir dir;
-    const std::string script = write_text(dir, "dump.txt", "raw 01 FF FF 02 FF 00\n"  // 1, 255, 2
-                                                     "raw 01 FF 07\n"          // framing error
-                                                     "raw FF FF FF 00\n"       // one 255
-                                                     "0 12.5\n");
+    const std::string script = write_text(dir, "dump.txt",
+                                          "raw 01 FF FF 02 FF 00\n" // 1, 255, 2
+                                          "raw 01 FF 07\n"          // framing error
+                                          "raw FF FF FF 00\n"       // one 255
+                                          "0 12.5\n");
     LoggerSimProcess sim({"--records-file", QString::fromStdString(script)});
     Link link(sim.port_name());
     link.hw.Open();
@@ -126,7 +126,8 @@ TEST(Protocol, FramesOfTheDump) {
 
 TEST(Protocol, ListEndsAtEmptyLineOrPromptLineAndErrFails) {
     ScratchDir dir;
-    const std::string alarms = write_text(dir, "alarms.txt", "first\tline\nsecond\n\nafter empty\n");
+    const std::string alarms =
+        write_text(dir, "alarms.txt", "first\tline\nsecond\n\nafter empty\n");
     {
         LoggerSimProcess sim({"--alarms-file", QString::fromStdString(alarms)});
         Link link(sim.port_name());

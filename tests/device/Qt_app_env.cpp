@@ -20,7 +20,6 @@ private:
     std::unique_ptr<QCoreApplication> app_;
 };
 
-[[maybe_unused]] auto* const environment =
-    ::testing::AddGlobalTestEnvironment(new QtApplication);
+[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new QtApplication);
 
 } // namespace

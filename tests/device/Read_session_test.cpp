@@ -206,6 +206,15 @@ TEST(ReadSession, LoggerFallingSilentMidDump) {
         EXPECT_FALSE(r.document.IsModified());
     }
     {
+        // The device itself vanishes: reopening it fails.
+        LoggerSimProcess sim({"--records", "50", "--drop-after", QString::number(replies + 40)},
+                             true);
+        Reading r(sim.port_name());
+        EXPECT_EQ(r.run().error, "Произошла ошибка:\nНевозможно открыть COM-порт");
+        EXPECT_GT(r.data().item_count(), 0);
+        EXPECT_FALSE(r.hw.port().IsOpen());
+    }
+    {
         LoggerSimProcess sim({"--records", "50", "--drop-after", QString::number(replies + 40)});
         auto t = fast_timings();
         t.port.tcp_wait_ms = 25;

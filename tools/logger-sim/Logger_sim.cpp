@@ -39,7 +39,7 @@ const char* const usage =
     "  --hello TEXT         reply to ~BLA BLA BLA (default 'LOGGER OK')\n"
     "faults:\n"
     "  --silent-after N     send nothing more after N bytes of a session\n"
-    "  --drop-after N       drop the connection after N bytes\n"
+    "  --drop-after N       drop the connection after N bytes (--pty: and exit)\n"
     "  --alarm-err          answer ERR to ~DUMP ALARMS\n"
     "  --odd-frames         7- and 9-byte frames and framing errors inside the dump\n"
     "  --bad-date           an alarm line with an impossible date\n"
@@ -165,6 +165,8 @@ public:
     Session(const Options& o, const std::string& dump, const std::vector<std::string>& alarms,
             Channel& ch)
         : o_(o), dump_(dump), alarms_(alarms), ch_(ch) {}
+
+    bool dropped() const { return dropped_; }
 
     // Returns when the client is gone or the connection was dropped on purpose.
     void run() {
@@ -304,8 +306,8 @@ int serve_tcp(const Options& o, const std::string& dump, const std::vector<std::
     QTcpServer server;
     const QHostAddress address(QString::fromStdString(o.listen.substr(0, colon)));
     if (!server.listen(address, static_cast<quint16>(std::stoi(o.listen.substr(colon + 1))))) {
-        std::cerr << "cannot listen on " << o.listen << ": "
-                  << server.errorString().toStdString() << '\n';
+        std::cerr << "cannot listen on " << o.listen << ": " << server.errorString().toStdString()
+                  << '\n';
         return 1;
     }
     std::cout << "listening " << address.toString().toStdString() << ':' << server.serverPort()
@@ -351,8 +353,16 @@ int serve_pty(const Options& o, const std::string& dump, const std::vector<std::
     }
     std::cout << "pty " << slave_path << std::endl;
     PtyChannel channel(master);
-    for (;;)
-        Session(o, dump, alarms, channel).run();
+    for (;;) {
+        Session session(o, dump, alarms, channel);
+        session.run();
+        // A dropped line on a pseudo-terminal: the device goes away with the simulator, once
+        // the reader had time to take what was sent (a hang-up discards unread input).
+        if (session.dropped()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            return 0;
+        }
+    }
 }
 
 } // namespace
@@ -364,8 +374,9 @@ int main(int argc, char** argv) {
             std::cerr << usage;
             return 2;
         }
-        std::string dump = o.records_file.empty() ? sim::synthetic_dump(o.rec)
-                                                  : sim::dump_from_script(read_file(o.records_file));
+        std::string dump = o.records_file.empty()
+                               ? sim::synthetic_dump(o.rec)
+                               : sim::dump_from_script(read_file(o.records_file));
         std::vector<std::string> alarms;
         if (o.alarms_file.empty()) {
             alarms = sim::synthetic_alarms(o.rec);

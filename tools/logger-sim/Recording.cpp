@@ -56,8 +56,8 @@ public:
         case Phase::tripping:
             // Each stand: a pull at string weight plus drag, then the hook unloaded in the slips.
             v = (trip_clock_++ % 30) < 18 ? string_weight_ + 6.0f : block_weight_;
-            string_weight_ += trip_out_ ? -0.01f * static_cast<float>(dt)
-                                        : 0.01f * static_cast<float>(dt);
+            string_weight_ +=
+                trip_out_ ? -0.01f * static_cast<float>(dt) : 0.01f * static_cast<float>(dt);
             string_weight_ = std::max(string_weight_, block_weight_ + 5.0f);
             break;
         }
@@ -147,8 +147,7 @@ std::vector<std::string> synthetic_alarms(const RecordingOptions& o) {
                             std::to_string(110 + static_cast<int>(rng() % 30)) + ".5");
             break;
         case 1: // power lost and restored
-            lines.push_back("1\t" + alarm_time_text(at) + "\t" + alarm_time_text(at + 95) +
-                            "\t0");
+            lines.push_back("1\t" + alarm_time_text(at) + "\t" + alarm_time_text(at + 95) + "\t0");
             break;
         default: // a memory page dropped
             lines.push_back("4\t" + alarm_time_text(at) + "\t" + std::to_string(rng() % 64));

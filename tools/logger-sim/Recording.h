@@ -7,9 +7,9 @@
 namespace sim {
 
 struct RecordingOptions {
-    std::uint64_t records = 21600;          // a day at one record every 4 s
-    std::uint32_t interval = 4;             // seconds between records
-    std::uint32_t start = 1772431203;       // 2026-03-02 06:00:03 on the logger's clock
+    std::uint64_t records = 21600;    // a day at one record every 4 s
+    std::uint32_t interval = 4;       // seconds between records
+    std::uint32_t start = 1772431203; // 2026-03-02 06:00:03 on the logger's clock
     std::uint32_t seed = 1;
     int alarms = 8;
     bool odd_frames = false; // 7- and 9-byte frames and a framing error now and then
