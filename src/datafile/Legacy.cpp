@@ -179,21 +179,23 @@ bool FileStorage::load_legacy(const std::string& path, bool text_only) {
 
 void FileStorage::save_legacy(const std::string& path, bool text_only) {
     if (!text_only) {
-        lib::io::BinaryMemoryOutputStream bytes;
-        legacy::write_records(*this, bytes);
         // Written beside the target and renamed over it, so a failure leaves the old file.
         const std::string temp = path + ".tmp";
-        lib::io::OSFile file;
+        lib::io::BinaryOutputFileStream out;
         try {
-            file.open(temp, lib::io::OSFile::write_truncate, false);
-            if (bytes.size() > 0)
-                file.write(bytes.data(), bytes.size());
-            file.sync();
-            file.close();
+            out.open(temp, false, false);
+            legacy::write_records(*this, out);
+            out.flush();
+            out.file().sync();
+            out.close();
             if (!lib::io::replace_file(temp, path))
                 throw std::runtime_error("Невозможно заменить файл");
         } catch (const std::exception& e) {
-            file.close();
+            try {
+                out.close();
+            } catch (const std::exception&) {
+                // the first failure is the one to report
+            }
             lib::io::remove_file(temp);
             throw FileStorageException("Невозможно записать файл '" + path + "': " + e.what(),
                                        false);
