@@ -224,3 +224,20 @@ TEST(ReadSession, LoggerFallingSilentMidDump) {
         EXPECT_FALSE(r.hw.port().IsOpen());
     }
 }
+
+TEST(ReadSession, SimulatorFaultFlags) {
+    {
+        // 7- and 9-byte frames and a framing error before every 1000th record are skipped.
+        LoggerSimProcess sim({"--records", "2500", "--odd-frames", "--trickle"});
+        Reading r(sim.port_name());
+        ASSERT_EQ(r.run().error, "");
+        EXPECT_EQ(r.data().item_count(), 2500);
+    }
+    {
+        LoggerSimProcess sim({"--records", "10", "--alarms", "3", "--bad-date"});
+        Reading r(sim.port_name());
+        EXPECT_EQ(r.run().error, device::unknown_read_error);
+        EXPECT_EQ(r.journal().size(), 3u);
+        EXPECT_EQ(r.data().item_count(), 10);
+    }
+}

@@ -1,5 +1,6 @@
 #include "Recording.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <ctime>
@@ -47,7 +48,8 @@ public:
         case Phase::drilling: {
             std::uniform_real_distribution<float> wob(4.0f, 14.0f);
             v = string_weight_ - wob(rng_);
-            string_weight_ += 0.0004f * static_cast<float>(dt); // the hole deepens
+            // The hole deepens; a long recording stays within a rig's range.
+            string_weight_ = std::min(string_weight_ + 0.0004f * static_cast<float>(dt), 160.0f);
             break;
         }
         case Phase::in_slips:
