@@ -8,8 +8,12 @@
 #include "library/Binary_io.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // One model for the whole run, emptied as the document empties it before every open;
+    // constructing one per input would spend the time on the system-wide mutex.
+    static FileStorage model;
     for (bool text_only : {false, true}) {
-        FileStorage model;
+        model.clear();
+        model.messages().clear();
         lib::io::InputMemoryView view(data, size);
         model.load_native(view, text_only); // damage is absorbed; anything raised is a bug
         if (model.param_count() < 0 || model.param_count() > FileStorage::max_params)

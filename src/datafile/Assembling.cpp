@@ -124,7 +124,7 @@ void TextLines::set_value(const std::string& key, const std::string& value) {
     auto line = found->second.front();
     if (value.empty()) {
         lines_.erase(line);
-        found->second.pop_front();
+        found->second.erase(found->second.begin());
         if (found->second.empty())
             index_.erase(found);
     } else {
@@ -233,7 +233,9 @@ void FileStorageTextValues::race_to_lines() {
 }
 
 void FileStorageTextValues::lines_to_race() {
-    static_cast<RaceInfo&>(*this) = RaceInfo();
+    // Building a RaceInfo runs its whole option description; one pristine copy serves all.
+    static const RaceInfo fresh;
+    static_cast<RaceInfo&>(*this) = fresh;
 
     run_number = integer_of(*this, "номер_рейса", false);
     time_step = integer_of(*this, "шаг_записи_по_времени", false);

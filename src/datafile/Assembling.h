@@ -3,7 +3,6 @@
 // text lines, remarks, load messages) and the native chunked data files that store it.
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <initializer_list>
 #include <list>
 #include <memory>
@@ -126,8 +125,9 @@ private:
     void append(std::string text);
 
     std::list<Line> lines_;
-    // For every key, its lines in list order; the first one is what lookups see.
-    std::unordered_map<std::string, std::deque<std::list<Line>::iterator>> index_;
+    // For every key, its lines in list order; the first one is what lookups see. Only assigned
+    // lines repeat a key, so these lists are short.
+    std::unordered_map<std::string, std::vector<std::list<Line>::iterator>> index_;
 };
 
 class FileStorage;
