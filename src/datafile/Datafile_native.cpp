@@ -2,7 +2,7 @@
 // A chunk is kind (1 byte), payload length (2 bytes, little-endian) and the payload.
 #include <algorithm>
 #include <cstring>
-#include <new>
+#include <stdexcept>
 
 #include "datafile/Assembling.h"
 #include "library/Binary_io.h"
@@ -236,6 +236,9 @@ void FileStorage::save_native_text(const std::string& path) {
 // ---------------------------------------------------------------------------------------------
 // Loader
 
+// Damage is the common case while a damaged stretch is rescanned byte by byte, so the chunk
+// procedures report it by returning false instead of raising: an exception per byte would make
+// salvage crawl.
 class FileStorage::NativeLoader {
 public:
     NativeLoader(FileStorage& model, const lib::io::InputMemoryView& source)
@@ -247,36 +250,25 @@ public:
     std::size_t position() const { return pos_; }
 
 private:
-    [[noreturn]] static void eof() { throw std::runtime_error("InputMappedFile::read: eof"); }
-    void need(std::size_t n) const {
-        if (size_ - pos_ < n)
-            eof();
+    bool has(std::size_t n) const { return size_ - pos_ >= n; }
+    template <class T> bool get(T& value) {
+        if (!has(sizeof value))
+            return false;
+        std::memcpy(&value, base_ + pos_, sizeof value);
+        pos_ += sizeof value;
+        return true;
     }
-    std::uint8_t u8() {
-        need(1);
-        return base_[pos_++];
+    // Moves past the text at the position; false when no 0 byte ends it.
+    bool pass_text();
+    std::string text_at(std::size_t offset) const {
+        return lib::from_cp1251(reinterpret_cast<const char*>(base_ + offset));
     }
-    std::uint32_t u32() {
-        need(4);
-        std::uint32_t v;
-        std::memcpy(&v, base_ + pos_, 4);
-        pos_ += 4;
-        return v;
-    }
-    float f32() {
-        need(4);
-        float v;
-        std::memcpy(&v, base_ + pos_, 4);
-        pos_ += 4;
-        return v;
-    }
-    std::string text();
     std::size_t next_zero(std::size_t from);
-    void read_sector();
-    void read_record();
-    void read_text_values(std::size_t length);
-    void read_remark();
-    void read_compact();
+    bool read_sector();
+    bool read_record();
+    bool read_text_values(std::size_t length);
+    bool read_remark();
+    bool read_compact();
     void store_value(FileStorageItem& item, int position, float value);
     void make_uniform();
 
@@ -315,14 +307,12 @@ std::size_t FileStorage::NativeLoader::next_zero(std::size_t from) {
     return zero_index_[block_end / zero_block];
 }
 
-std::string FileStorage::NativeLoader::text() {
+bool FileStorage::NativeLoader::pass_text() {
     const std::size_t zero = next_zero(pos_);
     if (zero >= size_)
-        eof();
-    std::string result =
-        lib::from_cp1251({reinterpret_cast<const char*>(base_ + pos_), zero - pos_});
+        return false;
     pos_ = zero + 1;
-    return result;
+    return true;
 }
 
 void FileStorage::NativeLoader::store_value(FileStorageItem& item, int position, float value) {
@@ -338,12 +328,12 @@ void FileStorage::NativeLoader::make_uniform() {
     uniform_width_ = m_.param_count_;
 }
 
-void FileStorage::NativeLoader::read_sector() {
+bool FileStorage::NativeLoader::read_sector() {
     // The sector takes effect only when it is whole: junk that happens to start with a sector
     // kind must not change the mapping of the good records that follow it.
-    const std::uint8_t count = u8();
-    if (count > max_params)
-        throw FileStorageException("слишком много параметров", false);
+    std::uint8_t count = 0;
+    if (!get(count) || count > max_params)
+        return false;
     struct Entry {
         std::size_t text[4]; // offsets of name, unit, short name, ident
         float low;
@@ -353,19 +343,17 @@ void FileStorage::NativeLoader::read_sector() {
     for (int i = 0; i < count; ++i) {
         for (std::size_t& offset : entries[i].text) {
             offset = pos_;
-            pos_ = next_zero(pos_);
-            if (pos_ >= size_)
-                eof();
-            ++pos_;
+            if (!pass_text())
+                return false;
         }
-        entries[i].low = f32();
-        entries[i].high = f32();
+        if (!get(entries[i].low) || !get(entries[i].high))
+            return false;
     }
-    auto text_at = [this](std::size_t offset) {
-        return lib::from_cp1251(reinterpret_cast<const char*>(base_ + offset));
-    };
     lib::array<int, max_params> map;
     for (int i = 0; i < count; ++i) {
+        // A full table refuses every descriptor (the check comes first in add_param).
+        if (m_.param_count_ == max_params)
+            return false;
         FileStorageParam param;
         param.name = text_at(entries[i].text[0]);
         param.unit = text_at(entries[i].text[1]);
@@ -378,19 +366,21 @@ void FileStorage::NativeLoader::read_sector() {
     m_.sector_param_count_ = count;
     m_.sector_map_ = map;
     make_uniform();
+    return true;
 }
 
-void FileStorage::NativeLoader::read_record() {
-    need(record_fixed);
+bool FileStorage::NativeLoader::read_record() {
+    if (!has(record_fixed))
+        return false;
     const std::uint8_t* p = base_ + pos_;
     const std::size_t n = p[17];
+    if (!has(record_fixed + 4 * n))
+        return false;
+    pos_ += record_fixed + 4 * n;
     if (static_cast<int>(n) != m_.sector_param_count_) {
-        need(record_fixed + 4 * n);
-        pos_ += record_fixed + 4 * n;
         gaps_ = true;
-        return;
+        return true;
     }
-    need(record_fixed + 4 * n);
     FileStorageItem item;
     std::memcpy(&item.time, p, 4);
     std::memcpy(&item.depth1, p + 4, 4);
@@ -403,13 +393,13 @@ void FileStorage::NativeLoader::read_record() {
         std::memcpy(&v, p + record_fixed + 4 * i, 4);
         store_value(item, static_cast<int>(i), v);
     }
-    pos_ += record_fixed + 4 * n;
     m_.append_item(std::move(item));
+    return true;
 }
 
-void FileStorage::NativeLoader::read_text_values(std::size_t length) {
-    if (size_ - pos_ < length || base_[pos_ + length - 1] != 0)
-        throw FileStorageException(text_damage, false);
+bool FileStorage::NativeLoader::read_text_values(std::size_t length) {
+    if (!has(length) || base_[pos_ + length - 1] != 0)
+        return false;
     const auto* chunk = reinterpret_cast<const char*>(base_ + pos_);
     pos_ += length;
     const std::string text = lib::from_cp1251({chunk, std::strlen(chunk)});
@@ -432,27 +422,37 @@ void FileStorage::NativeLoader::read_text_values(std::size_t length) {
         if (lib::lower_ident(value) != "::не задано::")
             m_.text_values_.set_value(key, value);
     }
+    return true;
 }
 
-void FileStorage::NativeLoader::read_remark() {
+bool FileStorage::NativeLoader::read_remark() {
     SimpleRemark remark;
-    remark.number1 = u32();
-    remark.number2 = u32();
-    remark.text = text();
+    if (!get(remark.number1) || !get(remark.number2))
+        return false;
+    const std::size_t text = pos_;
+    if (!pass_text())
+        return false;
+    remark.text = text_at(text);
     m_.remarks_.push_back(std::move(remark));
+    return true;
 }
 
-void FileStorage::NativeLoader::read_compact() {
+bool FileStorage::NativeLoader::read_compact() {
+    const std::size_t n = static_cast<std::size_t>(m_.sector_param_count_);
+    if (!has(4 + 4 * n))
+        return false;
     FileStorageItem item;
-    item.time = u32();
+    get(item.time);
     item.values.resize(static_cast<std::size_t>(m_.param_count_));
-    for (int i = 0; i < m_.sector_param_count_; ++i) {
-        const float v = f32();
-        store_value(item, i, v);
+    for (std::size_t i = 0; i < n; ++i) {
+        float v;
+        get(v);
+        store_value(item, static_cast<int>(i), v);
     }
     item.full = false;
     item.kind = 255;
     m_.append_item(std::move(item));
+    return true;
 }
 
 void FileStorage::NativeLoader::load() {
@@ -470,37 +470,27 @@ void FileStorage::NativeLoader::load() {
         pos_ = start + 3;
         bool accepted = length > 0 && kind <= 12;
         if (accepted) {
-            try {
-                switch (kind) {
-                case chunk_record:
-                    read_record();
-                    break;
-                case chunk_sector:
-                    read_sector();
-                    break;
-                case chunk_text:
-                    read_text_values(static_cast<std::size_t>(length));
-                    break;
-                case chunk_remark:
-                    read_remark();
-                    break;
-                case chunk_compact:
-                    read_compact();
-                    break;
-                default:
-                    // A skipped chunk running past the end is as damaged as any cut chunk.
-                    need(static_cast<std::size_t>(length));
-                    pos_ += static_cast<std::size_t>(length);
-                    break;
-                }
-            } catch (const std::bad_alloc&) {
-                throw;
-            } catch (const FileStorageException& e) {
-                if (e.fatal())
-                    throw;
-                accepted = false;
-            } catch (const std::exception&) {
-                accepted = false;
+            switch (kind) {
+            case chunk_record:
+                accepted = read_record();
+                break;
+            case chunk_sector:
+                accepted = read_sector();
+                break;
+            case chunk_text:
+                accepted = read_text_values(static_cast<std::size_t>(length));
+                break;
+            case chunk_remark:
+                accepted = read_remark();
+                break;
+            case chunk_compact:
+                accepted = read_compact();
+                break;
+            default:
+                // A skipped chunk running past the end is as damaged as any cut chunk.
+                accepted = has(static_cast<std::size_t>(length));
+                pos_ += accepted ? static_cast<std::size_t>(length) : 0;
+                break;
             }
         }
         if (!accepted) {
@@ -524,16 +514,12 @@ void FileStorage::NativeLoader::load_text_only() {
         if (length <= 0)
             break;
         if (kind == chunk_text) {
-            try {
-                read_text_values(static_cast<std::size_t>(length));
-            } catch (const FileStorageException& e) {
-                if (e.fatal())
-                    throw;
-                m_.messages_.push_back(e.what());
+            if (!read_text_values(static_cast<std::size_t>(length))) {
+                m_.messages_.push_back(text_damage);
                 break;
             }
         } else {
-            if (static_cast<std::size_t>(length) > size_ - pos_)
+            if (!has(static_cast<std::size_t>(length)))
                 break;
             pos_ += static_cast<std::size_t>(length);
         }
