@@ -1,39 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <sys/wait.h>
-
 #include <nlohmann/json.hpp>
 
+#include "Cli_run.h"
 #include "datafile/Chunk_bytes.h"
-#include "library/Scratch_dir.h"
 
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class CliFiles : public ::testing::Test {
 protected:
-    CliRun run(const std::string& args) {
-        const std::string out = dir.file("stdout"), err = dir.file("stderr");
-        const std::string command =
-            std::string(VORNELL_CLI) + " " + args + " >" + out + " 2>" + err + " </dev/null";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
-    }
+    CliRun run(const std::string& args) { return run_cli(dir, args); }
 
     // One parameter, two full records, a compact record, a remark and the text values.
     std::string sample_file(const std::string& name) {

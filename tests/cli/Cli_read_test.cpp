@@ -4,23 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 #include <nlohmann/json.hpp>
 
-#include "library/Scratch_dir.h"
+#include "Cli_run.h"
 
 namespace {
-
-std::string slurp_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // vornell-logger-sim on a free loopback port for the length of one test.
 class Simulator {
@@ -54,19 +44,6 @@ private:
     std::string address_;
 };
 
-struct CliResult {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-CliResult cli(const ScratchDir& dir, const std::string& args) {
-    const std::string out = dir.file("stdout"), err = dir.file("stderr");
-    const std::string command = "'" VORNELL_CLI "' " + args + " >'" + out + "' 2>'" + err + "'";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp_file(out), slurp_file(err)};
-}
-
 } // namespace
 
 TEST(CliRead, ReadsSavesAndReportsProgress) {
@@ -74,8 +51,8 @@ TEST(CliRead, ReadsSavesAndReportsProgress) {
     ASSERT_FALSE(sim.address().empty());
     ScratchDir dir;
     const std::string out = dir.file("read.realtim");
-    const CliResult r = cli(dir, "read " + sim.address() + " '" + out + "' --log '" +
-                                     dir.file("comm.log") + "' --byte-timeout 2000");
+    const CliRun r = run_cli(dir, "read " + sim.address() + " '" + out + "' --log '" +
+                                      dir.file("comm.log") + "' --byte-timeout 2000");
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err.rfind("Запрос записей...\n", 0), 0u) << r.err;
     EXPECT_NE(r.err.find("\n2 марта 2026г. 6:00, знач. = "), std::string::npos);
@@ -83,9 +60,9 @@ TEST(CliRead, ReadsSavesAndReportsProgress) {
     ASSERT_GE(r.err.size(), last.size());
     EXPECT_EQ(r.err.substr(r.err.size() - last.size()), last);
     EXPECT_TRUE(std::filesystem::exists(dir.file("read.dat")));
-    EXPECT_NE(slurp_file(dir.file("comm.log")).find("<- ~DUMP ALARMS\n"), std::string::npos);
+    EXPECT_NE(slurp(dir.file("comm.log")).find("<- ~DUMP ALARMS\n"), std::string::npos);
 
-    const CliResult info = cli(dir, "info '" + out + "'");
+    const CliRun info = run_cli(dir, "info '" + out + "'");
     ASSERT_EQ(info.code, 0) << info.err;
     const auto j = nlohmann::json::parse(info.out);
     EXPECT_EQ(j["item_count"], 120);
@@ -95,20 +72,21 @@ TEST(CliRead, ReadsSavesAndReportsProgress) {
 TEST(CliRead, FailuresPrintTheDialogTextAndSaveNothing) {
     ScratchDir dir;
     const std::string out = dir.file("never.realtim");
-    CliResult r =
-        cli(dir, "read /nonexistent/tty '" + out + "' --log '" + dir.file("comm.log") + "'");
+    CliRun r =
+        run_cli(dir, "read /nonexistent/tty '" + out + "' --log '" + dir.file("comm.log") + "'");
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "Произошла ошибка:\nНевозможно открыть COM-порт\n");
     EXPECT_FALSE(std::filesystem::exists(out));
 
     Simulator sim("--records 3 --alarm-err");
-    r = cli(dir, "read " + sim.address() + " '" + out + "' --log '" + dir.file("comm.log") + "'");
+    r = run_cli(dir,
+                "read " + sim.address() + " '" + out + "' --log '" + dir.file("comm.log") + "'");
     EXPECT_EQ(r.code, 1);
     const std::string tail = "Запрос журнала...\nПроизошла ошибка:\nОтвет датчика : ERR\n";
     ASSERT_GE(r.err.size(), tail.size());
     EXPECT_EQ(r.err.substr(r.err.size() - tail.size()), tail);
     EXPECT_FALSE(std::filesystem::exists(out));
 
-    EXPECT_EQ(cli(dir, "read only-port").code, 2);
-    EXPECT_EQ(cli(dir, "read a b --byte-timeout soon").code, 2);
+    EXPECT_EQ(run_cli(dir, "read only-port").code, 2);
+    EXPECT_EQ(run_cli(dir, "read a b --byte-timeout soon").code, 2);
 }
