@@ -385,11 +385,14 @@ bool FileStorage::load(const std::string& path, bool text_only) {
 }
 
 void FileStorage::save(const std::string& path, bool text_only) {
-    // The target's extension picks the writer, so a file always holds what its name says.
+    // The target's extension picks the writer, so a file always holds what its name says;
+    // under any other name the file could never be opened again.
     std::string extension;
     const FileFamily family = family_of(path, extension);
-    if (family != FileFamily::unknown)
-        native_format_ = family == FileFamily::native;
+    if (family == FileFamily::unknown)
+        throw FileStorageException("Неправильное расширение записываемого файла: " + extension,
+                                   false);
+    native_format_ = family == FileFamily::native;
     if (!native_format_) {
         save_legacy(path, text_only);
         return;

@@ -1,31 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <sys/wait.h>
 
 #include <nlohmann/json.hpp>
 
+#include "Cli_run.h"
 #include "datafile/Chunk_bytes.h"
 #include "library/Codepage.h"
-#include "library/Scratch_dir.h"
 
 namespace {
-
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 void put_text(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -62,13 +46,7 @@ const std::string prefix_tail = "'\nпроизошла следующая оши
 
 class CliDocument : public ::testing::Test {
 protected:
-    CliRun run(const std::string& args) {
-        const std::string out = dir.file("stdout"), err = dir.file("stderr");
-        const std::string command =
-            std::string(VORNELL_CLI) + " " + args + " >" + out + " 2>" + err + " </dev/null";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
-    }
+    CliRun run(const std::string& args) { return run_cli(dir, args); }
 
     // A native file of two parameters and three records, with run information and a journal.
     std::string native_sample(const std::string& name) {
@@ -138,6 +116,10 @@ TEST_F(CliDocument, NativeToLegacyAndBack) {
     CliRun r = run("convert " + native + " " + dir.file("b.dep"));
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(std::filesystem::file_size(dir.file("b.dep")), 3u * 145u);
+    // Extensions are compared without case.
+    r = run("convert " + native + " " + dir.file("B2.Dep"));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(slurp(dir.file("B2.Dep")), slurp(dir.file("b.dep")));
     EXPECT_TRUE(std::filesystem::exists(dir.file("b.rac")));
     EXPECT_EQ(slurp(dir.file("b.dat")), slurp(dir.file("a.dat")));
 
@@ -217,8 +199,20 @@ TEST_F(CliDocument, FailuresPrintTheMessageBoxText) {
     EXPECT_EQ(r.err.rfind(save_prefix + nowhere + prefix_tail + "Невозможно записать файл", 0), 0u)
         << r.err;
 
+    // A name of no known family is refused: nothing could open what would be written there.
     const std::string text = dir.file("notes.txt");
     put_text(text, "hello");
+    r = run("convert " + native + " " + text);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, save_prefix + text + prefix_tail +
+                         "Неправильное расширение записываемого файла: .txt\n");
+    EXPECT_EQ(slurp(text), "hello");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("notes.dat")));
+    r = run("convert " + native + " " + dir.file("plain"));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("plain")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("plain.dat")));
+
     r = run("info " + text);
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "");

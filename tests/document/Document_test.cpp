@@ -208,6 +208,17 @@ TEST_F(Document, FailedSaveReportsAndKeepsTheModifiedFlag) {
                                             "' для записи");
     EXPECT_TRUE(doc.IsModified());
 
+    // A name of no known family is refused before anything is written.
+    const std::string odd = at("run.txt");
+    std::ofstream(odd) << "old";
+    EXPECT_FALSE(doc.Save(odd));
+    ASSERT_EQ(recorder.reports.size(), 3u);
+    EXPECT_EQ(recorder.reports[2].text,
+              save_prefix(odd) + "Неправильное расширение записываемого файла: .txt");
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_FALSE(fs::exists(at("run.dat")));
+    EXPECT_EQ(fs::file_size(odd), 3u);
+
     ASSERT_TRUE(doc.Save(at("fine.realtim")));
     EXPECT_FALSE(doc.IsModified());
 }
