@@ -43,7 +43,9 @@ std::string description_path(const std::string& data_path) {
 
 void read_description(lib::io::InputMemoryView& source, FileStorage& model) {
     const FileStorageParam defaults;
-    while (!source.at_end()) {
+    // Only the first 32 entries can describe a value column; reading on could only overflow
+    // the model's descriptor table and lose the whole load.
+    for (int entries = 0; entries < value_count && !source.at_end(); ++entries) {
         FileStorageParam p;
         p.name = lib::io::read_text(source);
         p.short_name = lib::io::read_text(source);

@@ -20,8 +20,8 @@ constexpr const char* description_file = "inpgti.nbl";
 // "inpgti.nbl" beside the data file.
 std::string description_path(const std::string& data_path);
 
-// Adds the entries of a description file to the model until an empty identifier or the end.
-// Limits that are no numbers become the default ones.
+// Adds the entries of a description file to the model until an empty identifier, the end or
+// the 32nd entry. Limits that are no numbers become the default ones.
 void read_description(lib::io::InputMemoryView& source, FileStorage& model);
 
 // Appends the records of a data file image; empty slots (time 0) are skipped. A negative or

@@ -138,6 +138,20 @@ TEST(LegacyDescription, DamagedEntries) {
                   "InputMappedFile::read: eof");
         EXPECT_EQ(model.param_count(), 2);
     }
+    // More entries than value columns: the rest can label nothing and must not fill the table.
+    {
+        Bytes bytes;
+        for (int i = 0; i < 200; ++i) {
+            const Bytes ident = {'i', static_cast<std::uint8_t>('a' + i / 26),
+                                 static_cast<std::uint8_t>('a' + i % 26), 0};
+            bytes = bytes + entry({'p', 0}, {0}, {0}, ident, f_0, f_1_5);
+        }
+        View source(bytes);
+        FileStorage model;
+        legacy::read_description(source, model);
+        EXPECT_EQ(model.param_count(), 32);
+        EXPECT_EQ(model.param(31)->ident, "ibf");
+    }
     {
         Bytes bytes = two_entries();
         bytes.resize(bytes.size() - 3);
