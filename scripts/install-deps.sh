@@ -5,15 +5,17 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-serialport-dev
   nlohmann-json3-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev # the fuzzer and sanitizer runtimes are only recommended by clang
 )
 
+# One dpkg query for all of them; a package dpkg has never heard of prints nothing.
+installed=$(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "${packages[@]}" 2>/dev/null || true)
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+  if ! grep -qx "$p ii *" <<<"$installed"; then
     missing+=("$p")
   fi
 done
@@ -23,7 +25,15 @@ if [ "${#missing[@]}" -eq 0 ]; then
 fi
 
 echo "Installing: ${missing[*]}"
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-$SUDO apt-get update
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+run_as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "install-deps: not root and no sudo; install as root: ${missing[*]}" >&2
+    exit 1
+  fi
+  run_as_root=(sudo)
+fi
+"${run_as_root[@]}" apt-get update
+# env passes the variable through sudo, which would otherwise drop it.
+"${run_as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+  apt-get install -y --no-install-recommends "${missing[@]}"

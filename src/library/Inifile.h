@@ -13,8 +13,9 @@ namespace lib {
 class ini_file {
 public:
     // Files above this size are read only up to it and are then never written back, so that a
-    // huge or endless file neither hangs the program nor loses its tail.
-    static constexpr std::size_t max_file_size = 16u << 20;
+    // huge or endless file neither hangs the program nor loses its tail. Settings and run files
+    // hold a few kilobytes; a megabyte of empty lines still loads in well under a second.
+    static constexpr std::size_t max_file_size = 1u << 20;
 
     ini_file() = default;
 
