@@ -115,17 +115,25 @@ void ini_options_elements::add(std::unique_ptr<opt_detailed::ioe_base> element) 
     elements_.push_back(std::move(element));
 }
 
-void ini_options::save(ini_file& file) {
-    before_save(file);
-    ini_options_elements elements;
-    describe_ini(elements);
+namespace {
+
+template <class Step> void for_each_element(const ini_options_elements& elements, Step step) {
     for (const auto& element : elements.elements()) {
         try {
-            element->write(file);
+            step(*element);
         } catch (const std::exception&) {
             // One bad entry must not cost the others.
         }
     }
+}
+
+} // namespace
+
+void ini_options::save(ini_file& file) {
+    before_save(file);
+    ini_options_elements elements;
+    describe_ini(elements);
+    for_each_element(elements, [&](const opt_detailed::ioe_base& e) { e.write(file); });
     after_save(file);
 }
 
@@ -133,13 +141,7 @@ void ini_options::load(ini_file& file) {
     before_load(file);
     ini_options_elements elements;
     describe_ini(elements);
-    for (const auto& element : elements.elements()) {
-        try {
-            element->read(file);
-        } catch (const std::exception&) {
-            // One bad entry must not cost the others.
-        }
-    }
+    for_each_element(elements, [&](opt_detailed::ioe_base& e) { e.read(file); });
     after_load(file);
 }
 

@@ -21,8 +21,8 @@ struct time_parts {
 
 time_parts time_to_parts(std::uint32_t t);
 std::uint32_t parts_to_time(int year, int month, int day, int hour, int minute, int second);
-std::string time_to_text(std::uint32_t t);  // "5 марта 2007г. 9:05"
-std::string time_to_hhmm(std::uint32_t t);  // "9:05", "---" for no_time
+std::string time_to_text(std::uint32_t t); // "5 марта 2007г. 9:05"
+std::string time_to_hhmm(std::uint32_t t); // "9:05", "---" for no_time
 time_parts time_to_datetime(std::uint32_t t);
 
 // Calendar date-time number <-> parts (proleptic Gregorian calendar, milliseconds rounded).

@@ -5,8 +5,7 @@
 namespace lib {
 
 // Fixed-size array whose out-of-range indexing raises "array::operator[]".
-template <class T, std::size_t N>
-class array {
+template <class T, std::size_t N> class array {
 public:
     T& operator[](std::ptrdiff_t i) {
         check(i);
@@ -18,14 +17,16 @@ public:
     }
     static constexpr std::size_t size() { return N; }
     void fill(const T& value) {
-        for (auto& item : items_) item = value;
+        for (auto& item : items_)
+            item = value;
     }
     T* begin() { return items_; }
     T* end() { return items_ + N; }
 
 private:
     static void check(std::ptrdiff_t i) {
-        if (i < 0 || static_cast<std::size_t>(i) >= N) throw std::out_of_range("array::operator[]");
+        if (i < 0 || static_cast<std::size_t>(i) >= N)
+            throw std::out_of_range("array::operator[]");
     }
     T items_[N]{};
 };

@@ -143,7 +143,8 @@ TEST(AllParams, EveryRecordMatchesTheTable) {
 
 TEST(AllParams, LookAlikeLettersAreTheRightOnes) {
     const AllParams& catalogue = AllParams::instance();
-    EXPECT_EQ(catalogue.at(42).short_name, "\xD0\xA1" "1");      // Cyrillic Es
+    EXPECT_EQ(catalogue.at(42).short_name, "\xD0\xA1"
+                                           "1");              // Cyrillic Es
     EXPECT_EQ(catalogue.at(48).short_name.substr(0, 1), "C"); // Latin C
     EXPECT_EQ(catalogue.at(31).unit, "\xC2\xB0\xD0\xA1");
     EXPECT_EQ(catalogue.at(9).unit, "т.");
