@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "datafile/Assembling.h"
 #include "library/Binary_io.h"
@@ -27,6 +29,8 @@ constexpr int sector_rhythm = 3600;
 constexpr std::size_t record_fixed = 18;
 
 const char* const text_damage = "Повреждён файл в области текстовых данных";
+const char* const text_too_large =
+    "Текстовые данные слишком велики для записи в файл (больше 32767 байт). Файл не сохранён";
 
 void put_u32(std::uint8_t* out, std::uint32_t v) {
     std::memcpy(out, &v, 4);
@@ -68,11 +72,9 @@ void write_chunk(std::uint8_t kind, const std::uint8_t* payload, std::size_t siz
                  lib::io::BinaryOutputStream& sink) {
     if (size > max_payload)
         throw FileStorageException(
-            kind == chunk_text
-                ? "Текстовые данные слишком велики для записи в файл (больше 32767 байт). "
-                  "Файл не сохранён"
-                : "Блок данных слишком велик для записи в файл (больше 32767 байт). "
-                  "Файл не сохранён",
+            kind == chunk_text ? text_too_large
+                               : "Блок данных слишком велик для записи в файл (больше 32767 байт). "
+                                 "Файл не сохранён",
             true);
     const std::uint8_t header[3] = {kind, static_cast<std::uint8_t>(size),
                                     static_cast<std::uint8_t>(size >> 8)};
@@ -92,9 +94,7 @@ void FileStorage::build_text_chunk(lib::io::BinaryMemoryOutputStream& buffer) co
     buffer.reset();
     lib::io::write_text(buffer, text);
     if (buffer.size() > max_payload)
-        throw FileStorageException("Текстовые данные слишком велики для записи в файл (больше "
-                                   "32767 байт). Файл не сохранён",
-                                   true);
+        throw FileStorageException(text_too_large, true);
 }
 
 namespace {
@@ -157,10 +157,10 @@ void FileStorage::save_native_whole(const std::string& path) {
     const bool existed = lib::io::file_exists(path);
     lib::io::OSFile target;
     target.open(path, lib::io::OSFile::write_append, true);
-    const std::string temp = path + ".tmp";
+    std::string temp; // a name of its own: a user's file of any name is never overwritten
     try {
         lib::io::BinaryOutputFileStream out;
-        out.open(temp, false, true);
+        temp = out.file().create_beside(path);
         write_records_and_text(out, text);
         out.flush();
         out.file().sync();
@@ -168,69 +168,14 @@ void FileStorage::save_native_whole(const std::string& path) {
         if (!lib::io::replace_file(temp, path))
             throw std::runtime_error("Невозможно записать в файл!");
     } catch (...) {
-        lib::io::remove_file(temp);
+        if (!temp.empty())
+            lib::io::remove_file(temp);
         if (!existed) {
             target.close();
             lib::io::remove_file(path);
         }
         throw;
     }
-}
-
-namespace {
-
-// Copies the chunks of a native file except its text chunks. Stops at the first header that is
-// cut short or has no positive length; returns where it stopped.
-std::size_t copy_without_text(const std::uint8_t* base, std::size_t size,
-                              lib::io::BinaryOutputStream& sink) {
-    std::size_t pos = 0;
-    while (size - pos >= 3) {
-        const auto length = static_cast<std::int16_t>(base[pos + 1] | base[pos + 2] << 8);
-        if (length <= 0 || static_cast<std::size_t>(length) > size - pos - 3)
-            break;
-        const std::size_t chunk = 3 + static_cast<std::size_t>(length);
-        if (base[pos] != chunk_text)
-            sink.write(base + pos, chunk);
-        pos += chunk;
-    }
-    return pos;
-}
-
-} // namespace
-
-void FileStorage::save_native_text(const std::string& path) {
-    lib::io::BinaryMemoryOutputStream text;
-    build_text_chunk(text);
-
-    const std::string temp = path + ".tmp";
-    bool replaced = false;
-    {
-        lib::io::InputMappedFile source;
-        try {
-            source.open(path, true);
-            lib::io::BinaryOutputFileStream out;
-            out.open(temp, false, true);
-            const std::size_t parsed = copy_without_text(source.base(), source.size(), out);
-            write_payload(chunk_text, text, out);
-            // A damaged tail is kept after the new text so the loader can still salvage it.
-            if (parsed < source.size())
-                out.write(source.base() + parsed, source.size() - parsed);
-            out.flush();
-            out.file().sync();
-            out.close();
-            replaced = lib::io::replace_file(temp, path);
-        } catch (const std::exception&) {
-            // The copy is an optimisation: without it the text chunk is appended below.
-        }
-        if (!replaced)
-            lib::io::remove_file(temp);
-    }
-    if (replaced)
-        return;
-    lib::io::BinaryOutputFileStream out;
-    out.open(path, true, true);
-    write_payload(chunk_text, text, out);
-    out.close();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -248,6 +193,10 @@ public:
     void load();
     void load_text_only();
     std::size_t position() const { return pos_; }
+    // Makes load() note where every text chunk it takes starts and ends.
+    void collect_text_spans(std::vector<std::pair<std::size_t, std::size_t>>& spans) {
+        text_spans_ = &spans;
+    }
 
 private:
     bool has(std::size_t n) const { return size_ - pos_ >= n; }
@@ -279,6 +228,7 @@ private:
     bool gaps_ = false;
     bool damage_ = false;
     int uniform_width_ = -1; // every record has this many values; -1 when unknown
+    std::vector<std::pair<std::size_t, std::size_t>>* text_spans_ = nullptr;
     // For every block of zero_block bytes, the offset of the first 0 byte at or after its start.
     // Built on the first text that runs past a block, so rescans over long stretches without a
     // 0 byte stay linear.
@@ -479,6 +429,8 @@ void FileStorage::NativeLoader::load() {
                 break;
             case chunk_text:
                 accepted = read_text_values(static_cast<std::size_t>(length));
+                if (accepted && text_spans_)
+                    text_spans_->emplace_back(start, pos_);
                 break;
             case chunk_remark:
                 accepted = read_remark();
@@ -534,4 +486,80 @@ void FileStorage::load_native(lib::io::InputMemoryView& source, bool text_only) 
         loader.load();
     source.seek(static_cast<std::ptrdiff_t>(loader.position()), lib::io::OSFile::from_begin);
     text_values_.lines_to_race();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text-only update
+
+namespace {
+
+// Copies the chunks of a native file except its text chunks. Stops at the first header that is
+// cut short or has no positive length; returns where it stopped.
+std::size_t copy_without_text(const std::uint8_t* base, std::size_t size,
+                              lib::io::BinaryOutputStream& sink) {
+    std::size_t pos = 0;
+    while (size - pos >= 3) {
+        const auto length = static_cast<std::int16_t>(base[pos + 1] | base[pos + 2] << 8);
+        if (length <= 0 || static_cast<std::size_t>(length) > size - pos - 3)
+            break;
+        const std::size_t chunk = 3 + static_cast<std::size_t>(length);
+        if (base[pos] != chunk_text)
+            sink.write(base + pos, chunk);
+        pos += chunk;
+    }
+    return pos;
+}
+
+} // namespace
+
+void FileStorage::save_native_text(const std::string& path) {
+    lib::io::BinaryMemoryOutputStream text;
+    build_text_chunk(text);
+
+    std::string temp;
+    bool replaced = false;
+    {
+        lib::io::InputMappedFile source;
+        try {
+            source.open(path, true);
+            lib::io::BinaryOutputFileStream out;
+            temp = out.file().create_beside(path);
+            const std::uint8_t* base = source.base();
+            const std::size_t size = source.size();
+            const std::size_t parsed = copy_without_text(base, size, out);
+            write_payload(chunk_text, text, out);
+            // A damaged tail is kept after the new text so the loader can still salvage it,
+            // but without the old text chunks the loader would find there: coming later, they
+            // would win over the new text.
+            std::size_t from = parsed;
+            if (parsed < size) {
+                std::vector<std::pair<std::size_t, std::size_t>> old_text;
+                FileStorage scratch;
+                NativeLoader scan(scratch, source);
+                scan.collect_text_spans(old_text);
+                scan.load();
+                for (const auto& [start, end] : old_text) {
+                    if (start < from)
+                        continue;
+                    out.write(base + from, start - from);
+                    from = end;
+                }
+            }
+            out.write(base + from, size - from);
+            out.flush();
+            out.file().sync();
+            out.close();
+            replaced = lib::io::replace_file(temp, path);
+        } catch (const std::exception&) {
+            // The copy is an optimisation: without it the text chunk is appended below.
+        }
+        if (!replaced && !temp.empty())
+            lib::io::remove_file(temp);
+    }
+    if (replaced)
+        return;
+    lib::io::BinaryOutputFileStream out;
+    out.open(path, true, true);
+    write_payload(chunk_text, text, out);
+    out.close();
 }

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <stdexcept>
 #include <thread>
 
@@ -121,6 +122,46 @@ void OSFile::open(const std::string& path, int mode, bool lock) {
         close();
         throw;
     }
+}
+
+std::string OSFile::create_beside(const std::string& path) {
+    close();
+    static std::atomic<std::uint64_t> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        // Only a hint against collisions: O_EXCL is what makes the name ours.
+        const auto clock =
+            static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        const std::uint64_t salt = clock ^ static_cast<std::uint64_t>(::getpid()) << 40 ^
+                                   (counter++ * 0x9E3779B97F4A7C15ULL);
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".%012llx.tmp",
+                      static_cast<unsigned long long>(salt & 0xFFFFFFFFFFFFULL));
+        const std::string name = path + suffix;
+        const int fd = no_eintr([&] {
+            return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        });
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            if (errno == ENOENT || errno == ENOTDIR)
+                fail("Файл не найден!");
+            fail("Невозможно открыть файл!");
+        }
+        // A replaced file keeps who may read and write it.
+        struct stat old {};
+        if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+            ::fchmod(fd, old.st_mode & 0777);
+        fd_ = fd;
+        try {
+            lock();
+        } catch (...) {
+            close();
+            ::unlink(name.c_str());
+            throw;
+        }
+        return name;
+    }
+    fail("Невозможно открыть файл!");
 }
 
 void OSFile::lock() {

@@ -20,6 +20,10 @@ public:
     // "Невозможно открыть файл!" after the last attempt or at once for anything but a regular
     // file. Then locks when asked to; mode 2 truncates only once the lock is held.
     void open(const std::string& path, int mode, bool lock);
+    // Creates and opens, locked, a new file for writing beside path (same directory, so it can be
+    // renamed over path) under a name no other file has; it gets path's permissions when path
+    // exists. Returns the new file's name.
+    std::string create_beside(const std::string& path);
     // Exclusive lock over [0, 0x7FFFFFF00000000), open-file-description lock so a second open in
     // this process conflicts too; 20 attempts 100 ms apart, then "Невозможно заблокировать файл!".
     // A descriptor open only for reading can hold just a shared lock, which still excludes every

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -52,12 +53,15 @@ protected:
     void SetUp() override { lib::io::OSFile::set_retry_pause_ms(1); }
     void TearDown() override { lib::io::OSFile::set_retry_pause_ms(100); }
 
-    bool no_temp_left() const {
+    // The names in the directory, sorted: a save leaves no temporary file behind.
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
         for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-            if (entry.path().extension() == ".tmp")
-                return false;
-        return true;
+            out.push_back(entry.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
     }
+    using Names = std::vector<std::string>;
 
     ScratchDir dir;
     std::string path = dir.file("run.realtim");
@@ -215,13 +219,38 @@ TEST_F(NativeWriter, FailedSaveLeavesTheOldFileAsItWas) {
         EXPECT_THROW(m.save(path, true), FileStorageException);
     }
     EXPECT_EQ(get_bytes(path), (Bytes{1, 2, 3, 4, 5}));
-    EXPECT_TRUE(no_temp_left());
+    EXPECT_EQ(names(), Names{"run.realtim"});
 
     // A failed save of a new file leaves no file behind.
     FileStorage m;
     m.text_values().set_value("заметки", std::string(40000, 'x'));
     EXPECT_THROW(m.save(dir.file("new.realtim"), false), FileStorageException);
     EXPECT_FALSE(lib::io::file_exists(dir.file("new.realtim")));
+    EXPECT_EQ(names(), Names{"run.realtim"});
+}
+
+TEST_F(NativeWriter, SaveKeepsPermissionsAndLeavesOtherFilesAlone) {
+    // A user's file named like a temporary file is not the save's to overwrite.
+    put_bytes(path + ".tmp", {7});
+    put_bytes(path, {9});
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read);
+    FileStorage m;
+    m.add_param(weight());
+    m.add_item(record(1, {1.0f}));
+    for (bool text_only : {false, true}) {
+        SCOPED_TRACE(text_only);
+        m.save(path, text_only);
+        FileStorage back;
+        back.load(path, false);
+        EXPECT_EQ(back.item_count(), 1);
+        EXPECT_EQ(std::filesystem::status(path).permissions(),
+                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                      std::filesystem::perms::group_read);
+        EXPECT_EQ(get_bytes(path + ".tmp"), Bytes{7});
+        EXPECT_EQ(names(), (Names{"run.realtim", "run.realtim.tmp"}));
+    }
 }
 
 TEST_F(NativeWriter, LockedTargetIsNotOverwrittenAndSavedFileIsLockable) {
@@ -243,7 +272,7 @@ TEST_F(NativeWriter, LockedTargetIsNotOverwrittenAndSavedFileIsLockable) {
     m.save(path, false);
     lib::io::OSFile after;
     EXPECT_NO_THROW(after.open(path, lib::io::OSFile::read_existing, true));
-    EXPECT_TRUE(no_temp_left());
+    EXPECT_EQ(names(), Names{"run.realtim"});
 }
 
 TEST_F(NativeWriter, TextOnlyUpdateReplacesTextChunksAndKeepsTheRest) {
@@ -270,7 +299,7 @@ TEST_F(NativeWriter, TextOnlyUpdateReplacesTextChunksAndKeepsTheRest) {
     const auto chunks = chunks_of(bytes);
     EXPECT_EQ(chunks.back().kind, 3);
     EXPECT_EQ(chunks.back().offset, expected.bytes.size());
-    EXPECT_TRUE(no_temp_left());
+    EXPECT_EQ(names(), Names{"run.realtim"});
 
     FileStorage back;
     back.load(path, false);
@@ -287,15 +316,21 @@ TEST_F(NativeWriter, TextOnlyUpdateKeepsADamagedTailAndStopsOnBadLengths) {
         file.chunk(2, sector_payload({sector_entry("N", "u", "s", "i", 0, 1)}));
         const std::size_t good = file.bytes.size();
         file.u8(1).u16(length).chunk(1, record_payload(2, 0, 0, 0, 0, {5}));
+        const std::size_t old_text = file.bytes.size();
+        // An old text chunk in the damaged tail must not win over the new text.
+        file.chunk(3, text_payload("k=old\r\nold=1\r\n"));
+        const std::size_t after_text = file.bytes.size();
+        file.chunk(1, record_payload(3, 0, 0, 0, 0, {6}));
         put_bytes(path, file.bytes);
 
         FileStorage m;
         m.text_values().set_value("k", "v");
         m.save(path, true);
         const Bytes bytes = get_bytes(path);
-        // The good chunks, the text chunk, then the unparsed rest as it was.
-        const Bytes tail(file.bytes.begin() + good, file.bytes.end());
-        ASSERT_GT(bytes.size(), file.bytes.size());
+        // The good chunks, the text chunk, then the unparsed rest as it was but for its text.
+        Bytes tail(file.bytes.begin() + good, file.bytes.begin() + old_text);
+        tail.insert(tail.end(), file.bytes.begin() + after_text, file.bytes.end());
+        ASSERT_GT(bytes.size(), good + tail.size());
         EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + good),
                   Bytes(file.bytes.begin(), file.bytes.begin() + good));
         EXPECT_EQ(Bytes(bytes.end() - tail.size(), bytes.end()), tail);
@@ -303,8 +338,12 @@ TEST_F(NativeWriter, TextOnlyUpdateKeepsADamagedTailAndStopsOnBadLengths) {
 
         FileStorage back;
         back.load(path, false);
-        EXPECT_EQ(back.item_count(), 1);
+        EXPECT_EQ(back.item_count(), 2);
         EXPECT_EQ(back.text_values().value_of("k"), "v");
+        EXPECT_EQ(back.text_values().value_of("old"), "");
+        FileStorage text_only;
+        text_only.load(path, true);
+        EXPECT_EQ(text_only.text_values().value_of("k"), "v");
     }
 }
 
