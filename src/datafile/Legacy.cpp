@@ -13,6 +13,7 @@
 #include "library/Codepage.h"
 #include "library/Inifile.h"
 #include "library/Mappedfile.h"
+#include "library/Strworks.h"
 
 namespace legacy {
 
@@ -126,14 +127,8 @@ bool read_lines(const std::string& path, std::vector<std::string>& lines) {
     std::string_view text(reinterpret_cast<const char*>(file.base()),
                           std::min(file.size(), lib::ini_file::max_file_size));
     lines.clear();
-    while (!text.empty()) {
-        const std::size_t eol = text.find('\n');
-        std::string_view line = text.substr(0, eol);
-        text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.push_back(lib::from_cp1251(line));
-    }
+    while (!text.empty())
+        lines.push_back(lib::from_cp1251(lib::take_line(text)));
     return true;
 }
 

@@ -145,11 +145,7 @@ std::string LogStorage::ToText() const {
 void LogStorage::LoadFromText(std::string_view bytes) {
     records_.clear();
     while (!bytes.empty()) {
-        const std::size_t eol = bytes.find('\n');
-        std::string_view line = bytes.substr(0, eol);
-        bytes.remove_prefix(eol == std::string_view::npos ? bytes.size() : eol + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+        const std::string_view line = lib::take_line(bytes);
         if (line.empty())
             continue;
 

@@ -58,6 +58,15 @@ std::string trim(std::string_view s) {
     return std::string(trim_view(s));
 }
 
+std::string_view take_line(std::string_view& text) {
+    const std::size_t eol = text.find('\n');
+    std::string_view line = text.substr(0, eol);
+    text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
+}
+
 std::string escape_text(std::string_view s) {
     std::string out;
     out.reserve(s.size());

@@ -15,4 +15,8 @@ void split_text(std::string_view text, char sep, std::vector<std::string>& items
 // Item `index` of split_text(text, sep), or empty. Remembers the last split; thread-safe.
 std::string split_item(std::string_view text, int index, char sep);
 
+// Cuts the first line off text and returns it without its end: LF or CR LF ends a line, and the
+// last line needs no end.
+std::string_view take_line(std::string_view& text);
+
 } // namespace lib
