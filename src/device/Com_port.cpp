@@ -135,22 +135,29 @@ std::string CommPort::device_path(const std::string& name) {
     return name;
 }
 
+CommPort::TcpPeer CommPort::tcp_peer(const std::string& name) {
+    const auto colon = name.find(':');
+    TcpPeer peer;
+    peer.address = name.substr(0, colon);
+    if (colon == std::string::npos)
+        return peer;
+    const std::string port_text = name.substr(colon + 1);
+    if (!port_text.empty() && port_text.size() <= 5 &&
+        std::all_of(port_text.begin(), port_text.end(),
+                    [](char c) { return c >= '0' && c <= '9'; })) {
+        const int p = std::stoi(port_text);
+        if (p <= 65535)
+            peer.port = static_cast<std::uint16_t>(p);
+    }
+    return peer;
+}
+
 bool CommPort::Open(const std::string& name) {
     if (IsOpen())
         return false;
-    const auto colon = name.find(':');
-    if (colon != std::string::npos) {
-        tcp_address_ = name.substr(0, colon);
-        const std::string port_text = name.substr(colon + 1);
-        tcp_port_ = 22002;
-        if (!port_text.empty() && port_text.size() <= 5 &&
-            std::all_of(port_text.begin(), port_text.end(),
-                        [](char c) { return c >= '0' && c <= '9'; })) {
-            const int p = std::stoi(port_text);
-            if (p <= 65535)
-                tcp_port_ = static_cast<std::uint16_t>(p);
-        }
-        tcp_ = std::make_unique<TcpLink>(QString::fromStdString(tcp_address_), tcp_port_);
+    if (name.find(':') != std::string::npos) {
+        const TcpPeer peer = tcp_peer(name);
+        tcp_ = std::make_unique<TcpLink>(QString::fromStdString(peer.address), peer.port);
         connected_ = false;
         Connect();
     } else {

@@ -62,6 +62,13 @@ public:
 
     // The device path a serial name opens ("COM3" -> "/dev/ttyS2"); exposed for the port dialog.
     static std::string device_path(const std::string& name);
+    // Address and port of a TCP name: the text before the first colon, and the number after it
+    // (22002 when that is no port number).
+    struct TcpPeer {
+        std::string address;
+        std::uint16_t port = 22002;
+    };
+    static TcpPeer tcp_peer(const std::string& name);
 
 private:
     bool Connect();
@@ -69,8 +76,6 @@ private:
 
     std::unique_ptr<SerialLink> serial_;
     std::unique_ptr<TcpLink> tcp_;
-    std::string tcp_address_;
-    std::uint16_t tcp_port_ = 22002;
     bool connected_ = false;
     std::string name_;
     std::uint32_t baud_ = 57600;

@@ -11,6 +11,9 @@ namespace device {
 
 // Longest reply, line or frame payload we accept; a logger that streams past it is faulty.
 constexpr std::size_t max_message_bytes = 64 * 1024;
+// Frames in a row that are no record (framing errors, wrong lengths) before the dump counts as
+// garbage; without it a logger streaming noise would keep the read going for ever.
+constexpr int max_rejected_frames = 1024;
 
 // One frame at a time, fed byte by byte. On the wire a frame is its payload with every 255
 // doubled, then 255, 0.

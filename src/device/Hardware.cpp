@@ -205,14 +205,19 @@ void HardWare::ReadMeasurements(Storage& document) {
     SendCommand("~BDUMP LOG");
     FileStorageItem item;
     std::string frame;
+    int rejected = 0;
     for (;;) {
-        if (!ReadFrame(frame))
-            continue;
-        if (frame.empty())
+        const bool framed = ReadFrame(frame);
+        if (framed && frame.empty())
             break;
-        const auto record = device::decode_record(frame);
-        if (!record)
+        const auto record = framed ? device::decode_record(frame) : std::nullopt;
+        if (!record) {
+            if (++rejected > device::max_rejected_frames)
+                Fail("Датчик передаёт искажённые данные: более " +
+                     std::to_string(device::max_rejected_frames) + " негодных кадров подряд");
             continue;
+        }
+        rejected = 0;
         const std::uint32_t t = device::record_time(record->time);
         log_record(t, record->value);
         ReportProgress(lib::time_to_text(t) + ", знач. = " + lib::number_to_text(record->value, 1),

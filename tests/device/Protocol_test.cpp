@@ -36,12 +36,21 @@ struct Link {
 
 } // namespace
 
-TEST(CommPort, SerialNamesMapToDevicePaths) {
+TEST(CommPort, PortNamesMapToDevicePathsAndTcpPeers) {
     EXPECT_EQ(device::CommPort::device_path("COM1"), "/dev/ttyS0");
     EXPECT_EQ(device::CommPort::device_path("COM10"), "/dev/ttyS9");
     EXPECT_EQ(device::CommPort::device_path("/dev/pts/7"), "/dev/pts/7");
     EXPECT_EQ(device::CommPort::device_path("COM0"), "COM0");
     EXPECT_EQ(device::CommPort::device_path("COMX"), "COMX");
+
+    using device::CommPort;
+    EXPECT_EQ(CommPort::tcp_peer("10.0.0.7:4001").address, "10.0.0.7");
+    EXPECT_EQ(CommPort::tcp_peer("10.0.0.7:4001").port, 4001);
+    for (const char* name : {"10.0.0.7:", "10.0.0.7:abc", "10.0.0.7:40x1", "10.0.0.7:65536",
+                             "10.0.0.7:123456", "10.0.0.7:-1", "10.0.0.7:1:2"}) {
+        EXPECT_EQ(CommPort::tcp_peer(name).address, "10.0.0.7") << name;
+        EXPECT_EQ(CommPort::tcp_peer(name).port, 22002) << name;
+    }
 }
 
 TEST(CommPort, ClosedPortRefusesAndConfigureIsNoOp) {
@@ -64,6 +73,8 @@ TEST(CommPort, PseudoTerminalReadStopsAtTimeoutWithWhatCame) {
     ASSERT_TRUE(port.Open(sim.port_name()));
     EXPECT_FALSE(port.Open(sim.port_name())); // already open, stays open
     EXPECT_TRUE(port.IsOpen());
+    device::CommPort other;
+    EXPECT_FALSE(other.Open(sim.port_name())); // the line is ours alone
     ASSERT_TRUE(port.Configure(57600, 0, 300, -1));
     ASSERT_TRUE(port.Write("~BLA BLA BLA\r", 13));
     char buf[5] = {};

@@ -101,6 +101,7 @@ TEST(ReadSession, RecordsEdgeCasesAndTheirLogLines) {
     ASSERT_EQ(d.param_count(), 1);
     EXPECT_EQ(d.param(0)->name, "Вес на крюке");
     EXPECT_EQ(d.param(0)->short_name, "W кр.");
+    EXPECT_EQ(d.param(0)->unit, "т");
     EXPECT_EQ(d.param(0)->ident, "ВЕС_НА_КРЮКЕ");
     EXPECT_EQ(d.param(0)->low, 0.0f);
     EXPECT_EQ(d.param(0)->high, 200.0f);
@@ -180,6 +181,19 @@ TEST(ReadSession, FailuresGiveTheDialogTextsAndKeepWhatWasRead) {
         EXPECT_EQ(r.run().error, "Произошла ошибка:\nОтвет датчика : ERR");
         EXPECT_EQ(r.data().item_count(), 5);
         EXPECT_FALSE(r.hw.has_progress_callback());
+    }
+    {
+        // Noise without a single record ends the read instead of keeping it going for ever.
+        std::string dump = "1 1\n";
+        for (int i = 0; i < 1024; ++i)
+            dump += i % 2 ? "raw FF 07\n" : "raw 01 02 03 FF 00\n";
+        LoggerSimProcess ok(with_files(dir, dump + "2 2\n", ""));
+        EXPECT_EQ(Reading(ok.port_name()).run().error, "");
+        LoggerSimProcess noisy(with_files(dir, dump + "raw FF 07\n2 2\n", ""));
+        Reading r(noisy.port_name());
+        EXPECT_EQ(r.run().error, "Произошла ошибка:\nДатчик передаёт искажённые данные: более "
+                                 "1024 негодных кадров подряд");
+        EXPECT_EQ(r.data().item_count(), 1);
     }
     {
         Reading r("/nonexistent/tty");
