@@ -147,13 +147,13 @@ TEST(Protocol, ListEndsAtEmptyLineOrPromptLineAndErrFails) {
         link.hw.RunListCommand("~DUMP ALARMS", [&](const std::string& l) { lines.push_back(l); });
         EXPECT_EQ(lines, (std::vector<std::string>{"first\tline", "second"}));
     }
-    {
-        LoggerSimProcess sim({"--alarms", "2"});
+    for (int alarms : {0, 2}) {
+        LoggerSimProcess sim({"--alarms", QString::number(alarms)});
         Link link(sim.port_name());
         link.hw.Open();
         int count = 0;
         link.hw.RunListCommand("~DUMP ALARMS", [&](const std::string&) { ++count; });
-        EXPECT_EQ(count, 2); // the simulator ends its list with a line "=>"
+        EXPECT_EQ(count, alarms); // the simulator ends its list with a line "=>"
     }
     {
         LoggerSimProcess sim({"--alarm-err"});

@@ -137,7 +137,8 @@ std::vector<std::string> synthetic_alarms(const RecordingOptions& o) {
     const std::uint64_t span = o.records * o.interval;
     std::vector<std::string> lines;
     // The logger was switched on at the start of the recording.
-    lines.push_back("3\t" + alarm_time_text(o.start) + "\t0");
+    if (o.alarms > 0)
+        lines.push_back("3\t" + alarm_time_text(o.start) + "\t0");
     for (int i = 1; i < o.alarms; ++i) {
         const std::uint32_t at =
             o.start + static_cast<std::uint32_t>(span * static_cast<std::uint64_t>(i) /
