@@ -136,6 +136,9 @@ bool read_lines(const std::string& path, std::vector<std::string>& lines) {
 
 bool FileStorage::load_legacy(const std::string& path, bool text_only) {
     source_path_ = path;
+    // The run file describes this data file alone: what it lacks (or a missing run file) must
+    // not leave an earlier document's run in the model, to be saved as this one's.
+    static_cast<RaceInfo&>(text_values_) = RaceInfo();
     const std::string run_file = RaceInfo::run_file_path(path);
     if (!run_file.empty()) {
         std::vector<std::string> lines;

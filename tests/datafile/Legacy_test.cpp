@@ -74,6 +74,23 @@ struct View : lib::io::InputMemoryView {
     explicit View(const Bytes& b) : lib::io::InputMemoryView(b.data(), b.size()) {}
 };
 
+// One parameter, one full record that stores as record(7, t_big, f_1_5, f_2_5, f_12_5) and one
+// compact record.
+void fill_one_record(FileStorage& model) {
+    model.add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f});
+    FileStorageItem item;
+    item.kind = 7;
+    item.time = 0x12345678;
+    item.depth1 = 1.5f;
+    item.depth2 = 2.5f;
+    item.depth3 = 100.0f; // not stored
+    item.values.push_back(12.5f);
+    model.add_item(item);
+    item.full = false;
+    item.kind = 255;
+    model.add_item(item); // a compact record is not written
+}
+
 std::string message_of(const std::function<void()>& action) {
     try {
         action();
@@ -212,18 +229,7 @@ TEST(LegacyRecords, NanDepthAndCutRecord) {
 
 TEST(LegacyRecords, WriteFullRecordsOnly) {
     FileStorage model;
-    model.add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f});
-    FileStorageItem item;
-    item.kind = 7;
-    item.time = 0x12345678;
-    item.depth1 = 1.5f;
-    item.depth2 = 2.5f;
-    item.depth3 = 100.0f; // not stored
-    item.values.push_back(12.5f);
-    model.add_item(item);
-    item.full = false;
-    item.kind = 255;
-    model.add_item(item); // a compact record is not written
+    fill_one_record(model);
 
     lib::io::BinaryMemoryOutputStream sink;
     legacy::write_records(model, sink);
@@ -274,12 +280,17 @@ TEST_F(LegacyFiles, LoadGivesThirtyTwoColumns) {
     // An earlier document's descriptors must not reappear as the spare columns.
     for (int i = 0; i < 5; ++i)
         model.add_param({"old", "o", "x", "old" + std::to_string(i), 1.0f, 2.0f});
+    // Nor its run: this file has no run file.
+    model.text_values().run_number = 99;
+    model.text_values().well = "old";
     model.clear();
 
     EXPECT_TRUE(model.load(path, false));
     EXPECT_FALSE(model.native_format());
     EXPECT_EQ(model.source_path(), path);
     EXPECT_TRUE(model.messages().empty());
+    EXPECT_EQ(model.text_values().run_number, RaceInfo().run_number);
+    EXPECT_EQ(model.text_values().well, RaceInfo().well);
     ASSERT_EQ(model.param_count(), 32);
     EXPECT_EQ(model.param(0)->ident, "вес_на_крюке");
     EXPECT_EQ(model.param(1)->ident, "depth");
@@ -325,14 +336,7 @@ TEST_F(LegacyFiles, LoadFailuresBecomeMessages) {
 
 TEST_F(LegacyFiles, SaveWritesRecordsAndRunFile) {
     FileStorage model;
-    model.add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f});
-    FileStorageItem item;
-    item.kind = 7;
-    item.time = 0x12345678;
-    item.depth1 = 1.5f;
-    item.depth2 = 2.5f;
-    item.values.push_back(12.5f);
-    model.add_item(item);
+    fill_one_record(model);
     model.text_values().run_number = 7;
     model.text_values().well = "12-бис";
     model.text_values().bit_diameter = 215.9;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "document/Storage.h"
+#include "library/Scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -53,17 +54,9 @@ void fill_as_read(Storage& doc) {
 
 class Document : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("vornell_document_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string at(const std::string& name) const { return (dir / name).string(); }
+    std::string at(const std::string& name) const { return dir.file(name); }
 
-    fs::path dir;
+    ScratchDir dir;
     Recorder recorder;
 };
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "document/Storage.h"
+#include "library/Scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -20,16 +21,6 @@ constexpr double at_9_05 = march5 + (9 * 3600 + 5 * 60) / 86400.0;
 
 class JournalFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("vornell_journal_" +
-               std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     static void write_bytes(const fs::path& p, const std::string& bytes) {
         std::ofstream(p, std::ios::binary) << bytes;
     }
@@ -38,7 +29,8 @@ protected:
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    fs::path dir;
+    ScratchDir scratch;
+    const fs::path& dir = scratch.path();
 };
 
 } // namespace
