@@ -149,7 +149,7 @@ TEST(Options, EnumerationTexts) {
     EXPECT_EQ(opt.to_text(), "?????");
     m = static_cast<Method>(-1);
     EXPECT_EQ(opt.to_text(), "?????");
-    EXPECT_EQ(opt.to_stored_text(), "-1 (?????)");
+    EXPECT_EQ(opt.to_stored_text(), "-1 (????\?)");
 
     opt.from_text("РОТОРНО-ТУРБИННОЕ");
     EXPECT_EQ(m, Method::turbine_rotary);
