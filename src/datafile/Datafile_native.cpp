@@ -148,7 +148,9 @@ void FileStorage::write_records_and_text(lib::io::BinaryOutputStream& sink,
     write_payload(chunk_text, text, sink);
 }
 
-void FileStorage::save_native_whole(const std::string& path) {
+void FileStorage::save_native_whole(const std::string& name) {
+    // The new file replaces the file a link points to, not the link.
+    const std::string path = lib::io::resolve_links(name);
     lib::io::BinaryMemoryOutputStream text;
     build_text_chunk(text);
 
@@ -512,7 +514,8 @@ std::size_t copy_without_text(const std::uint8_t* base, std::size_t size,
 
 } // namespace
 
-void FileStorage::save_native_text(const std::string& path) {
+void FileStorage::save_native_text(const std::string& name) {
+    const std::string path = lib::io::resolve_links(name);
     lib::io::BinaryMemoryOutputStream text;
     build_text_chunk(text);
 

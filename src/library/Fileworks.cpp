@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 #include <thread>
 
@@ -258,6 +259,15 @@ bool remove_file(const std::string& path) {
 bool file_exists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string resolve_links(const std::string& path) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real)
+        return path;
+    std::string resolved(real);
+    std::free(real);
+    return resolved;
 }
 
 } // namespace lib::io

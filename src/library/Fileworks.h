@@ -54,5 +54,7 @@ bool replace_file(const std::string& from, const std::string& to);
 // Removes a file; false when it could not be removed (a missing file counts as removed).
 bool remove_file(const std::string& path);
 bool file_exists(const std::string& path);
+// The file that path names through any symbolic links; path itself when it cannot be resolved.
+std::string resolve_links(const std::string& path);
 
 } // namespace lib::io

@@ -251,6 +251,19 @@ TEST_F(NativeWriter, SaveKeepsPermissionsAndLeavesOtherFilesAlone) {
         EXPECT_EQ(get_bytes(path + ".tmp"), Bytes{7});
         EXPECT_EQ(names(), (Names{"run.realtim", "run.realtim.tmp"}));
     }
+
+    // Saved through a link, the linked file takes the data and the link stays a link.
+    std::filesystem::create_directory(dir.file("archive"));
+    const std::string linked = dir.file("archive/run.realtim");
+    put_bytes(linked, {9});
+    std::filesystem::create_symlink(linked, dir.file("link.realtim"));
+    for (bool text_only : {false, true}) {
+        m.save(dir.file("link.realtim"), text_only);
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.realtim")));
+        FileStorage back;
+        back.load(linked, false);
+        EXPECT_EQ(back.item_count(), 1);
+    }
 }
 
 TEST_F(NativeWriter, LockedTargetIsNotOverwrittenAndSavedFileIsLockable) {
