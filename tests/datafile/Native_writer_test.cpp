@@ -129,9 +129,13 @@ TEST_F(NativeWriter, WriteChunkOfEmptyTextIsOneZeroByte) {
     const std::uint8_t zero = 0;
     write_chunk(3, &zero, 1, sink);
     EXPECT_EQ(Bytes(sink.data(), sink.data() + sink.size()), (Bytes{0x03, 0x01, 0x00, 0x00}));
+    // The largest payload a reader takes as a positive signed 16-bit length, and one more.
     const Bytes big(0x8000, 1);
+    write_chunk(2, big.data(), 0x7FFF, sink);
+    ASSERT_EQ(sink.size(), 4u + 3 + 0x7FFF);
+    EXPECT_EQ(Bytes(sink.data() + 4, sink.data() + 7), (Bytes{0x02, 0xFF, 0x7F}));
     EXPECT_THROW(write_chunk(2, big.data(), big.size(), sink), FileStorageException);
-    EXPECT_EQ(sink.size(), 4u);
+    EXPECT_EQ(sink.size(), 4u + 3 + 0x7FFF);
 }
 
 TEST_F(NativeWriter, SaveThenLoadGivesTheSameModelAndSameBytesTwice) {
