@@ -306,13 +306,19 @@ void FileStorage::clear() {
 int FileStorage::add_param(const FileStorageParam& param) {
     if (param_count_ == max_params)
         throw FileStorageException("слишком много параметров", false);
-    const std::string ident = lib::lower_ident(param.ident);
-    for (int i = 0; i < param_count_; ++i)
-        if (ident_lower_[i] == ident)
-            return i;
+    std::string ident = lib::lower_ident(param.ident);
+    if (const int known = find_param(ident); known >= 0)
+        return known;
     params_[param_count_] = param;
-    ident_lower_[param_count_] = ident;
+    ident_lower_[param_count_] = std::move(ident);
     return param_count_++;
+}
+
+int FileStorage::find_param(const std::string& ident_lower) const {
+    for (int i = 0; i < param_count_; ++i)
+        if (ident_lower_[i] == ident_lower)
+            return i;
+    return -1;
 }
 
 void FileStorage::add_item(const FileStorageItem& item) {

@@ -204,6 +204,8 @@ private:
     bool load_legacy(const std::string& path, bool text_only);
     void save_legacy(const std::string& path, bool text_only);
 
+    // Index of the descriptor whose lower-cased identifier is ident_lower, or -1.
+    int find_param(const std::string& ident_lower) const;
     void save_native_whole(const std::string& path);
     void save_native_text(const std::string& path);
     void write_sector(lib::io::BinaryMemoryOutputStream& buffer,

@@ -303,7 +303,13 @@ bool FileStorage::NativeLoader::read_sector() {
     }
     lib::array<int, max_params> map;
     for (int i = 0; i < count; ++i) {
-        // A full table refuses every descriptor (the check comes first in add_param).
+        // A known identifier maps to its entry even in a full table: the writer repeats the
+        // sector of a file with 128 parameters, and that repetition is no damage.
+        const int known = m_.find_param(lib::lower_ident(text_at(entries[i].text[3])));
+        if (known >= 0) {
+            map[i] = known;
+            continue;
+        }
         if (m_.param_count_ == max_params)
             return false;
         FileStorageParam param;

@@ -223,6 +223,36 @@ TEST(NativeLoader, LaterSectorAddsParameterMappedByIdentifier) {
     EXPECT_TRUE(m.messages().empty());
 }
 
+TEST(NativeLoader, RepeatedSectorOfAFullTableIsHealthy) {
+    // The writer repeats the sector every 3600 records; with 128 parameters the table is full
+    // by then, and the known identifiers must still map.
+    std::vector<Bytes> entries;
+    for (int i = 0; i < FileStorage::max_params; ++i)
+        entries.push_back(sector_entry("n", "", "", "p" + std::to_string(i), 0, 1));
+    std::vector<float> values(FileStorage::max_params, 1.0f);
+    ByteBuilder b;
+    b.chunk(2, sector_payload(entries)).chunk(1, record_payload(1, 0, 0, 0, 0, values));
+    std::swap(entries.front(), entries.back());
+    values.front() = 2.0f;
+    b.chunk(2, sector_payload(entries)).chunk(1, record_payload(2, 0, 0, 0, 0, values));
+    FileStorage m;
+    load_bytes(m, b.bytes);
+    EXPECT_EQ(m.param_count(), FileStorage::max_params);
+    ASSERT_EQ(m.item_count(), 2);
+    EXPECT_EQ(m.item(1)->values[FileStorage::max_params - 1], 2.0f);
+    EXPECT_EQ(m.item(1)->values[0], 1.0f);
+    EXPECT_TRUE(m.messages().empty());
+
+    // A new identifier does not fit any more: that sector is damage.
+    entries.back() = sector_entry("n", "", "", "new", 0, 1);
+    b.chunk(2, sector_payload(entries));
+    FileStorage full;
+    load_bytes(full, b.bytes);
+    EXPECT_EQ(full.param_count(), FileStorage::max_params);
+    EXPECT_EQ(full.item_count(), 2);
+    EXPECT_EQ(full.messages(), Messages{damage_message});
+}
+
 TEST(NativeLoader, RemarksAreKeptInFileOrder) {
     ByteBuilder b;
     b.chunk(4, ByteBuilder().u32(1).u32(0xFFFFFFFF).text("\xEF\xF0\xE8\xEC").bytes);
