@@ -44,6 +44,8 @@ BinaryOutputFileStream::~BinaryOutputFileStream() {
 }
 
 void BinaryOutputFileStream::open(const std::string& path, bool append, bool lock) {
+    // Bytes still buffered belong to the file open now, not to the next one.
+    close();
     file_.open(path, append ? OSFile::write_append : OSFile::write_truncate, lock);
 }
 

@@ -216,6 +216,12 @@ TEST(BinaryOutputFileStream, AppendTruncateAndDestructionFlush) {
         out.write("!", 1);
         out.flush();
         EXPECT_EQ(get_bytes(path), Bytes{'!'});
+        // Reopening first hands what is buffered to the file it was written for.
+        out.write("?", 1);
+        out.open(dir.file("other.dat"), false, false);
+        out.close();
+        EXPECT_EQ(get_bytes(path), (Bytes{'!', '?'}));
+        EXPECT_EQ(get_bytes(dir.file("other.dat")), Bytes{});
     }
 }
 
