@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -12,12 +13,12 @@
 
 namespace {
 
-// vornell-logger-sim on a free loopback port for the length of one test.
+// vornell-logger-sim on a free loopback port (or a pseudo-terminal) for the length of one test.
 class Simulator {
 public:
-    explicit Simulator(const std::string& args) {
-        const std::string command =
-            "echo $$; exec '" VORNELL_LOGGER_SIM "' --listen 127.0.0.1:0 " + args;
+    explicit Simulator(const std::string& args, bool pty = false) {
+        const std::string command = "echo $$; exec '" VORNELL_LOGGER_SIM "' " +
+                                    std::string(pty ? "--pty " : "--listen 127.0.0.1:0 ") + args;
         pipe_ = popen(command.c_str(), "r");
         if (!pipe_)
             return;
@@ -85,6 +86,17 @@ TEST(CliRead, FailuresPrintTheDialogTextAndSaveNothing) {
     const std::string tail = "Запрос журнала...\nПроизошла ошибка:\nОтвет датчика : ERR\n";
     ASSERT_GE(r.err.size(), tail.size());
     EXPECT_EQ(r.err.substr(r.err.size() - tail.size()), tail);
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    // --byte-timeout shortens the 25 s a silent serial logger would otherwise get per byte.
+    Simulator silent("--silent-after 0", true);
+    const auto started = std::chrono::steady_clock::now();
+    r = run_cli(dir, "read " + silent.address() + " '" + out + "' --byte-timeout 300 --log '" +
+                         dir.file("comm.log") + "'");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Запрос записей...\nПроизошла ошибка:\n"
+                     "Датчик не ответил по истечению отведённого времени\n");
     EXPECT_FALSE(std::filesystem::exists(out));
 
     EXPECT_EQ(run_cli(dir, "read only-port").code, 2);

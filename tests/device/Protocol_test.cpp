@@ -3,6 +3,7 @@
 #include <chrono>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Logger_sim_process.h"
@@ -89,6 +90,25 @@ TEST(CommPort, PseudoTerminalReadStopsAtTimeoutWithWhatCame) {
     EXPECT_GE(ms, 250);
     EXPECT_LT(ms, 2000);
     EXPECT_TRUE(port.Close());
+}
+
+TEST(CommPort, BytesLeftInTheReceiveBufferGoWithClose) {
+    LoggerSimProcess sim({"--hello", "AB"});
+    device::CommPort port;
+    device::PortTimings t;
+    t.tcp_wait_ms = 200;
+    t.reconnect_pause_ms = 0;
+    port.set_timings(t);
+    ASSERT_TRUE(port.Open(sim.port_name()));
+    ASSERT_TRUE(port.Write("~BLA BLA BLA\r", 13));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the whole reply is here
+    char c = 0;
+    std::size_t got = 0;
+    ASSERT_TRUE(port.Read(&c, 1, got));
+    EXPECT_EQ(c, 'A');
+    ASSERT_TRUE(port.Close());
+    ASSERT_TRUE(port.Open(sim.port_name()));
+    EXPECT_FALSE(port.Read(&c, 1, got)); // "B" and the prompt belonged to the old connection
 }
 
 TEST(Protocol, RepliesEndExactlyAtPromptWhateverTheArrival) {
