@@ -11,6 +11,7 @@
 
 #include "library/Binary_io.h"
 #include "library/Codepage.h"
+#include "library/Fileworks.h"
 #include "library/Inifile.h"
 #include "library/Mappedfile.h"
 #include "library/Strworks.h"
@@ -177,31 +178,34 @@ bool FileStorage::load_legacy(const std::string& path, bool text_only) {
     return !items_.empty();
 }
 
-void FileStorage::save_legacy(const std::string& path, bool text_only) {
+void FileStorage::save_legacy(const std::string& name, bool text_only) {
     if (!text_only) {
-        // Written beside the target and renamed over it, so a failure leaves the old file.
-        const std::string temp = path + ".tmp";
+        // Written beside the target (the file a link points to) under a name of its own and
+        // renamed over it: a failure leaves the old file, and no other file is touched.
+        const std::string path = lib::io::resolve_links(name);
         lib::io::BinaryOutputFileStream out;
+        std::string temp;
         try {
-            out.open(temp, false, false);
+            temp = out.file().create_beside(path);
             legacy::write_records(*this, out);
             out.flush();
             out.file().sync();
             out.close();
             if (!lib::io::replace_file(temp, path))
-                throw std::runtime_error("Невозможно заменить файл");
+                throw std::runtime_error("Невозможно записать в файл!");
         } catch (const std::exception& e) {
             try {
                 out.close();
             } catch (const std::exception&) {
                 // the first failure is the one to report
             }
-            lib::io::remove_file(temp);
-            throw FileStorageException("Невозможно записать файл '" + path + "': " + e.what(),
+            if (!temp.empty())
+                lib::io::remove_file(temp);
+            throw FileStorageException("Невозможно записать файл '" + name + "': " + e.what(),
                                        false);
         }
     }
-    const std::string run_file = RaceInfo::run_file_path(path);
+    const std::string run_file = RaceInfo::run_file_path(name);
     if (!run_file.empty() && !text_values_.save_to_file(run_file))
         throw FileStorageException("Невозможно записать файл описания рейса '" + run_file + "'",
                                    false);

@@ -175,14 +175,16 @@ void LogStorage::LoadFromFile(const std::string& path) {
     LoadFromText(std::string_view(reinterpret_cast<const char*>(file.base()), file.size()));
 }
 
-void LogStorage::SaveToFile(const std::string& path) const {
+void LogStorage::SaveToFile(const std::string& name) const {
     const std::string text = ToText();
-    const std::string cannot_open = "Невозможно открыть файл '" + path + "' для записи";
-    // Written beside the old journal and renamed over it, so a failed save leaves the old one.
-    const std::string temp = path + ".tmp";
+    const std::string cannot_open = "Невозможно открыть файл '" + name + "' для записи";
+    // Written beside the old journal (the file a link points to) under a name of its own and
+    // renamed over it: a failed save leaves the old journal, and no other file is touched.
+    const std::string path = lib::io::resolve_links(name);
     lib::io::OSFile file;
+    std::string temp;
     try {
-        file.open(temp, lib::io::OSFile::write_truncate, false);
+        temp = file.create_beside(path);
     } catch (const std::exception&) {
         throw std::runtime_error(cannot_open);
     }

@@ -346,7 +346,7 @@ TEST_F(LegacyFiles, SaveWritesRecordsAndRunFile) {
     model.save(dir.file("run.2007.dep"), false);
     EXPECT_FALSE(model.native_format());
     EXPECT_EQ(get_bytes(dir.file("run.2007.dep")), record(7, t_big, f_1_5, f_2_5, f_12_5));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("run.2007.dep.tmp")));
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"run.2007.dep", "run.rac"}));
 
     const Bytes rac = get_bytes(dir.file("run.rac"));
     const std::string rac_text(rac.begin(), rac.end());
@@ -384,14 +384,20 @@ TEST_F(LegacyFiles, FailedSaveRaisesAndKeepsTheOldFile) {
                   0u);
     }
 
-    // A directory where the temporary file should go: the open fails after its retries.
+    // A directory in the way of the new file: the save fails and leaves nothing behind.
+    std::filesystem::create_directories(dir.file("busy.dep") + "/inside");
+    EXPECT_THROW(model.save(dir.file("busy.dep"), false), FileStorageException);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"busy.dep"});
+
+    // A user's file named like a temporary one is not the save's to overwrite, and a file
+    // reached through a link is replaced, not the link.
     const std::string path = write_sample("keep.dep");
-    const Bytes old = get_bytes(path);
-    std::filesystem::create_directories(dir.file("keep.dep.tmp") + "/inside");
-    lib::io::OSFile::set_retry_pause_ms(1);
-    EXPECT_THROW(model.save(path, false), FileStorageException);
-    lib::io::OSFile::set_retry_pause_ms(100);
-    EXPECT_EQ(get_bytes(path), old);
+    put_bytes(path + ".tmp", {7});
+    std::filesystem::create_symlink(path, dir.file("link.dep"));
+    model.save(dir.file("link.dep"), false);
+    EXPECT_EQ(get_bytes(path), Bytes{}); // the model holds no record
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.dep")));
+    EXPECT_EQ(get_bytes(path + ".tmp"), Bytes{7});
 }
 
 TEST_F(LegacyFiles, NativeCopyKeepsEveryColumn) {

@@ -7,6 +7,7 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "document/Storage.h"
 #include "library/Scratch_dir.h"
@@ -159,7 +160,7 @@ TEST_F(JournalFile, RoundTripRoundsToTheFileFormat) {
     j.Add(-2.25, 0.0, 255, 0.0f);
     const fs::path file = dir / "run5.dat";
     j.SaveToFile(file.string());
-    EXPECT_FALSE(fs::exists(dir / "run5.dat.tmp"));
+    EXPECT_EQ(scratch.names(), std::vector<std::string>{"run5.dat"}); // no temporary left
 
     LogStorage back;
     back.LoadFromFile(file.string());
@@ -204,11 +205,17 @@ TEST_F(JournalFile, FailedSaveRaisesAndLeavesNoTemporary) {
     // A directory in the way of the rename: the save fails and leaves no temporary file.
     fs::create_directories(dir / "busy.dat" / "inside");
     EXPECT_THROW(j.SaveToFile((dir / "busy.dat").string()), std::runtime_error);
-    EXPECT_FALSE(fs::exists(dir / "busy.dat.tmp"));
-    EXPECT_TRUE(fs::is_directory(dir / "busy.dat"));
+    EXPECT_EQ(scratch.names(), std::vector<std::string>{"busy.dat"});
 
-    const std::string old = "1 39000.0000000000 0.0000000000 0.000\r\n";
-    write_bytes(dir / "kept.dat", old);
-    j.SaveToFile((dir / "kept.dat").string());
+    // A user's file named like a temporary one is not the save's to overwrite, and a journal
+    // reached through a link is written into the file the link names.
+    write_bytes(dir / "kept.dat", "1 39000.0000000000 0.0000000000 0.000\r\n");
+    write_bytes(dir / "kept.dat.tmp", "mine");
+    fs::create_symlink(dir / "kept.dat", dir / "link.dat");
+    j.SaveToFile((dir / "link.dat").string());
     EXPECT_EQ(read_bytes(dir / "kept.dat"), "0 39146.5000000000 0.0000000000 1.000\r\n");
+    EXPECT_TRUE(fs::is_symlink(dir / "link.dat"));
+    EXPECT_EQ(read_bytes(dir / "kept.dat.tmp"), "mine");
+    EXPECT_EQ(scratch.names(),
+              (std::vector<std::string>{"busy.dat", "kept.dat", "kept.dat.tmp", "link.dat"}));
 }

@@ -1,5 +1,6 @@
 #pragma once
 // A private temporary directory for one test, removed with everything in it.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -26,6 +27,14 @@ public:
 
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     const std::filesystem::path& path() const { return path_; }
+    // The names in the directory, sorted: a save leaves no temporary file behind.
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (const auto& entry : std::filesystem::directory_iterator(path_))
+            out.push_back(entry.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
 
 private:
     std::filesystem::path path_;
