@@ -91,16 +91,9 @@ bool ini_file::load(const std::string& path) {
 void ini_file::parse(std::string_view bytes) {
     sections_.clear();
     const std::string text = from_cp1251(bytes);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string_view raw(text.data() + start, end - start);
-        start = end + 1;
-        if (!raw.empty() && raw.back() == '\r')
-            raw.remove_suffix(1);
-
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const std::string_view raw = take_line(rest);
         const std::string trimmed = trim(raw);
         if (!trimmed.empty() && trimmed.front() == '[') {
             // A header without "]" still names a section: load what can be loaded.
