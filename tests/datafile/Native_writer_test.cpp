@@ -6,6 +6,7 @@
 
 #include "Chunk_bytes.h"
 #include "library/Fileworks.h"
+#include "library/Mappedfile.h"
 #include "library/Scratch_dir.h"
 
 namespace {
@@ -99,17 +100,37 @@ TEST_F(NativeWriter, OneParameterTwoRecordsByteForByte) {
     EXPECT_EQ(body.substr(body.size() - 2), "\r\n");
 }
 
-TEST_F(NativeWriter, SectorIsRepeatedEvery3600Records) {
+TEST_F(NativeWriter, SectorIsRepeatedEvery3600RecordsAndReadsBackHealthy) {
+    // A full table of parameters: the repeated sectors must not read as damage.
     FileStorage m;
-    m.add_param(weight());
-    for (std::uint32_t t = 0; t < 7201; ++t)
-        m.add_item(record(t, {1.0f}));
+    for (int i = 0; i < FileStorage::max_params; ++i) {
+        FileStorageParam p = weight();
+        p.ident = "p" + std::to_string(i);
+        m.add_param(p);
+    }
+    FileStorageItem item = record(0, {});
+    item.values.resize(FileStorage::max_params);
+    for (std::uint32_t t = 0; t < 7201; ++t) {
+        item.time = t;
+        item.values[t % FileStorage::max_params] = static_cast<float>(t);
+        m.add_item(item);
+    }
     m.save(path, false);
     std::string kinds;
-    for (const auto& c : chunks_of(get_bytes(path)))
+    lib::io::InputMappedFile file; // a few MB: read through the mapping, not byte by byte
+    file.open(path, false);
+    for (const auto& c : chunks_of(Bytes(file.base(), file.base() + file.size())))
         kinds += static_cast<char>('0' + c.kind);
+    file.close();
     EXPECT_EQ(kinds,
               "2" + std::string(3599, '1') + "2" + std::string(3600, '1') + "2" + "11" + "3");
+
+    FileStorage back;
+    back.load(path, false);
+    EXPECT_TRUE(back.messages().empty());
+    ASSERT_EQ(back.item_count(), 7201);
+    EXPECT_EQ(back.param_count(), FileStorage::max_params);
+    EXPECT_EQ(back.item(7200)->values, m.item(7200)->values);
 }
 
 TEST_F(NativeWriter, EmptyModelWritesEmptySectorThenText) {
