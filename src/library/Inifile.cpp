@@ -1,13 +1,8 @@
 #include "library/Inifile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <utility>
 
 #include "library/Codepage.h"
@@ -37,20 +32,6 @@ std::string value_of(const std::string& line_text) {
 
 bool is_blank(const std::string& text) {
     return trim(text).empty();
-}
-
-bool write_all(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 } // namespace
@@ -146,23 +127,21 @@ bool ini_file::save() const {
 
     // Write a sibling file and rename it over the target, so a failed write never leaves a
     // half-written settings file behind.
-    static std::atomic<unsigned> counter{0};
-    const std::string temp =
-        path_ + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
-    mode_t mode = 0644;
-    struct stat st {};
-    if (::stat(path_.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd < 0)
-        return false;
-    bool ok = write_all(fd, bytes) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok)
-        ok = io::replace_file(temp, path_);
-    if (!ok)
+    io::OSFile out;
+    std::string temp;
+    try {
+        temp = out.create_beside(path_);
+        out.write(bytes.data(), bytes.size());
+        out.sync();
+        out.close();
+        if (io::replace_file(temp, path_))
+            return true;
+    } catch (const std::exception&) {
+        out.close();
+    }
+    if (!temp.empty())
         io::remove_file(temp);
-    return ok;
+    return false;
 }
 
 bool ini_file::save(const std::string& path) {
