@@ -54,14 +54,7 @@ protected:
     void SetUp() override { lib::io::OSFile::set_retry_pause_ms(1); }
     void TearDown() override { lib::io::OSFile::set_retry_pause_ms(100); }
 
-    // The names in the directory, sorted: a save leaves no temporary file behind.
-    std::vector<std::string> names() const {
-        std::vector<std::string> out;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-            out.push_back(entry.path().filename().string());
-        std::sort(out.begin(), out.end());
-        return out;
-    }
+    std::vector<std::string> names() const { return dir.names(); }
     using Names = std::vector<std::string>;
 
     ScratchDir dir;
