@@ -88,7 +88,13 @@ void write_chunk(std::uint8_t kind, const std::uint8_t* payload, std::size_t siz
 void FileStorage::build_text_chunk(lib::io::BinaryMemoryOutputStream& buffer) const {
     std::string text;
     for (const auto& line : text_values_.lines.lines()) {
-        text += line;
+        // A 0 byte would end the whole text on reading, and a line break inside a value would
+        // make a line of its own: neither may reach the file.
+        const std::size_t start = text.size();
+        text.append(line, 0, line.find('\0'));
+        std::replace_if(
+            text.begin() + static_cast<std::ptrdiff_t>(start), text.end(),
+            [](char c) { return c == '\r' || c == '\n'; }, ' ');
         text += "\r\n";
     }
     buffer.reset();

@@ -212,6 +212,19 @@ TEST_F(NativeWriter, SaveThenLoadGivesTheSameModelAndSameBytesTwice) {
     EXPECT_EQ(btv.lines.lines(), kept);
 }
 
+TEST_F(NativeWriter, TextValuesThatTheFormatCannotHoldDoNotCostOtherLines) {
+    FileStorage m;
+    m.text_values().set_value("тип_датчика", std::string("ДВ\0хвост", 15));
+    m.text_values().master = "Иванов\r\nномер_рейса=99";
+    m.text_values().run_number = 5;
+    m.save(path, false);
+    FileStorage back;
+    back.load(path, false);
+    EXPECT_EQ(back.text_values().value_of("тип_датчика"), "ДВ");
+    EXPECT_EQ(back.text_values().master, "Иванов  номер_рейса=99");
+    EXPECT_EQ(back.text_values().run_number, 5);
+}
+
 TEST_F(NativeWriter, FailedSaveLeavesTheOldFileAsItWas) {
     put_bytes(path, {1, 2, 3, 4, 5});
     {
