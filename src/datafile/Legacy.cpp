@@ -97,10 +97,18 @@ void read_records(lib::io::InputMemoryView& source, FileStorage& model) {
 
 void write_records(const FileStorage& model, lib::io::BinaryOutputStream& sink) {
     const auto params = static_cast<std::size_t>(std::clamp(model.param_count(), 0, value_count));
+    int written = 0;
     for (int i = 0; i < model.item_count(); ++i) {
         const FileStorageItem& item = *model.item(i);
         if (!item.full)
             continue;
+        // The reader skips a time-0 slot and stops at a depth below 0 or not a number: such a
+        // record would silently lose itself, or every record after it, on the next open.
+        if (item.time == 0)
+            throw FileStorageException("Нулевое время на записи №" + std::to_string(written), false);
+        if (!(item.depth1 >= 0.0f) || !(item.depth2 >= 0.0f))
+            throw FileStorageException(
+                "Некорректная глубина на записи №" + std::to_string(written), false);
         std::uint8_t record[record_size] = {};
         record[0] = item.kind;
         put(record, time_offset, item.time);
@@ -109,6 +117,7 @@ void write_records(const FileStorage& model, lib::io::BinaryOutputStream& sink) 
         const std::size_t n = std::min(params, item.values.size());
         std::memcpy(record + values_offset, item.values.data(), n * sizeof(float));
         sink.write(record, record_size);
+        ++written;
     }
 }
 

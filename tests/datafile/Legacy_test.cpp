@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -252,6 +253,31 @@ TEST(LegacyRecords, WriteKeepsOnlyThe32FirstValues) {
     legacy::write_records(model, sink);
     EXPECT_EQ(Bytes(sink.data(), sink.data() + sink.size()),
               record(0, t_1000, f_0, f_0, f_12_5, f_100));
+}
+
+TEST(LegacyRecords, WriteRefusesRecordsTheReaderWouldDrop) {
+    const auto refused = [](std::uint32_t time, float depth1, float depth2) {
+        FileStorage model;
+        fill_one_record(model);
+        FileStorageItem item;
+        item.time = time;
+        item.depth1 = depth1;
+        item.depth2 = depth2;
+        item.values.push_back(1.0f);
+        model.add_item(item);
+        lib::io::BinaryMemoryOutputStream sink;
+        try {
+            legacy::write_records(model, sink);
+        } catch (const FileStorageException& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    EXPECT_EQ(refused(2000, -1.0f, 0.0f), "Некорректная глубина на записи №1");
+    EXPECT_EQ(refused(2000, 0.0f, std::numeric_limits<float>::quiet_NaN()),
+              "Некорректная глубина на записи №1");
+    EXPECT_EQ(refused(0, 0.0f, 0.0f), "Нулевое время на записи №1");
+    EXPECT_EQ(refused(2000, -0.0f, 0.0f), "");
 }
 
 namespace {
