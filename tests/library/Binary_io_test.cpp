@@ -18,15 +18,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-template <class Action> std::string error_of(Action action) {
-    try {
-        action();
-    } catch (const std::runtime_error& e) {
-        return e.what();
-    }
-    return "";
-}
-
 Bytes contents(const BinaryMemoryOutputStream& sink) {
     return sink.size() ? Bytes(sink.data(), sink.data() + sink.size()) : Bytes{};
 }

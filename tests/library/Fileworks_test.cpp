@@ -18,16 +18,6 @@ using lib::io::OSFile;
 
 namespace {
 
-// Runs `action` and returns the message of the runtime error it raises ("" when none).
-template <class Action> std::string error_of(Action action) {
-    try {
-        action();
-    } catch (const std::runtime_error& e) {
-        return e.what();
-    }
-    return "";
-}
-
 double seconds_of(auto action) {
     const auto start = std::chrono::steady_clock::now();
     action();

@@ -50,3 +50,13 @@ inline std::vector<std::uint8_t> get_bytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+// Runs `action` and returns the message of the runtime error it raises ("" when none).
+template <class Action> std::string error_of(Action action) {
+    try {
+        action();
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "";
+}
