@@ -7,6 +7,8 @@ packages=(
   cmake ninja-build g++ make pkg-config
   libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-serialport-dev
+  xvfb xauth poppler-utils fonts-dejavu-core # screenshots under a virtual display, PDF page counts
+  ccache
   nlohmann-json3-dev
   clang libclang-rt-14-dev # the fuzzer and sanitizer runtimes are only recommended by clang
 )
