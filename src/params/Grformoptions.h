@@ -1,0 +1,16 @@
+#pragma once
+// The graph's display options kept in the settings file: the value range of the axis, the
+// curve colour and the selected time scale.
+#include <cstdint>
+
+#include "library/Inioptions.h"
+
+class GrFormOptions : public lib::ini_options {
+public:
+    void describe_ini(lib::ini_options_elements& elements) override;
+
+    double left = 0;
+    double right = 200;
+    std::uint32_t color = 16711680; // blue-green-red: pure blue
+    std::int32_t scale = 3;         // "10 мин. на 1 см."
+};
