@@ -1,0 +1,21 @@
+#pragma once
+// Form helpers every window of the program uses.
+#include <initializer_list>
+
+class QComboBox;
+class QObject;
+class QString;
+class QWidget;
+
+// The program's font set-up of a form: the preferred interface font when installed, the
+// fixed-pitch font for edit boxes, combo boxes and memos whose dynamic property "tag" is 0 or
+// unset, and the colour or weight of labels by their tag (1 green, 2 red, 3 navy, 4 bold,
+// 5 green and bold).
+void ApplyFormFonts(QWidget* form);
+
+// Sets the "enabled" property (or, lacking it, an "enable" property) of each object.
+void EnableControls(bool value, std::initializer_list<QObject*> controls);
+
+// Selects the first entry equal to `text`, both trimmed and lower-cased; with no such entry the
+// text is inserted first and selected.
+void SelectComboText(QComboBox* combo, const QString& text);
