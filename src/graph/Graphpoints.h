@@ -1,0 +1,103 @@
+#pragma once
+// Records of the data model as drawable points of the downward-running graph: every record gets
+// a pixel offset from the first one at a chosen number of minutes per centimetre, with pauses
+// shortened, and a pixel window of them becomes a line series with time and date marks.
+// No toolkit here: the chart is reached through the two small interfaces below.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "library/Mytime.h"
+
+class FileStorage;
+
+// The line series that FillSeries fills: value across, pixel offset down.
+class GraphSeries {
+public:
+    virtual ~GraphSeries() = default;
+    virtual void Clear() = 0;
+    virtual void SetColor(std::uint32_t bgr) = 0;
+    virtual void Reserve(std::size_t count) = 0;
+    virtual void Add(double x, double y) = 0;
+};
+
+// What DrawScaleMarks needs of a chart and its canvas. Coordinates are canvas pixels.
+class MarkCanvas {
+public:
+    struct Rect {
+        int left = 0, top = 0, right = 0, bottom = 0;
+    };
+    virtual ~MarkCanvas() = default;
+    virtual Rect PlotRect() const = 0;
+    // The vertical axis' canvas coordinate of an axis value (a pixel offset).
+    virtual double OffsetToY(double offset) const = 0;
+    virtual void SetSolidPen(std::uint32_t bgr, int width) = 0;
+    // Style and colour of the vertical axis' grid pen.
+    virtual void SetGridPen(int width) = 0;
+    virtual void SetFont(int point_size, std::uint32_t bgr) = 0;
+    virtual int AxisLabelFontSize() const = 0;
+    virtual void Line(int x1, int y1, int x2, int y2) = 0;
+    virtual int TextWidth(const std::string& text) const = 0;
+    // text's top-left corner at (x, y)
+    virtual void TextOut(int x, int y, const std::string& text) = 0;
+};
+
+class GraphPoints {
+public:
+    struct x_value_t {
+        std::int32_t offset; // pixels from the first included record
+        std::int32_t index;  // the record's position in the data model
+    };
+    static_assert(sizeof(x_value_t) == 8, "the points may cost 8 bytes per record");
+
+    struct ScaleValue {
+        bool date = false; // a date mark, else a time mark
+        int index = 0;     // the record's position
+        double offset = 0; // pixels
+        std::string text;
+    };
+
+    // Steps between records of 1 to max_full_gap seconds count in full; any other step
+    // (a pause, a repeated time, a time running backwards) counts short_gap seconds.
+    static constexpr std::uint32_t max_full_gap = 120;
+    static constexpr std::uint32_t short_gap = 10;
+    static constexpr std::uint32_t date_mark_bgr = 0x008000;
+    static constexpr int date_mark_font_size = 12;
+
+    explicit GraphPoints(const FileStorage& data) : data_(data) {}
+
+    // Recomputes every point for seconds_per_cm seconds per pixels_per_cm pixels.
+    void SetScale(double seconds_per_cm, double pixels_per_cm);
+    // Records outside from..to (both inclusive) are left out from the next SetScale on.
+    void SetTimeWindow(const lib::time_parts& from, const lib::time_parts& to);
+    // Fills series and marks with the points from top to bottom, plus one centimetre beyond
+    // each edge so that lines run off the plot. An invalid curve changes nothing.
+    void FillSeries(GraphSeries& series, int top, int bottom, int curve, std::uint32_t bgr,
+                    double pixels_per_cm);
+    // Draws the marks of the last FillSeries; those outside the plot are skipped.
+    void DrawScaleMarks(MarkCanvas& canvas) const;
+
+    int PointCount() const { return static_cast<int>(points_.size()); }
+    // Offset of the last point; only meaningful when PointCount is not 0.
+    int TotalHeight() const { return points_.back().offset; }
+    int MinutesPerCm() const { return minutes_per_cm_; }
+    const std::vector<x_value_t>& Points() const { return points_; }
+    const std::vector<ScaleValue>& Marks() const { return marks_; }
+    // The record shown by the k-th point of the last filled series, or -1.
+    int SeriesRecord(int k) const;
+    // The first point whose offset is at least offset (PointCount when there is none).
+    int FirstPointFrom(double offset) const;
+
+    // " D.M.YYYY " without leading zeros.
+    static std::string DateMarkText(const lib::time_parts& parts);
+
+private:
+    const FileStorage& data_;
+    int minutes_per_cm_ = 0;
+    std::uint32_t window_start_ = 0;
+    std::uint32_t window_end_ = lib::no_time;
+    std::vector<x_value_t> points_;
+    std::vector<ScaleValue> marks_;
+    int series_first_ = 0;
+    int series_count_ = 0;
+};

@@ -1,0 +1,207 @@
+#include "graph/Graphpoints.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <utility>
+
+#include "datafile/Assembling.h"
+#include "Graph_records.h"
+
+namespace {
+
+struct RecordedSeries : GraphSeries {
+    void Clear() override { points.clear(); }
+    void SetColor(std::uint32_t bgr) override { color = bgr; }
+    void Reserve(std::size_t) override {}
+    void Add(double x, double y) override { points.emplace_back(x, y); }
+    std::uint32_t color = 0;
+    std::vector<std::pair<double, double>> points;
+};
+
+std::vector<int> offsets(const GraphPoints& g) {
+    std::vector<int> out;
+    for (const auto& p : g.Points())
+        out.push_back(p.offset);
+    return out;
+}
+
+const std::uint32_t t0 = lib::parts_to_time(2007, 3, 5, 9, 0, 0);
+
+TEST(GraphPoints, OneSecondRecordsAtTenMinutesPerCm) {
+    FileStorage data;
+    fill_records(data, t0, 5000, 1);
+    GraphPoints g(data);
+    g.SetScale(600, 37.8);
+    ASSERT_EQ(g.PointCount(), 5000);
+    EXPECT_EQ(g.MinutesPerCm(), 10);
+    for (int n = 0; n < 5000; ++n) {
+        ASSERT_EQ(g.Points()[n].offset, static_cast<int>(std::trunc(n * 37.8 / 600 + 0.5))) << n;
+        ASSERT_EQ(g.Points()[n].index, n);
+    }
+    EXPECT_EQ(g.TotalHeight(), static_cast<int>(std::trunc(4999 * 37.8 / 600 + 0.5)));
+}
+
+TEST(GraphPoints, PausesRepeatsAndBackwardTimesAreShortened) {
+    FileStorage data;
+    // 120 s counts in full, 121 s counts 10, the same time 10, a step back 10, then 1 s.
+    add_records(data, {t0, t0 + 120, t0 + 241, t0 + 241, t0 + 200, t0 + 201});
+    GraphPoints g(data);
+    g.SetScale(60, 60); // one pixel per second
+    EXPECT_EQ(offsets(g), (std::vector<int>{0, 120, 130, 140, 150, 151}));
+}
+
+TEST(GraphPoints, EmptyModelHasNoPointsAndFillsAnEmptySeries) {
+    FileStorage data;
+    data.add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0, 250});
+    GraphPoints g(data);
+    g.SetScale(600, 37.8);
+    EXPECT_EQ(g.PointCount(), 0);
+    RecordedSeries series;
+    series.points = {{1, 1}};
+    g.FillSeries(series, 0, 500, 0, 0xFF0000, 37.8);
+    EXPECT_TRUE(series.points.empty());
+    EXPECT_TRUE(g.Marks().empty());
+    EXPECT_EQ(g.SeriesRecord(0), -1);
+}
+
+TEST(GraphPoints, WindowIsInclusiveAndItsFirstPointIsAtZero) {
+    FileStorage data;
+    fill_records(data, t0, 100, 10);
+    GraphPoints g(data);
+    // Records 30..60 fall inside; the end is inclusive.
+    g.SetTimeWindow(lib::time_to_parts(t0 + 295), lib::time_to_parts(t0 + 600));
+    g.SetScale(60, 60);
+    ASSERT_EQ(g.PointCount(), 31);
+    EXPECT_EQ(g.Points().front().offset, 0);
+    EXPECT_EQ(g.Points().front().index, 30);
+    EXPECT_EQ(g.Points().back().index, 60);
+    EXPECT_EQ(g.TotalHeight(), 300);
+}
+
+TEST(GraphPoints, PointsCostAtMostEightBytesPerRecord) {
+    FileStorage data;
+    fill_records(data, t0, 100000, 1);
+    GraphPoints g(data);
+    g.SetScale(600, 37.8);
+    g.SetScale(60, 37.8);
+    EXPECT_LE(g.Points().capacity() * sizeof(GraphPoints::x_value_t), 8u * 100000);
+}
+
+TEST(GraphPoints, FillSeriesTakesOneCentimetreBeyondEachEdge) {
+    FileStorage data;
+    data.add_param({"a", "a", "", "a", 0, 1});
+    data.add_param({"b", "b", "", "b", 0, 1});
+    for (int i = 0; i < 1000; ++i) {
+        FileStorageItem item;
+        item.time = t0 + i;
+        item.values = {float(i), float(-i)};
+        data.add_item(item);
+    }
+    GraphPoints g(data);
+    g.SetScale(60, 60); // offset == record number
+    RecordedSeries series;
+    g.FillSeries(series, 300, 400, 1, 0x00FF00, 50);
+    ASSERT_EQ(series.points.size(), 201u); // offsets 250..450
+    EXPECT_EQ(series.points.front(), std::make_pair(-250.0, 250.0));
+    EXPECT_EQ(series.points.back(), std::make_pair(-450.0, 450.0));
+    EXPECT_EQ(series.color, 0x00FF00u);
+    EXPECT_EQ(g.SeriesRecord(0), 250);
+    EXPECT_EQ(g.SeriesRecord(201), -1);
+
+    // An invalid curve keeps the series and the marks of the last fill.
+    const auto marks = g.Marks().size();
+    g.FillSeries(series, 0, 10, 2, 0, 50);
+    g.FillSeries(series, 0, 10, -1, 0, 50);
+    EXPECT_EQ(series.points.size(), 201u);
+    EXPECT_EQ(g.Marks().size(), marks);
+}
+
+TEST(GraphPoints, MarksFollowTheClockAcrossDayAndMonth) {
+    FileStorage data;
+    // Every 7 s from 31 January 2008 23:38:30 to 1 February 0:21:50 at 10 min per cm.
+    const std::uint32_t start = lib::parts_to_time(2008, 1, 31, 23, 38, 30);
+    fill_records(data, start, 372, 7);
+    GraphPoints g(data);
+    g.SetScale(600, 37.8);
+    RecordedSeries series;
+    g.FillSeries(series, 0, g.TotalHeight(), 0, 0xFF0000, 37.8);
+
+    std::vector<std::pair<bool, std::string>> seen;
+    for (const auto& m : g.Marks()) {
+        seen.emplace_back(m.date, m.text);
+        const std::uint32_t t = data.item(m.index)->time;
+        const std::uint32_t before = m.index > 0 ? data.item(m.index - 1)->time : 0;
+        // Each mark is at the first record at or after its whole ten minutes.
+        if (!m.date) {
+            EXPECT_EQ(t / 600 - 1, before / 600) << m.text;
+        }
+        EXPECT_EQ(m.offset, g.Points()[m.index].offset);
+    }
+    const std::vector<std::pair<bool, std::string>> expected = {
+        {true, " 31.1.2008 "}, {false, "23:40"}, {false, "23:50"},
+        {true, " 1.2.2008 "},  {false, "0:10"},  {false, "0:20"}};
+    EXPECT_EQ(seen, expected);
+    // The date mark sits on the first record of the new day.
+    const auto& day_mark = g.Marks()[3];
+    EXPECT_EQ(lib::time_to_parts(data.item(day_mark.index)->time).day, 1);
+    EXPECT_EQ(lib::time_to_parts(data.item(day_mark.index - 1)->time).day, 31);
+}
+
+TEST(GraphPoints, FirstFilledPointAlwaysCarriesADate) {
+    FileStorage data;
+    fill_records(data, 100, 10, 1); // day 0 of January 1970
+    GraphPoints g(data);
+    g.SetScale(20, 37.8); // rounds to 0 minutes per centimetre
+    RecordedSeries series;
+    g.FillSeries(series, 0, 100, 0, 0, 37.8);
+    ASSERT_FALSE(g.Marks().empty());
+    EXPECT_TRUE(g.Marks()[0].date);
+    EXPECT_EQ(g.Marks()[0].text, " 0.1.1970 ");
+}
+
+struct RecordedCanvas : MarkCanvas {
+    Rect PlotRect() const override { return {10, 20, 210, 120}; }
+    double OffsetToY(double offset) const override { return 20 + offset - shift; }
+    void SetSolidPen(std::uint32_t bgr, int width) override {
+        pen = "solid " + std::to_string(bgr) + " " + std::to_string(width);
+    }
+    void SetGridPen(int width) override { pen = "grid " + std::to_string(width); }
+    void SetFont(int size, std::uint32_t bgr) override {
+        font = std::to_string(size) + " " + std::to_string(bgr);
+    }
+    int AxisLabelFontSize() const override { return 8; }
+    void Line(int x1, int y1, int x2, int y2) override {
+        log.push_back(pen + " line " + std::to_string(x1) + "," + std::to_string(y1) + "-" +
+                      std::to_string(x2) + "," + std::to_string(y2));
+    }
+    int TextWidth(const std::string& text) const override { return static_cast<int>(text.size()); }
+    void TextOut(int x, int y, const std::string& text) override {
+        log.push_back(font + " text " + std::to_string(x) + "," + std::to_string(y) + " [" + text +
+                      "]");
+    }
+    double shift = 0;
+    std::string pen, font;
+    std::vector<std::string> log;
+};
+
+TEST(GraphPoints, DrawScaleMarksStylesAndSkipsMarksOutsideThePlot) {
+    FileStorage data;
+    const std::uint32_t start = lib::parts_to_time(2008, 1, 31, 23, 58, 0);
+    fill_records(data, start, 300, 1); // 23:58:00 .. 0:02:59
+    GraphPoints g(data);
+    g.SetScale(60, 60); // one pixel per second, a time mark every minute
+    RecordedSeries series;
+    g.FillSeries(series, 0, 299, 0, 0, 60);
+    ASSERT_EQ(g.Marks().size(), 5u); // date, 23:59, date, 0:01, 0:02
+
+    RecordedCanvas canvas;
+    canvas.shift = 50; // plot shows offsets 50..150
+    g.DrawScaleMarks(canvas);
+    const std::vector<std::string> expected = {
+        "grid 1 line 10,30-210,30", "8 0 text 10,32 [ 23:59 ]", "solid 0 2 line 10,90-210,90",
+        "12 32768 text 198,92 [  1.2.2008  ]"};
+    EXPECT_EQ(canvas.log, expected);
+}
+
+} // namespace
