@@ -1,0 +1,18 @@
+#pragma once
+// The element of an HTML report page: it writes itself as text lines.
+#include <string>
+#include <vector>
+
+namespace lib::html {
+
+// The page's lines, UTF-8 inside the program; saving encodes them.
+using line_list = std::vector<std::string>;
+
+class base {
+public:
+    virtual ~base();
+    // Appends the element's lines, each prefixed by `indent` blanks (deeper levels add to it).
+    virtual void Emit(line_list& lines, int indent) const = 0;
+};
+
+} // namespace lib::html

@@ -1,0 +1,31 @@
+#pragma once
+// An HTML page of elements, written as lines and saved as Windows-1251 with CR LF line ends.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "library/Html_base.h"
+
+namespace lib::html {
+
+struct page_head {
+    std::string charset = "windows-1251";
+};
+
+class page {
+public:
+    std::string font_family = "Arial";
+    std::string font_size = "7pt"; // a CSS size
+    page_head head;
+
+    void AddElement(std::shared_ptr<base> element) { elements_.push_back(std::move(element)); }
+    void WriteLines(line_list& lines) const;
+    // Replaces the file at path as a whole (through a temporary file beside it); a failure
+    // leaves the old file and raises the file layer's error.
+    void SaveToFile(const std::string& path) const;
+
+private:
+    std::vector<std::shared_ptr<base>> elements_;
+};
+
+} // namespace lib::html

@@ -1,0 +1,48 @@
+#pragma once
+// A table of the report page. The table's colour and alignment are the defaults against which
+// each cell is written: a cell equal to them carries no attribute.
+#include <string>
+#include <vector>
+
+#include "library/Html_base.h"
+#include "library/Html_funcs.h"
+#include "library/heavy_vector.h"
+
+namespace lib::html {
+
+struct cell {
+    colour background = 0xFFFFFF;
+    std::string text = "No text";
+    int align = align_left;
+};
+
+struct row {
+    std::vector<cell> cells;
+};
+
+class table : public base {
+public:
+    int default_align = align_left;
+    int width = 100; // per cent of the page
+    int border = 0;
+    colour background = 0xFFFFFF;
+
+    // New rows get the current column count; surplus rows go from the end.
+    void SetRowCount(int n);
+    // Every row gets n cells: new ones at the cell defaults, surplus ones dropped from the end.
+    void SetColumnCount(int n);
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    int ColumnCount() const { return columns_; }
+    // Out of the table raises the range error "vector".
+    cell& Cell(int column, int row);
+
+    void Emit(line_list& lines, int indent) const override;
+
+private:
+    std::string CellMarkup(const cell& c) const;
+
+    heavy_vector<row> rows_;
+    int columns_ = 0;
+};
+
+} // namespace lib::html
