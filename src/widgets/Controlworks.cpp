@@ -2,9 +2,11 @@
 
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTextEdit>
 
 #include <optional>
@@ -115,4 +117,10 @@ void SelectComboText(QComboBox* combo, const QString& text) {
     }
     combo->insertItem(0, text);
     combo->setCurrentIndex(0);
+}
+
+void CenterOnScreen(QWidget* window) {
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        window->move(screen->availableGeometry().center() - window->rect().center());
 }

@@ -19,3 +19,6 @@ void EnableControls(bool value, std::initializer_list<QObject*> controls);
 // Selects the first entry equal to `text`, both trimmed and lower-cased; with no such entry the
 // text is inserted first and selected.
 void SelectComboText(QComboBox* combo, const QString& text);
+
+// Moves a window to the middle of the screen it is on.
+void CenterOnScreen(QWidget* window);

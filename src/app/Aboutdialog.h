@@ -1,0 +1,18 @@
+#pragma once
+// The about box: a picture, four lines about the program and one button.
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+inline constexpr const char* vornell_version = "1.0";
+
+class TAboutForm : public QDialog {
+public:
+    explicit TAboutForm(QWidget* owner);
+
+private:
+    QLabel* imgLogo;
+    QLabel* lblText;
+    QPushButton* btnExit;
+};
