@@ -1,8 +1,0 @@
-#include "Qt_widgets_env.h"
-
-namespace {
-
-[[maybe_unused]] auto* const environment =
-    ::testing::AddGlobalTestEnvironment(new QtWidgetsEnvironment);
-
-} // namespace
