@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 #include "widgets/Controlworks.h"
 #include "widgets/Simplegraphics.h"
 
@@ -62,9 +64,9 @@ QPixmap draw_logo(const QWidget* w) {
 
     // The hook load as the logger records it, running down the right edge.
     QPainterPath curve;
-    curve.moveTo(76, 10);
-    for (int y = 14; y <= 76; y += 4)
-        curve.lineTo(76 + ((y / 4) % 3 - 1) * 5.0 + (y > 40 ? 4 : 0), y);
+    curve.moveTo(74, 10);
+    for (int y = 11; y <= 76; ++y)
+        curve.lineTo(72 + 3.5 * std::sin(y / 4.0) + (y - 10) * 0.12, y);
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(color_from_bgr(0x0000FF), 2));
     p.drawPath(curve);

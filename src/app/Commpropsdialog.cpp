@@ -50,6 +50,7 @@ TCommPropsForm::TCommPropsForm(QWidget* owner, HardWare& hardware)
     layout->addWidget(cbxPortName, 0, 1);
     layout->setColumnStretch(1, 1);
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(design_px(this, 8));
     buttons->addStretch();
     buttons->addWidget(MyButton1);
     buttons->addWidget(MyButton2);
