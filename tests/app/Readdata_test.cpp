@@ -19,17 +19,17 @@
 
 namespace {
 
-class Recorder : public Reporter {
+// A read reports through its own dialog; the document's box must stay silent.
+class NoReports : public Reporter {
 public:
     void error(const std::string& caption, const std::string& text) override {
-        errors.push_back(caption + ": " + text);
+        ADD_FAILURE() << caption << ": " << text;
     }
-    std::vector<std::string> errors;
 };
 
 struct ReadingDialog {
     ScratchDir dir;
-    Recorder reporter;
+    NoReports reporter;
     Storage document{reporter};
     HardWare hw{dir.file("comm.log")};
     TReadDataForm form{nullptr, document, hw};
@@ -98,7 +98,6 @@ TEST(ReadDataForm, ReadsTheSimulatorAndClosesWithOkWhileEscAndCancelDoNothing) {
     EXPECT_TRUE(labels.count("Запрос журнала..."));
     EXPECT_EQ(r.child<QProgressBar>("progrBar")->value(), 0);
     EXPECT_FALSE(r.hw.has_progress_callback());
-    EXPECT_TRUE(r.reporter.errors.empty());
 }
 
 TEST(ReadDataForm, UnopenablePortShowsTheErrorAndLeavesTheDialogReadyToTryAgain) {
