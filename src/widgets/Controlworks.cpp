@@ -1,5 +1,6 @@
 #include "widgets/Controlworks.h"
 
+#include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -7,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTextBrowser>
 #include <QTextEdit>
 
 #include <optional>
@@ -44,9 +46,15 @@ int tag_of(const QObject* object) {
     return object->property("tag").toInt();
 }
 
+// Edit boxes, combo boxes and memos. A line edit inside a combo box or a spin box (the date
+// pickers) belongs to that control, and a text browser shows pages, not typed text.
 bool is_edit_control(const QWidget* w) {
-    return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
-           qobject_cast<const QTextEdit*>(w) || qobject_cast<const QPlainTextEdit*>(w);
+    const QWidget* parent = w->parentWidget();
+    if (qobject_cast<const QLineEdit*>(w))
+        return !qobject_cast<const QComboBox*>(parent) &&
+               !qobject_cast<const QAbstractSpinBox*>(parent);
+    return qobject_cast<const QComboBox*>(w) || qobject_cast<const QPlainTextEdit*>(w) ||
+           (qobject_cast<const QTextEdit*>(w) && !qobject_cast<const QTextBrowser*>(w));
 }
 
 void style_label(QLabel* label) {
@@ -85,9 +93,6 @@ void ApplyFormFonts(QWidget* form) {
         form->setFont(font);
     }
     for (QWidget* child : form->findChildren<QWidget*>()) {
-        // The line edit inside an editable combo box follows its combo box.
-        if (qobject_cast<QComboBox*>(child->parentWidget()))
-            continue;
         if (is_edit_control(child) && tag_of(child) == 0)
             child->setFont(edit_font());
         else if (auto* label = qobject_cast<QLabel*>(child))

@@ -1,7 +1,9 @@
 #include <QAction>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTextBrowser>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -68,6 +70,10 @@ TEST(Controlworks, FormFontsGiveEditsTheFixedFontAndLabelsTheirTagStyle) {
     green->setProperty("tag", 5);
     auto* navy = new QLabel(new QWidget(&form));
     navy->setProperty("tag", 3);
+    auto* combo = new QComboBox(&form);
+    combo->setEditable(true);
+    auto* date = new QDateEdit(&form);
+    auto* browser = new QTextBrowser(&form);
     ApplyFormFonts(&form);
 
     EXPECT_TRUE(QFontInfo(edit->font()).fixedPitch());
@@ -78,4 +84,9 @@ TEST(Controlworks, FormFontsGiveEditsTheFixedFontAndLabelsTheirTagStyle) {
     EXPECT_EQ(green->palette().color(QPalette::WindowText), QColor(0, 0x80, 0));
     EXPECT_EQ(navy->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
     EXPECT_FALSE(navy->font().bold());
+    EXPECT_EQ(combo->lineEdit()->font(), combo->font());
+    EXPECT_EQ(combo->font(), edit->font());
+    // Date pickers and page views keep the form's font, inner line edit included.
+    EXPECT_EQ(date->findChild<QLineEdit*>()->font(), form.font());
+    EXPECT_EQ(browser->font(), form.font());
 }
