@@ -24,6 +24,8 @@ const Command commands[] = {
     {"convert", "IN OUT", "open a document and save it as another file", cmd_convert},
     {"read", "PORT OUT [--log PATH] [--byte-timeout MS]", "read a logger and save the document",
      cmd_read},
+    {"report", "FILE OUT.html [--rows FIRST:LAST]",
+     "write the journal report of a document (events FIRST to LAST, from 0)", cmd_report},
 };
 
 void print_usage(std::ostream& out) {

@@ -1,0 +1,57 @@
+// vornell-cli report: the journal report of a document, as the preview's "Сохранить..." writes it.
+#include <charconv>
+#include <string>
+
+#include "cli/Commands.h"
+#include "document/Storage.h"
+#include "print/Journalreport.h"
+
+namespace {
+
+struct RowRange {
+    int first = 0, last = 0;
+};
+
+// "FIRST:LAST", two whole numbers from 0 with LAST not below FIRST.
+RowRange parse_rows(const std::string& text) {
+    RowRange rows;
+    const char* const end = text.data() + text.size();
+    auto [colon, e1] = std::from_chars(text.data(), end, rows.first);
+    bool ok = e1 == std::errc() && colon != end && *colon == ':';
+    if (ok) {
+        auto [tail, e2] = std::from_chars(colon + 1, end, rows.last);
+        ok = e2 == std::errc() && tail == end && rows.first >= 0 && rows.last >= rows.first;
+    }
+    if (!ok)
+        throw UsageError("--rows needs FIRST:LAST, whole numbers from 0 with LAST >= FIRST");
+    return rows;
+}
+
+} // namespace
+
+int cmd_report(const std::vector<std::string>& args) {
+    std::vector<std::string> positional;
+    bool have_rows = false;
+    RowRange rows;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--rows") {
+            if (i + 1 >= args.size())
+                throw UsageError("--rows needs a value");
+            rows = parse_rows(args[++i]);
+            have_rows = true;
+        } else if (args[i].rfind("--", 0) == 0) {
+            throw UsageError("unknown option " + args[i]);
+        } else {
+            positional.push_back(args[i]);
+        }
+    }
+    if (positional.size() != 2)
+        throw UsageError("expected FILE and OUT.html");
+    Storage doc(stderr_reporter());
+    if (!doc.Open(positional[0]))
+        return 1;
+    if (!have_rows)
+        rows = {0, doc.JournalCount() - 1};
+    SaveJournalReport(doc, rows.first, rows.last, positional[1]);
+    return 0;
+}
