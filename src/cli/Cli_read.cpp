@@ -56,23 +56,12 @@ int milliseconds(const std::string& text) {
 } // namespace
 
 int cmd_read(const std::vector<std::string>& args) {
-    std::vector<std::string> positional;
-    std::string log_path;
-    int byte_timeout = 0;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--log" || args[i] == "--byte-timeout") {
-            if (i + 1 >= args.size())
-                throw UsageError(args[i] + " needs a value");
-            if (args[i] == "--log")
-                log_path = args[++i];
-            else
-                byte_timeout = milliseconds(args[++i]);
-        } else if (args[i].rfind("--", 0) == 0) {
-            throw UsageError("unknown option " + args[i]);
-        } else {
-            positional.push_back(args[i]);
-        }
-    }
+    const ParsedArgs parsed = parse_args(args, {"--log", "--byte-timeout"});
+    const std::vector<std::string>& positional = parsed.positional;
+    const std::string log_path = parsed.options.contains("--log") ? parsed.options.at("--log") : "";
+    const int byte_timeout = parsed.options.contains("--byte-timeout")
+                                 ? milliseconds(parsed.options.at("--byte-timeout"))
+                                 : 0;
     if (positional.size() != 2)
         throw UsageError("expected PORT and OUT");
 

@@ -30,28 +30,17 @@ RowRange parse_rows(const std::string& text) {
 } // namespace
 
 int cmd_report(const std::vector<std::string>& args) {
-    std::vector<std::string> positional;
-    bool have_rows = false;
-    RowRange rows;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--rows") {
-            if (i + 1 >= args.size())
-                throw UsageError("--rows needs a value");
-            rows = parse_rows(args[++i]);
-            have_rows = true;
-        } else if (args[i].rfind("--", 0) == 0) {
-            throw UsageError("unknown option " + args[i]);
-        } else {
-            positional.push_back(args[i]);
-        }
-    }
-    if (positional.size() != 2)
+    const ParsedArgs parsed = parse_args(args, {"--rows"});
+    if (parsed.positional.size() != 2)
         throw UsageError("expected FILE and OUT.html");
+    const auto rows_option = parsed.options.find("--rows");
+    const bool have_rows = rows_option != parsed.options.end();
+    RowRange rows = have_rows ? parse_rows(rows_option->second) : RowRange{};
     Storage doc(stderr_reporter());
-    if (!doc.Open(positional[0]))
+    if (!doc.Open(parsed.positional[0]))
         return 1;
     if (!have_rows)
         rows = {0, doc.JournalCount() - 1};
-    SaveJournalReport(doc, rows.first, rows.last, positional[1]);
+    SaveJournalReport(doc, rows.first, rows.last, parsed.positional[1]);
     return 0;
 }

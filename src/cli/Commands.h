@@ -2,8 +2,11 @@
 // The commands of vornell-cli. Each takes the arguments after its name and returns the exit
 // code: 0 done, 1 a reported failure (its message already on stderr). Wrong arguments raise
 // UsageError, which main turns into the usage text and exit code 2.
+#include <initializer_list>
+#include <map>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -14,6 +17,16 @@ class Reporter;
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+
+struct ParsedArgs {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options; // a flag's value is empty
+};
+// Options in with_value take the next argument; flags take none; any other "--" argument is a
+// UsageError. The last of a repeated option wins.
+ParsedArgs parse_args(const std::vector<std::string>& args,
+                      std::initializer_list<std::string_view> with_value,
+                      std::initializer_list<std::string_view> flags = {});
 
 int cmd_info(const std::vector<std::string>& args);
 int cmd_records(const std::vector<std::string>& args);
