@@ -80,7 +80,10 @@ void GraphPoints::FillSeries(GraphSeries& series, int top, int bottom, int curve
     lib::time_parts parts;
     for (int k = first; k < last; ++k) {
         const x_value_t& point = points_[k];
-        const FileStorageItem& item = *data_.item(point.index);
+        const FileStorageItem* record = data_.item(point.index);
+        if (!record) // points of data replaced since the last SetScale
+            break;
+        const FileStorageItem& item = *record;
         const std::uint32_t t = item.time;
         const std::uint32_t minutes = t / 60;
         // The calendar date depends on the day count alone, and the year-by-year split is
@@ -106,6 +109,12 @@ void GraphPoints::FillSeries(GraphSeries& series, int top, int bottom, int curve
         previous_day = parts.day;
         previous_minutes = minutes;
     }
+}
+
+int GraphPoints::PointOfRecord(int index) const {
+    const auto it = std::partition_point(points_.begin(), points_.end(),
+                                         [index](const x_value_t& p) { return p.index < index; });
+    return static_cast<int>(it - points_.begin());
 }
 
 int GraphPoints::SeriesRecord(int k) const {

@@ -87,6 +87,8 @@ public:
     int SeriesRecord(int k) const;
     // The first point whose offset is at least offset (PointCount when there is none).
     int FirstPointFrom(double offset) const;
+    // The first point of the record index or of a later one (PointCount when there is none).
+    int PointOfRecord(int index) const;
 
     // " D.M.YYYY " without leading zeros.
     static std::string DateMarkText(const lib::time_parts& parts);

@@ -255,9 +255,7 @@ void StripChart::Paint(QPainter& p, const QRect& area) {
     }
     DrawValueAxis(p, bottom_, false);
     DrawValueAxis(p, top_, true);
-    DrawSeries(p);
-
-    // The frame: each side in its axis' colour.
+    // The frame first, so that a curve along an edge stays visible.
     p.setPen(left_.line_color);
     p.drawLine(plot_.left, plot_.top, plot_.left, plot_.bottom);
     p.drawLine(plot_.right, plot_.top, plot_.right, plot_.bottom);
@@ -265,6 +263,8 @@ void StripChart::Paint(QPainter& p, const QRect& area) {
     p.drawLine(plot_.left, plot_.bottom, plot_.right, plot_.bottom);
     p.setPen(top_.visible ? top_.line_color : bottom_.line_color);
     p.drawLine(plot_.left, plot_.top, plot_.right, plot_.top);
+    DrawSeries(p);
+
     p.restore();
 
     if (after_draw_) {

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <utility>
 
-#include "datafile/Assembling.h"
 #include "Graph_records.h"
+#include "datafile/Assembling.h"
 
 namespace {
 

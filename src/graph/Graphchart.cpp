@@ -1,0 +1,106 @@
+#include "graph/Graphchart.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+
+#include "datafile/Assembling.h"
+#include "library/Mytime.h"
+#include "library/Numstr.h"
+#include "widgets/Simplegraphics.h"
+
+void SetUpGraphChart(StripChart& chart) {
+    chart.SetBackground(Qt::white);
+    chart.SetMargins(2, 2, 2, 2);
+    ChartAxis& left = chart.LeftAxis();
+    left.inverted = true;
+    left.labels = false;
+    left.tick_length = 5;
+    ChartAxis& bottom = chart.BottomAxis();
+    bottom.labels = true;
+    bottom.minor_grid = true;
+    bottom.minor_grid_pen = QPen(color_from_bgr(0xE1E1E1), 0, Qt::DotLine);
+    chart.Series().SetPen(QPen(chart.Series().Color(), 0));
+}
+
+void ShowGraphWindow(GraphPoints& points, StripChart& chart, int top, int curve, std::uint32_t bgr,
+                     double pixels_per_cm) {
+    const int height = chart.PlotRect().Height();
+    StripSeries series(chart.Series());
+    points.FillSeries(series, top, top + height, curve, bgr, pixels_per_cm);
+    chart.LeftAxis().SetRange(top, top + height);
+}
+
+void DrawMarksAfterChart(StripChart& chart, const GraphPoints& points) {
+    chart.SetAfterDraw([&chart, &points](QPainter& painter) {
+        StripMarkCanvas canvas(chart, painter);
+        points.DrawScaleMarks(canvas);
+    });
+}
+
+QString GraphPointText(const GraphPoints& points, const FileStorage& data, int curve,
+                       std::size_t k) {
+    const FileStorageItem* item = data.item(points.SeriesRecord(static_cast<int>(k)));
+    const FileStorageParam* param = data.param(curve);
+    if (!item || !param || static_cast<std::size_t>(curve) >= item->values.size())
+        return QString();
+    const lib::time_parts parts = lib::time_to_parts(item->time);
+    std::string text = lib::format_short_date(parts) + " " + lib::format_long_time(parts) + "\n" +
+                       param->name + ": " + lib::number_to_text(item->values[curve]);
+    if (!param->unit.empty())
+        text += " " + param->unit;
+    return QString::fromStdString(text);
+}
+
+void StripSeries::SetColor(std::uint32_t bgr) {
+    series_.SetColor(color_from_bgr(bgr));
+}
+
+MarkCanvas::Rect StripMarkCanvas::PlotRect() const {
+    const StripChart::Plot& plot = chart_.PlotRect();
+    return {plot.left, plot.top, plot.right, plot.bottom};
+}
+
+void StripMarkCanvas::SetSolidPen(std::uint32_t bgr, int width) {
+    painter_.setPen(QPen(color_from_bgr(bgr), width, Qt::SolidLine, Qt::FlatCap));
+}
+
+void StripMarkCanvas::SetGridPen(int width) {
+    QPen pen = chart_.LeftAxis().grid_pen;
+    pen.setWidth(width);
+    painter_.setPen(pen);
+}
+
+void StripMarkCanvas::SetFont(int point_size, std::uint32_t bgr) {
+    QFont font = chart_.LeftAxis().label_font;
+    font.setPointSize(point_size);
+    painter_.setFont(font);
+    text_color_ = color_from_bgr(bgr);
+}
+
+int StripMarkCanvas::AxisLabelFontSize() const {
+    const QFont& font = chart_.LeftAxis().label_font;
+    if (font.pointSize() > 0)
+        return font.pointSize();
+    // A font given in pixels, as paper charts have it.
+    const int dpi = painter_.device() ? painter_.device()->logicalDpiY() : 96;
+    return std::max(1, font.pixelSize() * 72 / dpi);
+}
+
+void StripMarkCanvas::Line(int x1, int y1, int x2, int y2) {
+    painter_.drawLine(x1, y1, x2, y2);
+}
+
+int StripMarkCanvas::TextWidth(const std::string& text) const {
+    return QFontMetrics(painter_.font(), painter_.device())
+        .horizontalAdvance(QString::fromStdString(text));
+}
+
+void StripMarkCanvas::TextOut(int x, int y, const std::string& text) {
+    const QPen line_pen = painter_.pen();
+    painter_.setPen(text_color_);
+    const QFontMetrics fm(painter_.font(), painter_.device());
+    painter_.drawText(x, y + fm.ascent(), QString::fromStdString(text));
+    painter_.setPen(line_pen);
+}

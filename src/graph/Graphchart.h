@@ -1,0 +1,63 @@
+#pragma once
+// GraphPoints on the strip chart: the one set-up and drawing of a graph window that the graph
+// tab, the command-line renderer and graph printing share.
+#include <QString>
+
+#include <cstdint>
+
+#include "graph/Graphpoints.h"
+#include "widgets/Stripchart.h"
+
+class FileStorage;
+
+// The chart as the graph tab shows it: white, an inverted pixel axis down the left without
+// labels, value labels along the bottom with a dotted minor grid, a cosmetic 1-pixel line.
+void SetUpGraphChart(StripChart& chart);
+
+// Fills the series and the marks with the pixel window that starts at offset top and is as
+// high as the chart's plot, and sets the vertical axis to exactly that window, one unit per
+// pixel. An invalid curve leaves the series as it was.
+void ShowGraphWindow(GraphPoints& points, StripChart& chart, int top, int curve, std::uint32_t bgr,
+                     double pixels_per_cm);
+
+// Draws the points' time and date marks over every finished paint of the chart.
+void DrawMarksAfterChart(StripChart& chart, const GraphPoints& points);
+
+// "05.03.2007 9:05:12" and the value with the parameter's unit, for the series point k of the
+// last window; empty when the point has no record.
+QString GraphPointText(const GraphPoints& points, const FileStorage& data, int curve,
+                       std::size_t k);
+
+// The series interface of GraphPoints over a chart's line series.
+class StripSeries : public GraphSeries {
+public:
+    explicit StripSeries(LineSeries& series) : series_(series) {}
+    void Clear() override { series_.Clear(); }
+    void SetColor(std::uint32_t bgr) override;
+    void Reserve(std::size_t count) override { series_.Reserve(count); }
+    void Add(double x, double y) override { series_.Add(x, y); }
+
+private:
+    LineSeries& series_;
+};
+
+// The canvas interface of GraphPoints over a chart being painted.
+class StripMarkCanvas : public MarkCanvas {
+public:
+    StripMarkCanvas(const StripChart& chart, QPainter& painter)
+        : chart_(chart), painter_(painter) {}
+    Rect PlotRect() const override;
+    double OffsetToY(double offset) const override { return chart_.LeftAxisToY(offset); }
+    void SetSolidPen(std::uint32_t bgr, int width) override;
+    void SetGridPen(int width) override;
+    void SetFont(int point_size, std::uint32_t bgr) override;
+    int AxisLabelFontSize() const override;
+    void Line(int x1, int y1, int x2, int y2) override;
+    int TextWidth(const std::string& text) const override;
+    void TextOut(int x, int y, const std::string& text) override;
+
+private:
+    const StripChart& chart_;
+    QPainter& painter_;
+    QColor text_color_;
+};

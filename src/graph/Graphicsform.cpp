@@ -1,0 +1,342 @@
+#include "graph/Graphicsform.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+#include "datafile/Assembling.h"
+#include "graph/Graphchart.h"
+#include "library/Numstr.h"
+#include "widgets/Colorpicker.h"
+#include "widgets/Controlworks.h"
+#include "widgets/Simplegraphics.h"
+#include "widgets/Stripchart.h"
+
+const char* const TGrForm::scale_texts[scale_count] = {
+    "1 мин. на 1 см.",  "3 мин. на 1 см.",  "5 мин. на 1 см.",  "10 мин. на 1 см.",
+    "15 мин. на 1 см.", "20 мин. на 1 см.", "30 мин. на 1 см.", "1 час на 1 см.",
+    "2 час на 1 см.",   "6 час на 1 см."};
+const int TGrForm::scale_minutes[scale_count] = {1, 3, 5, 10, 15, 20, 30, 60, 120, 360};
+
+namespace {
+
+constexpr double cm_per_inch = 0.39370078740157477;
+
+// A caption over its control, as the tool panel lays them out.
+QVBoxLayout* captioned(QLabel* caption, std::initializer_list<QWidget*> controls) {
+    auto* column = new QVBoxLayout;
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(2);
+    column->addWidget(caption);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(4);
+    for (QWidget* control : controls)
+        row->addWidget(control);
+    row->addStretch();
+    column->addLayout(row);
+    return column;
+}
+
+} // namespace
+
+TGrForm::TGrForm(QWidget* parent, const std::string& settings_path, FileStorage& data)
+    : QWidget(parent), data_(data), settings_path_(settings_path),
+      pixels_per_cm_(logicalDpiY() * cm_per_inch), points_(data) {
+    setObjectName("GrForm");
+    auto* panel = new QWidget(this);
+    panel->setObjectName("ToolPanel");
+    panel->setFixedHeight(design_px(this, 51));
+    panel->setAutoFillBackground(true);
+    QPalette shade = panel->palette();
+    shade.setColor(
+        QPalette::Window,
+        color_from_bgr(ShadeColor(color_to_bgr(palette().color(QPalette::Window)), 34, 0x000000)));
+    panel->setPalette(shade);
+
+    lblName_ = new QLabel("Название кривой", panel);
+    lblScale_ = new QLabel("Масштаб", panel);
+    cbxName = new QComboBox(panel);
+    cbxName->setObjectName("cbxName");
+    // At least the designed widths; wider when the font needs it to show a whole entry.
+    cbxName->setMinimumWidth(design_px(this, 191));
+    cbxName->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    cbxScale = new QComboBox(panel);
+    cbxScale->setObjectName("cbxScale");
+    cbxScale->setMinimumWidth(design_px(this, 131));
+    cbxScale->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    edLeft = new QLineEdit(panel);
+    edLeft->setObjectName("edLeft");
+    edLeft->setFixedWidth(design_px(this, 66));
+    edRight = new QLineEdit(panel);
+    edRight->setObjectName("edRight");
+    edRight->setFixedWidth(design_px(this, 71));
+    clrsCurve = new ColorPicker(panel);
+    clrsCurve->setObjectName("clrsCurve");
+    clrsCurve->setFixedSize(design_px(this, 91), design_px(this, 25));
+    // Tagged lists keep the form font; the edits take the fixed-pitch font.
+    for (QComboBox* list : {cbxName, cbxScale, static_cast<QComboBox*>(clrsCurve)})
+        list->setProperty("tag", 1);
+
+    auto* tools = new QHBoxLayout(panel);
+    tools->setContentsMargins(design_px(this, 8), design_px(this, 3), design_px(this, 8),
+                              design_px(this, 3));
+    tools->setSpacing(design_px(this, 12));
+    tools->addLayout(captioned(lblName_, {cbxName}));
+    tools->addLayout(captioned(lblScale_, {cbxScale}));
+    tools->addLayout(captioned(new QLabel("Диапазоны вывода", panel), {edLeft, edRight}));
+    tools->addLayout(captioned(new QLabel("Цвет кривой", panel), {clrsCurve}));
+    tools->addStretch();
+
+    ScrollBar = new QScrollBar(Qt::Vertical, this);
+    ScrollBar->setObjectName("ScrollBar");
+    ScrollBar->setFixedWidth(design_px(this, 17));
+    ScrollBar->setEnabled(false);
+    Chart = new StripChartWidget(this);
+    Chart->setObjectName("Chart");
+    Chart->setFocusPolicy(Qt::ClickFocus);
+    Chart->installEventFilter(this);
+    StripChart& chart = Chart->Chart();
+    SetUpGraphChart(chart);
+    DrawMarksAfterChart(chart, points_);
+    chart.Series().SetLabelFunction(
+        [this](std::size_t k) { return GraphPointText(points_, data_, CurveIndex(), k); });
+
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(0);
+    body->addWidget(Chart, 1);
+    body->addWidget(ScrollBar);
+    auto* form = new QVBoxLayout(this);
+    form->setContentsMargins(0, 0, 0, 0);
+    form->setSpacing(0);
+    form->addWidget(panel);
+    form->addLayout(body, 1);
+
+    ApplyFormFonts(this);
+
+    connect(ScrollBar, &QScrollBar::valueChanged, this, [this] { ScrollBarScroll(); });
+    connect(edLeft, &QLineEdit::textChanged, this, [this] { RangeChange(); });
+    connect(edRight, &QLineEdit::textChanged, this, [this] { RangeChange(); });
+    connect(cbxName, &QComboBox::currentIndexChanged, this, [this] { Redraw(); });
+    clrsCurve->SetOnChange([this] { Redraw(); });
+}
+
+TGrForm::~TGrForm() = default;
+
+void TGrForm::LoadOptions() {
+    options_.load_from_file(settings_path_);
+    edLeft->setText(QString::fromStdString(lib::number_to_text(options_.left)));
+    edRight->setText(QString::fromStdString(lib::number_to_text(options_.right)));
+    if (cbxScale->count() == 0)
+        FillScaleList(true);
+    // A scale outside the list leaves nothing selected.
+    cbxScale->setCurrentIndex(options_.scale >= 0 && options_.scale < scale_count ? options_.scale
+                                                                                  : -1);
+    clrsCurve->SetColor(options_.color);
+}
+
+int TGrForm::FillScaleList(bool fill) {
+    if (fill) {
+        const QSignalBlocker batch(cbxScale);
+        cbxScale->clear();
+        for (const char* text : scale_texts)
+            cbxScale->addItem(QString::fromUtf8(text));
+        cbxScale->setCurrentIndex(-1);
+    }
+    if (cbxScale->currentIndex() < 0)
+        cbxScale->setCurrentIndex(default_scale);
+    return MinutesPerCm();
+}
+
+void TGrForm::FillCurveNames() {
+    const QSignalBlocker batch(cbxName);
+    cbxName->clear();
+    for (int i = 0; i < data_.param_count(); ++i)
+        cbxName->addItem(QString::fromStdString(data_.param(i)->name));
+}
+
+void TGrForm::ReloadData() {
+    disconnect(scale_change_);
+    if (cbxScale->count() == 0)
+        FillScaleList(true);
+    FillCurveNames();
+    if (cbxName->count() > 0) {
+        const QSignalBlocker quiet(cbxName);
+        cbxName->setCurrentIndex(0);
+    }
+    ApplyScale();
+    UpdateScrollBar();
+    UpdateControlStates(data_.item_count() > 0);
+    Redraw();
+    scale_change_ =
+        connect(cbxScale, &QComboBox::currentIndexChanged, this, [this] { cbxScaleChange(); });
+}
+
+void TGrForm::ApplyScale() {
+    points_.SetScale(FillScaleList(false) * 60.0, pixels_per_cm_);
+}
+
+int TGrForm::PlotHeight() const {
+    return Chart->PlotRect().Height();
+}
+
+void TGrForm::UpdateScrollBar() {
+    const int span = points_.PointCount() > 0 ? points_.TotalHeight() - PlotHeight() : 0;
+    if (span <= 0) {
+        // Back to the start too, so that a short recording after a long one is seen.
+        ScrollBar->setRange(0, 0);
+        ScrollBar->setEnabled(false);
+        return;
+    }
+    const QSignalBlocker quiet(ScrollBar); // the caller draws the window
+    ScrollBar->setRange(0, span);          // keeps the position, limited to the range
+    ScrollBar->setEnabled(true);
+    ScrollBar->setPageStep(PlotHeight());
+    ScrollBar->setSingleStep(static_cast<int>(pixels_per_cm_ * 0.25));
+}
+
+void TGrForm::UpdateControlStates(bool has_data) {
+    EnableControls(has_data, {lblName_, cbxName, lblScale_, cbxScale});
+}
+
+void TGrForm::DrawVisibleWindow() {
+    ShowGraphWindow(points_, Chart->Chart(), ScrollBar->value(), CurveIndex(), CurveColor(),
+                    pixels_per_cm_);
+}
+
+void TGrForm::Redraw() {
+    DrawVisibleWindow();
+    Chart->update();
+}
+
+void TGrForm::ScrollBarScroll() {
+    Redraw();
+}
+
+void TGrForm::cbxScaleChange() {
+    ApplyScale();
+    UpdateScrollBar();
+    Redraw();
+    if (ScrollBar->isEnabled())
+        ScrollBar->setFocus();
+}
+
+void TGrForm::RangeChange() {
+    const double left = lib::text_to_number(edLeft->text().toStdString());
+    const double right = lib::text_to_number(edRight->text().toStdString());
+    // An empty or reversed range would draw nothing useful; the last valid one stays.
+    if (!(left < right))
+        return;
+    Chart->Chart().BottomAxis().SetRange(left, right);
+    Chart->update();
+}
+
+void TGrForm::ControlsToOptions() const {
+    options_.left = lib::text_to_number(edLeft->text().toStdString());
+    options_.right = lib::text_to_number(edRight->text().toStdString());
+    options_.scale = cbxScale->currentIndex();
+    options_.color = CurveColor();
+}
+
+void TGrForm::SaveOptions() {
+    ControlsToOptions();
+    options_.save_to_file(settings_path_);
+}
+
+void TGrForm::CopyOptionsTo(GrFormOptions& out) const {
+    ControlsToOptions();
+    out.left = options_.left;
+    out.right = options_.right;
+    out.color = options_.color;
+    out.scale = options_.scale;
+}
+
+int TGrForm::CurveIndex() const {
+    return cbxName->currentIndex();
+}
+
+int TGrForm::MinutesPerCm() const {
+    const int index = cbxScale->currentIndex();
+    return scale_minutes[index >= 0 && index < scale_count ? index : default_scale];
+}
+
+std::uint32_t TGrForm::CurveColor() const {
+    return clrsCurve->Color();
+}
+
+QImage TGrForm::GraphImage() const {
+    QImage image(Chart->size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    Chart->Chart().Paint(painter, image.rect());
+    return image;
+}
+
+bool TGrForm::eventFilter(QObject* watched, QEvent* e) {
+    // The chart's own size is what matters: the tool panel may change height after the form
+    // was laid out.
+    if (watched == Chart && e->type() == QEvent::Resize) {
+        UpdateScrollBar();
+        Redraw();
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void TGrForm::wheelEvent(QWheelEvent* e) {
+    const int delta = e->angleDelta().y();
+    if (e->modifiers() & Qt::ControlModifier) {
+        if (delta != 0)
+            StepScale(delta > 0 ? -1 : 1, Chart->mapFrom(this, e->position()).y());
+    } else {
+        // Integer arithmetic, truncated towards zero, as one notch has always moved.
+        const int move = delta * ScrollBar->singleStep() / logicalDpiY();
+        ScrollBar->setValue(ScrollBar->value() - move);
+    }
+    e->ignore();
+}
+
+void TGrForm::StepScale(int step, double pointer_y) {
+    const int index = cbxScale->currentIndex();
+    const int next = std::clamp(index + step, 0, scale_count - 1);
+    if (index < 0 || next == index || points_.PointCount() == 0)
+        return;
+    const StripChart& chart = Chart->Chart();
+    const double row =
+        std::clamp(pointer_y, double(chart.PlotRect().top), double(chart.PlotRect().bottom)) -
+        chart.PlotRect().top;
+    const int point =
+        std::min(points_.FirstPointFrom(ScrollBar->value() + row), points_.PointCount() - 1);
+    const int record = points_.Points()[point].index;
+    cbxScale->setCurrentIndex(next); // runs cbxScaleChange once the data are loaded
+    if (!scale_change_)
+        return;
+    const int moved = points_.PointOfRecord(record);
+    if (moved < points_.PointCount())
+        ScrollBar->setValue(points_.Points()[moved].offset - static_cast<int>(std::lround(row)));
+}
+
+void TGrForm::keyPressEvent(QKeyEvent* e) {
+    const std::pair<int, QAbstractSlider::SliderAction> keys[] = {
+        {Qt::Key_PageUp, QAbstractSlider::SliderPageStepSub},
+        {Qt::Key_PageDown, QAbstractSlider::SliderPageStepAdd},
+        {Qt::Key_Up, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Down, QAbstractSlider::SliderSingleStepAdd},
+        {Qt::Key_Home, QAbstractSlider::SliderToMinimum},
+        {Qt::Key_End, QAbstractSlider::SliderToMaximum}};
+    for (const auto& [key, action] : keys) {
+        if (e->key() == key && ScrollBar->isEnabled()) {
+            ScrollBar->triggerAction(action);
+            return;
+        }
+    }
+    QWidget::keyPressEvent(e);
+}

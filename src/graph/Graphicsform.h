@@ -1,0 +1,85 @@
+#pragma once
+// The graph view of the "Графики" tab: one parameter of the data model against time running
+// down the screen at a chosen number of minutes per centimetre, with a scroll bar through the
+// recording and a tool panel for the curve, the time scale, the value range and the colour.
+#include <QImage>
+#include <QMetaObject>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "graph/Graphpoints.h"
+#include "params/Grformoptions.h"
+
+class ColorPicker;
+class FileStorage;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QScrollBar;
+class StripChartWidget;
+
+class TGrForm : public QWidget {
+public:
+    static constexpr int scale_count = 10;
+    static constexpr int default_scale = 4; // when nothing is selected: "15 мин. на 1 см."
+    static const char* const scale_texts[scale_count];
+    static const int scale_minutes[scale_count];
+
+    TGrForm(QWidget* parent, const std::string& settings_path, FileStorage& data);
+    ~TGrForm() override;
+
+    void LoadOptions();
+    void ReloadData();
+    void UpdateControlStates(bool has_data);
+    void SaveOptions();
+    void DrawVisibleWindow();
+    // Minutes per centimetre of the selected scale; with none selected, selects entry 4.
+    int FillScaleList(bool fill);
+
+    int CurveIndex() const;
+    int MinutesPerCm() const;
+    std::uint32_t CurveColor() const;
+    void CopyOptionsTo(GrFormOptions& out) const;
+    double PixelsPerCm() const { return pixels_per_cm_; }
+    int PlotHeight() const;
+    // The chart as it is shown now.
+    QImage GraphImage() const;
+
+    QComboBox* cbxName = nullptr;
+    QComboBox* cbxScale = nullptr;
+    QLineEdit* edLeft = nullptr;
+    QLineEdit* edRight = nullptr;
+    ColorPicker* clrsCurve = nullptr;
+    QScrollBar* ScrollBar = nullptr;
+    StripChartWidget* Chart = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void FillCurveNames();
+    void ApplyScale();
+    void UpdateScrollBar();
+    void ScrollBarScroll();
+    void cbxScaleChange();
+    void RangeChange();
+    void ControlsToOptions() const;
+    // Moves to the next finer (step -1) or coarser (+1) scale, keeping the record at the
+    // pointer's row where it is.
+    void StepScale(int step, double pointer_y);
+    void Redraw();
+
+    FileStorage& data_;
+    std::string settings_path_;
+    const double pixels_per_cm_;
+    mutable GrFormOptions options_;
+    GraphPoints points_;
+    QLabel* lblName_ = nullptr;
+    QLabel* lblScale_ = nullptr;
+    QMetaObject::Connection scale_change_;
+};

@@ -1,0 +1,128 @@
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "Graph_records.h"
+#include "datafile/Assembling.h"
+#include "graph/Graphchart.h"
+
+namespace {
+
+constexpr double pixels_per_cm = 96 / 2.54;
+const QRgb blue = qRgb(0, 0, 255);
+
+// Renders the window at top as the graph tab would, for records 1 s apart from 23:50:00 of
+// 31 January 2008 at 1 minute per centimetre.
+struct Rendered {
+    explicit Rendered(int top, bool marks = true, int height = 500)
+        : points(data), image(400, height, QImage::Format_RGB32) {
+        fill_records(data, lib::parts_to_time(2008, 1, 31, 23, 50, 0), 3600, 1);
+        points.SetScale(60, pixels_per_cm);
+        SetUpGraphChart(chart);
+        chart.BottomAxis().SetRange(0, 200);
+        if (marks)
+            DrawMarksAfterChart(chart, points);
+        chart.Layout(image.rect(), &image);
+        ShowGraphWindow(points, chart, top, 0, 0xFF0000, pixels_per_cm);
+        QPainter p(&image);
+        chart.Paint(p, image.rect());
+    }
+    int row_of(double offset) const { return static_cast<int>(chart.LeftAxisToY(offset)); }
+    int column_of(double value) const {
+        return static_cast<int>(std::lround(chart.BottomAxisToX(value)));
+    }
+
+    FileStorage data;
+    GraphPoints points;
+    StripChart chart;
+    QImage image;
+};
+
+TEST(GraphChart, CurvePassesThroughEveryRecordOfTheWindow) {
+    Rendered r(100, false); // no marks over the curve
+    const auto& plot = r.chart.PlotRect();
+    EXPECT_EQ(r.chart.LeftAxis().minimum, 100);
+    EXPECT_EQ(r.chart.LeftAxis().maximum, 100 + plot.Height());
+    int checked = 0;
+    for (const auto& point : r.points.Points()) {
+        const int y = r.row_of(point.offset);
+        if (y <= plot.top || y >= plot.bottom)
+            continue;
+        const float value = r.data.item(point.index)->values[0];
+        const int x = r.column_of(value);
+        if (r.image.pixel(x, y) != blue)
+            ADD_FAILURE() << "record " << point.index << " at " << x << "," << y;
+        ++checked;
+    }
+    EXPECT_GT(checked, 600);
+    // Nothing of the curve left of its smallest value or outside the plot.
+    for (int y = 0; y < r.image.height(); ++y)
+        for (int x = 0; x < r.column_of(0); ++x)
+            ASSERT_NE(r.image.pixel(x, y), blue) << x << "," << y;
+}
+
+bool greenish(QRgb c) {
+    return qGreen(c) > qRed(c) + 40 && qGreen(c) > qBlue(c) + 40;
+}
+
+TEST(GraphChart, DateMarkLineAndTextLandWhereTheMarkSays) {
+    Rendered r(200);
+    const GraphPoints::ScaleValue* date = nullptr;
+    for (const auto& m : r.points.Marks())
+        if (m.date && m.text == " 1.2.2008 ")
+            date = &m;
+    ASSERT_NE(date, nullptr);
+    EXPECT_EQ(r.data.item(date->index)->time, lib::parts_to_time(2008, 2, 1, 0, 0, 0));
+    const auto& plot = r.chart.PlotRect();
+    const int y = r.row_of(date->offset);
+    ASSERT_GT(y, plot.top);
+    ASSERT_LT(y, plot.bottom);
+    // A black line across the plot, two pixels wide at y.
+    int black = 0;
+    for (int x = plot.left; x < plot.right; ++x)
+        black += r.image.pixel(x, y) == qRgb(0, 0, 0) || r.image.pixel(x, y - 1) == qRgb(0, 0, 0);
+    EXPECT_GT(black, plot.Width() - 5);
+    // Green text just below it, ending at the plot's right edge.
+    int green_right = 0, green_top = r.image.height(), green = 0;
+    for (int yy = y - 10; yy < y + 40; ++yy)
+        for (int x = plot.left; x <= plot.right; ++x)
+            if (greenish(r.image.pixel(x, yy))) {
+                ++green;
+                green_right = std::max(green_right, x);
+                green_top = std::min(green_top, yy);
+            }
+    EXPECT_GT(green, 30);
+    EXPECT_GT(green_top, y + 2);
+    EXPECT_LT(green_top, y + 12);
+    EXPECT_GT(green_right, plot.right - 15);
+    // The time mark of the next minute: its text at the plot's left, below its line.
+    const auto& marks = r.points.Marks();
+    const auto time =
+        std::find_if(marks.begin(), marks.end(), [](const auto& m) { return m.text == "0:01"; });
+    ASSERT_NE(time, marks.end());
+    EXPECT_EQ(r.data.item(time->index)->time, lib::parts_to_time(2008, 2, 1, 0, 1, 0));
+    const int ty = r.row_of(time->offset);
+    int dark = 0;
+    for (int yy = ty + 2; yy < ty + 16; ++yy)
+        for (int x = plot.left; x < plot.left + 40; ++x)
+            dark += qGray(r.image.pixel(x, yy)) < 100;
+    EXPECT_GT(dark, 10);
+}
+
+TEST(GraphChart, MarksOutsideThePlotAreNotDrawn) {
+    // A plot lower than the centimetre between two marks, starting one pixel after 0:00 of
+    // 1 February: that date mark is in the centimetre filled above, 0:01 in the one below.
+    const int midnight = static_cast<int>(std::trunc(600 * pixels_per_cm / 60 + 0.5));
+    Rendered with(midnight + 1, true, 60);
+    const int last_shown = midnight + 1 + with.chart.PlotRect().Height();
+    ASSERT_GT(with.points.Marks().size(), 1u);
+    for (const auto& m : with.points.Marks())
+        ASSERT_TRUE(m.offset < midnight + 1 || m.offset > last_shown) << m.text;
+    Rendered without(midnight + 1, false, 60);
+    EXPECT_TRUE(with.image == without.image);
+}
+
+} // namespace
