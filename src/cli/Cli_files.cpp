@@ -26,55 +26,8 @@ nlohmann::ordered_json float_json(float value) {
 
 nlohmann::ordered_json race_json(const RaceInfo& r) {
     nlohmann::ordered_json j;
-    j["drill_type"] = static_cast<std::int32_t>(r.drill_type);
-    j["run_number"] = r.run_number;
-    j["time_step"] = r.time_step;
-    j["drilling_time"] = r.drilling_time;
-    j["circulation_time"] = r.circulation_time;
-    j["trip_time"] = r.trip_time;
-    j["flushing_time"] = r.flushing_time;
-    j["reaming_time"] = r.reaming_time;
-    j["start_time"] = r.start_time;
-    j["end_time"] = r.end_time;
-    j["footage"] = r.footage;
-    j["well_diameter"] = r.well_diameter;
-    j["bit_diameter"] = r.bit_diameter;
-    j["depth_step"] = r.depth_step;
-    j["start_depth"] = r.start_depth;
-    j["end_depth"] = r.end_depth;
-    j["avg_load"] = r.avg_load;
-    j["avg_density"] = r.avg_density;
-    j["avg_pressure"] = r.avg_pressure;
-    j["avg_flow"] = r.avg_flow;
-    j["run_speed"] = r.run_speed;
-    j["cake_thickness"] = r.cake_thickness;
-    j["ph"] = r.ph;
-    j["resistivity"] = r.resistivity;
-    j["chl"] = r.chl;
-    j["sand_percent"] = r.sand_percent;
-    j["stability"] = r.stability;
-    j["mud_type"] = r.mud_type;
-    j["viscosity"] = r.viscosity;
-    j["filtration"] = r.filtration;
-    j["stickiness"] = r.stickiness;
-    j["assembly"] = r.assembly;
-    j["bit_type"] = r.bit_type;
-    j["customer"] = r.customer;
-    j["oil_field"] = r.oil_field;
-    j["master"] = r.master;
-    j["motor_type"] = r.motor_type;
-    j["pump"] = r.pump;
-    j["operator_name"] = r.operator_name;
-    j["well"] = r.well;
-    j["bit_number"] = r.bit_number;
-    j["initial_bit_wear"] = r.initial_bit_wear;
-    j["area"] = r.area;
-    j["well_category"] = r.well_category;
-    j["time_file"] = r.time_file;
-    j["depth_file"] = r.depth_file;
-    j["real_depth_file"] = r.real_depth_file;
-    j["bit_wear"] = r.bit_wear;
-    j["drill_method_text"] = r.drill_method_text;
+    for (const RaceField& f : race_fields())
+        f.visit(r, [&](const auto& value) { j[f.name] = value; });
     return j;
 }
 

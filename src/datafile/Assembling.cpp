@@ -4,6 +4,7 @@
 #include <charconv>
 #include <new>
 #include <string_view>
+#include <type_traits>
 
 #include "library/Codepage.h"
 #include "library/Locale.h"
@@ -166,11 +167,6 @@ std::string real_text(double v) {
     return text;
 }
 
-std::int32_t integer_of(const FileStorageTextValues& tv, std::string_view key,
-                        bool unsigned_range) {
-    return lib::parse_int32(tv.value_of(key), unsigned_range).value_or(0);
-}
-
 // A text field takes a key's value only while nothing better is there.
 void take_text(const FileStorageTextValues& tv, std::string_view key, std::string& field) {
     const std::string value = tv.value_of(key);
@@ -183,53 +179,16 @@ void take_text(const FileStorageTextValues& tv, std::string_view key, std::strin
 } // namespace
 
 void FileStorageTextValues::race_to_lines() {
-    auto integer = [this](const char* key, std::int64_t v) { set_value(key, std::to_string(v)); };
-    auto real = [this](const char* key, double v) { set_value(key, real_text(v)); };
-    auto text = [this](const char* key, const std::string& v) { set_value(key, v); };
-
-    integer("номер_рейса", run_number);
-    integer("шаг_записи_по_времени", time_step);
-    integer("нач_время", start_time);
-    integer("конеч_время", end_time);
-    integer("время_бурения", drilling_time);
-    integer("время_циркуляции", circulation_time);
-    integer("время_спо", trip_time);
-    integer("время_промывки", flushing_time);
-    integer("время_проработки", reaming_time);
-    real("диаметр_долота", bit_diameter);
-    real("шаг_записи_по_глубине", depth_step);
-    real("нач_глубина", start_depth);
-    real("конеч_глубина", end_depth);
-    real("средняя_нагрузка", avg_load);
-    real("плотность", avg_density);
-    real("среднее_давление", avg_pressure);
-    real("средний_расход", avg_flow);
-    real("рейсовая_скорость", run_speed);
-    real("диаметр_скважины", well_diameter);
-    real("толщина_корки", cake_thickness);
-    real("процент_песка", sand_percent);
-    real("ph", ph);
-    real("chl", chl);
-    real("удельное_сопротивление", resistivity);
-    text("тип_долота", bit_type);
-    text("тип_раствора", mud_type);
-    text("вязкость", viscosity);
-    text("фильтрация", filtration);
-    text("стабильность", stability);
-    text("липкость", stickiness);
-    text("типоразмер_забойного_двиг", motor_type);
-    text("мастер", master);
-    text("оператор", operator_name);
-    text("насос", pump);
-    text("код_износа_долота", bit_wear);
-    text("заводской_номер_долота", bit_number);
-    text("скважина", well);
-    text("площадь", area);
-    text("категория_скважины", well_category);
-    text("временной_файл", time_file);
-    text("глубинный_файл", depth_file);
-    text("реальн_глубинный_файл", real_depth_file);
-    integer("способ_бурения", drill_type);
+    for (const RaceField* f : race_fields(RaceOrder::text_lines))
+        f->visit(*this, [&](const auto& value) {
+            using V = std::remove_cvref_t<decltype(value)>;
+            if constexpr (std::is_same_v<V, double>)
+                set_value(f->line.key, real_text(value));
+            else if constexpr (std::is_same_v<V, std::string>)
+                set_value(f->line.key, value);
+            else
+                set_value(f->line.key, std::to_string(value));
+        });
 }
 
 void FileStorageTextValues::lines_to_race() {
@@ -237,56 +196,28 @@ void FileStorageTextValues::lines_to_race() {
     static const RaceInfo fresh;
     static_cast<RaceInfo&>(*this) = fresh;
 
-    run_number = integer_of(*this, "номер_рейса", false);
-    time_step = integer_of(*this, "шаг_записи_по_времени", false);
-    // Time values use the whole unsigned range; "no time" is 4294967295.
-    start_time = static_cast<std::uint32_t>(integer_of(*this, "нач_время", true));
-    end_time = static_cast<std::uint32_t>(integer_of(*this, "конеч_время", true));
-    drilling_time = integer_of(*this, "время_бурения", false);
-    circulation_time = integer_of(*this, "время_циркуляции", false);
-    trip_time = integer_of(*this, "время_спо", false);
-    flushing_time = integer_of(*this, "время_промывки", false);
-    reaming_time = integer_of(*this, "время_проработки", false);
-
-    auto real = [this](const char* key) { return lib::text_to_number(value_of(key)); };
-    bit_diameter = real("диаметр_долота");
-    depth_step = real("шаг_записи_по_глубине");
-    start_depth = real("нач_глубина");
-    end_depth = real("конеч_глубина");
-    avg_load = real("средняя_нагрузка");
-    avg_density = real("плотность");
-    avg_pressure = real("среднее_давление");
-    avg_flow = real("средний_расход");
-    run_speed = real("рейсовая_скорость");
-    well_diameter = real("диаметр_скважины");
-    cake_thickness = real("толщина_корки");
-    sand_percent = real("процент_песка");
-    ph = real("ph");
-    chl = real("chl");
-    resistivity = real("удельное_сопротивление");
-
-    take_text(*this, "тип_долота", bit_type);
-    take_text(*this, "тип_раствора", mud_type);
-    take_text(*this, "вязкость", viscosity);
-    take_text(*this, "фильтрация", filtration);
-    take_text(*this, "стабильность", stability);
-    take_text(*this, "липкость", stickiness);
-    take_text(*this, "типоразмер_забойного_двиг", motor_type);
-    take_text(*this, "типоразмер_з_д", motor_type);
-    take_text(*this, "мастер", master);
-    take_text(*this, "оператор", operator_name);
-    take_text(*this, "насос", pump);
-    take_text(*this, "код_износа_долота", bit_wear);
-    take_text(*this, "износ_долота", bit_wear);
-    take_text(*this, "заводской_номер_долота", bit_number);
-    take_text(*this, "номер_долота", bit_number);
-    take_text(*this, "скважина", well);
-    take_text(*this, "площадь", area);
-    take_text(*this, "категория_скважины", well_category);
-    take_text(*this, "временной_файл", time_file);
-    take_text(*this, "глубинный_файл", depth_file);
-    take_text(*this, "реальн_глубинный_файл", real_depth_file);
-    take_text(*this, "способ_бурения", drill_method_text);
+    for (const RaceField& f : race_fields()) {
+        if (!f.line.key)
+            continue;
+        const std::string_view key = f.line.key;
+        // The numeric drilling method is not read back: its key fills drill_method_text.
+        f.visit(*this, [&](auto& value) {
+            using V = std::remove_cvref_t<decltype(value)>;
+            if constexpr (std::is_same_v<V, std::int32_t>)
+                value = lib::parse_int32(value_of(key)).value_or(0);
+            else if constexpr (std::is_same_v<V, std::uint32_t>)
+                // Time values use the whole unsigned range; "no time" is 4294967295.
+                value =
+                    static_cast<std::uint32_t>(lib::parse_int32(value_of(key), true).value_or(0));
+            else if constexpr (std::is_same_v<V, double>)
+                value = lib::text_to_number(value_of(key));
+            else if constexpr (std::is_same_v<V, std::string>) {
+                take_text(*this, key, value);
+                if (f.line.alias)
+                    take_text(*this, f.line.alias, value);
+            }
+        });
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,8 +1,10 @@
 #include "params/Raceoptions.h"
 
+#include <array>
 #include <type_traits>
 
 #include "library/Binary_io.h"
+#include "library/Strworks.h"
 
 namespace {
 
@@ -10,170 +12,192 @@ constexpr const char* not_set = "::НЕ ЗАДАНО::";
 constexpr const char* drill_type_items =
     "Роторное|Турбинное|Роторно-турбинное|Электробурение|Аварийные работы|Другое";
 
-// The binary record's field order, listed once for both directions: the ten 32-bit numbers,
-// the sixteen doubles, then the texts (initial_bit_wear last, as old records have it).
-template <class Self, class Number, class Text>
-void visit_binary(Self& r, Number&& number, Text&& text) {
-    number(r.drill_type);
-    number(r.run_number);
-    number(r.time_step);
-    number(r.drilling_time);
-    number(r.circulation_time);
-    number(r.trip_time);
-    number(r.flushing_time);
-    number(r.reaming_time);
-    number(r.start_time);
-    number(r.end_time);
+// Option sections, in the order the description opens them.
+constexpr RaceSection opt_archive{"рейс_арх", "Архивные данные"};
+constexpr RaceSection opt_main{"рейс_главн", "Основные данные"};
+constexpr RaceSection opt_bit{"рейс_долото", "Долото и ЗД"};
+constexpr RaceSection opt_techno{"рейс_техно", "Технол. параметры"};
+constexpr RaceSection opt_mud{"рейс_пж", "ПЖ"};
 
-    number(r.footage);
-    number(r.well_diameter);
-    number(r.bit_diameter);
-    number(r.depth_step);
-    number(r.start_depth);
-    number(r.end_depth);
-    number(r.avg_load);
-    number(r.avg_density);
-    number(r.avg_pressure);
-    number(r.avg_flow);
-    number(r.run_speed);
-    number(r.cake_thickness);
-    number(r.ph);
-    number(r.resistivity);
-    number(r.chl);
-    number(r.sand_percent);
+// Run-file sections.
+constexpr const char* archive = "архивные_данные";
+constexpr const char* settings = "настройки_рейса";
+constexpr const char* start = "начало_рейса";
+constexpr const char* end = "окончание_рейса";
+constexpr const char* mud = "раствор";
 
-    text(r.stability);
-    text(r.mud_type);
-    text(r.viscosity);
-    text(r.filtration);
-    text(r.stickiness);
-    text(r.assembly);
-    text(r.bit_type);
-    text(r.customer);
-    text(r.oil_field);
-    text(r.master);
-    text(r.motor_type);
-    text(r.pump);
-    text(r.operator_name);
-    text(r.well);
-    text(r.bit_number);
+#define FIELD(name) #name, &RaceInfo::name
 
-    text(r.area);
-    text(r.well_category);
-    text(r.time_file);
-    text(r.depth_file);
-    text(r.real_depth_file);
-    text(r.bit_wear);
-    text(r.drill_method_text);
+// Each row: field, binary place, {run-file place, section, key}, {text-line place, key, alias},
+// {option place, section, key, default, caption, unit, decimals}.
+// clang-format off
+constexpr RaceField table[] = {
+    {FIELD(drill_type), 1, {}, {43, "способ_бурения"},
+     {14, &opt_main, "способ_бурения2", RaceInfo::rotary, "Способ бурения", drill_type_items}},
+    {FIELD(run_number), 2, {6, settings, "номер_рейса"}, {1, "номер_рейса"},
+     {11, &opt_main, "номер_рейса", 1, "Номер рейса"}},
+    {FIELD(time_step), 3, {14, settings, "шаг_записи_по_времени"}, {2, "шаг_записи_по_времени"}},
+    {FIELD(drilling_time), 4, {20, end, "время_бурения"}, {5, "время_бурения"}},
+    {FIELD(circulation_time), 5, {21, end, "время_циркуляции"}, {6, "время_циркуляции"}},
+    {FIELD(trip_time), 6, {22, end, "время_спо"}, {7, "время_спо"}},
+    {FIELD(flushing_time), 7, {23, end, "время_промывки"}, {8, "время_промывки"}},
+    {FIELD(reaming_time), 8, {24, end, "время_проработки"}, {9, "время_проработки"}},
+    {FIELD(start_time), 9, {17, start, "время"}, {3, "нач_время"},
+     {8, &opt_archive, "нач_время", 0, "", "UNIX_TIME"}},
+    {FIELD(end_time), 10, {19, end, "время"}, {4, "конеч_время"},
+     {10, &opt_archive, "конеч_время", 0, "", "UNIX_TIME"}},
+    {FIELD(footage), 11, {}, {},
+     {6, &opt_archive, "проходка", 0, "", "м", 2}},
+    {FIELD(well_diameter), 12, {}, {19, "диаметр_скважины"}},
+    {FIELD(bit_diameter), 13, {8, settings, "диаметр_долота"}, {10, "диаметр_долота"},
+     {17, &opt_bit, "диаметр_долота", 0, "Диаметр долота", "мм", 1}},
+    {FIELD(depth_step), 14, {13, settings, "шаг_записи_по_глубине"}, {11, "шаг_записи_по_глубине"}},
+    {FIELD(start_depth), 15, {16, start, "глубина"}, {12, "нач_глубина"},
+     {7, &opt_archive, "нач_глубина", 0, "", "м", 2}},
+    {FIELD(end_depth), 16, {18, end, "глубина"}, {13, "конеч_глубина"},
+     {9, &opt_archive, "конеч_глубина", 0, "", "м", 2}},
+    {FIELD(avg_load), 17, {25, end, "средняя_нагрузка"}, {14, "средняя_нагрузка"},
+     {22, &opt_techno, "сред_нагр", 0, "Средняя нагрузка", "т", 1}},
+    {FIELD(avg_density), 18, {30, mud, "средняя_плотность"}, {15, "плотность"},
+     {23, &opt_techno, "сред_плотн", 0, "Средняя плотность ПЖ", "г/см3", 2}},
+    {FIELD(avg_pressure), 19, {26, end, "среднее_давление"}, {16, "среднее_давление"},
+     {24, &opt_techno, "сред_давл", 0, "Среднее давление ПЖ", "атм", 0}},
+    {FIELD(avg_flow), 20, {27, end, "средний_расход"}, {17, "средний_расход"},
+     {25, &opt_techno, "сред_расх", 0, "Средний расход ПЖ", "л/с", 1}},
+    {FIELD(run_speed), 21, {28, end, "скорость_бурения"}, {18, "рейсовая_скорость"},
+     {26, &opt_techno, "рейс_скор", 0, "Рейсовая скорость", "м/ч", 2}},
+    {FIELD(cake_thickness), 22, {35, mud, "толщина_корки"}, {20, "толщина_корки"},
+     {31, &opt_mud, "толщина_корки", 0, "Толщина корки", "мм", 1}},
+    {FIELD(ph), 23, {40, mud, "pH"}, {22, "ph"},
+     {36, &opt_mud, "ph", 0, "pH", "", 1}},
+    {FIELD(resistivity), 24, {38, mud, "удельное_сопротивление"}, {24, "удельное_сопротивление"},
+     {34, &opt_mud, "удельное_сопротивление", 0, "Удельное сопротивление", "ом/м", 2}},
+    {FIELD(chl), 25, {34, mud, "CHl"}, {23, "chl"},
+     {30, &opt_mud, "chl", 0, "CHl", "", 2}},
+    {FIELD(sand_percent), 26, {36, mud, "процент_песка"}, {21, "процент_песка"},
+     {32, &opt_mud, "процент_песка", 0, "Процент песка", "%", 1}},
+    {FIELD(stability), 27, {37, mud, "стабильность"}, {29, "стабильность"},
+     {33, &opt_mud, "стабильность", "", "Стабильность"}},
+    {FIELD(mud_type), 28, {31, mud, "тип_раствора"}, {26, "тип_раствора"},
+     {27, &opt_mud, "тип_раствора", "", "Тип раствора"}},
+    {FIELD(viscosity), 29, {32, mud, "вязкость"}, {27, "вязкость"},
+     {28, &opt_mud, "вязкость", "", "Вязкость"}},
+    {FIELD(filtration), 30, {33, mud, "фильтрация"}, {28, "фильтрация"},
+     {29, &opt_mud, "фильтрация", "", "Фильтрация"}},
+    {FIELD(stickiness), 31, {39, mud, "липкость"}, {30, "липкость"},
+     {35, &opt_mud, "липкость", "", "Липкость"}},
+    {FIELD(assembly), 32, {}, {},
+     {21, &opt_bit, "компоновка", "", "Компоновка"}},
+    {FIELD(bit_type), 33, {9, settings, "тип_долота"}, {25, "тип_долота"},
+     {15, &opt_bit, "тип_долота", "", "Типоразмер долота"}},
+    {FIELD(customer), 34, {5, archive, "заказчик"}, {},
+     {5, &opt_archive, "заказчик", not_set}},
+    {FIELD(oil_field), 35, {1, archive, "месторождение"}, {},
+     {1, &opt_archive, "месторождение", not_set}},
+    {FIELD(master), 36, {}, {32, "мастер"}},
+    {FIELD(motor_type), 37, {12, settings, "типоразмер_з_д"},
+     {31, "типоразмер_забойного_двиг", "типоразмер_з_д"},
+     {18, &opt_bit, "типоразмер_з_д", "", "Типоразмер ЗД"}},
+    {FIELD(pump), 38, {}, {34, "насос"}},
+    {FIELD(operator_name), 39, {11, settings, "оператор"}, {33, "оператор"},
+     {13, &opt_main, "оператор", "", "Операторы"}},
+    {FIELD(well), 40, {2, archive, "скважина"}, {37, "скважина"},
+     {2, &opt_archive, "скважина", not_set}},
+    {FIELD(bit_number), 41, {7, settings, "номер_долота"},
+     {36, "заводской_номер_долота", "номер_долота"},
+     {16, &opt_bit, "номер_долота", "", "Заводской номер долота"}},
+    // Last in the binary record, as old records have it.
+    {FIELD(initial_bit_wear), 49, {15, settings, "начальный_износ_долота"}, {},
+     {19, &opt_bit, "начальный_износ_долота", "", "Начальный износ долота"}},
+    {FIELD(area), 42, {4, archive, "площадь"}, {38, "площадь"},
+     {4, &opt_archive, "площадь", not_set}},
+    {FIELD(well_category), 43, {3, archive, "категория_скважины"}, {39, "категория_скважины"},
+     {3, &opt_archive, "категория_скважины", not_set}},
+    {FIELD(time_file), 44, {}, {40, "временной_файл"}},
+    {FIELD(depth_file), 45, {}, {41, "глубинный_файл"}},
+    {FIELD(real_depth_file), 46, {}, {42, "реальн_глубинный_файл"}},
+    {FIELD(bit_wear), 47, {29, end, "износ_долота"}, {35, "код_износа_долота", "износ_долота"},
+     {20, &opt_bit, "износ_долота", "", "Код износа долота"}},
+    // Reads the key that drill_type writes, so the method's number comes back as this text.
+    {FIELD(drill_method_text), 48, {10, settings, "способ_бурения"}, {0, "способ_бурения"},
+     {12, &opt_main, "способ_бурения"}},
+};
+// clang-format on
 
-    text(r.initial_bit_wear);
-}
+#undef FIELD
+
+template <class Value, class T> constexpr bool is = std::is_same_v<std::remove_cvref_t<Value>, T>;
 
 } // namespace
+
+std::span<const RaceField> race_fields() {
+    return table;
+}
+
+const std::vector<const RaceField*>& race_fields(RaceOrder order) {
+    static const auto orders = [] {
+        std::array<std::vector<const RaceField*>, 4> by;
+        for (const RaceField& f : table) {
+            // In the order of RaceOrder.
+            const int places[] = {f.binary, f.run_file.place, f.line.place, f.option.place};
+            for (std::size_t o = 0; o < by.size(); ++o) {
+                const auto place = static_cast<std::size_t>(places[o]);
+                if (place > by[o].size())
+                    by[o].resize(place);
+                if (place > 0)
+                    by[o][place - 1] = &f;
+            }
+        }
+        return by;
+    }();
+    return orders[static_cast<std::size_t>(order)];
+}
 
 RaceInfo::RaceInfo() {
     set_defaults();
 }
 
 void RaceInfo::describe(lib::options_list& list) {
-    list.begin_section("рейс_арх", "Архивные данные");
-    lib::add_string(list, oil_field, not_set, "месторождение");
-    lib::add_string(list, well, not_set, "скважина");
-    lib::add_string(list, well_category, not_set, "категория_скважины");
-    lib::add_string(list, area, not_set, "площадь");
-    lib::add_string(list, customer, not_set, "заказчик");
-    lib::add_double(list, footage, 0, "проходка", "", "м", 2);
-    lib::add_double(list, start_depth, 0, "нач_глубина", "", "м", 2);
-    lib::add_unsigned(list, start_time, 0, "нач_время", "", "UNIX_TIME");
-    lib::add_double(list, end_depth, 0, "конеч_глубина", "", "м", 2);
-    lib::add_unsigned(list, end_time, 0, "конеч_время", "", "UNIX_TIME");
-
-    list.begin_section("рейс_главн", "Основные данные");
-    lib::add_int(list, run_number, 1, "номер_рейса", "Номер рейса");
-    lib::add_string(list, drill_method_text, "", "способ_бурения");
-    lib::add_string(list, operator_name, "", "оператор", "Операторы");
-    lib::add_enum(list, drill_type, rotary, "способ_бурения2", "Способ бурения", drill_type_items);
-
-    list.begin_section("рейс_долото", "Долото и ЗД");
-    lib::add_string(list, bit_type, "", "тип_долота", "Типоразмер долота");
-    lib::add_string(list, bit_number, "", "номер_долота", "Заводской номер долота");
-    lib::add_double(list, bit_diameter, 0, "диаметр_долота", "Диаметр долота", "мм", 1);
-    lib::add_string(list, motor_type, "", "типоразмер_з_д", "Типоразмер ЗД");
-    lib::add_string(list, initial_bit_wear, "", "начальный_износ_долота", "Начальный износ долота");
-    lib::add_string(list, bit_wear, "", "износ_долота", "Код износа долота");
-    lib::add_string(list, assembly, "", "компоновка", "Компоновка");
-
-    list.begin_section("рейс_техно", "Технол. параметры");
-    lib::add_double(list, avg_load, 0, "сред_нагр", "Средняя нагрузка", "т", 1);
-    lib::add_double(list, avg_density, 0, "сред_плотн", "Средняя плотность ПЖ", "г/см3", 2);
-    lib::add_double(list, avg_pressure, 0, "сред_давл", "Среднее давление ПЖ", "атм", 0);
-    lib::add_double(list, avg_flow, 0, "сред_расх", "Средний расход ПЖ", "л/с", 1);
-    lib::add_double(list, run_speed, 0, "рейс_скор", "Рейсовая скорость", "м/ч", 2);
-
-    list.begin_section("рейс_пж", "ПЖ");
-    lib::add_string(list, mud_type, "", "тип_раствора", "Тип раствора");
-    lib::add_string(list, viscosity, "", "вязкость", "Вязкость");
-    lib::add_string(list, filtration, "", "фильтрация", "Фильтрация");
-    lib::add_double(list, chl, 0, "chl", "CHl", "", 2);
-    lib::add_double(list, cake_thickness, 0, "толщина_корки", "Толщина корки", "мм", 1);
-    lib::add_double(list, sand_percent, 0, "процент_песка", "Процент песка", "%", 1);
-    lib::add_string(list, stability, "", "стабильность", "Стабильность");
-    lib::add_double(list, resistivity, 0, "удельное_сопротивление", "Удельное сопротивление",
-                    "ом/м", 2);
-    lib::add_string(list, stickiness, "", "липкость", "Липкость");
-    lib::add_double(list, ph, 0, "ph", "pH", "", 1);
+    const RaceSection* section = nullptr;
+    for (const RaceField* f : race_fields(RaceOrder::options)) {
+        const RaceField::Option& o = f->option;
+        if (o.section != section) {
+            section = o.section;
+            list.begin_section(section->key, section->caption);
+        }
+        f->visit(*this, [&](auto& value) {
+            using V = decltype(value);
+            if constexpr (is<V, DrillType>)
+                lib::add_enum(list, value, static_cast<DrillType>(o.value.number), o.key, o.caption,
+                              o.unit);
+            else if constexpr (is<V, std::int32_t>)
+                lib::add_int(list, value, o.value.number, o.key, o.caption, o.unit);
+            else if constexpr (is<V, std::uint32_t>)
+                lib::add_unsigned(list, value, o.value.number, o.key, o.caption, o.unit);
+            else if constexpr (is<V, double>)
+                lib::add_double(list, value, o.value.number, o.key, o.caption, o.unit, o.decimals);
+            else
+                lib::add_string(list, value, o.value.text, o.key, o.caption, o.unit);
+        });
+    }
 }
 
 void RaceInfo::describe_ini(lib::ini_options_elements& e) {
-    const std::string archive = "архивные_данные";
-    e.add_string(oil_field, archive, "месторождение");
-    e.add_string(well, archive, "скважина");
-    e.add_string(well_category, archive, "категория_скважины");
-    e.add_string(area, archive, "площадь");
-    e.add_string(customer, archive, "заказчик");
-
-    const std::string settings = "настройки_рейса";
-    e.add_int(run_number, settings, "номер_рейса");
-    e.add_string(bit_number, settings, "номер_долота");
-    e.add_double(bit_diameter, settings, "диаметр_долота");
-    e.add_string(bit_type, settings, "тип_долота");
-    e.add_string(drill_method_text, settings, "способ_бурения");
-    e.add_string(operator_name, settings, "оператор");
-    e.add_string(motor_type, settings, "типоразмер_з_д");
-    e.add_double(depth_step, settings, "шаг_записи_по_глубине");
-    e.add_int(time_step, settings, "шаг_записи_по_времени");
-    e.add_string(initial_bit_wear, settings, "начальный_износ_долота");
-
-    const std::string start = "начало_рейса";
-    e.add_double(start_depth, start, "глубина");
-    e.add_unsigned(start_time, start, "время");
-
-    const std::string end = "окончание_рейса";
-    e.add_double(end_depth, end, "глубина");
-    e.add_unsigned(end_time, end, "время");
-    e.add_int(drilling_time, end, "время_бурения");
-    e.add_int(circulation_time, end, "время_циркуляции");
-    e.add_int(trip_time, end, "время_спо");
-    e.add_int(flushing_time, end, "время_промывки");
-    e.add_int(reaming_time, end, "время_проработки");
-    e.add_double(avg_load, end, "средняя_нагрузка");
-    e.add_double(avg_pressure, end, "среднее_давление");
-    e.add_double(avg_flow, end, "средний_расход");
-    e.add_double(run_speed, end, "скорость_бурения");
-    e.add_string(bit_wear, end, "износ_долота");
-
-    const std::string mud = "раствор";
-    e.add_double(avg_density, mud, "средняя_плотность");
-    e.add_string(mud_type, mud, "тип_раствора");
-    e.add_string(viscosity, mud, "вязкость");
-    e.add_string(filtration, mud, "фильтрация");
-    e.add_double(chl, mud, "CHl");
-    e.add_double(cake_thickness, mud, "толщина_корки");
-    e.add_double(sand_percent, mud, "процент_песка");
-    e.add_string(stability, mud, "стабильность");
-    e.add_double(resistivity, mud, "удельное_сопротивление");
-    e.add_string(stickiness, mud, "липкость");
-    e.add_double(ph, mud, "pH");
+    for (const RaceField* f : race_fields(RaceOrder::run_file)) {
+        const RaceField::RunFile& at = f->run_file;
+        f->visit(*this, [&](auto& value) {
+            using V = decltype(value);
+            if constexpr (is<V, std::int32_t>)
+                e.add_int(value, at.section, at.key);
+            else if constexpr (is<V, std::uint32_t>)
+                e.add_unsigned(value, at.section, at.key);
+            else if constexpr (is<V, double>)
+                e.add_double(value, at.section, at.key);
+            else if constexpr (is<V, std::string>)
+                e.add_string(value, at.section, at.key);
+            // The run file keeps the drilling method as its text only.
+        });
+    }
 }
 
 void RaceInfo::before_save(lib::ini_file&) {
@@ -185,20 +209,25 @@ void RaceInfo::before_load(lib::ini_file&) {
 }
 
 void RaceInfo::serialize(lib::io::BinaryOutputStream& stream) const {
-    visit_binary(
-        *this, [&](const auto& value) { lib::io::write_value(stream, value); },
-        [&](const std::string& value) { lib::io::write_text(stream, value); });
+    for (const RaceField* f : race_fields(RaceOrder::binary))
+        f->visit(*this, [&](const auto& value) {
+            if constexpr (is<decltype(value), std::string>)
+                lib::io::write_text(stream, value);
+            else
+                lib::io::write_value(stream, value);
+        });
 }
 
 void RaceInfo::serialize(lib::io::BinaryInputStream& stream) {
     // Read into a copy so that a record cut short leaves this one as it was.
     RaceInfo read = *this;
-    visit_binary(
-        read,
-        [&](auto& value) {
-            value = lib::io::read_value<std::remove_reference_t<decltype(value)>>(stream);
-        },
-        [&](std::string& value) { value = lib::io::read_text(stream); });
+    for (const RaceField* f : race_fields(RaceOrder::binary))
+        f->visit(read, [&](auto& value) {
+            if constexpr (is<decltype(value), std::string>)
+                value = lib::io::read_text(stream);
+            else
+                value = lib::io::read_value<std::remove_reference_t<decltype(value)>>(stream);
+        });
     static_cast<RaceInfo&>(*this) = read;
 }
 
@@ -212,20 +241,6 @@ std::string RaceInfo::run_file_path(const std::string& data_path) {
 }
 
 std::string RaceInfo::drill_type_name(std::int32_t value) {
-    switch (value) {
-    case rotary:
-        return "Роторное";
-    case turbine:
-        return "Турбинное";
-    case rotary_turbine:
-        return "Роторно-турбинное";
-    case electric:
-        return "Электробурение";
-    case emergency:
-        return "Аварийные работы";
-    case other:
-        return "Другое";
-    default:
-        return "::ОШИБКА::";
-    }
+    std::string name = lib::split_item(drill_type_items, value, '|');
+    return name.empty() ? "::ОШИБКА::" : name;
 }

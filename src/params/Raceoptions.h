@@ -1,8 +1,13 @@
 #pragma once
 // The description of one drilling run: where, with what bit and motor, when, the averages of
-// the technological parameters and the mud. Kept in a run file (INI) and in binary records.
+// the technological parameters and the mud (RaceInfo), and the one table of its fields that
+// every representation walks: binary record, run file (INI), option description, the data
+// file's text lines and the JSON of the command-line tool.
 #include <cstdint>
+#include <span>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "library/Inioptions.h"
 #include "library/Optsbase.h"
@@ -30,7 +35,7 @@ public:
 
     void describe(lib::options_list& list) override;
     void describe_ini(lib::ini_options_elements& elements) override;
-    // 168 bytes of numbers, then 23 texts; see the .cpp for the order.
+    // 168 bytes of numbers, then 23 texts, in the binary places of the field table.
     virtual void serialize(lib::io::BinaryOutputStream& stream) const;
     virtual void serialize(lib::io::BinaryInputStream& stream);
     virtual std::string type_name() const { return "RaceInfoNew"; }
@@ -96,3 +101,62 @@ protected:
     void before_save(lib::ini_file& file) override;
     void before_load(lib::ini_file& file) override;
 };
+
+struct RaceSection {
+    const char* key;
+    const char* caption;
+};
+
+// One row of the field table. A place is the field's position in that representation's
+// order, counted from 1; 0 means the field is not there.
+struct RaceField {
+    struct RunFile {
+        int place = 0;
+        const char* section = nullptr;
+        const char* key = nullptr;
+    };
+    struct Line {
+        // Place 0 with a key: the key is only read into this field.
+        int place = 0;
+        const char* key = nullptr;
+        const char* alias = nullptr; // also read, after the key, into the same field
+    };
+    struct Default {
+        constexpr Default() = default;
+        constexpr Default(int n) : number(n) {}
+        constexpr Default(const char* t) : text(t) {}
+        int number = 0;
+        const char* text = "";
+    };
+    struct Option {
+        int place = 0;
+        const RaceSection* section = nullptr;
+        const char* key = nullptr;
+        Default value = {};
+        const char* caption = "";
+        const char* unit = ""; // the items text for the enumeration
+        int decimals = 0;
+    };
+    using Member =
+        std::variant<RaceInfo::DrillType RaceInfo::*, std::int32_t RaceInfo::*,
+                     std::uint32_t RaceInfo::*, double RaceInfo::*, std::string RaceInfo::*>;
+
+    const char* name; // the member's name, also its JSON key
+    Member member;
+    int binary;
+    RunFile run_file = {};
+    Line line = {};
+    Option option = {};
+
+    // Calls visit with the field of race (a RaceInfo or a class derived from it).
+    template <class Race, class Visit> void visit(Race& race, Visit&& visit) const {
+        std::visit([&](auto field) { visit(race.*field); }, member);
+    }
+};
+
+// Every field once, in declared order.
+std::span<const RaceField> race_fields();
+
+enum class RaceOrder { binary, run_file, text_lines, options };
+// The fields that a representation holds, in its order.
+const std::vector<const RaceField*>& race_fields(RaceOrder order);
