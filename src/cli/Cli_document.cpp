@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "datafile/Records_csv.h"
 #include "document/Storage.h"
 
 namespace {

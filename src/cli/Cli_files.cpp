@@ -6,6 +6,7 @@
 
 #include "cli/Commands.h"
 #include "datafile/Assembling.h"
+#include "datafile/Records_csv.h"
 #include "document/Storage.h"
 
 namespace {
@@ -31,25 +32,7 @@ nlohmann::ordered_json race_json(const RaceInfo& r) {
     return j;
 }
 
-void append_float(std::string& out, float value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
-}
-
-template <class Integer> void append_integer(std::string& out, Integer value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
-}
-
 } // namespace
-
-std::string shortest_float(float value) {
-    std::string out;
-    append_float(out, value);
-    return out;
-}
 
 nlohmann::ordered_json model_info_json(const std::string& file, const FileStorage& model) {
     nlohmann::ordered_json j;
@@ -98,36 +81,7 @@ int cmd_records(const std::vector<std::string>& args) {
     FileStorage model;
     model.load(path, false);
 
-    const int params = model.param_count();
-    std::string out = "index,time,depth1,depth2,depth3,kind,full";
-    for (int v = 0; v < params; ++v) {
-        out += ",v";
-        append_integer(out, v);
-    }
-    out += '\n';
-    for (int i = 0; i < model.item_count(); ++i) {
-        const FileStorageItem& item = *model.item(i);
-        append_integer(out, i);
-        out += ',';
-        append_integer(out, item.time);
-        for (float depth : {item.depth1, item.depth2, item.depth3}) {
-            out += ',';
-            append_float(out, depth);
-        }
-        out += ',';
-        append_integer(out, unsigned{item.kind});
-        out += item.full ? ",1" : ",0";
-        for (int v = 0; v < params; ++v) {
-            out += ',';
-            if (static_cast<std::size_t>(v) < item.values.size())
-                append_float(out, item.values[v]);
-        }
-        out += '\n';
-        if (out.size() > (1u << 16)) {
-            std::fwrite(out.data(), 1, out.size(), stdout);
-            out.clear();
-        }
-    }
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    records_csv(model,
+                [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); });
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }

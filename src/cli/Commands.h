@@ -40,5 +40,3 @@ Reporter& stderr_reporter();
 
 // The object that "info" prints for a loaded model; callers may add keys of their own.
 nlohmann::ordered_json model_info_json(const std::string& file, const FileStorage& model);
-// The shortest text that reads back to the same float, with '.' as the decimal point.
-std::string shortest_float(float value);

@@ -299,6 +299,11 @@ FileFamily family_of(const std::string& path, std::string& extension) {
 
 } // namespace
 
+bool is_data_file_name(const std::string& path) {
+    std::string extension;
+    return family_of(path, extension) != FileFamily::unknown;
+}
+
 bool FileStorage::load(const std::string& path, bool text_only) {
     std::string extension;
     switch (family_of(path, extension)) {

@@ -232,6 +232,9 @@ private:
     FileStorageTextValues text_values_{this};
 };
 
+// True for a name of a family the program reads and writes (native or older), by extension.
+bool is_data_file_name(const std::string& path);
+
 // Writes one chunk: kind, the low 16 bits of the payload size, the payload. Payloads of 32768
 // bytes or more cannot be read back and raise a FileStorageException instead.
 void write_chunk(std::uint8_t kind, const std::uint8_t* payload, std::size_t size,

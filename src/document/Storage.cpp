@@ -241,6 +241,7 @@ bool Storage::Open(const std::string& path) {
         "В процессе считывания файла\n'" + path + "'\nпроизошла следующая ошибка:\n\n";
     const bool ok = Guarded(prefix, [&] {
         data_.clear();
+        data_.messages().clear(); // the notes of this open alone
         journal_.Clear();
         data_.load(path, false);
         journal_.LoadFromFile(JournalPath(path));
@@ -274,6 +275,9 @@ bool Storage::Save(const std::string& path) {
 }
 
 void Storage::ClearForRead() {
+    // The read is not the opened file's content: a save must not go over that file.
+    file_name_.clear();
     data_.clear();
+    data_.messages().clear();
     journal_.Clear();
 }

@@ -62,6 +62,7 @@ public:
     // Both return false after a failure, which has been reported.
     bool Open(const std::string& path);
     bool Save(const std::string& path);
+    // Empties the document for a device read; the read has no file, so the name goes too.
     void ClearForRead();
     void MarkRead() { modified_ = true; }
 

@@ -252,6 +252,24 @@ bool replace_file(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool write_file_replacing(const std::string& path, std::string_view bytes) {
+    OSFile out;
+    std::string temp;
+    try {
+        temp = out.create_beside(path);
+        out.write(bytes.data(), bytes.size());
+        out.sync();
+        out.close();
+        if (replace_file(temp, path))
+            return true;
+    } catch (const std::exception&) {
+        out.close();
+    }
+    if (!temp.empty())
+        remove_file(temp);
+    return false;
+}
+
 bool remove_file(const std::string& path) {
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace lib::io {
 
@@ -51,6 +52,9 @@ private:
 
 // Renames `from` over `to` (atomic on one file system); false on failure.
 bool replace_file(const std::string& from, const std::string& to);
+// Writes bytes into a new file beside path and renames it over path, so a failed write leaves
+// the old file as it was; false on any failure (nothing is left behind then).
+bool write_file_replacing(const std::string& path, std::string_view bytes);
 // Removes a file; false when it could not be removed (a missing file counts as removed).
 bool remove_file(const std::string& path);
 bool file_exists(const std::string& path);

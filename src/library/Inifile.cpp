@@ -123,25 +123,8 @@ std::string ini_file::serialize() const {
 bool ini_file::save() const {
     if (path_.empty() || truncated_)
         return false;
-    const std::string bytes = serialize();
-
-    // Write a sibling file and rename it over the target, so a failed write never leaves a
-    // half-written settings file behind.
-    io::OSFile out;
-    std::string temp;
-    try {
-        temp = out.create_beside(path_);
-        out.write(bytes.data(), bytes.size());
-        out.sync();
-        out.close();
-        if (io::replace_file(temp, path_))
-            return true;
-    } catch (const std::exception&) {
-        out.close();
-    }
-    if (!temp.empty())
-        io::remove_file(temp);
-    return false;
+    // A failed write never leaves a half-written settings file behind.
+    return io::write_file_replacing(path_, serialize());
 }
 
 bool ini_file::save(const std::string& path) {

@@ -209,3 +209,25 @@ TEST_F(Document, FailedSaveReportsAndKeepsTheModifiedFlag) {
     ASSERT_TRUE(doc.Save(at("fine.realtim")));
     EXPECT_FALSE(doc.IsModified());
 }
+
+TEST_F(Document, EachOpenHasOnlyItsOwnNotesAndAReadForgetsTheOpenedFile) {
+    Storage doc(recorder);
+    fill_as_read(doc);
+    const std::string path = at("damaged.realtim");
+    ASSERT_TRUE(doc.Save(path));
+    std::ofstream(path, std::ios::binary | std::ios::app) << std::string("\x07\xff\x7f\x01", 4);
+
+    std::size_t first = 0;
+    for (int open = 0; open < 3; ++open) {
+        ASSERT_TRUE(doc.Open(path));
+        if (open == 0)
+            first = doc.Data().messages().size();
+        EXPECT_EQ(doc.Data().messages().size(), first);
+    }
+    EXPECT_GE(first, 1u);
+    EXPECT_EQ(doc.FileName(), path);
+
+    doc.ClearForRead();
+    EXPECT_EQ(doc.FileName(), "");
+    EXPECT_TRUE(doc.Data().messages().empty());
+}

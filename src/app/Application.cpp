@@ -1,0 +1,60 @@
+#include "app/Application.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QStandardPaths>
+#include <QWidget>
+
+#include <exception>
+
+#include "app/Messageboxes.h"
+#include "library/Quitsignals.h"
+
+namespace {
+
+constexpr const char* exception_caption = " ВНИМАНИЕ!";
+
+} // namespace
+
+VornellApplication::VornellApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // AppConfigLocation is then ~/.config/Vornell.
+    setApplicationName(QStringLiteral("Vornell"));
+    setOrganizationName(QString());
+}
+
+VornellApplication::~VornellApplication() {
+    if (signal_notifier_)
+        lib::reset_quit_signals();
+}
+
+bool VornellApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        show_error_box(activeWindow(), exception_caption, e.what());
+    } catch (...) {
+        show_error_box(activeWindow(), exception_caption, "Неизвестная ошибка!!!");
+    }
+    return false;
+}
+
+void VornellApplication::close_on_quit_signals(QWidget* window) {
+    const int fd = signal_notifier_ ? -1 : lib::quit_signal_fd();
+    if (fd < 0)
+        return;
+    signal_notifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(signal_notifier_, &QSocketNotifier::activated, window, [window] {
+        lib::drain_quit_signal();
+        window->close();
+    });
+}
+
+std::string default_settings_path() {
+    const QString beside = QCoreApplication::applicationDirPath();
+    if (QFileInfo(beside).isWritable())
+        return QDir(beside).filePath(QStringLiteral("Vornell.ini")).toStdString();
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(config);
+    return QDir(config).filePath(QStringLiteral("Vornell.ini")).toStdString();
+}

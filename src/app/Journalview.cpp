@@ -1,0 +1,138 @@
+#include "app/Journalview.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QPainter>
+
+#include <algorithm>
+
+#include "document/Storage.h"
+
+namespace {
+
+constexpr int column_count = 3;
+
+} // namespace
+
+JournalModel::JournalModel(const Storage& document, QObject* parent)
+    : QAbstractTableModel(parent), document_(document) {}
+
+bool JournalModel::shows_events() const {
+    return document_.HasData() && document_.JournalCount() > 0;
+}
+
+int JournalModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid())
+        return 0;
+    return shows_events() ? document_.JournalCount() : 1;
+}
+
+int JournalModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : column_count;
+}
+
+QVariant JournalModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || !shows_events())
+        return {};
+    return QString::fromStdString(document_.JournalCellText(index.column(), index.row()));
+}
+
+QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::DisplayRole)
+        return QString::fromStdString(Storage::JournalColumnTitle(section));
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+    return {};
+}
+
+void JournalModel::refresh() {
+    beginResetModel();
+    endResetModel();
+}
+
+void JournalCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QString text = opt.text;
+    opt.text.clear();
+    const QWidget* widget = opt.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+
+    const int blank = opt.fontMetrics.horizontalAdvance(QLatin1Char(' '));
+    const QRect box = opt.rect.adjusted(blank, 0, -blank, 0);
+    if (text.isEmpty() || box.width() <= 0)
+        return;
+    const QString shown = opt.fontMetrics.elidedText(text, Qt::ElideRight, box.width());
+    const QPalette::ColorGroup group =
+        opt.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+    const QPalette::ColorRole role =
+        opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text;
+    painter->save();
+    painter->setPen(opt.palette.color(group, role));
+    painter->setFont(opt.font);
+    painter->drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    painter->restore();
+}
+
+JournalGrid::JournalGrid(const Storage& document, QWidget* parent)
+    : QTableView(parent), model_(new JournalModel(document, this)) {
+    setModel(model_);
+    setItemDelegate(new JournalCellDelegate(this));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    setWordWrap(false);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setHighlightSections(false);
+    apply_row_height();
+}
+
+void JournalGrid::apply_row_height() {
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().boundingRect(QLatin1Char('#')).height() +
+                                            4);
+}
+
+void JournalGrid::fit_columns() {
+    const QFontMetrics metrics = fontMetrics();
+    const int blank = metrics.horizontalAdvance(QLatin1Char(' '));
+    const int rows = model_->rowCount();
+    const int first = std::max(0, rowAt(0));
+    int last = rowAt(viewport()->height() - 1);
+    if (last < 0)
+        last = std::min(rows - 1, first + viewport()->height() / rowHeight(0) + 1);
+    for (int column = 0; column < model_->columnCount(); ++column) {
+        int widest = horizontalHeader()->fontMetrics().horizontalAdvance(
+            model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+        for (int row = first; row <= last; ++row)
+            widest = std::max(
+                widest, metrics.horizontalAdvance(model_->index(row, column).data().toString()));
+        setColumnWidth(column, std::max(widest, 2 * blank) + 2 * blank);
+    }
+}
+
+std::pair<int, int> JournalGrid::selected_range() const {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return {0, 0};
+    int first = rows.front().row(), last = first;
+    for (const QModelIndex& index : rows) {
+        first = std::min(first, index.row());
+        last = std::max(last, index.row());
+    }
+    return {first + 1, last + 1};
+}
+
+void JournalGrid::refresh() {
+    model_->refresh();
+    viewport()->update();
+}

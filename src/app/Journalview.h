@@ -1,0 +1,57 @@
+#pragma once
+// The journal grid: a view over the document's event journal that asks the document for every
+// header and cell text when it paints; nothing is cached.
+#include <QAbstractTableModel>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+#include <utility>
+
+class Storage;
+
+class JournalModel : public QAbstractTableModel {
+public:
+    JournalModel(const Storage& document, QObject* parent);
+
+    // One row per event when the document has data and events; otherwise one empty row.
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // The document changed: the view asks again for everything.
+    void refresh();
+
+private:
+    bool shows_events() const;
+
+    const Storage& document_;
+};
+
+// Cell texts with a margin of one blank on either side, centred vertically, cut with an
+// ellipsis at the end when they do not fit.
+class JournalCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+};
+
+class JournalGrid : public QTableView {
+public:
+    JournalGrid(const Storage& document, QWidget* parent);
+
+    // Rows keep the height of "#" in the grid's font plus 4 pixels; every row the same, so a
+    // journal of millions of events scrolls without measuring them.
+    void apply_row_height();
+    // Each column as wide as its header and the texts of the rows in view, plus two blanks.
+    void fit_columns();
+    // The first and last selected grid rows (the header is grid row 0); {0, 0} without a
+    // selection.
+    std::pair<int, int> selected_range() const;
+    void refresh();
+    JournalModel& journal() { return *model_; }
+
+private:
+    JournalModel* model_;
+};

@@ -1,0 +1,424 @@
+#include "app/Main.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "app/Aboutdialog.h"
+#include "app/Commandicons.h"
+#include "app/Commpropsdialog.h"
+#include "app/Journalview.h"
+#include "app/Readdatadialog.h"
+#include "app/System.h"
+#include "datafile/Records_csv.h"
+#include "library/Fileworks.h"
+#include "library/Mytime.h"
+#include "widgets/Clockcursor.h"
+#include "widgets/Controlworks.h"
+#include "widgets/Simplegraphics.h"
+
+namespace {
+
+constexpr const char* question_caption = "  ВНИМАНИЕ!";
+constexpr const char* notes_caption = " Сообщения при открытии файла";
+constexpr const char* no_data_line = " Нет данных: откройте файл или считайте данные с датчика";
+constexpr int graph_tab = 0, journal_tab = 1;
+
+QString moment_text(std::uint32_t t) {
+    const lib::time_parts parts = lib::time_to_parts(t);
+    return QString::fromStdString(lib::format_short_date(parts) + " " +
+                                  lib::format_long_time(parts));
+}
+
+// The dialogs of the program are Qt's own, so they look alike everywhere and tests can drive
+// them.
+QString ask_file_name(QWidget* owner, QFileDialog::AcceptMode mode, const QStringList& filters,
+                      const QString& suffix, const QString& preset) {
+    QFileDialog dialog(owner);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(suffix);
+    if (!preset.isEmpty())
+        dialog.selectFile(preset);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().front();
+}
+
+} // namespace
+
+QStringList data_file_filters() {
+    return {QStringLiteral("Файлы реального времени (*.realtim)"),
+            QStringLiteral("Файлы данных (*.realtim *.realdep *.reallag *.rtm)"),
+            QStringLiteral("Файлы старого формата (*.tim *.dep *.ldp)"),
+            QStringLiteral("Все файлы данных (*.realtim *.realdep *.reallag *.rtm *.tim *.dep "
+                           "*.ldp)")};
+}
+
+TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
+    : QMainWindow(parent), settings_path_(settings_path), reporter_(this), document_(reporter_),
+      printer_(std::make_unique<QPrinter>()) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral(" Работа с датчиком - регистратором"));
+    detailed::RegSystem::instance().load_settings(settings_path_);
+    recent_.load_from_file(settings_path_);
+
+    create_actions();
+    create_menus();
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(create_cool_bar());
+    layout->addSpacing(design_px(this, 6));
+    pages_ = new QTabWidget(central);
+    pages_->setObjectName(QStringLiteral("PageControl"));
+    pages_->setDocumentMode(true);
+    pages_->addTab(create_graph_page(), QStringLiteral("Графики"));
+    grid_ = new JournalGrid(document_, pages_);
+    grid_->setObjectName(QStringLiteral("GridVG"));
+    pages_->addTab(grid_, QStringLiteral("Журнал"));
+    layout->addWidget(pages_, 1);
+    setCentralWidget(central);
+
+    status_ = new QLabel(no_data_line, this);
+    status_->setObjectName(QStringLiteral("StatusLine"));
+    statusBar()->addWidget(status_, 1);
+    statusBar()->setFixedHeight(design_px(this, 27));
+    statusBar()->setSizeGripEnabled(true);
+
+    ApplyFormFonts(this);
+    pages_->setCurrentIndex(graph_tab);
+    grid_->apply_row_height();
+    grid_->fit_columns();
+    connect(pages_, &QTabWidget::currentChanged, this, &TMainForm::PageControlChange);
+
+    setAcceptDrops(true);
+    resize(design_px(this, 775), design_px(this, 509));
+    fill_recent_menu();
+    UpdateCommandStates();
+}
+
+TMainForm::~TMainForm() {
+    detailed::RegSystem::instance().save_settings(settings_path_);
+    recent_.save_if_needed(settings_path_);
+}
+
+void TMainForm::create_actions() {
+    auto make = [this](QAction*& action, const char* name, const char* caption, const char* hint) {
+        action = new QAction(QString::fromUtf8(caption), this);
+        action->setObjectName(QString::fromLatin1(name));
+        if (*hint) {
+            action->setToolTip(QString::fromUtf8(hint));
+            action->setStatusTip(QString::fromUtf8(hint));
+        }
+    };
+    make(actOpen, "actOpen", "Открыть...", "Открыть файл на диске");
+    make(actSave, "actSave", "Сохранть...", "Сохранить текущий файл");
+    make(actSaveAs, "actSaveAs", "Сохранить как...", "Сохранить файл с выбором имени");
+    make(actPrint, "actPrint", "Распечатать...", "Распечатка данных на принтере");
+    make(actPrintSetup, "actPrintSetup", "Выбор принтера...", "Выбор принтера для печати");
+    make(actConnect, "actConnect", "Считать данные...", "Считать данные с датчика");
+    make(actUnitOpts, "actUnitOpts", "Настроить...", "Настройка датчика");
+    make(actBondOpt, "actBondOpt", "Настройка связи...", "Настройка связи датчика с компьютером");
+    make(actExit, "actExit", "Выход", "Выход из программы");
+    make(actAbout, "actAbout", "О программе...", "");
+    make(actExportCsv, "actExportCsv", "Экспорт в CSV...", "Записать замеры в файл CSV");
+
+    actSave->setShortcut(QKeySequence(Qt::Key_F2));
+    actPrint->setShortcut(QKeySequence(Qt::ALT | Qt::Key_P));
+    actExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
+    actOpen->setIcon(command_icon(CommandImage::open));
+    actSave->setIcon(command_icon(CommandImage::save));
+    actConnect->setIcon(command_icon(CommandImage::connect));
+    actUnitOpts->setIcon(command_icon(CommandImage::unit_options));
+    actBondOpt->setIcon(command_icon(CommandImage::link_options));
+    actPrint->setIcon(command_icon(CommandImage::print));
+    actUnitOpts->setEnabled(false);
+
+    connect(actOpen, &QAction::triggered, this, &TMainForm::actOpenExecute);
+    connect(actSave, &QAction::triggered, this, &TMainForm::actSaveExecute);
+    connect(actSaveAs, &QAction::triggered, this, &TMainForm::actSaveAsExecute);
+    connect(actConnect, &QAction::triggered, this, &TMainForm::actConnectExecute);
+    connect(actBondOpt, &QAction::triggered, this, &TMainForm::actBondOptExecute);
+    connect(actExit, &QAction::triggered, this, &QWidget::close);
+    connect(actAbout, &QAction::triggered, this, &TMainForm::actAboutExecute);
+    connect(actExportCsv, &QAction::triggered, this, &TMainForm::actExportCsvExecute);
+}
+
+void TMainForm::create_menus() {
+    file_menu_ = menuBar()->addMenu(QStringLiteral("Файл"));
+    file_menu_->addActions({actOpen, actSave, actSaveAs, actExportCsv});
+    file_menu_->addSeparator();
+    file_menu_->addActions({actPrint, actPrintSetup});
+    recent_separator_ = file_menu_->addSeparator();
+    file_menu_->addSeparator();
+    file_menu_->addAction(actExit);
+    QMenu* device = menuBar()->addMenu(QStringLiteral("Датчик"));
+    device->addAction(actConnect);
+    device->addSeparator();
+    device->addActions({actUnitOpts, actBondOpt});
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Справка"));
+    help->addAction(actAbout);
+    for (QMenu* menu : {file_menu_, device, help})
+        menu->setToolTipsVisible(true);
+}
+
+QWidget* TMainForm::create_cool_bar() {
+    auto* bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("CoolBar"));
+    const std::uint32_t window = color_to_bgr(palette().color(QPalette::Window));
+    QPalette shaded = bar->palette();
+    shaded.setColor(QPalette::Window, color_from_bgr(ShadeColor(window, -14, 0)));
+    shaded.setColor(QPalette::Button, shaded.color(QPalette::Window));
+    bar->setPalette(shaded);
+    bar->setAutoFillBackground(true);
+    bar->setFixedHeight(design_px(this, 30));
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(design_px(this, 2), 0, 0, 0);
+    layout->setSpacing(design_px(this, 8));
+    const QSize button(design_px(this, 27), design_px(this, 26));
+    for (const auto& actions : {QList<QAction*>{actOpen, actSave, actPrint},
+                                QList<QAction*>{actConnect, actUnitOpts, actBondOpt}}) {
+        auto* tools = new QToolBar(bar);
+        tools->setMovable(false);
+        tools->setFloatable(false);
+        tools->setIconSize(QSize(design_px(this, 20), design_px(this, 20)));
+        tools->setStyleSheet(QStringLiteral("QToolBar { background: transparent; border: none; }"));
+        for (QAction* action : actions) {
+            tools->addAction(action);
+            if (QWidget* w = tools->widgetForAction(action))
+                w->setFixedSize(button);
+        }
+        layout->addWidget(tools);
+    }
+    layout->addStretch(1);
+    return bar;
+}
+
+QWidget* TMainForm::create_graph_page() {
+    auto* page = new QWidget(this);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    // The four frame lines, 1 pixel in the window-frame colour, around the graph.
+    auto* frame = new QFrame(page);
+    frame->setObjectName(QStringLiteral("GraphFrame"));
+    frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+    frame->setLineWidth(1);
+    QPalette lines = frame->palette();
+    lines.setColor(QPalette::WindowText, palette().color(QPalette::Shadow));
+    frame->setPalette(lines);
+    auto* inner = new QVBoxLayout(frame);
+    inner->setContentsMargins(1, 1, 1, 1);
+    inner->setSpacing(0);
+    layout->addWidget(frame);
+    graph_host_ = frame;
+    return page;
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    UpdateCommandStates();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (may_discard_read_data())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile() && is_data_file_name(url.toLocalFile().toStdString())) {
+            event->acceptProposedAction();
+            return;
+        }
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        const std::string path = url.toLocalFile().toStdString();
+        if (url.isLocalFile() && is_data_file_name(path)) {
+            event->acceptProposedAction();
+            OpenDataFile(path);
+            return;
+        }
+    }
+}
+
+void TMainForm::PageControlChange(int index) {
+    if (index == journal_tab)
+        grid_->fit_columns();
+}
+
+void TMainForm::UpdateCommandStates() {
+    const bool modified = document_.IsModified();
+    const bool has_data = document_.HasData();
+    EnableControls(modified, {actSave, actSaveAs});
+    EnableControls(has_data, {actPrint, actExportCsv, grid_});
+    actUnitOpts->setEnabled(false);
+    grid_->refresh();
+    status_->setText(status_text());
+}
+
+QString TMainForm::status_text() const {
+    const FileStorage& data = document_.Data();
+    if (!document_.HasData())
+        return no_data_line;
+    const QString name = document_.FileName().empty()
+                             ? QStringLiteral("считано с датчика, не сохранено")
+                             : QString::fromStdString(document_.FileName());
+    return QStringLiteral(" %1   |   записей: %2   |   %3 - %4")
+        .arg(name)
+        .arg(data.item_count())
+        .arg(moment_text(data.item(0)->time), moment_text(data.item(data.item_count() - 1)->time));
+}
+
+QMessageBox::StandardButton TMainForm::QuerySaveReadData() {
+    if (!document_.IsModified())
+        return QMessageBox::No;
+    QMessageBox box(QMessageBox::Question, question_caption,
+                    QStringLiteral("Сохранить считанные данные?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    if (answer == QMessageBox::Yes)
+        actSaveAsExecute();
+    return answer == QMessageBox::Yes || answer == QMessageBox::No ? answer : QMessageBox::Cancel;
+}
+
+bool TMainForm::may_discard_read_data() {
+    switch (QuerySaveReadData()) {
+    case QMessageBox::No:
+        return true;
+    case QMessageBox::Yes:
+        // A cancelled or failed save keeps the read data, so the command stops.
+        return !document_.IsModified();
+    default:
+        return false;
+    }
+}
+
+void TMainForm::actOpenExecute() {
+    if (!may_discard_read_data())
+        return;
+    const QString path =
+        ask_file_name(this, QFileDialog::AcceptOpen, data_file_filters(), QStringLiteral("realtim"),
+                      QString::fromStdString(document_.FileName()));
+    if (!path.isEmpty())
+        open_file(path.toStdString());
+}
+
+void TMainForm::OpenDataFile(const std::string& path) {
+    if (may_discard_read_data())
+        open_file(path);
+}
+
+void TMainForm::open_file(const std::string& path) {
+    bool opened = false;
+    {
+        ClockCursor cursor;
+        cursor.Show();
+        opened = document_.Open(path);
+        if (opened)
+            recent_.add(path);
+        else
+            recent_.remove(path);
+        fill_recent_menu();
+        refresh_views();
+    }
+    const std::vector<std::string>& notes = document_.Data().messages();
+    if (opened && !notes.empty()) {
+        std::string text = "Файл\n'" + path + "'\nоткрыт с замечаниями:\n";
+        for (const std::string& note : notes)
+            text += "\n" + note;
+        show_information_box(this, notes_caption, text);
+    }
+}
+
+void TMainForm::refresh_views() {
+    UpdateCommandStates();
+    grid_->fit_columns();
+}
+
+void TMainForm::actSaveExecute() {
+    // A read that was never saved has no file of its own to go to.
+    if (document_.FileName().empty())
+        actSaveAsExecute();
+    else
+        document_.Save(document_.FileName());
+}
+
+bool TMainForm::actSaveAsExecute() {
+    const QString path =
+        ask_file_name(this, QFileDialog::AcceptSave, data_file_filters(), QStringLiteral("realtim"),
+                      QString::fromStdString(document_.FileName()));
+    return !path.isEmpty() && document_.Save(path.toStdString());
+}
+
+void TMainForm::actConnectExecute() {
+    if (!may_discard_read_data())
+        return;
+    TReadDataForm dialog(this, document_, detailed::RegSystem::instance().hardware());
+    dialog.exec();
+    // Even a failed read has cleared and partly refilled the document.
+    refresh_views();
+}
+
+void TMainForm::actBondOptExecute() {
+    TCommPropsForm dialog(this, detailed::RegSystem::instance().hardware());
+    dialog.exec();
+}
+
+void TMainForm::actAboutExecute() {
+    TAboutForm dialog(this);
+    dialog.exec();
+}
+
+void TMainForm::actExportCsvExecute() {
+    QString preset;
+    if (!document_.FileName().empty()) {
+        const QFileInfo info(QString::fromStdString(document_.FileName()));
+        preset = info.dir().filePath(info.completeBaseName() + QStringLiteral(".csv"));
+    }
+    const QString path =
+        ask_file_name(this, QFileDialog::AcceptSave, {QStringLiteral("Файлы CSV (*.csv)")},
+                      QStringLiteral("csv"), preset);
+    if (path.isEmpty())
+        return;
+    std::string bytes;
+    records_csv(document_.Data(), [&bytes](std::string_view piece) { bytes += piece; });
+    if (!lib::io::write_file_replacing(path.toStdString(), bytes))
+        show_error_box(this, Storage::error_caption,
+                       "Невозможно записать файл '" + path.toStdString() + "'");
+}
+
+void TMainForm::fill_recent_menu() {
+    for (QAction* action : recent_actions_)
+        delete action;
+    recent_actions_.clear();
+    int number = 1;
+    QAction* before =
+        file_menu_->actions().at(file_menu_->actions().indexOf(recent_separator_) + 1);
+    for (const std::string& path : recent_.files()) {
+        auto* action = new QAction(
+            QStringLiteral("&%1 %2").arg(number++).arg(QString::fromStdString(path)), this);
+        action->setData(QString::fromStdString(path));
+        connect(action, &QAction::triggered, this, [this, path] { OpenDataFile(path); });
+        file_menu_->insertAction(before, action);
+        recent_actions_.push_back(action);
+    }
+    recent_separator_->setVisible(!recent_actions_.isEmpty());
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The last opened data files, newest first, kept in the settings file (section "RecentFiles",
+// keys file1..file8).
+#include <string>
+#include <vector>
+
+#include "library/Inioptions.h"
+
+class RecentFiles : public lib::ini_options {
+public:
+    static constexpr int capacity = 8;
+
+    // Puts path first; an earlier entry of the same path goes, the oldest beyond 8 drops off.
+    void add(const std::string& path);
+    void remove(const std::string& path);
+    const std::vector<std::string>& files() const { return files_; }
+
+    void describe_ini(lib::ini_options_elements& elements) override;
+    // The section is written only when there is something to keep or to take away, so a first
+    // start leaves no empty list in the file.
+    void save_if_needed(const std::string& path);
+
+protected:
+    void before_load(lib::ini_file& file) override;
+    void after_load(lib::ini_file& file) override;
+    void before_save(lib::ini_file& file) override;
+
+private:
+    std::vector<std::string> files_;
+    std::string slots_[capacity];
+    bool in_file_ = false;
+};

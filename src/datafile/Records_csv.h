@@ -1,0 +1,13 @@
+#pragma once
+// The records of a data model as CSV, shared by vornell-cli and the window's export.
+#include <functional>
+#include <string>
+#include <string_view>
+
+class FileStorage;
+
+// "index,time,depth1,depth2,depth3,kind,full,v0,.." then one line per record; numbers with '.'
+// and floats in their shortest text. The text is handed to sink in pieces of about 64 KiB.
+void records_csv(const FileStorage& model, const std::function<void(std::string_view)>& sink);
+// The shortest text that reads back to the same float, with '.' as the decimal point.
+std::string shortest_float(float value);

@@ -1,0 +1,321 @@
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QTabWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Modal_driver.h"
+#include "app/Application.h"
+#include "app/Journalview.h"
+#include "app/Main.h"
+#include "app/System.h"
+#include "datafile/Assembling.h"
+#include "datafile/Records_csv.h"
+#include "library/Scratch_dir.h"
+
+namespace fs = std::filesystem;
+using Driver = ModalDriver;
+
+namespace {
+
+std::string file_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// What a device read leaves: three records and two events, one with an end.
+void fill_as_read(Storage& doc) {
+    doc.ClearForRead();
+    doc.Data().add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f});
+    for (std::uint32_t i = 0; i < 3; ++i) {
+        FileStorageItem item;
+        item.time = 1'200'000'000u + i * 10;
+        item.values.push_back(10.0f * static_cast<float>(i));
+        doc.Data().add_item(item);
+    }
+    doc.Journal().Add(39146.5, 0.0, 0, 12.5f);
+    doc.Journal().Add(39147.25, 39147.5, 13, 0.0f);
+    doc.MarkRead();
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        detailed::RegSystem::instance().hardware().name = "COM1";
+        window = std::make_unique<TMainForm>(ini);
+        window->show();
+    }
+    void read(TMainForm& w) {
+        fill_as_read(w.document());
+        w.UpdateCommandStates();
+    }
+    // A saved document file beside the settings.
+    std::string saved_file(const std::string& name) {
+        Storage doc(reporter);
+        fill_as_read(doc);
+        const std::string path = dir.file(name);
+        EXPECT_TRUE(doc.Save(path));
+        return path;
+    }
+    std::string cell(int row, int column) {
+        return window->journal_grid().model()->index(row, column).data().toString().toStdString();
+    }
+
+    struct : Reporter {
+        void error(const std::string&, const std::string& text) override { ADD_FAILURE() << text; }
+    } reporter;
+    ScratchDir dir;
+    std::string ini = dir.file("Vornell.ini");
+    std::unique_ptr<TMainForm> window;
+};
+
+TEST_F(MainWindow, CommandsAndGridFollowTheDocument) {
+    TMainForm& w = *window;
+    EXPECT_EQ(w.windowTitle(), " Работа с датчиком - регистратором");
+    EXPECT_EQ(w.actSave->text(), "Сохранть...");
+    EXPECT_EQ(w.actSave->shortcut(), QKeySequence(Qt::Key_F2));
+    EXPECT_EQ(w.actPrint->shortcut(), QKeySequence(Qt::ALT | Qt::Key_P));
+    EXPECT_EQ(w.actExit->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
+    EXPECT_EQ(w.actBondOpt->toolTip(), "Настройка связи датчика с компьютером");
+    EXPECT_EQ(w.findChild<QAction*>("actPrintSetup"), w.actPrintSetup);
+    for (QAction* a :
+         {w.actOpen, w.actConnect, w.actPrintSetup, w.actBondOpt, w.actExit, w.actAbout})
+        EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+    for (QAction* a : {w.actSave, w.actSaveAs, w.actPrint, w.actUnitOpts, w.actExportCsv})
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+
+    JournalGrid& grid = w.journal_grid();
+    EXPECT_FALSE(grid.isEnabled());
+    ASSERT_EQ(grid.model()->rowCount(), 1);
+    EXPECT_EQ(cell(0, 0), "");
+    EXPECT_EQ(grid.model()->headerData(1, Qt::Horizontal).toString(), "Дата/Время");
+    EXPECT_EQ(grid.verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+    EXPECT_EQ(w.status_text().toStdString(),
+              w.findChild<QLabel*>("StatusLine")->text().toStdString());
+
+    // Events without measurements still show as one empty row.
+    w.document().Journal().Add(39146.5, 0.0, 1, 0.0f);
+    w.UpdateCommandStates();
+    EXPECT_EQ(grid.model()->rowCount(), 1);
+
+    read(w);
+    EXPECT_TRUE(w.actSave->isEnabled());
+    EXPECT_TRUE(w.actSaveAs->isEnabled());
+    EXPECT_TRUE(w.actPrint->isEnabled());
+    EXPECT_FALSE(w.actUnitOpts->isEnabled());
+    EXPECT_TRUE(grid.isEnabled());
+    ASSERT_EQ(grid.model()->rowCount(), 2);
+    EXPECT_EQ(cell(0, 0), "1");
+    EXPECT_EQ(cell(0, 1), "05.03.2007 12:00:00");
+    EXPECT_EQ(cell(0, 2), "Превышение установок (12,5)");
+    EXPECT_EQ(cell(1, 1), "06.03.2007 6:00:00 - 06.03.2007 12:00:00");
+    EXPECT_NE(w.status_text().indexOf("записей: 3"), -1);
+
+    // A hand-widened column gets its width back when the journal tab is shown again.
+    w.pages()->setCurrentIndex(1);
+    const int fitted = grid.columnWidth(2);
+    grid.setColumnWidth(2, fitted + 200);
+    w.pages()->setCurrentIndex(0);
+    w.pages()->setCurrentIndex(1);
+    EXPECT_EQ(grid.columnWidth(2), fitted);
+    grid.selectRow(1);
+    EXPECT_EQ(grid.selected_range(), std::make_pair(2, 2));
+}
+
+TEST_F(MainWindow, OpenShowsTheNotesOfADamagedFileOnce) {
+    const std::string good = saved_file("good.realtim");
+    const std::string damaged = saved_file("damaged.realtim");
+    std::ofstream(damaged, std::ios::binary | std::ios::app) << std::string("\x07\xff\x7f\x01", 4);
+
+    {
+        Driver driver({Driver::choose_file(QString::fromStdString(good))});
+        window->actOpen->trigger();
+        EXPECT_EQ(driver.seen(), std::vector<std::string>{"file dialog"});
+    }
+    EXPECT_EQ(window->document().FileName(), good);
+    EXPECT_EQ(window->journal_grid().model()->rowCount(), 2);
+    EXPECT_FALSE(window->actSave->isEnabled());
+
+    for (int open = 0; open < 2; ++open) {
+        Driver driver({Driver::answer(QMessageBox::Ok)});
+        window->OpenDataFile(damaged);
+        ASSERT_EQ(driver.seen().size(), 1u);
+        const std::string& box = driver.seen()[0];
+        EXPECT_EQ(box.find(" Сообщения при открытии файла|"), 0u) << box;
+        EXPECT_NE(box.find(damage_message), std::string::npos);
+        EXPECT_EQ(box.find(damage_message), box.rfind(damage_message)); // once, not again
+    }
+}
+
+TEST_F(MainWindow, TheSaveQuestionStopsACommandUnlessTheReadIsSavedOrGivenUp) {
+    const std::string archive = saved_file("archive.realtim");
+    const std::string archive_bytes = file_text(archive);
+    window->OpenDataFile(archive);
+    read(*window);
+    // The read forgot the opened file: F2 asks for a name instead of overwriting the archive.
+    {
+        Driver driver({Driver::cancel()});
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_F2);
+        EXPECT_EQ(driver.seen(), std::vector<std::string>{"file dialog"});
+    }
+    EXPECT_EQ(file_text(archive), archive_bytes);
+    const std::string question = "  ВНИМАНИЕ!|Сохранить считанные данные?";
+
+    // Cancel: no open dialog.
+    {
+        Driver driver({Driver::answer(QMessageBox::Cancel)});
+        window->actOpen->trigger();
+        EXPECT_EQ(driver.seen(), std::vector<std::string>{question});
+    }
+    // Yes, then the save dialog cancelled: the command stops.
+    {
+        Driver driver({Driver::answer(QMessageBox::Yes), Driver::cancel()});
+        window->actOpen->trigger();
+        EXPECT_EQ(driver.seen(), (std::vector<std::string>{question, "file dialog"}));
+    }
+    // Yes, then a save under a name of no known family: refused, nothing written, stopped.
+    const std::string wrong = dir.file("copy.txt");
+    {
+        Driver driver({Driver::answer(QMessageBox::Yes),
+                       Driver::choose_file(QString::fromStdString(wrong)),
+                       Driver::answer(QMessageBox::Ok)});
+        window->OpenDataFile(archive);
+        ASSERT_EQ(driver.seen().size(), 3u);
+        EXPECT_NE(driver.seen()[2].find("Неправильное расширение записываемого файла"),
+                  std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(wrong));
+    EXPECT_FALSE(fs::exists(dir.file("copy.dat")));
+    EXPECT_TRUE(window->document().IsModified());
+    EXPECT_EQ(window->document().FileName(), "");
+    // No: the command goes on without saving.
+    {
+        Driver driver({Driver::answer(QMessageBox::No), Driver::cancel()});
+        window->actOpen->trigger();
+        EXPECT_EQ(driver.seen(), (std::vector<std::string>{question, "file dialog"}));
+    }
+    // Yes and a good save: the open goes on.
+    const std::string kept = dir.file("kept.realtim");
+    {
+        Driver driver(
+            {Driver::answer(QMessageBox::Yes), Driver::choose_file(QString::fromStdString(kept))});
+        window->OpenDataFile(archive);
+        EXPECT_EQ(driver.seen().size(), 2u);
+    }
+    EXPECT_TRUE(fs::exists(kept));
+    EXPECT_EQ(window->document().FileName(), archive);
+    EXPECT_FALSE(window->document().IsModified());
+}
+
+TEST_F(MainWindow, ClosingAsksOnlyForUnsavedReadDataAndStaysOpenUnlessGivenUp) {
+    EXPECT_TRUE(window->close());
+    window->show();
+    read(*window);
+    {
+        Driver driver({Driver::answer(QMessageBox::Cancel)});
+        EXPECT_FALSE(window->close());
+    }
+    {
+        Driver driver({Driver::answer(QMessageBox::Yes), Driver::cancel()});
+        EXPECT_FALSE(window->close());
+        EXPECT_TRUE(driver.done());
+    }
+    EXPECT_TRUE(window->isVisible());
+    {
+        Driver driver({Driver::answer(QMessageBox::No)});
+        EXPECT_TRUE(window->close());
+    }
+}
+
+TEST_F(MainWindow, SettingsAreWrittenAtEveryShutDownAndReadAtCreation) {
+    window.reset();
+    const std::string text = file_text(ini);
+    EXPECT_EQ(text.find("[HardWare]\r\nname=\"COM1\"\r\n"), 0u) << text;
+    EXPECT_EQ(text.find("RecentFiles"), std::string::npos);
+
+    std::ofstream(ini, std::ios::binary) << "[HardWare]\r\nname=\"127.0.0.1:22002\"\r\n";
+    window = std::make_unique<TMainForm>(ini);
+    EXPECT_EQ(detailed::RegSystem::instance().hardware().name, "127.0.0.1:22002");
+    detailed::RegSystem::instance().hardware().name = "COM7";
+    window.reset();
+    EXPECT_NE(file_text(ini).find("name=\"COM7\""), std::string::npos);
+}
+
+TEST_F(MainWindow, RecentFilesKeepTheLastEightOpensNewestFirst) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 9; ++i)
+        paths.push_back(saved_file("f" + std::to_string(i) + ".realtim"));
+    for (const std::string& path : paths)
+        window->OpenDataFile(path);
+    window->OpenDataFile(paths[3]);
+    const std::vector<std::string> expected = {paths[3], paths[8], paths[7], paths[6],
+                                               paths[5], paths[4], paths[2], paths[1]};
+    EXPECT_EQ(window->recent_files().files(), expected);
+
+    window.reset();
+    window = std::make_unique<TMainForm>(ini);
+    EXPECT_EQ(window->recent_files().files(), expected);
+    QAction* first = nullptr;
+    for (QAction* a : window->findChildren<QAction*>())
+        if (a->data().toString().toStdString() == paths[8])
+            first = a;
+    ASSERT_NE(first, nullptr);
+    first->trigger();
+    EXPECT_EQ(window->document().FileName(), paths[8]);
+    EXPECT_EQ(window->recent_files().files().front(), paths[8]);
+
+    // A file that has gone drops out of the list after its failed open.
+    fs::remove(paths[2]);
+    {
+        Driver driver({Driver::answer(QMessageBox::Ok)});
+        window->OpenDataFile(paths[2]);
+        EXPECT_EQ(driver.seen().size(), 1u);
+    }
+    EXPECT_EQ(window->recent_files().files().size(), 7u);
+}
+
+TEST_F(MainWindow, DropOpensADataFileAndExportWritesTheRecordsAsCsv) {
+    const std::string path = saved_file("dropped.realtim");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    EXPECT_EQ(window->document().FileName(), path);
+
+    const std::string csv = dir.file("dropped.csv");
+    {
+        Driver driver({Driver::choose_file(QString::fromStdString(csv))});
+        window->actExportCsv->trigger();
+    }
+    std::string expected;
+    records_csv(window->document().Data(), [&](std::string_view piece) { expected += piece; });
+    EXPECT_EQ(file_text(csv), expected);
+    EXPECT_EQ(expected.substr(0, 10), "index,time");
+}
+
+TEST(Application, AnExceptionOfAnEventHandlerEndsInOneBox) {
+    struct Thrower : QObject {
+        bool event(QEvent*) override { throw std::runtime_error("сбой обработчика"); }
+    } thrower;
+    Driver driver({Driver::answer(QMessageBox::Ok)});
+    QEvent event(QEvent::User);
+    EXPECT_FALSE(QApplication::sendEvent(&thrower, &event));
+    EXPECT_EQ(driver.seen(), std::vector<std::string>{" ВНИМАНИЕ!|сбой обработчика"});
+}
+
+} // namespace
