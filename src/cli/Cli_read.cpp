@@ -1,5 +1,6 @@
 // vornell-cli read: a complete read of a logger, saved as a data file with its journal.
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <chrono>
 #include <cstdio>
@@ -53,6 +54,15 @@ int milliseconds(const std::string& text) {
     return ms;
 }
 
+// A bad OUT found after a read would waste minutes of a serial line, so it is refused first.
+void check_target(const std::string& out) {
+    if (!is_data_file_name(out))
+        throw std::runtime_error("Неправильное расширение записываемого файла: " + out);
+    const QFileInfo folder(QFileInfo(QString::fromStdString(out)).absolutePath());
+    if (!folder.isDir() || !folder.isWritable())
+        throw std::runtime_error("Папка недоступна для записи: " + folder.filePath().toStdString());
+}
+
 } // namespace
 
 int cmd_read(const std::vector<std::string>& args) {
@@ -64,6 +74,8 @@ int cmd_read(const std::vector<std::string>& args) {
                                  : 0;
     if (positional.size() != 2)
         throw UsageError("expected PORT and OUT");
+    const std::string& out = positional[1];
+    check_target(out);
 
     // The port's Qt objects expect an application object on this thread.
     int argc = 1;
@@ -71,22 +83,26 @@ int cmd_read(const std::vector<std::string>& args) {
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
 
-    HardWare hardware(log_path.empty() ? device::default_comm_log_path() : log_path);
+    if (log_path.empty())
+        log_path = device::default_comm_log_path();
+    HardWare hardware(log_path);
+    if (!hardware.logging())
+        throw std::runtime_error("Невозможно открыть журнал обмена: " + log_path);
     hardware.name = positional[0];
-    if (byte_timeout > 0) {
-        device::HardwareTimings t = hardware.timings();
-        t.byte_timeout_ms = static_cast<std::uint32_t>(byte_timeout);
-        t.port.tcp_wait_ms = byte_timeout;
-        hardware.set_timings(t);
-    }
+    if (byte_timeout > 0)
+        hardware.set_timings(hardware.timings().capped(static_cast<std::uint32_t>(byte_timeout)));
     Storage document(stderr_reporter());
     ProgressPrinter printer;
     const std::string error = device::run_read_session(
         hardware, document, [&printer](const std::string& text, double f) { printer(text, f); });
     printer.flush();
-    if (!error.empty()) {
+    if (error.empty())
+        return document.Save(out) ? 0 : 1;
+    // Marked read means the records are complete and only the journal failed: keep them.
+    if (document.IsModified() && document.Save(out))
+        std::cerr << error << "\nЖурнал датчика не считан полностью; записи сохранены в " << out
+                  << '\n';
+    else
         std::cerr << error << '\n';
-        return 1;
-    }
-    return document.Save(positional[1]) ? 0 : 1;
+    return 1;
 }

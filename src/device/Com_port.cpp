@@ -5,7 +5,6 @@
 #include <QTcpSocket>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <thread>
 
@@ -15,6 +14,17 @@ namespace {
 
 // Bytes taken from the OS in one go; far more than a reply, so one-byte reads stay cheap.
 constexpr qint64 fetch_chunk = 64 * 1024;
+
+int ms_left(Deadline deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    return static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 1 << 30));
+}
+
+// A wait of `ms` that never runs past the deadline.
+int within(int ms, Deadline deadline) {
+    return std::min(ms, ms_left(deadline));
+}
 
 void pause_ms(int ms) {
     if (ms > 0)
@@ -32,19 +42,31 @@ ByteLink::Got take_available(QIODevice& dev, std::string& rx) {
     return got > 0 ? ByteLink::Got::data : ByteLink::Got::timeout;
 }
 
-} // namespace
+bool send_all(QIODevice& dev, const char* bytes, std::size_t count, int wait_ms) {
+    if (dev.write(bytes, static_cast<qint64>(count)) != static_cast<qint64>(count))
+        return false;
+    while (dev.bytesToWrite() > 0)
+        if (!dev.waitForBytesWritten(wait_ms))
+            return false;
+    return true;
+}
 
+// A serial line waits for bytes up to the deadline and a quiet line is a short read; after a
+// line error it pauses and reopens the device.
 class SerialLink : public ByteLink {
 public:
-    bool open(const std::string& path) {
+    SerialLink(const std::string& path, int error_pause_ms) : error_pause_ms_(error_pause_ms) {
         port_.setPortName(QString::fromStdString(path));
-        return port_.open(QIODevice::ReadWrite);
     }
 
-    bool configure(std::uint32_t baud, std::uint32_t parity) {
+    bool open() { return port_.open(QIODevice::ReadWrite); }
+
+    bool configure(std::uint32_t baud, std::uint32_t parity) override {
         static constexpr QSerialPort::Parity parities[] = {
             QSerialPort::NoParity, QSerialPort::OddParity, QSerialPort::EvenParity,
             QSerialPort::MarkParity, QSerialPort::SpaceParity};
+        baud_ = baud;
+        parity_ = parity;
         const bool ok = port_.setBaudRate(static_cast<qint32>(baud)) &&
                         port_.setDataBits(QSerialPort::Data8) &&
                         port_.setStopBits(QSerialPort::OneStop) &&
@@ -53,8 +75,8 @@ public:
         return ok;
     }
 
-    Got fetch(std::string& rx, int wait_ms) override {
-        if (port_.bytesAvailable() == 0 && !port_.waitForReadyRead(wait_ms)) {
+    Got fetch(std::string& rx, Deadline deadline) override {
+        if (port_.bytesAvailable() == 0 && !port_.waitForReadyRead(ms_left(deadline))) {
             const auto e = port_.error();
             if (e != QSerialPort::NoError && e != QSerialPort::TimeoutError)
                 return Got::failure;
@@ -63,60 +85,71 @@ public:
         return take_available(port_, rx);
     }
 
-    bool send(const char* bytes, std::size_t count, int wait_ms) override {
-        if (port_.write(bytes, static_cast<qint64>(count)) != static_cast<qint64>(count))
-            return false;
-        while (port_.bytesToWrite() > 0)
-            if (!port_.waitForBytesWritten(wait_ms))
-                return false;
-        return true;
+    bool send(const char* bytes, std::size_t count, Deadline deadline) override {
+        return send_all(port_, bytes, count, ms_left(deadline));
+    }
+
+    bool recover(Deadline deadline) override {
+        pause_ms(within(error_pause_ms_, deadline));
+        port_.close();
+        return open() && configure(baud_, parity_);
     }
 
 private:
     QSerialPort port_;
+    int error_pause_ms_;
+    std::uint32_t baud_ = 57600;
+    std::uint32_t parity_ = 0;
 };
 
+// A TCP peer is connected on first use and after every failure, each time after a pause; a read
+// that gets nothing within the TCP wait is a failure, since the peer may be gone.
 class TcpLink : public ByteLink {
 public:
-    TcpLink(QString address, std::uint16_t port) : address_(std::move(address)), port_(port) {}
+    TcpLink(const CommPort::TcpPeer& peer, const PortTimings& t)
+        : address_(QString::fromStdString(peer.address)), port_(peer.port), timings_(t) {}
 
-    bool connect(int wait_ms) {
+    bool configure(std::uint32_t, std::uint32_t) override { return true; }
+
+    Got fetch(std::string& rx, Deadline deadline) override {
+        if (!connect(deadline))
+            return Got::failure;
+        if (socket_->bytesAvailable() == 0 &&
+            !socket_->waitForReadyRead(within(timings_.tcp_wait_ms, deadline)))
+            return Got::failure;
+        return take_available(*socket_, rx) == Got::data ? Got::data : Got::failure;
+    }
+
+    bool send(const char* bytes, std::size_t count, Deadline deadline) override {
+        return connect(deadline) &&
+               send_all(*socket_, bytes, count, within(timings_.tcp_wait_ms, deadline));
+    }
+
+    bool recover(Deadline) override {
+        socket_.reset();
+        return true;
+    }
+
+private:
+    bool connect(Deadline deadline) {
+        if (socket_ && socket_->state() == QAbstractSocket::ConnectedState)
+            return true;
+        pause_ms(within(timings_.reconnect_pause_ms, deadline));
         socket_ = std::make_unique<QTcpSocket>();
         socket_->connectToHost(QHostAddress(address_), port_);
-        if (!socket_->waitForConnected(wait_ms))
+        if (!socket_->waitForConnected(within(timings_.tcp_wait_ms, deadline)))
             return false;
         socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         return true;
     }
 
-    void disconnect() { socket_.reset(); }
-
-    Got fetch(std::string& rx, int wait_ms) override {
-        if (!socket_)
-            return Got::failure;
-        if (socket_->bytesAvailable() == 0 && !socket_->waitForReadyRead(wait_ms))
-            return socket_->state() == QAbstractSocket::ConnectedState &&
-                           socket_->error() == QAbstractSocket::SocketTimeoutError
-                       ? Got::timeout
-                       : Got::failure;
-        return take_available(*socket_, rx);
-    }
-
-    bool send(const char* bytes, std::size_t count, int wait_ms) override {
-        if (!socket_ ||
-            socket_->write(bytes, static_cast<qint64>(count)) != static_cast<qint64>(count))
-            return false;
-        while (socket_->bytesToWrite() > 0)
-            if (!socket_->waitForBytesWritten(wait_ms))
-                return false;
-        return true;
-    }
-
-private:
     QString address_;
     std::uint16_t port_;
+    PortTimings timings_;
     std::unique_ptr<QTcpSocket> socket_;
 };
+
+} // namespace
 
 CommPort::CommPort() = default;
 
@@ -152,101 +185,66 @@ CommPort::TcpPeer CommPort::tcp_peer(const std::string& name) {
     return peer;
 }
 
+std::unique_ptr<ByteLink> CommPort::make_link(const std::string& name, const PortTimings& t) {
+    if (name.find(':') != std::string::npos)
+        return std::make_unique<TcpLink>(tcp_peer(name), t);
+    auto serial = std::make_unique<SerialLink>(device_path(name), t.serial_error_pause_ms);
+    if (!serial->open())
+        return nullptr;
+    return serial;
+}
+
 bool CommPort::Open(const std::string& name) {
     if (IsOpen())
         return false;
-    if (name.find(':') != std::string::npos) {
-        const TcpPeer peer = tcp_peer(name);
-        tcp_ = std::make_unique<TcpLink>(QString::fromStdString(peer.address), peer.port);
-        connected_ = false;
-        Connect();
-    } else {
-        auto serial = std::make_unique<SerialLink>();
-        if (!serial->open(device_path(name)))
-            return false;
-        serial_ = std::move(serial);
-    }
+    link_ = factory_(name, timings_);
+    if (!link_)
+        return false;
     name_ = name;
     return true;
 }
 
 bool CommPort::Configure(std::uint32_t baud, std::uint32_t parity, std::uint32_t timeout_ms,
                          int /*rx_buffer_size: Linux drivers size their own buffers*/) {
-    if (!serial_)
+    if (!link_)
         return true;
-    baud_ = baud;
-    parity_ = parity;
     timeout_ms_ = timeout_ms;
-    return serial_->configure(baud, parity);
+    return link_->configure(baud, parity);
 }
 
 bool CommPort::Close() {
     if (!IsOpen())
         return false;
-    tcp_.reset();
-    serial_.reset();
-    connected_ = false;
+    link_.reset();
     rx_.clear();
     rx_pos_ = 0;
     return true;
 }
 
-bool CommPort::Reopen() {
-    Close();
-    if (Open(name_))
-        Configure(baud_, parity_, reopen_timeout_ms_, -1);
-    return true;
-}
-
-bool CommPort::IsOpen() const {
-    return serial_ != nullptr || tcp_ != nullptr;
-}
-
-ByteLink* CommPort::link() const {
-    if (serial_)
-        return serial_.get();
-    return tcp_.get();
-}
-
-bool CommPort::Connect() {
-    if (connected_)
-        return true;
-    tcp_->disconnect();
-    pause_ms(timings_.reconnect_pause_ms);
-    connected_ = tcp_->connect(timings_.tcp_wait_ms);
-    return connected_;
+Deadline CommPort::after_timeout() const {
+    return std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms_);
 }
 
 bool CommPort::Write(const void* bytes, std::size_t count) {
-    if (!IsOpen())
+    if (!link_)
         return false;
-    if (serial_)
-        return serial_->send(static_cast<const char*>(bytes), count, static_cast<int>(timeout_ms_));
-    if (!Connect())
-        return false;
-    if (!tcp_->send(static_cast<const char*>(bytes), count, timings_.tcp_wait_ms)) {
-        connected_ = false;
-        return false;
-    }
-    return true;
+    const Deadline deadline = after_timeout();
+    if (link_->send(static_cast<const char*>(bytes), count, deadline))
+        return true;
+    if (!link_->recover(deadline))
+        Close();
+    return false;
 }
 
 bool CommPort::Read(void* bytes, std::size_t count, std::size_t& received) {
+    return Read(bytes, count, received, after_timeout());
+}
+
+bool CommPort::Read(void* bytes, std::size_t count, std::size_t& received, Deadline deadline) {
     received = 0;
-    if (!IsOpen())
+    if (!link_)
         return false;
     auto* out = static_cast<char*>(bytes);
-    // The usual case: the protocol asks for one byte that is already here.
-    if (count <= rx_.size() - rx_pos_) {
-        std::memcpy(out, rx_.data() + rx_pos_, count);
-        rx_pos_ += count;
-        received = count;
-        return true;
-    }
-    if (tcp_ && !Connect())
-        return false;
-    using clock = std::chrono::steady_clock;
-    const auto deadline = clock::now() + std::chrono::milliseconds(timeout_ms_);
     while (received < count) {
         if (rx_pos_ < rx_.size()) {
             const std::size_t n = std::min(count - received, rx_.size() - rx_pos_);
@@ -257,24 +255,14 @@ bool CommPort::Read(void* bytes, std::size_t count, std::size_t& received) {
         }
         rx_.clear();
         rx_pos_ = 0;
-        int wait_ms = timings_.tcp_wait_ms;
-        if (serial_) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
-            wait_ms = static_cast<int>(std::max<std::int64_t>(left.count(), 0));
-        }
-        const ByteLink::Got got = link()->fetch(rx_, wait_ms);
-        if (got == ByteLink::Got::data)
-            continue;
-        if (serial_) {
-            if (got == ByteLink::Got::timeout)
-                return true; // a serial time-out is not a failure: fewer bytes came
-            pause_ms(timings_.serial_error_pause_ms);
-            Reopen();
+        const ByteLink::Got got = link_->fetch(rx_, deadline);
+        if (got == ByteLink::Got::timeout)
+            return true; // fewer bytes came; the caller compares
+        if (got == ByteLink::Got::failure) {
+            if (!link_->recover(deadline))
+                Close();
             return false;
         }
-        connected_ = false;
-        return false;
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #include "device/Hardware.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdlib>
@@ -25,6 +26,17 @@ std::string default_comm_log_path() {
     return (dir / "vornell_comm.log").string();
 }
 
+HardwareTimings HardwareTimings::capped(std::uint32_t ms) const {
+    HardwareTimings t = *this;
+    const int cap = static_cast<int>(std::min<std::uint32_t>(ms, 1u << 30));
+    t.byte_timeout_ms = std::min(t.byte_timeout_ms, ms);
+    t.dump_pause_ms = std::min(t.dump_pause_ms, cap);
+    t.port.tcp_wait_ms = std::min(t.port.tcp_wait_ms, cap);
+    t.port.reconnect_pause_ms = std::min(t.port.reconnect_pause_ms, cap);
+    t.port.serial_error_pause_ms = std::min(t.port.serial_error_pause_ms, cap);
+    return t;
+}
+
 } // namespace device
 
 namespace {
@@ -42,11 +54,15 @@ HardWare::~HardWare() {
     Close();
 }
 
-void HardWare::set_log_path(const std::string& path) {
+bool HardWare::set_log_path(const std::string& path) {
     if (log_.is_open())
         log_.close();
     log_.clear();
     log_.open(path, std::ios::out | std::ios::app | std::ios::binary);
+    log_path_ = path;
+    std::error_code ec;
+    log_size_ = log_ ? std::filesystem::file_size(path, ec) : 0;
+    return log_.good();
 }
 
 void HardWare::set_timings(const device::HardwareTimings& t) {
@@ -54,9 +70,22 @@ void HardWare::set_timings(const device::HardwareTimings& t) {
     port_.set_timings(t.port);
 }
 
-void HardWare::log_line(const std::string& cp1251_text) {
-    log_ << cp1251_text << '\n';
+void HardWare::log_bytes(const char* bytes, std::size_t count) {
+    log_.write(bytes, static_cast<std::streamsize>(count));
     log_.flush();
+    log_size_ += count;
+    if (log_size_ <= caps_.log_bytes || !log_)
+        return;
+    // One older file is kept, so an endless logger cannot fill the disk.
+    log_.close();
+    std::error_code ec;
+    std::filesystem::rename(log_path_, log_path_ + ".1", ec);
+    set_log_path(log_path_);
+}
+
+void HardWare::log_line(const std::string& cp1251_text) {
+    const std::string line = cp1251_text + '\n';
+    log_bytes(line.data(), line.size());
 }
 
 void HardWare::log_record(std::uint32_t time, float value) {
@@ -68,8 +97,7 @@ void HardWare::log_record(std::uint32_t time, float value) {
     *p++ = ' ';
     p = std::to_chars(p, end, static_cast<double>(value), std::chars_format::general, 6).ptr;
     *p++ = '\n';
-    log_.write(line, p - line);
-    log_.flush();
+    log_bytes(line, static_cast<std::size_t>(p - line));
 }
 
 void HardWare::pause(int ms) {
@@ -81,9 +109,8 @@ void HardWare::Open() {
     if (!port_.Open(name))
         throw std::runtime_error("Невозможно открыть COM-порт");
     port_.Configure(57600, 0, timings_.byte_timeout_ms, -1);
-    log_ << "\n\n##------------------------------------------------##\n"
-         << lib::to_cp1251("Начало сеанса") << '\n';
-    log_.flush();
+    log_line("\n\n##------------------------------------------------##\n" +
+             lib::to_cp1251("Начало сеанса"));
 }
 
 void HardWare::Close() {
@@ -93,13 +120,19 @@ void HardWare::Close() {
 void HardWare::SendCommand(const std::string& command) {
     log_line("<- " + command);
     const std::string bytes = command + '\r';
-    port_.Write(bytes.data(), bytes.size());
+    // A command that did not leave gets no reply: waiting for one would only cost time.
+    if (!port_.Write(bytes.data(), bytes.size()))
+        Fail("Аппаратная ошибка при чтении данных");
 }
 
 void HardWare::ReadExact(void* buffer, std::size_t count) {
+    // Reopening cannot bring back a reply whose command went to the old connection, so the
+    // whole wait, reopenings included, is bounded as a serial line bounds one byte.
+    const device::Deadline deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(timings_.byte_timeout_ms);
     std::size_t received = 0;
-    while (!port_.Read(buffer, count, received)) {
-        if (error_budget_ >= 100) {
+    while (!port_.Read(buffer, count, received, deadline)) {
+        if (error_budget_ >= 100 || std::chrono::steady_clock::now() >= deadline) {
             error_budget_ = 0;
             Fail("Аппаратная ошибка при чтении данных");
         }
@@ -218,6 +251,9 @@ void HardWare::ReadMeasurements(Storage& document) {
             continue;
         }
         rejected = 0;
+        if (static_cast<std::size_t>(data.item_count()) >= caps_.records)
+            Fail("Датчик передаёт записи без конца: прочитано " + std::to_string(caps_.records) +
+                 ", чтение остановлено");
         const std::uint32_t t = device::record_time(record->time);
         log_record(t, record->value);
         ReportProgress(lib::time_to_text(t) + ", знач. = " + lib::number_to_text(record->value, 1),
@@ -235,7 +271,11 @@ void HardWare::ReadAlarms(Storage& document) {
     ReportProgress("Запрос журнала...", 0.0);
     pause(timings_.dump_pause_ms);
     LogStorage& journal = document.Journal();
-    RunListCommand("~DUMP ALARMS", [&journal](const std::string& line) {
+    std::size_t lines = 0;
+    RunListCommand("~DUMP ALARMS", [&](const std::string& line) {
+        if (++lines > caps_.alarm_lines)
+            Fail("Датчик передаёт журнал без конца: прочитано " +
+                 std::to_string(caps_.alarm_lines) + " строк, чтение остановлено");
         if (const auto a = device::decode_alarm_line(line))
             journal.Add(a->start, a->end, a->code, a->value);
     });

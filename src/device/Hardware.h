@@ -2,6 +2,7 @@
 // The logger's ASCII command protocol over a CommPort: commands, replies up to the prompt,
 // lines, escaped binary frames, the error budget, progress reports and the communication log.
 // Failures are raised as std::runtime_error carrying the Russian text for the user.
+// Also HarwareScoper, which closes the port on every way out of a read.
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
@@ -16,6 +17,16 @@ struct HardwareTimings {
     std::uint32_t byte_timeout_ms = 25000; // serial: how long one byte may take
     int dump_pause_ms = 500;               // pause before each of the two dumps
     PortTimings port;
+
+    // The same waits, none longer than ms: what a shortened byte time-out means for a read.
+    HardwareTimings capped(std::uint32_t ms) const;
+};
+
+// Far beyond any logger's memory: a logger that streams past them is faulty.
+struct DumpCaps {
+    std::size_t records = 10'000'000;
+    std::size_t alarm_lines = 1'000'000;
+    std::uint64_t log_bytes = 64ull << 20; // then the log moves to one older file
 };
 
 // ~/.local/share/Vornell/vornell_comm.log (the directory is created when missing).
@@ -52,7 +63,8 @@ public:
     void RunListCommand(const std::string& command, const LineFn& on_line);
     // One escaped frame into `out`; false on a framing error (an over-long frame is one).
     bool ReadFrame(std::string& out);
-    // Exactly count bytes, reopening the port after line failures up to the error budget.
+    // Exactly count bytes within the byte time-out, reopening the port after link failures
+    // while that time and the error budget last.
     void ReadExact(void* buffer, std::size_t count);
     void ReportProgress(const std::string& text, double fraction);
     // Logs the failure and raises std::runtime_error(text).
@@ -66,21 +78,32 @@ public:
     bool has_progress_callback() const { return static_cast<bool>(progress_); }
     void set_timings(const device::HardwareTimings& t);
     const device::HardwareTimings& timings() const { return timings_; }
-    // Switches the communication log to another file (appending).
-    void set_log_path(const std::string& path);
+    void set_caps(const device::DumpCaps& c) { caps_ = c; }
+    // Links come from `factory` instead of the port name (tests script a logger with it).
+    void set_link_factory(device::LinkFactory factory) {
+        port_.set_link_factory(std::move(factory));
+    }
+    // Switches the communication log to another file (appending); false when it cannot be
+    // opened, and the log is then off.
+    bool set_log_path(const std::string& path);
+    bool logging() const { return log_.is_open(); }
     int error_budget() const { return error_budget_; }
     device::CommPort& port() { return port_; }
 
 private:
     void log_line(const std::string& cp1251_text);
+    void log_bytes(const char* bytes, std::size_t count);
     void log_record(std::uint32_t time, float value);
     void pause(int ms);
 
     device::CommPort port_;
     device::HardwareTimings timings_;
+    device::DumpCaps caps_;
     int error_budget_ = 0;
     ProgressFn progress_;
     std::ofstream log_;
+    std::string log_path_;
+    std::uint64_t log_size_ = 0;
 };
 
 // Closes the port of a HardWare on every way out of a scope.

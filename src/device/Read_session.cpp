@@ -14,7 +14,13 @@ std::string run_read_session(HardWare& hardware, Storage& document, HardWare::Pr
         hardware.Open();
         document.ClearForRead();
         hardware.ReadMeasurements(document);
-        hardware.ReadAlarms(document);
+        try {
+            hardware.ReadAlarms(document);
+        } catch (...) {
+            // The records are complete; a damaged journal must not make them unsaveable.
+            document.MarkRead();
+            throw;
+        }
         hardware.Close();
         document.MarkRead();
     } catch (const std::exception& e) {

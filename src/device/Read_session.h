@@ -17,7 +17,8 @@ constexpr const char* unknown_read_error =
 // port and marks the document read. `progress` is installed for the read and removed afterwards
 // in every case. Returns an empty text on success, otherwise the text the user is shown:
 // read_error_prefix + message for a standard exception, unknown_read_error for anything else.
-// After a failure the document keeps what was read and the port is closed.
+// After a failure the document keeps what was read and the port is closed; it is marked read
+// when only the alarm journal failed, since the records are complete then.
 std::string run_read_session(HardWare& hardware, Storage& document, HardWare::ProgressFn progress);
 
 } // namespace device

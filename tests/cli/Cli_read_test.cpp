@@ -79,15 +79,6 @@ TEST(CliRead, FailuresPrintTheDialogTextAndSaveNothing) {
     EXPECT_EQ(r.err, "Произошла ошибка:\nНевозможно открыть COM-порт\n");
     EXPECT_FALSE(std::filesystem::exists(out));
 
-    Simulator sim("--records 3 --alarm-err");
-    r = run_cli(dir,
-                "read " + sim.address() + " '" + out + "' --log '" + dir.file("comm.log") + "'");
-    EXPECT_EQ(r.code, 1);
-    const std::string tail = "Запрос журнала...\nПроизошла ошибка:\nОтвет датчика : ERR\n";
-    ASSERT_GE(r.err.size(), tail.size());
-    EXPECT_EQ(r.err.substr(r.err.size() - tail.size()), tail);
-    EXPECT_FALSE(std::filesystem::exists(out));
-
     // --byte-timeout shortens the 25 s a silent serial logger would otherwise get per byte.
     Simulator silent("--silent-after 0", true);
     const auto started = std::chrono::steady_clock::now();
@@ -101,4 +92,52 @@ TEST(CliRead, FailuresPrintTheDialogTextAndSaveNothing) {
 
     EXPECT_EQ(run_cli(dir, "read only-port").code, 2);
     EXPECT_EQ(run_cli(dir, "read a b --byte-timeout soon").code, 2);
+}
+
+TEST(CliRead, FailedJournalStillSavesTheRecords) {
+    Simulator sim("--records 3 --alarm-err");
+    ScratchDir dir;
+    const std::string out = dir.file("read.realtim");
+    const CliRun r = run_cli(dir, "read " + sim.address() + " '" + out + "' --log '" +
+                                      dir.file("comm.log") + "'");
+    EXPECT_EQ(r.code, 1);
+    const std::string tail = "Запрос журнала...\nПроизошла ошибка:\nОтвет датчика : ERR\n"
+                             "Журнал датчика не считан полностью; записи сохранены в " +
+                             out + "\n";
+    ASSERT_GE(r.err.size(), tail.size());
+    EXPECT_EQ(r.err.substr(r.err.size() - tail.size()), tail);
+    const CliRun info = run_cli(dir, "info '" + out + "'");
+    ASSERT_EQ(info.code, 0) << info.err;
+    EXPECT_EQ(nlohmann::json::parse(info.out)["item_count"], 3);
+}
+
+TEST(CliRead, BadTargetOrLogIsRefusedBeforeTheLoggerHearsAByte) {
+    Simulator sim("--records 3");
+    ScratchDir dir;
+    const std::string log = dir.file("comm.log");
+    for (const std::string& args :
+         {"'" + dir.file("read.txt") + "' --log '" + log + "'",
+          "'" + dir.file("missing/read.realtim") + "' --log '" + log + "'",
+          "'" + dir.file("read.realtim") + "' --log '" + dir.file("missing/comm.log") + "'"}) {
+        const CliRun r = run_cli(dir, "read " + sim.address() + " " + args);
+        EXPECT_EQ(r.code, 1) << args;
+        EXPECT_EQ(r.err.find("Запрос"), std::string::npos) << r.err;
+        EXPECT_EQ(slurp(log), "") << args; // no session was opened
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("read.realtim")));
+    // The simulator still serves its first client: nobody has talked to it.
+    const CliRun ok = run_cli(dir, "read " + sim.address() + " '" + dir.file("read.realtim") +
+                                       "' --log '" + log + "'");
+    EXPECT_EQ(ok.code, 0) << ok.err;
+}
+
+TEST(CliRead, NobodyListeningEndsWithinTheByteTimeout) {
+    ScratchDir dir;
+    const auto started = std::chrono::steady_clock::now();
+    // Port 9 (discard) has no listener on a test machine.
+    const CliRun r = run_cli(dir, "read 127.0.0.1:9 '" + dir.file("read.realtim") +
+                                      "' --byte-timeout 300 --log '" + dir.file("comm.log") + "'");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1300 + 1000));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Запрос записей...\nПроизошла ошибка:\nАппаратная ошибка при чтении данных\n");
 }

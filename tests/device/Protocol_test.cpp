@@ -6,7 +6,10 @@
 #include <thread>
 #include <vector>
 
+#include <QTcpServer>
+
 #include "Logger_sim_process.h"
+#include "Scripted_link.h"
 #include "device/Com_port.h"
 #include "device/Hardware.h"
 
@@ -34,6 +37,26 @@ struct Link {
     }
     std::string log() const { return read_text(dir.file("comm.log")); }
 };
+
+// HardWare opened on a scripted logger.
+struct Scripted : Link {
+    std::shared_ptr<Script> script = script_logger(hw);
+    Scripted() : Link("scripted") {}
+    void open() { hw.Open(); }
+};
+
+std::size_t count_of(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+long long ms_since(std::chrono::steady_clock::time_point t0) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 t0)
+        .count();
+}
 
 } // namespace
 
@@ -111,82 +134,6 @@ TEST(CommPort, BytesLeftInTheReceiveBufferGoWithClose) {
     EXPECT_FALSE(port.Read(&c, 1, got)); // "B" and the prompt belonged to the old connection
 }
 
-TEST(Protocol, RepliesEndExactlyAtPromptWhateverTheArrival) {
-    for (bool trickle : {false, true}) {
-        QStringList args{"--hello", "VER 2 => OK\r\n=", "--type", "ВЕС_НА_КРЮКЕ"};
-        if (trickle)
-            args << "--trickle";
-        LoggerSimProcess sim(args);
-        Link link(sim.port_name());
-        link.hw.Open();
-        link.hw.SendCommand("~BLA BLA BLA");
-        EXPECT_EQ(link.hw.ReadReply(), "VER 2 => OK\r\n=");
-        link.hw.SendCommand("~GET TYPE");
-        // CP866 capitals, untouched by the protocol.
-        EXPECT_EQ(link.hw.ReadReply(), "\x82\x85\x91_\x8D\x80_\x8A\x90\x9E\x8A\x85");
-        link.hw.Close();
-        EXPECT_EQ(link.log(), banner + "<- ~BLA BLA BLA\n-> VER 2 => OK\r\n=\n<- ~GET TYPE\n-> "
-                                       "\x82\x85\x91_\x8D\x80_\x8A\x90\x9E\x8A\x85\n");
-    }
-}
-
-TEST(Protocol, FramesOfTheDump) {
-    ScratchDir dir;
-    const std::string script = write_text(dir, "dump.txt",
-                                          "raw 01 FF FF 02 FF 00\n" // 1, 255, 2
-                                          "raw 01 FF 07\n"          // framing error
-                                          "raw FF FF FF 00\n"       // one 255
-                                          "0 12.5\n");
-    LoggerSimProcess sim({"--records-file", QString::fromStdString(script)});
-    Link link(sim.port_name());
-    link.hw.Open();
-    link.hw.SendCommand("~BDUMP LOG");
-    std::string frame;
-    ASSERT_TRUE(link.hw.ReadFrame(frame));
-    EXPECT_EQ(frame, std::string("\x01\xFF\x02", 3));
-    EXPECT_FALSE(link.hw.ReadFrame(frame));
-    EXPECT_TRUE(frame.empty());
-    ASSERT_TRUE(link.hw.ReadFrame(frame));
-    EXPECT_EQ(frame, std::string("\xFF", 1));
-    ASSERT_TRUE(link.hw.ReadFrame(frame));
-    EXPECT_EQ(frame, std::string("\0\0\0\0\0\0\x48\x41", 8));
-    ASSERT_TRUE(link.hw.ReadFrame(frame));
-    EXPECT_TRUE(frame.empty());
-    EXPECT_EQ(link.hw.ReadReply(), "DUMP END");
-}
-
-TEST(Protocol, ListEndsAtEmptyLineOrPromptLineAndErrFails) {
-    ScratchDir dir;
-    const std::string alarms =
-        write_text(dir, "alarms.txt", "first\tline\nsecond\n\nafter empty\n");
-    {
-        LoggerSimProcess sim({"--alarms-file", QString::fromStdString(alarms)});
-        Link link(sim.port_name());
-        link.hw.Open();
-        std::vector<std::string> lines;
-        link.hw.RunListCommand("~DUMP ALARMS", [&](const std::string& l) { lines.push_back(l); });
-        EXPECT_EQ(lines, (std::vector<std::string>{"first\tline", "second"}));
-    }
-    for (int alarms : {0, 2}) {
-        LoggerSimProcess sim({"--alarms", QString::number(alarms)});
-        Link link(sim.port_name());
-        link.hw.Open();
-        int count = 0;
-        link.hw.RunListCommand("~DUMP ALARMS", [&](const std::string&) { ++count; });
-        EXPECT_EQ(count, alarms); // the simulator ends its list with a line "=>"
-    }
-    {
-        LoggerSimProcess sim({"--alarm-err"});
-        Link link(sim.port_name());
-        link.hw.Open();
-        EXPECT_EQ(error_text([&] { link.hw.RunListCommand("~DUMP ALARMS", {}); }),
-                  "Ответ датчика : ERR");
-        EXPECT_EQ(link.log(), banner + "<- ~DUMP ALARMS\n-> ERR\n"
-                                       "## communication error ## \xCE\xF2\xE2\xE5\xF2 "
-                                       "\xE4\xE0\xF2\xF7\xE8\xEA\xE0 : ERR\n");
-    }
-}
-
 TEST(Protocol, UnopenablePortFailsWithoutLogLine) {
     Link link("/nonexistent/tty");
     EXPECT_EQ(error_text([&] { link.hw.Open(); }), "Невозможно открыть COM-порт");
@@ -213,42 +160,157 @@ TEST(Protocol, SilentSerialLoggerTimesOut) {
     EXPECT_EQ(log.substr(log.size() - tail.size()), tail);
 }
 
-TEST(Protocol, SilentTcpPeerUsesUpTheErrorBudget) {
-    for (const char* fault : {"--silent-after", "--drop-after"}) {
-        LoggerSimProcess sim({fault, "0"});
-        auto t = fast_timings();
-        t.port.tcp_wait_ms = 10;
-        Link link(sim.port_name(), t);
-        link.hw.Open();
+TEST(Protocol, RepliesEndExactlyAtPromptWhateverTheArrival) {
+    for (bool trickle : {false, true}) {
+        Scripted link;
+        link.script->trickle = trickle;
+        link.script->replies["~BLA BLA BLA"] = "VER 2 => OK\r\n=\r\n=>";
+        // CP866 capitals, untouched by the protocol.
+        link.script->replies["~GET TYPE"] = "\x82\x85\x91_\x8D\x80_\x8A\x90\x9E\x8A\x85\r\n=>";
+        link.open();
         link.hw.SendCommand("~BLA BLA BLA");
-        EXPECT_EQ(error_text([&] { link.hw.ReadReply(); }), "Аппаратная ошибка при чтении данных")
-            << fault;
-        EXPECT_EQ(link.hw.error_budget(), 0);
-        // One banner for the first opening and one for each of the 100 reopenings.
-        const std::string log = link.log();
-        std::size_t banners = 0;
-        for (auto at = log.find(banner); at != std::string::npos; at = log.find(banner, at + 1))
-            ++banners;
-        EXPECT_EQ(banners, 101u) << fault;
+        link.hw.SendCommand("~GET TYPE"); // its reply queues behind the first one
+        EXPECT_EQ(link.hw.ReadReply(), "VER 2 => OK\r\n=");
+        EXPECT_EQ(link.hw.ReadReply(), "\x82\x85\x91_\x8D\x80_\x8A\x90\x9E\x8A\x85");
+        link.hw.Close();
+        EXPECT_EQ(link.log(), banner + "<- ~BLA BLA BLA\n<- ~GET TYPE\n-> VER 2 => OK\r\n=\n-> "
+                                       "\x82\x85\x91_\x8D\x80_\x8A\x90\x9E\x8A\x85\n");
     }
+}
+
+TEST(Protocol, FramesOfTheDump) {
+    Scripted link;
+    link.script->replies["~BDUMP LOG"] = std::string("\x01\xFF\xFF\x02\xFF\x00" // 1, 255, 2
+                                                     "\x01\xFF\x07"             // framing error
+                                                     "\xFF\xFF\xFF\x00"         // one 255
+                                                     "\0\0\0\0\0\0\x48\x41\xFF\x00"
+                                                     "\xFF\x00"
+                                                     "DUMP END\r\n=>",
+                                                     37);
+    link.open();
+    link.hw.SendCommand("~BDUMP LOG");
+    std::string frame;
+    ASSERT_TRUE(link.hw.ReadFrame(frame));
+    EXPECT_EQ(frame, std::string("\x01\xFF\x02", 3));
+    EXPECT_FALSE(link.hw.ReadFrame(frame));
+    EXPECT_TRUE(frame.empty());
+    ASSERT_TRUE(link.hw.ReadFrame(frame));
+    EXPECT_EQ(frame, std::string("\xFF", 1));
+    ASSERT_TRUE(link.hw.ReadFrame(frame));
+    EXPECT_EQ(frame, std::string("\0\0\0\0\0\0\x48\x41", 8));
+    ASSERT_TRUE(link.hw.ReadFrame(frame));
+    EXPECT_TRUE(frame.empty());
+    EXPECT_EQ(link.hw.ReadReply(), "DUMP END");
+}
+
+TEST(Protocol, ListEndsAtEmptyLineOrPromptLineAndErrFails) {
+    {
+        Scripted link;
+        link.script->replies["~DUMP ALARMS"] = "first\tline\r\nsecond\n\r\nafter empty\r\n";
+        link.open();
+        std::vector<std::string> lines;
+        link.hw.RunListCommand("~DUMP ALARMS", [&](const std::string& l) { lines.push_back(l); });
+        EXPECT_EQ(lines, (std::vector<std::string>{"first\tline", "second"}));
+    }
+    for (int alarms : {0, 2}) {
+        Scripted link;
+        std::string& reply = link.script->replies["~DUMP ALARMS"];
+        for (int i = 0; i < alarms; ++i)
+            reply += "line\r\n";
+        reply += "=>\r\nnot read\r\n";
+        link.open();
+        int count = 0;
+        link.hw.RunListCommand("~DUMP ALARMS", [&](const std::string&) { ++count; });
+        EXPECT_EQ(count, alarms);
+    }
+    {
+        Scripted link;
+        link.script->replies["~DUMP ALARMS"] = "ERR\r\n";
+        link.open();
+        EXPECT_EQ(error_text([&] { link.hw.RunListCommand("~DUMP ALARMS", {}); }),
+                  "Ответ датчика : ERR");
+        EXPECT_EQ(link.log(), banner + "<- ~DUMP ALARMS\n-> ERR\n"
+                                       "## communication error ## \xCE\xF2\xE2\xE5\xF2 "
+                                       "\xE4\xE0\xF2\xF7\xE8\xEA\xE0 : ERR\n");
+    }
+}
+
+TEST(Protocol, FailingLinkUsesUpTheErrorBudget) {
+    Scripted link;
+    link.script->when_quiet = device::ByteLink::Got::failure;
+    link.open();
+    link.hw.SendCommand("~BLA BLA BLA");
+    EXPECT_EQ(error_text([&] { link.hw.ReadReply(); }), "Аппаратная ошибка при чтении данных");
+    EXPECT_EQ(link.hw.error_budget(), 0);
+    // One banner for the first opening and one for each of the 100 reopenings.
+    EXPECT_EQ(count_of(link.log(), banner), 101u);
+    EXPECT_EQ(link.script->opens, 101);
+}
+
+TEST(Protocol, RefusedCommandFailsAtOnce) {
+    Scripted link;
+    link.script->refuse_send = true;
+    link.open();
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(error_text([&] { link.hw.SendCommand("~BLA BLA BLA"); }),
+              "Аппаратная ошибка при чтении данных");
+    EXPECT_LT(ms_since(t0), 1000);
 }
 
 TEST(Protocol, EndlessReplyAndLineAreBounded) {
     {
-        LoggerSimProcess sim({"--endless-reply"});
-        Link link(sim.port_name());
-        link.hw.Open();
+        Scripted link;
+        link.script->more = [] { return std::string(4096, 'x'); };
+        link.open();
         link.hw.SendCommand("~GET TYPE");
         const std::string e = error_text([&] { link.hw.ReadReply(); });
         EXPECT_NE(e.find("слишком длинный"), std::string::npos) << e;
     }
     {
-        ScratchDir dir;
-        const std::string alarms = write_text(dir, "alarms.txt", std::string(70000, '7') + "\n");
-        LoggerSimProcess sim({"--alarms-file", QString::fromStdString(alarms)});
-        Link link(sim.port_name());
-        link.hw.Open();
+        Scripted link;
+        link.script->replies["~DUMP ALARMS"] = std::string(70000, '7') + "\n";
+        link.open();
         const std::string e = error_text([&] { link.hw.RunListCommand("~DUMP ALARMS", {}); });
         EXPECT_NE(e.find("слишком длинная"), std::string::npos) << e;
+    }
+}
+
+TEST(Protocol, LogMovesToOneOlderFileWhenFull) {
+    Scripted link;
+    link.hw.set_caps({.log_bytes = 1000});
+    link.open();
+    for (int i = 0; i < 100; ++i)
+        link.hw.SendCommand("~COMMAND " + std::to_string(i));
+    const std::string older = read_text(link.dir.file("comm.log.1"));
+    EXPECT_GT(older.size(), 1000u);
+    EXPECT_LT(older.size(), 1100u);
+    EXPECT_LE(link.log().size(), 1100u);
+    EXPECT_NE(link.log().find("<- ~COMMAND 99\n"), std::string::npos);
+}
+
+TEST(Protocol, DeadTcpPeerIsGivenUpWithinTheByteTimeout) {
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const std::string nobody = "127.0.0.1:" + std::to_string(closed.serverPort());
+    closed.close();
+    for (const char* fault : {"--silent-after", "--drop-after", "nothing listens"}) {
+        std::unique_ptr<LoggerSimProcess> sim;
+        if (fault[0] == '-')
+            sim = std::make_unique<LoggerSimProcess>(QStringList{fault, "0"});
+        // The program's waits, a short byte time-out.
+        device::HardwareTimings t;
+        t.byte_timeout_ms = 1000;
+        t.dump_pause_ms = 0;
+        Link link(sim ? sim->port_name() : nobody, t);
+        const auto t0 = std::chrono::steady_clock::now();
+        link.hw.Open();
+        EXPECT_EQ(error_text([&] {
+                      link.hw.SendCommand("~BLA BLA BLA");
+                      link.hw.ReadReply();
+                  }),
+                  "Аппаратная ошибка при чтении данных")
+            << fault;
+        // The byte time-out, the pause before connecting and a little slack.
+        EXPECT_LT(ms_since(t0), 1000 + 1000 + 300) << fault;
     }
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Logger_sim_process.h"
+#include "Scripted_link.h"
 #include "device/Hardware.h"
 #include "device/Read_session.h"
 #include "document/Storage.h"
@@ -171,7 +172,7 @@ TEST(ReadSession, FailuresGiveTheDialogTextsAndKeepWhatWasRead) {
         EXPECT_EQ(r.run().error, "В процессе считывания данных произошла неизвестная ошибка");
         EXPECT_EQ(r.data().item_count(), 2);
         EXPECT_EQ(r.journal().size(), 1u);
-        EXPECT_FALSE(r.document.IsModified());
+        EXPECT_TRUE(r.document.IsModified()); // the records are complete, so they can be saved
         EXPECT_FALSE(r.hw.port().IsOpen());
         EXPECT_FALSE(r.hw.has_progress_callback());
     }
@@ -253,5 +254,44 @@ TEST(ReadSession, SimulatorFaultFlags) {
         EXPECT_EQ(r.run().error, device::unknown_read_error);
         EXPECT_EQ(r.journal().size(), 3u);
         EXPECT_EQ(r.data().item_count(), 10);
+    }
+}
+
+TEST(ReadSession, EndlessDumpsStopAtTheirCapsAndKeepWhatWasRead) {
+    // A logger that answers every command and then streams one dump without end.
+    auto endless = [](Reading& r, const std::string& command, const std::string& piece) {
+        const auto script = script_logger(r.hw);
+        script->replies = {{"~BLA BLA BLA", "OK\r\n=>"},
+                           {"~GET TYPE", "\r\n=>"},
+                           {"~BDUMP LOG", std::string("\xFF\0DUMP END\r\n=>", 14)},
+                           {"~DUMP ALARMS", "\r\n"}};
+        script->replies[command] = "";
+        // The queue runs dry only after the endless command: every other reply is complete.
+        script->more = [piece] { return piece; };
+        r.hw.set_caps({.records = 50, .alarm_lines = 20});
+        return r.run().error;
+    };
+    {
+        Reading r("scripted");
+        EXPECT_EQ(endless(r, "~BDUMP LOG", std::string("\x01\0\0\0\0\0\x48\x41\xFF\0", 10)),
+                  "Произошла ошибка:\nДатчик передаёт записи без конца: прочитано 50, чтение "
+                  "остановлено");
+        EXPECT_EQ(r.data().item_count(), 50);
+        EXPECT_FALSE(r.document.IsModified());
+    }
+    {
+        Reading r("scripted");
+        EXPECT_EQ(endless(r, "~DUMP ALARMS", "0\t2007 MAR 05 09:05:30\t1\r\n"),
+                  "Произошла ошибка:\nДатчик передаёт журнал без конца: прочитано 20 строк, "
+                  "чтение остановлено");
+        EXPECT_EQ(r.journal().size(), 20u);
+        // The records are complete, so the document can be saved as after a whole read.
+        ASSERT_TRUE(r.document.IsModified());
+        const std::string path = r.dir.file("read.realtim");
+        ASSERT_TRUE(r.document.Save(path));
+        Recorder reporter;
+        Storage reopened(reporter);
+        ASSERT_TRUE(reopened.Open(path));
+        EXPECT_EQ(reopened.JournalCount(), 20);
     }
 }
