@@ -68,7 +68,8 @@ void check_target(const std::string& out) {
 int cmd_read(const std::vector<std::string>& args) {
     const ParsedArgs parsed = parse_args(args, {"--log", "--byte-timeout"});
     const std::vector<std::string>& positional = parsed.positional;
-    const std::string log_path = parsed.options.contains("--log") ? parsed.options.at("--log") : "";
+    const std::string log_path = parsed.options.contains("--log") ? parsed.options.at("--log")
+                                                                  : device::default_comm_log_path();
     const int byte_timeout = parsed.options.contains("--byte-timeout")
                                  ? milliseconds(parsed.options.at("--byte-timeout"))
                                  : 0;
@@ -83,8 +84,6 @@ int cmd_read(const std::vector<std::string>& args) {
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
 
-    if (log_path.empty())
-        log_path = device::default_comm_log_path();
     HardWare hardware(log_path);
     if (!hardware.logging())
         throw std::runtime_error("Невозможно открыть журнал обмена: " + log_path);
