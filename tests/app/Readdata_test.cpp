@@ -52,7 +52,7 @@ struct ReadingDialog {
 TEST(ReadDataForm, ReadsTheSimulatorAndClosesWithOkWhileEscAndCancelDoNothing) {
     LoggerSimProcess sim({"--records", "300", "--alarms", "6"});
     // The pauses before both dumps keep the read going long enough to try closing it.
-    ReadingDialog r(sim.port_name(), 600);
+    ReadingDialog r(sim.port_name(), 1000);
     EXPECT_EQ(r.form.windowTitle(), " Считывание информации с датчика-регистратора");
     EXPECT_FALSE(r.form.windowFlags() & Qt::WindowCloseButtonHint);
     auto* read = r.child<QPushButton>("btnReadData");
