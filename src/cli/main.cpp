@@ -26,6 +26,11 @@ const Command commands[] = {
      cmd_read},
     {"report", "FILE OUT.html [--rows FIRST:LAST]",
      "write the journal report of a document (events FIRST to LAST, from 0)", cmd_report},
+    {"render",
+     "FILE OUT.png [--scale I] [--curve K] [--range L:R] [--color RRGGBB] [--top PX] "
+     "[--size WxH] [--dpi D]",
+     "draw the graph tab's chart of a document into a PNG; print its layout and marks as JSON",
+     cmd_render},
 };
 
 void print_usage(std::ostream& out) {

@@ -1,0 +1,111 @@
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+
+#include "Cli_run.h"
+#include "datafile/Assembling.h"
+#include "library/Mytime.h"
+
+namespace {
+
+const std::uint32_t start = lib::parts_to_time(2008, 1, 31, 23, 50, 0);
+constexpr double pixels_per_cm = 96 / 2.54;
+
+int offset_of(int record) { // 1 s apart at 1 minute per centimetre
+    return static_cast<int>(std::trunc(record * pixels_per_cm / 60 + 0.5));
+}
+
+struct RenderFixture : ::testing::Test {
+    RenderFixture() {
+        FileStorage model;
+        model.add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0, 250});
+        FileStorageItem item;
+        item.values = {0};
+        for (int i = 0; i < 3600; ++i) {
+            item.time = start + i;
+            item.values[0] = static_cast<float>(i % 200);
+            model.add_item(item);
+        }
+        model.save(file, false);
+    }
+    ScratchDir dir;
+    std::string file = dir.file("day.realtim");
+    std::string png = dir.file("out.png");
+};
+
+TEST_F(RenderFixture, JsonFollowsTheArithmeticAndTheCurveIsWhereItSays) {
+    const CliRun r = run_cli(dir, "render '" + file + "' '" + png +
+                                      "' --scale 0 --top 100 --size 400x500 --color FF8000");
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["points"], 3600);
+    EXPECT_EQ(j["total_height"], offset_of(3599));
+    EXPECT_DOUBLE_EQ(j["pixels_per_cm"].get<double>(), pixels_per_cm);
+    const int left = j["plot"][0], top = j["plot"][1], right = j["plot"][2], bottom = j["plot"][3];
+    ASSERT_GT(bottom - top, 400);
+
+    // The day changes at record 600; every minute before and after has its time mark.
+    bool saw_date = false;
+    std::vector<int> mark_rows;
+    for (const auto& m : j["marks"]) {
+        const int index = m["index"];
+        EXPECT_EQ(m["offset"].get<double>(), offset_of(index));
+        EXPECT_GE(offset_of(index), 100);
+        EXPECT_LE(offset_of(index), 100 + bottom - top);
+        EXPECT_EQ(index % 60, 0) << m["text"];
+        if (m["date"]) {
+            EXPECT_EQ(index, 600);
+            EXPECT_EQ(m["text"], " 1.2.2008 ");
+            saw_date = true;
+        } else {
+            EXPECT_EQ(m["text"], lib::time_to_hhmm(start + index));
+        }
+        mark_rows.push_back(top + offset_of(index) - 100);
+    }
+    EXPECT_TRUE(saw_date);
+    EXPECT_GE(mark_rows.size(), 10u);
+
+    // Every record on a row free of marks has its blue pixel at the predicted column.
+    const QImage image(QString::fromStdString(png));
+    ASSERT_EQ(image.size(), QSize(400, 500));
+    int checked = 0;
+    for (int i = 0; i < 3600; ++i) {
+        const int y = top + offset_of(i) - 100;
+        if (y <= top || y >= bottom)
+            continue;
+        if (std::any_of(mark_rows.begin(), mark_rows.end(),
+                        [y](int row) { return y >= row - 1 && y <= row + 18; }))
+            continue;
+        const int x = static_cast<int>(std::lround(left + (i % 200) * (right - left) / 200.0));
+        ASSERT_EQ(image.pixel(x, y), qRgb(0xFF, 0x80, 0))
+            << "record " << i << " at " << x << "," << y;
+        ++checked;
+    }
+    EXPECT_GT(checked, 100);
+}
+
+TEST_F(RenderFixture, CurveOutOfRangeRendersTheEmptyChartAndAFailedOpenExitsOne) {
+    CliRun r = run_cli(dir, "render '" + file + "' '" + png + "' --curve 3 --size 300x300");
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto j = nlohmann::json::parse(r.out);
+    EXPECT_TRUE(j["marks"].empty());
+    const QImage image(QString::fromStdString(png));
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ASSERT_NE(image.pixel(x, y), qRgb(0, 0, 255));
+
+    r = run_cli(dir, "render '" + dir.file("none.realtim") + "' '" + png + "'");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("none.realtim"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty());
+
+    for (const char* bad : {"--scale 10", "--range 5:5", "--color 12345", "--size 0x10"}) {
+        r = run_cli(dir, "render '" + file + "' '" + png + "' " + bad);
+        EXPECT_EQ(r.code, 2) << bad;
+    }
+}
+
+} // namespace
