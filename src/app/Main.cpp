@@ -20,6 +20,7 @@
 #include "app/Readdatadialog.h"
 #include "app/System.h"
 #include "datafile/Records_csv.h"
+#include "graph/Graphicsform.h"
 #include "library/Fileworks.h"
 #include "library/Mytime.h"
 #include "widgets/Clockcursor.h"
@@ -87,6 +88,9 @@ TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
     pages_->setObjectName(QStringLiteral("PageControl"));
     pages_->setDocumentMode(true);
     pages_->addTab(create_graph_page(), QStringLiteral("Графики"));
+    graph_ = new TGrForm(graph_host_, settings_path_, document_.Data());
+    graph_host_->layout()->addWidget(graph_);
+    graph_->LoadOptions();
     grid_ = new JournalGrid(document_, pages_);
     grid_->setObjectName(QStringLiteral("GridVG"));
     pages_->addTab(grid_, QStringLiteral("Журнал"));
@@ -113,6 +117,7 @@ TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
 
 TMainForm::~TMainForm() {
     detailed::RegSystem::instance().save_settings(settings_path_);
+    graph_->SaveOptions();
     recent_.save_if_needed(settings_path_);
 }
 
@@ -136,6 +141,8 @@ void TMainForm::create_actions() {
     make(actExit, "actExit", "Выход", "Выход из программы");
     make(actAbout, "actAbout", "О программе...", "");
     make(actExportCsv, "actExportCsv", "Экспорт в CSV...", "Записать замеры в файл CSV");
+    make(actSavePicture, "actSavePicture", "Сохранить рисунок...",
+         "Записать видимый график в файл PNG");
 
     actSave->setShortcut(QKeySequence(Qt::Key_F2));
     actPrint->setShortcut(QKeySequence(Qt::ALT | Qt::Key_P));
@@ -156,11 +163,12 @@ void TMainForm::create_actions() {
     connect(actExit, &QAction::triggered, this, &QWidget::close);
     connect(actAbout, &QAction::triggered, this, &TMainForm::actAboutExecute);
     connect(actExportCsv, &QAction::triggered, this, &TMainForm::actExportCsvExecute);
+    connect(actSavePicture, &QAction::triggered, this, &TMainForm::actSavePictureExecute);
 }
 
 void TMainForm::create_menus() {
     file_menu_ = menuBar()->addMenu(QStringLiteral("Файл"));
-    file_menu_->addActions({actOpen, actSave, actSaveAs, actExportCsv});
+    file_menu_->addActions({actOpen, actSave, actSaveAs, actExportCsv, actSavePicture});
     file_menu_->addSeparator();
     file_menu_->addActions({actPrint, actPrintSetup});
     recent_separator_ = file_menu_->addSeparator();
@@ -268,7 +276,8 @@ void TMainForm::UpdateCommandStates() {
     const bool modified = document_.IsModified();
     const bool has_data = document_.HasData();
     EnableControls(modified, {actSave, actSaveAs});
-    EnableControls(has_data, {actPrint, actExportCsv, grid_});
+    EnableControls(has_data, {actPrint, actExportCsv, actSavePicture, grid_});
+    graph_->UpdateControlStates(has_data);
     actUnitOpts->setEnabled(false);
     grid_->refresh();
     status_->setText(status_text());
@@ -349,6 +358,7 @@ void TMainForm::open_file(const std::string& path) {
 }
 
 void TMainForm::refresh_views() {
+    graph_->ReloadData();
     UpdateCommandStates();
     grid_->fit_columns();
 }
@@ -401,6 +411,20 @@ void TMainForm::actExportCsvExecute() {
     std::string bytes;
     records_csv(document_.Data(), [&bytes](std::string_view piece) { bytes += piece; });
     if (!lib::io::write_file_replacing(path.toStdString(), bytes))
+        show_error_box(this, Storage::error_caption,
+                       "Невозможно записать файл '" + path.toStdString() + "'");
+}
+
+void TMainForm::actSavePictureExecute() {
+    QString preset;
+    if (!document_.FileName().empty()) {
+        const QFileInfo info(QString::fromStdString(document_.FileName()));
+        preset = info.dir().filePath(info.completeBaseName() + QStringLiteral(".png"));
+    }
+    const QString path =
+        ask_file_name(this, QFileDialog::AcceptSave, {QStringLiteral("Рисунки PNG (*.png)")},
+                      QStringLiteral("png"), preset);
+    if (!path.isEmpty() && !graph_->GraphImage().save(path, "PNG"))
         show_error_box(this, Storage::error_caption,
                        "Невозможно записать файл '" + path.toStdString() + "'");
 }

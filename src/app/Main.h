@@ -17,6 +17,7 @@ class QLabel;
 class QMenu;
 class QPrinter;
 class QTabWidget;
+class TGrForm;
 
 class TMainForm : public QMainWindow {
 public:
@@ -29,6 +30,7 @@ public:
     JournalGrid& journal_grid() { return *grid_; }
     // The "Графики" tab's area inside its frame lines; it has a layout without margins.
     QWidget* graph_host() { return graph_host_; }
+    TGrForm& graph_form() { return *graph_; }
     QTabWidget* pages() { return pages_; }
     const std::string& settings_path() const { return settings_path_; }
     const RecentFiles& recent_files() const { return recent_; }
@@ -52,6 +54,7 @@ public:
     QAction* actExit;
     QAction* actAbout;
     QAction* actExportCsv;
+    QAction* actSavePicture;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -73,6 +76,7 @@ private:
     void actBondOptExecute();
     void actAboutExecute();
     void actExportCsvExecute();
+    void actSavePictureExecute();
 
     // False when the user chose Cancel, or Yes and the read data are still unsaved.
     bool may_discard_read_data();
@@ -87,6 +91,7 @@ private:
     RecentFiles recent_;
     QTabWidget* pages_ = nullptr;
     QWidget* graph_host_ = nullptr;
+    TGrForm* graph_ = nullptr;
     JournalGrid* grid_ = nullptr;
     QLabel* status_ = nullptr;
     QMenu* file_menu_ = nullptr;
