@@ -126,3 +126,22 @@ TEST(GraphChart, MarksOutsideThePlotAreNotDrawn) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(GraphChart, ToolTipTextNamesTheRecordsDateTimeAndValue) {
+    Rendered r(100, false);
+    const int record = r.points.SeriesRecord(5);
+    ASSERT_GE(record, 0);
+    EXPECT_EQ(r.points.Points()[r.points.FirstPointFrom(100 - pixels_per_cm) + 5].index, record);
+    const auto parts = lib::time_to_parts(r.data.item(record)->time);
+    const std::string value = std::to_string(record % 200);
+    EXPECT_EQ(GraphPointText(r.points, r.data, 0, 5).toStdString(),
+              "31.01.2008 23:" + std::to_string(parts.minute) + ":" +
+                  (parts.second < 10 ? "0" : "") + std::to_string(parts.second) +
+                  "\nВес на крюке: " + value + " т");
+    EXPECT_TRUE(GraphPointText(r.points, r.data, 1, 5).isEmpty()); // no such curve
+    EXPECT_TRUE(GraphPointText(r.points, r.data, 0, 100000).isEmpty());
+}
+
+} // namespace
