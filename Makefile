@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 # A compiler cache makes rebuilds of a fresh clone on the same machine cheap.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
-.PHONY: deps configure build run test test-asan bench fuzz clean
+.PHONY: deps configure build run screenshots check-first-start test test-asan bench fuzz clean
 
 deps:
 	@scripts/install-deps.sh
@@ -18,7 +18,21 @@ build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@scripts/demo.sh $(BUILD)
+	@scripts/run-window.sh $(BUILD)
+
+# The real windows under a virtual display, at 96 and at 192 dots per inch.
+screenshots: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target vornell-screenshots vornell-logger-sim
+	@xvfb-run -a -s "-screen 0 1920x1400x24" $(BUILD)/tools/screenshots/vornell-screenshots \
+		$(BUILD)/screenshots $(BUILD)/tools/logger-sim/vornell-logger-sim
+	@QT_FONT_DPI=192 xvfb-run -a -s "-screen 0 2600x2000x24" \
+		$(BUILD)/tools/screenshots/vornell-screenshots $(BUILD)/screenshots/192dpi \
+		$(BUILD)/tools/logger-sim/vornell-logger-sim
+
+# A first start and close under a virtual display writes the default Vornell.ini.
+check-first-start: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target vornell
+	@scripts/check-first-start.sh $(BUILD)/vornell
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -16,35 +16,8 @@ for program in "$sim" "$cli"; do
   fi
 done
 
-scratch=$(mktemp -d)
-sim_pid=""
-stop_sim() {
-  if [ -n "$sim_pid" ]; then
-    kill "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-  fi
-  rm -rf "$scratch"
-}
-trap stop_sim EXIT
-trap 'exit 130' INT TERM
-
-"$sim" --listen "$address" >"$scratch/sim.out" 2>"$scratch/sim.err" &
-sim_pid=$!
-for _ in $(seq 200); do
-  grep -q '^listening' "$scratch/sim.out" && break
-  if ! kill -0 "$sim_pid" 2>/dev/null; then
-    echo "make run: the logger simulator could not start on $address:" >&2
-    cat "$scratch/sim.err" >&2
-    echo "(is another program using port ${address##*:}?)" >&2
-    sim_pid=""
-    exit 1
-  fi
-  sleep 0.05
-done
-if ! grep -q '^listening' "$scratch/sim.out"; then
-  echo "make run: the logger simulator did not come up on $address" >&2
-  exit 1
-fi
+source "$(dirname "$0")/logger-sim.sh"
+start_sim
 
 echo "== vornell-cli read $address $out"
 # One progress line per record; show the steps and every 2000th record.

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 #include "document/Storage.h"
 
@@ -103,20 +104,26 @@ void JournalGrid::apply_row_height() {
 }
 
 void JournalGrid::fit_columns() {
-    const QFontMetrics metrics = fontMetrics();
-    const int blank = metrics.horizontalAdvance(QLatin1Char(' '));
+    // Fractional advances, rounded up: a text one pixel fraction too wide gets an ellipsis.
+    const QFontMetricsF metrics(font());
+    const QFontMetricsF header_metrics(horizontalHeader()->font());
+    const int blank = fontMetrics().horizontalAdvance(QLatin1Char(' '));
     const int rows = model_->rowCount();
+    // A grid on a tab that is just being shown has not got its size yet; its page has.
+    const int height =
+        std::max(viewport()->height(), parentWidget() ? parentWidget()->height() : 0);
     const int first = std::max(0, rowAt(0));
-    int last = rowAt(viewport()->height() - 1);
-    if (last < 0)
-        last = std::min(rows - 1, first + viewport()->height() / rowHeight(0) + 1);
+    const int last = std::min(rows - 1, first + height / std::max(1, rowHeight(first)) + 1);
+    // The grid line at the cell's right edge takes a pixel of its own.
+    const int grid_line = showGrid() ? 1 : 0;
     for (int column = 0; column < model_->columnCount(); ++column) {
-        int widest = horizontalHeader()->fontMetrics().horizontalAdvance(
+        qreal widest = header_metrics.horizontalAdvance(
             model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
         for (int row = first; row <= last; ++row)
             widest = std::max(
                 widest, metrics.horizontalAdvance(model_->index(row, column).data().toString()));
-        setColumnWidth(column, std::max(widest, 2 * blank) + 2 * blank);
+        const int text = static_cast<int>(std::ceil(widest));
+        setColumnWidth(column, std::max(text, 2 * blank) + 2 * blank + grid_line);
     }
 }
 

@@ -281,6 +281,7 @@ void TMainForm::UpdateCommandStates() {
     actUnitOpts->setEnabled(false);
     grid_->refresh();
     status_->setText(status_text());
+    status_->setToolTip(QString::fromStdString(document_.FileName()));
 }
 
 QString TMainForm::status_text() const {
@@ -288,9 +289,9 @@ QString TMainForm::status_text() const {
     if (!document_.HasData())
         return no_data_line;
     const QString name = document_.FileName().empty()
-                             ? QStringLiteral("считано с датчика, не сохранено")
-                             : QString::fromStdString(document_.FileName());
-    return QStringLiteral(" %1   |   записей: %2   |   %3 - %4")
+                             ? QStringLiteral("не сохранено")
+                             : QFileInfo(QString::fromStdString(document_.FileName())).fileName();
+    return QStringLiteral(" %1;  записей: %2;  %3 - %4")
         .arg(name)
         .arg(data.item_count())
         .arg(moment_text(data.item(0)->time), moment_text(data.item(data.item_count() - 1)->time));

@@ -128,6 +128,13 @@ TEST_F(MainWindow, CommandsAndGridFollowTheDocument) {
     w.pages()->setCurrentIndex(0);
     w.pages()->setCurrentIndex(1);
     EXPECT_EQ(grid.columnWidth(2), fitted);
+    const int blank = grid.fontMetrics().horizontalAdvance(' ');
+    for (int column = 0; column < 3; ++column)
+        for (int row = 0; row < 2; ++row)
+            EXPECT_GT(grid.columnWidth(column), grid.fontMetrics().horizontalAdvance(
+                                                    QString::fromStdString(cell(row, column))) +
+                                                    2 * blank)
+                << "cut: " << cell(row, column);
     grid.selectRow(1);
     EXPECT_EQ(grid.selected_range(), std::make_pair(2, 2));
 }

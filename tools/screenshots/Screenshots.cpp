@@ -1,0 +1,142 @@
+// vornell-screenshots OUTDIR LOGGER_SIM: creates the real windows, drives them as an operator
+// would and saves each as OUTDIR/<name>.png for review. Each shot is one function in `shots`.
+#include <QAbstractButton>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/Main.h"
+#include "app/System.h"
+
+namespace {
+
+constexpr const char* sim_address = "127.0.0.1:22013";
+
+struct Context {
+    QDir out;
+    std::string settings_path;
+    bool ok = true;
+};
+
+void wait_ms(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+void save(Context& ctx, QWidget* widget, const QString& name) {
+    QCoreApplication::processEvents();
+    const QString path = ctx.out.filePath(name + ".png");
+    if (!widget || !widget->grab().save(path)) {
+        std::fprintf(stderr, "screenshots: could not save %s\n", qPrintable(path));
+        ctx.ok = false;
+        return;
+    }
+    std::printf("%s\n", qPrintable(path));
+}
+
+// Runs `open` (which shows a modal dialog), saves the dialog after `delay_ms` and then lets
+// `finish` close it (reject when empty).
+void shoot_modal(Context& ctx, const QString& name, int delay_ms, const std::function<void()>& open,
+                 const std::function<void(QWidget*)>& start = {},
+                 const std::function<void(QWidget*)>& finish = {}) {
+    QTimer::singleShot(300, [&ctx, name, delay_ms, start, finish] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (start && dialog)
+            start(dialog);
+        QTimer::singleShot(delay_ms, [&ctx, name, finish] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            save(ctx, dialog, name);
+            if (finish)
+                finish(dialog);
+            else if (auto* d = qobject_cast<QDialog*>(dialog))
+                d->reject();
+        });
+    });
+    open();
+}
+
+void main_empty(Context& ctx) {
+    TMainForm window(ctx.settings_path);
+    window.show();
+    wait_ms(300);
+    save(ctx, &window, "main-empty");
+}
+
+// The read runs through "Считать данные..."; the dialog is saved while it reads and closes
+// by itself when the read is done.
+void main_after_read(Context& ctx) {
+    TMainForm window(ctx.settings_path);
+    window.show();
+    wait_ms(300);
+    shoot_modal(
+        ctx, "read-dialog-reading", 1500, [&] { window.actConnect->trigger(); },
+        [](QWidget* dialog) {
+            if (auto* button = dialog->findChild<QAbstractButton*>("btnReadData"))
+                button->click();
+        },
+        [](QWidget*) {});
+    window.pages()->setCurrentIndex(1);
+    wait_ms(300);
+    save(ctx, &window, "main-journal-after-read");
+}
+
+void port_dialog(Context& ctx) {
+    TMainForm window(ctx.settings_path);
+    window.show();
+    wait_ms(200);
+    shoot_modal(ctx, "port-dialog", 300, [&] { window.actBondOpt->trigger(); });
+}
+
+void about_box(Context& ctx) {
+    TMainForm window(ctx.settings_path);
+    window.show();
+    wait_ms(200);
+    shoot_modal(ctx, "about-box", 300, [&] { window.actAbout->trigger(); });
+}
+
+const std::vector<std::pair<const char*, void (*)(Context&)>> shots = {
+    {"main-empty", main_empty},
+    {"main-journal-after-read", main_after_read},
+    {"port-dialog", port_dialog},
+    {"about-box", about_box},
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    VornellApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: vornell-screenshots OUTDIR LOGGER_SIM\n");
+        return 2;
+    }
+    QTemporaryDir scratch;
+    Context ctx{QDir(QString::fromLocal8Bit(argv[1])),
+                scratch.filePath("Vornell.ini").toStdString()};
+    QDir().mkpath(ctx.out.path());
+
+    QProcess sim;
+    sim.start(QString::fromLocal8Bit(argv[2]), {"--listen", sim_address});
+    if (!sim.waitForStarted() || !sim.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "screenshots: the logger simulator did not start\n");
+        return 1;
+    }
+    HardWare& hardware = detailed::RegSystem::instance().hardware();
+    hardware.set_log_path(scratch.filePath("comm.log").toStdString());
+    hardware.name = sim_address;
+
+    for (const auto& [name, shot] : shots)
+        shot(ctx);
+    sim.terminate();
+    sim.waitForFinished();
+    return ctx.ok ? 0 : 1;
+}
