@@ -3,7 +3,9 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QComboBox>
 #include <QProcess>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -15,6 +17,7 @@
 #include "app/Application.h"
 #include "app/Main.h"
 #include "app/System.h"
+#include "graph/Graphicsform.h"
 
 namespace {
 
@@ -72,6 +75,23 @@ void main_empty(Context& ctx) {
     save(ctx, &window, "main-empty");
 }
 
+// The simulated day starts at 06:00:03 with a record every 4 s, so midnight comes 64797 s in.
+void graph_after_read(Context& ctx, TMainForm& window) {
+    TGrForm& graph = window.graph_form();
+    window.pages()->setCurrentIndex(0);
+    graph.cbxScale->setCurrentIndex(3); // "10 мин. на 1 см."
+    wait_ms(300);
+    save(ctx, &window, "graph-10min");
+
+    graph.cbxScale->setCurrentIndex(0); // "1 мин. на 1 см."
+    wait_ms(200);
+    const double pixels_per_cm = graph.logicalDpiY() / 2.54;
+    const int midnight = static_cast<int>(64797 * pixels_per_cm / 60 + 0.5);
+    graph.ScrollBar->setValue(midnight - graph.PlotHeight() / 2);
+    wait_ms(300);
+    save(ctx, &window, "graph-1min-date-change");
+}
+
 // The read runs through "Считать данные..."; the dialog is saved while it reads and closes
 // by itself when the read is done.
 void main_after_read(Context& ctx) {
@@ -85,6 +105,7 @@ void main_after_read(Context& ctx) {
                 button->click();
         },
         [](QWidget*) {});
+    graph_after_read(ctx, window);
     window.pages()->setCurrentIndex(1);
     wait_ms(300);
     save(ctx, &window, "main-journal-after-read");
