@@ -326,7 +326,8 @@ bool FileStorage::load(const std::string& path, bool text_only) {
     throw FileStorageException("Неправильное расширение открываемого файла: " + extension, true);
 }
 
-void FileStorage::save(const std::string& path, bool text_only) {
+void FileStorage::save(const std::string& path, bool text_only,
+                       const std::vector<lib::io::file_replacement>& companions) {
     // The target's extension picks the writer, so a file always holds what its name says;
     // under any other name the file could never be opened again.
     std::string extension;
@@ -335,13 +336,29 @@ void FileStorage::save(const std::string& path, bool text_only) {
         throw FileStorageException("Неправильное расширение записываемого файла: " + extension,
                                    false);
     native_format_ = family == FileFamily::native;
-    if (!native_format_) {
-        save_legacy(path, text_only);
-        return;
+    std::vector<lib::io::file_replacement> unit;
+    if (native_format_) {
+        text_values_.race_to_lines();
+        unit.push_back(text_only ? native_text_file(path) : native_whole_file(path));
+    } else {
+        unit = legacy_files(path, text_only);
     }
-    text_values_.race_to_lines();
-    if (text_only)
-        save_native_text(path);
-    else
-        save_native_whole(path);
+    const std::size_t own = unit.size();
+    unit.insert(unit.end(), companions.begin(), companions.end());
+    try {
+        lib::io::replace_files(unit);
+    } catch (const lib::io::replace_error& e) {
+        if (e.file() >= own)
+            throw lib::io::replace_error(e.what(), e.file() - own, e.step());
+        if (!native_format_)
+            legacy_failure(path, unit[e.file()].target, e.what());
+        if (!text_only || !companions.empty())
+            throw std::runtime_error(e.what());
+        append_native_text(path);
+    } catch (const std::exception&) {
+        // A writer's failure; the legacy writers report their own.
+        if (!native_format_ || !text_only || !companions.empty())
+            throw;
+        append_native_text(path);
+    }
 }

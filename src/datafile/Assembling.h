@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "library/Fileworks.h"
 #include "library/array.h"
 #include "library/lock_object.h"
 #include "params/Raceoptions.h"
@@ -183,7 +184,16 @@ public:
     bool load(const std::string& path, bool text_only);
     // Native files load from any byte source, a mapped file or bytes in memory.
     void load_native(lib::io::InputMemoryView& source, bool text_only);
-    void save(const std::string& path, bool text_only);
+    // Replaces the file (an older-family file with its run file, and with a description file
+    // when its folder has none) as one unit through lib::io::replace_files. The companions (the
+    // document's journal) join that unit after the model's own files; a failure in one of them
+    // raises its replace_error, counted among the companions. Only a text-only update without
+    // companions falls back to appending the text when the file cannot be copied.
+    void save(const std::string& path, bool text_only,
+              const std::vector<lib::io::file_replacement>& companions = {});
+    // The identifier as files store it: the parameter's own, or a name of its own when that is
+    // empty or repeats an earlier one (readers merge equal identifiers).
+    std::string stored_ident(int i) const;
 
     FileStorageTextValues& text_values() { return text_values_; }
     const FileStorageTextValues& text_values() const { return text_values_; }
@@ -202,12 +212,19 @@ private:
 
     // Legacy (".dep", ".ldp", ".tim") files.
     bool load_legacy(const std::string& path, bool text_only);
-    void save_legacy(const std::string& path, bool text_only);
+    // The files of an older-family save, in replace order: the data file (unless text_only),
+    // a description file when the folder has none, the run file.
+    std::vector<lib::io::file_replacement> legacy_files(const std::string& path, bool text_only);
+    // Raises what a failure in one file of the legacy_files of path means to the user.
+    [[noreturn]] void legacy_failure(const std::string& path, const std::string& file,
+                                     const std::string& reason) const;
 
     // Index of the descriptor whose lower-cased identifier is ident_lower, or -1.
     int find_param(const std::string& ident_lower) const;
-    void save_native_whole(const std::string& path);
-    void save_native_text(const std::string& path);
+    lib::io::file_replacement native_whole_file(const std::string& path) const;
+    lib::io::file_replacement native_text_file(const std::string& path) const;
+    // Appends the text chunk in place: the text-only update of a file that cannot be copied.
+    void append_native_text(const std::string& path) const;
     void write_sector(lib::io::BinaryMemoryOutputStream& buffer,
                       lib::io::BinaryOutputStream& sink) const;
     void write_records_and_text(lib::io::BinaryOutputStream& sink,

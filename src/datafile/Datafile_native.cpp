@@ -2,6 +2,7 @@
 // A chunk is kind (1 byte), payload length (2 bytes, little-endian) and the payload.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -103,23 +104,17 @@ void FileStorage::build_text_chunk(lib::io::BinaryMemoryOutputStream& buffer) co
         throw FileStorageException(text_too_large, true);
 }
 
-namespace {
-
-// Readers merge descriptors with equal identifiers, so an empty or repeated one (the spare
-// columns of an older data file) is written under a name of its own.
-std::string distinct_ident(const std::string* lowered, int count, int i, const std::string& ident) {
+std::string FileStorage::stored_ident(int i) const {
     auto taken = [&](const std::string& name, int upto) {
-        return std::find(lowered, lowered + upto, name) != lowered + upto;
+        return std::find(ident_lower_, ident_lower_ + upto, name) != ident_lower_ + upto;
     };
-    if (!lowered[i].empty() && !taken(lowered[i], i))
-        return ident;
+    if (!ident_lower_[i].empty() && !taken(ident_lower_[i], i))
+        return params_[i].ident;
     std::string name = "параметр_" + std::to_string(i + 1);
-    while (taken(name, count))
+    while (taken(name, param_count_))
         name += '_';
     return name;
 }
-
-} // namespace
 
 void FileStorage::write_sector(lib::io::BinaryMemoryOutputStream& buffer,
                                lib::io::BinaryOutputStream& sink) const {
@@ -130,7 +125,7 @@ void FileStorage::write_sector(lib::io::BinaryMemoryOutputStream& buffer,
         lib::io::write_text(buffer, p.name);
         lib::io::write_text(buffer, p.unit);
         lib::io::write_text(buffer, p.short_name);
-        lib::io::write_text(buffer, distinct_ident(ident_lower_, param_count_, i, p.ident));
+        lib::io::write_text(buffer, stored_ident(i));
         lib::io::write_value(buffer, p.low);
         lib::io::write_value(buffer, p.high);
     }
@@ -154,36 +149,12 @@ void FileStorage::write_records_and_text(lib::io::BinaryOutputStream& sink,
     write_payload(chunk_text, text, sink);
 }
 
-void FileStorage::save_native_whole(const std::string& name) {
-    // The new file replaces the file a link points to, not the link.
-    const std::string path = lib::io::resolve_links(name);
-    lib::io::BinaryMemoryOutputStream text;
-    build_text_chunk(text);
-
-    // The old file stays untouched until the new one is complete on disk; meanwhile its lock
-    // keeps other savers and loaders out.
-    const bool existed = lib::io::file_exists(path);
-    lib::io::OSFile target;
-    target.open(path, lib::io::OSFile::write_append, true);
-    std::string temp; // a name of its own: a user's file of any name is never overwritten
-    try {
-        lib::io::BinaryOutputFileStream out;
-        temp = out.file().create_beside(path);
-        write_records_and_text(out, text);
-        out.flush();
-        out.file().sync();
-        out.close();
-        if (!lib::io::replace_file(temp, path))
-            throw std::runtime_error("Невозможно записать в файл!");
-    } catch (...) {
-        if (!temp.empty())
-            lib::io::remove_file(temp);
-        if (!existed) {
-            target.close();
-            lib::io::remove_file(path);
-        }
-        throw;
-    }
+lib::io::file_replacement FileStorage::native_whole_file(const std::string& path) const {
+    // Built first, so a text too large is refused before any file is touched.
+    auto text = std::make_shared<lib::io::BinaryMemoryOutputStream>();
+    build_text_chunk(*text);
+    return {path,
+            [this, text](lib::io::BinaryOutputStream& out) { write_records_and_text(out, *text); }};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -526,55 +497,43 @@ std::size_t copy_without_text(const std::uint8_t* base, std::size_t size,
 
 } // namespace
 
-void FileStorage::save_native_text(const std::string& name) {
-    const std::string path = lib::io::resolve_links(name);
+lib::io::file_replacement FileStorage::native_text_file(const std::string& path) const {
+    auto text = std::make_shared<lib::io::BinaryMemoryOutputStream>();
+    build_text_chunk(*text);
+    return {path, [path, text](lib::io::BinaryOutputStream& out) {
+                // The replace holds the old file locked, so it is mapped without a lock of its own.
+                lib::io::InputMappedFile source;
+                source.open(path, false);
+                const std::uint8_t* base = source.base();
+                const std::size_t size = source.size();
+                const std::size_t parsed = copy_without_text(base, size, out);
+                write_payload(chunk_text, *text, out);
+                // A damaged tail is kept after the new text so the loader can still salvage it,
+                // but without the old text chunks the loader would find there: coming later,
+                // they would win over the new text.
+                std::size_t from = parsed;
+                if (parsed < size) {
+                    std::vector<std::pair<std::size_t, std::size_t>> old_text;
+                    FileStorage scratch;
+                    NativeLoader scan(scratch, source);
+                    scan.collect_text_spans(old_text);
+                    scan.load();
+                    for (const auto& [start, end] : old_text) {
+                        if (start < from)
+                            continue;
+                        out.write(base + from, start - from);
+                        from = end;
+                    }
+                }
+                out.write(base + from, size - from);
+            }};
+}
+
+void FileStorage::append_native_text(const std::string& path) const {
     lib::io::BinaryMemoryOutputStream text;
     build_text_chunk(text);
-
-    std::string temp;
-    bool replaced = false;
-    {
-        lib::io::InputMappedFile source;
-        try {
-            source.open(path, true);
-            lib::io::BinaryOutputFileStream out;
-            temp = out.file().create_beside(path);
-            const std::uint8_t* base = source.base();
-            const std::size_t size = source.size();
-            const std::size_t parsed = copy_without_text(base, size, out);
-            write_payload(chunk_text, text, out);
-            // A damaged tail is kept after the new text so the loader can still salvage it,
-            // but without the old text chunks the loader would find there: coming later, they
-            // would win over the new text.
-            std::size_t from = parsed;
-            if (parsed < size) {
-                std::vector<std::pair<std::size_t, std::size_t>> old_text;
-                FileStorage scratch;
-                NativeLoader scan(scratch, source);
-                scan.collect_text_spans(old_text);
-                scan.load();
-                for (const auto& [start, end] : old_text) {
-                    if (start < from)
-                        continue;
-                    out.write(base + from, start - from);
-                    from = end;
-                }
-            }
-            out.write(base + from, size - from);
-            out.flush();
-            out.file().sync();
-            out.close();
-            replaced = lib::io::replace_file(temp, path);
-        } catch (const std::exception&) {
-            // The copy is an optimisation: without it the text chunk is appended below.
-        }
-        if (!replaced && !temp.empty())
-            lib::io::remove_file(temp);
-    }
-    if (replaced)
-        return;
     lib::io::BinaryOutputFileStream out;
-    out.open(path, true, true);
+    out.open(lib::io::resolve_links(path), true, true);
     write_payload(chunk_text, text, out);
     out.close();
 }

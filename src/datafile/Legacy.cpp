@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
@@ -95,6 +97,27 @@ void read_records(lib::io::InputMemoryView& source, FileStorage& model) {
     }
 }
 
+void write_description(const FileStorage& model, lib::io::BinaryOutputStream& sink) {
+    const int count = std::clamp(model.param_count(), 0, value_count);
+    const std::uint8_t gap[12] = {};
+    for (int i = 0; i < count; ++i) {
+        const FileStorageParam& p = *model.param(i);
+        lib::io::write_text(sink, p.name);
+        lib::io::write_text(sink, p.short_name);
+        lib::io::write_text(sink, p.unit);
+        // An empty or repeated identifier would end the list or merge two columns on reading.
+        lib::io::write_text(sink, model.stored_ident(i));
+        sink.write(gap, 12);
+        lib::io::write_value(sink, p.low);
+        lib::io::write_value(sink, p.high);
+        sink.write(gap, 5);
+    }
+    if (count < value_count) {
+        for (int text = 0; text < 4; ++text)
+            lib::io::write_text(sink, "");
+    }
+}
+
 void write_records(const FileStorage& model, lib::io::BinaryOutputStream& sink) {
     const auto params = static_cast<std::size_t>(std::clamp(model.param_count(), 0, value_count));
     int written = 0;
@@ -105,10 +128,11 @@ void write_records(const FileStorage& model, lib::io::BinaryOutputStream& sink) 
         // The reader skips a time-0 slot and stops at a depth below 0 or not a number: such a
         // record would silently lose itself, or every record after it, on the next open.
         if (item.time == 0)
-            throw FileStorageException("Нулевое время на записи №" + std::to_string(written), false);
+            throw FileStorageException("Нулевое время на записи №" + std::to_string(written),
+                                       false);
         if (!(item.depth1 >= 0.0f) || !(item.depth2 >= 0.0f))
-            throw FileStorageException(
-                "Некорректная глубина на записи №" + std::to_string(written), false);
+            throw FileStorageException("Некорректная глубина на записи №" + std::to_string(written),
+                                       false);
         std::uint8_t record[record_size] = {};
         record[0] = item.kind;
         put(record, time_offset, item.time);
@@ -187,35 +211,51 @@ bool FileStorage::load_legacy(const std::string& path, bool text_only) {
     return !items_.empty();
 }
 
-void FileStorage::save_legacy(const std::string& name, bool text_only) {
+std::vector<lib::io::file_replacement> FileStorage::legacy_files(const std::string& name,
+                                                                 bool text_only) {
+    auto reported = [this, name](const std::string& file,
+                                 std::function<void(lib::io::BinaryOutputStream&)> write) {
+        return lib::io::file_replacement{
+            file, [this, name, file, write](lib::io::BinaryOutputStream& out) {
+                try {
+                    write(out);
+                } catch (const std::exception& e) {
+                    legacy_failure(name, file, e.what());
+                }
+            }};
+    };
+    std::vector<lib::io::file_replacement> unit;
     if (!text_only) {
-        // Written beside the target (the file a link points to) under a name of its own and
-        // renamed over it: a failure leaves the old file, and no other file is touched.
-        const std::string path = lib::io::resolve_links(name);
-        lib::io::BinaryOutputFileStream out;
-        std::string temp;
-        try {
-            temp = out.file().create_beside(path);
-            legacy::write_records(*this, out);
-            out.flush();
-            out.file().sync();
-            out.close();
-            if (!lib::io::replace_file(temp, path))
-                throw std::runtime_error("Невозможно записать в файл!");
-        } catch (const std::exception& e) {
-            try {
-                out.close();
-            } catch (const std::exception&) {
-                // the first failure is the one to report
-            }
-            if (!temp.empty())
-                lib::io::remove_file(temp);
-            throw FileStorageException("Невозможно записать файл '" + name + "': " + e.what(),
-                                       false);
+        unit.push_back(reported(
+            name, [this](lib::io::BinaryOutputStream& out) { legacy::write_records(*this, out); }));
+        // Without a description the data file opens with no records, so a folder without one
+        // gets one; an existing one may describe other files as well and is left alone.
+        const std::string description = legacy::description_path(name);
+        if (!lib::io::file_exists(description)) {
+            unit.push_back(reported(description, [this](lib::io::BinaryOutputStream& out) {
+                legacy::write_description(*this, out);
+            }));
         }
     }
     const std::string run_file = RaceInfo::run_file_path(name);
-    if (!run_file.empty() && !text_values_.save_to_file(run_file))
-        throw FileStorageException("Невозможно записать файл описания рейса '" + run_file + "'",
-                                   false);
+    if (!run_file.empty()) {
+        // An existing run file that cannot be read whole is left alone: rewriting it would drop
+        // its other sections.
+        auto run = std::make_shared<lib::ini_file>();
+        if (!run->load(run_file) || run->truncated())
+            legacy_failure(name, run_file, "");
+        text_values_.save(*run);
+        unit.push_back(reported(run_file, [run](lib::io::BinaryOutputStream& out) {
+            const std::string bytes = run->serialize();
+            out.write(bytes.data(), bytes.size());
+        }));
+    }
+    return unit;
+}
+
+void FileStorage::legacy_failure(const std::string& name, const std::string& file,
+                                 const std::string& reason) const {
+    if (file == RaceInfo::run_file_path(name))
+        throw FileStorageException("Невозможно записать файл описания рейса '" + file + "'", false);
+    throw FileStorageException("Невозможно записать файл '" + file + "': " + reason, false);
 }

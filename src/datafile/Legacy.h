@@ -28,6 +28,10 @@ void read_description(lib::io::InputMemoryView& source, FileStorage& model);
 // NaN depth raises "Некорректная глубина на записи №" with the number of records accepted.
 void read_records(lib::io::InputMemoryView& source, FileStorage& model);
 
+// A description file of the model's parameters, as read_description reads it: the first 32,
+// then an entry with empty texts when there are fewer.
+void write_description(const FileStorage& model, lib::io::BinaryOutputStream& sink);
+
 // One record for every full record of the model; values past the 32nd parameter are lost.
 void write_records(const FileStorage& model, lib::io::BinaryOutputStream& sink);
 

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "library/Binary_io.h"
 #include "library/Codepage.h"
 #include "library/Fileworks.h"
 #include "library/Mappedfile.h"
@@ -126,19 +127,26 @@ std::string LogStorage::ColumnTitle(int index) {
     }
 }
 
+namespace {
+
+void append_line(std::string& out, const LogRecord& r) {
+    out += std::to_string(r.code);
+    out += ' ';
+    append_fixed(out, r.start, 10);
+    out += ' ';
+    append_fixed(out, r.end, 10);
+    out += ' ';
+    append_fixed(out, r.value, 3);
+    out += "\r\n";
+}
+
+} // namespace
+
 std::string LogStorage::ToText() const {
     std::string out;
     out.reserve(records_.size() * 40);
-    for (const LogRecord& r : records_) {
-        out += std::to_string(r.code);
-        out += ' ';
-        append_fixed(out, r.start, 10);
-        out += ' ';
-        append_fixed(out, r.end, 10);
-        out += ' ';
-        append_fixed(out, r.value, 3);
-        out += "\r\n";
-    }
+    for (const LogRecord& r : records_)
+        append_line(out, r);
     return out; // ASCII only, so it is already Windows-1251
 }
 
@@ -175,31 +183,29 @@ void LogStorage::LoadFromFile(const std::string& path) {
     LoadFromText(std::string_view(reinterpret_cast<const char*>(file.base()), file.size()));
 }
 
-void LogStorage::SaveToFile(const std::string& name) const {
-    const std::string text = ToText();
-    const std::string cannot_open = "Невозможно открыть файл '" + name + "' для записи";
-    // Written beside the old journal (the file a link points to) under a name of its own and
-    // renamed over it: a failed save leaves the old journal, and no other file is touched.
-    const std::string path = lib::io::resolve_links(name);
-    lib::io::OSFile file;
-    std::string temp;
+lib::io::file_replacement LogStorage::FileReplacement(const std::string& path) const {
+    return {path, [this](lib::io::BinaryOutputStream& out) {
+                // Line by line through the stream's buffer: a large journal is never held twice.
+                std::string line;
+                for (const LogRecord& r : records_) {
+                    line.clear();
+                    append_line(line, r);
+                    out.write(line.data(), line.size());
+                }
+            }};
+}
+
+std::runtime_error LogStorage::SaveError(const lib::io::replace_error& e, const std::string& path) {
+    if (e.step() == lib::io::replace_error::writing)
+        return std::runtime_error(e.what());
+    return std::runtime_error("Невозможно открыть файл '" + path + "' для записи");
+}
+
+void LogStorage::SaveToFile(const std::string& path) const {
     try {
-        temp = file.create_beside(path);
-    } catch (const std::exception&) {
-        throw std::runtime_error(cannot_open);
-    }
-    try {
-        file.write(text.data(), text.size());
-        file.sync();
-        file.close();
-    } catch (...) {
-        file.close();
-        lib::io::remove_file(temp);
-        throw;
-    }
-    if (!lib::io::replace_file(temp, path)) {
-        lib::io::remove_file(temp);
-        throw std::runtime_error(cannot_open);
+        lib::io::replace_files({FileReplacement(path)});
+    } catch (const lib::io::replace_error& e) {
+        throw SaveError(e, path);
     }
 }
 
@@ -265,8 +271,13 @@ bool Storage::Save(const std::string& path) {
     const std::string prefix =
         "В процессе записи файла\n'" + path + "'\nпроизошла следующая ошибка:\n\n";
     const bool ok = Guarded(prefix, [&] {
-        data_.save(path, false);
-        journal_.SaveToFile(JournalPath(path));
+        // One unit: the data file never stands beside a journal of another save.
+        const std::string journal = JournalPath(path);
+        try {
+            data_.save(path, false, {journal_.FileReplacement(journal)});
+        } catch (const lib::io::replace_error& e) {
+            throw LogStorage::SaveError(e, journal);
+        }
     });
     // A failed save keeps the flag, so closing still asks before the read data are lost.
     if (ok)

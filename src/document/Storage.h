@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,10 @@ public:
 
     // The ".dat" companion: Windows-1251 text, one "code start end value" line per record.
     void SaveToFile(const std::string& path) const;
+    // The journal as one file of a replace, so it can be saved in one unit with its data file.
+    lib::io::file_replacement FileReplacement(const std::string& path) const;
+    // What the user is told when the replace of the journal at path failed in its own step.
+    static std::runtime_error SaveError(const lib::io::replace_error& e, const std::string& path);
     // A missing or unreadable file gives an empty journal.
     void LoadFromFile(const std::string& path);
     std::string ToText() const;

@@ -1,13 +1,20 @@
 #include "library/Fileworks.h"
 
+#include "library/Binary_io.h"
+
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <stdexcept>
+#include <string_view>
 #include <thread>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -125,9 +132,103 @@ void OSFile::open(const std::string& path, int mode, bool lock) {
     }
 }
 
+bool OSFile::open_to_replace(const std::string& path) {
+    close();
+    constexpr int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    int fd = no_eintr([&] { return ::open(path.c_str(), O_RDWR | flags); });
+    // A file we may not write can still be replaced by a rename in a folder we may write; a
+    // shared lock then keeps out the writers all the same.
+    if (fd < 0 && (errno == EACCES || errno == EROFS))
+        fd = no_eintr([&] { return ::open(path.c_str(), O_RDONLY | flags); });
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return false;
+        fail("Невозможно открыть файл!");
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        fail("Невозможно открыть файл!");
+    }
+    fd_ = fd;
+    try {
+        lock();
+    } catch (...) {
+        close();
+        throw;
+    }
+    return true;
+}
+
+namespace {
+
+constexpr std::size_t salt_digits = 12;
+constexpr std::string_view temporary_end = ".tmp";
+
+std::string folder_of(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The start every temporary name of path shares: path's name, cut to leave room for
+// ".<salt>.tmp" within the folder's name limit (at a character boundary), and a dot.
+std::string temporary_stem(const std::string& path) {
+    const std::string folder = folder_of(path);
+    const long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    const std::size_t room = (limit > 0 ? static_cast<std::size_t>(limit) : 255) - 1 - salt_digits -
+                             temporary_end.size();
+    std::size_t cut = std::min(path.size() - folder.size(), room);
+    while (cut > 0 && (static_cast<unsigned char>(path[folder.size() + cut]) & 0xC0) == 0x80)
+        --cut;
+    return path.substr(0, folder.size() + cut) + '.';
+}
+
+bool is_temporary_of(const std::string& name, const std::string& stem_name) {
+    if (name.size() != stem_name.size() + salt_digits + temporary_end.size() ||
+        name.compare(0, stem_name.size(), stem_name) != 0 ||
+        name.compare(name.size() - temporary_end.size(), temporary_end.size(), temporary_end) != 0)
+        return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(stem_name.size()),
+                       name.end() - static_cast<std::ptrdiff_t>(temporary_end.size()),
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+}
+
+// A saver holds its temporary file locked from creation to rename, so one that can be locked
+// was left by a save that died.
+void remove_stale_temporaries(const std::string& path) {
+    const std::string stem = temporary_stem(path);
+    const std::string folder = folder_of(path);
+    const std::string stem_name = stem.substr(folder.size());
+    DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!listing)
+        return;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (!is_temporary_of(name, stem_name))
+            continue;
+        const std::string full = folder + name;
+        const int fd = no_eintr([&] {
+            return ::open(full.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        });
+        if (fd < 0)
+            continue;
+        struct stat held {
+        }, now{};
+        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && set_lock(fd, F_WRLCK) &&
+            ::lstat(full.c_str(), &now) == 0 && now.st_ino == held.st_ino &&
+            now.st_dev == held.st_dev)
+            ::unlink(full.c_str());
+        ::close(fd);
+    }
+    ::closedir(listing);
+}
+
+} // namespace
+
 std::string OSFile::create_beside(const std::string& path) {
     close();
     static std::atomic<std::uint64_t> counter{0};
+    const std::string stem = temporary_stem(path);
     for (int attempt = 0; attempt < 100; ++attempt) {
         // Only a hint against collisions: O_EXCL is what makes the name ours.
         const auto clock =
@@ -135,11 +236,11 @@ std::string OSFile::create_beside(const std::string& path) {
         const std::uint64_t salt = clock ^ static_cast<std::uint64_t>(::getpid()) << 40 ^
                                    (counter++ * 0x9E3779B97F4A7C15ULL);
         char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".%012llx.tmp",
+        std::snprintf(suffix, sizeof suffix, "%012llx",
                       static_cast<unsigned long long>(salt & 0xFFFFFFFFFFFFULL));
-        const std::string name = path + suffix;
+        const std::string name = stem + suffix + std::string(temporary_end);
         const int fd = no_eintr([&] {
-            return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+            return ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         });
         if (fd < 0) {
             if (errno == EEXIST)
@@ -148,18 +249,19 @@ std::string OSFile::create_beside(const std::string& path) {
                 fail("Файл не найден!");
             fail("Невозможно открыть файл!");
         }
+        // Between the open and the lock another save's cleanup may take the new file for a
+        // stale one: then it is gone and another name is tried.
+        struct stat st {};
+        if (!set_lock(fd, F_WRLCK) || ::fstat(fd, &st) != 0 || st.st_nlink == 0) {
+            ::close(fd);
+            continue;
+        }
         // A replaced file keeps who may read and write it.
         struct stat old {};
         if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
             ::fchmod(fd, old.st_mode & 0777);
         fd_ = fd;
-        try {
-            lock();
-        } catch (...) {
-            close();
-            ::unlink(name.c_str());
-            throw;
-        }
+        locked_ = true;
         return name;
     }
     fail("Невозможно открыть файл!");
@@ -248,26 +350,94 @@ void OSFile::sync() {
         fail("Невозможно записать в файл!");
 }
 
+std::size_t OSFile::read(void* into, std::size_t count) {
+    if (fd_ < 0)
+        fail("Невозможно прочитать файл!");
+    const ssize_t got = no_eintr([&] { return ::read(fd_, into, count); });
+    if (got < 0)
+        fail("Невозможно прочитать файл!");
+    return static_cast<std::size_t>(got);
+}
+
+void replace_files(const std::vector<file_replacement>& files) {
+    struct Pending {
+        std::string path;
+        OSFile target; // held locked until the new file has taken its place
+        BinaryOutputFileStream out;
+        std::string temp;
+    };
+    std::vector<std::unique_ptr<Pending>> unit;
+    auto step = [](std::size_t file, replace_error::Step step, auto action) {
+        try {
+            action();
+        } catch (const replace_error&) {
+            throw;
+        } catch (const std::exception& e) {
+            throw replace_error(e.what(), file, step);
+        }
+    };
+    std::size_t renamed = 0;
+    try {
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            Pending& p = *unit.emplace_back(std::make_unique<Pending>());
+            // The new file replaces the file a link points to, not the link.
+            p.path = resolve_links(files[i].target);
+            step(i, replace_error::opening, [&] {
+                p.target.open_to_replace(p.path);
+                remove_stale_temporaries(p.path);
+                p.temp = p.out.file().create_beside(p.path);
+            });
+            files[i].write(p.out);
+            // The temporary file stays open, and so locked, up to its rename: no other save's
+            // cleanup may take it for a stale one.
+            step(i, replace_error::writing, [&] {
+                p.out.flush();
+                p.out.file().sync();
+            });
+        }
+        for (; renamed < unit.size(); ++renamed) {
+            if (!replace_file(unit[renamed]->temp, unit[renamed]->path))
+                throw replace_error("Невозможно записать в файл!", renamed,
+                                    replace_error::renaming);
+        }
+    } catch (...) {
+        for (std::size_t i = renamed; i < unit.size(); ++i) {
+            if (!unit[i]->temp.empty())
+                remove_file(unit[i]->temp);
+        }
+        throw;
+    }
+    // Syncing the folders makes the renames themselves survive a power cut. A folder that
+    // refuses (some file systems do) is no failure of the save: the files are in place.
+    std::vector<std::string> folders;
+    for (const auto& p : unit) {
+        const std::string folder = folder_of(p->path);
+        if (std::find(folders.begin(), folders.end(), folder) != folders.end())
+            continue;
+        folders.push_back(folder);
+        const int fd = no_eintr([&] {
+            return ::open(folder.empty() ? "." : folder.c_str(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        });
+        if (fd >= 0) {
+            no_eintr([&] { return ::fsync(fd); });
+            ::close(fd);
+        }
+    }
+}
+
 bool replace_file(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool write_file_replacing(const std::string& path, std::string_view bytes) {
-    OSFile out;
-    std::string temp;
     try {
-        temp = out.create_beside(path);
-        out.write(bytes.data(), bytes.size());
-        out.sync();
-        out.close();
-        if (replace_file(temp, path))
-            return true;
+        replace_files(
+            {{path, [&](BinaryOutputStream& out) { out.write(bytes.data(), bytes.size()); }}});
+        return true;
     } catch (const std::exception&) {
-        out.close();
+        return false;
     }
-    if (!temp.empty())
-        remove_file(temp);
-    return false;
 }
 
 bool remove_file(const std::string& path) {

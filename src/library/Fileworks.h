@@ -1,11 +1,17 @@
 #pragma once
-// OS file handle with retrying open and a whole-file exclusive lock.
+// OS files: a handle with retrying open and a whole-file lock, the replace of one or several
+// files as one unit (replace_files), and small file helpers.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lib::io {
+
+class BinaryOutputStream;
 
 class OSFile {
 public:
@@ -21,10 +27,17 @@ public:
     // "Невозможно открыть файл!" after the last attempt or at once for anything but a regular
     // file. Then locks when asked to; mode 2 truncates only once the lock is held.
     void open(const std::string& path, int mode, bool lock);
+    // Opens an existing path to hold it locked while it is replaced; false when there is nothing
+    // at path. Anything but a regular file, and every failure that cannot pass (no permission, a
+    // link loop, a name too long), fails at once with "Невозможно открыть файл!"; only the lock
+    // is retried, as lock() does.
+    bool open_to_replace(const std::string& path);
     // Creates and opens, locked, a new file for writing beside path (same directory, so it can be
-    // renamed over path) under a name no other file has; it gets path's permissions when path
-    // exists. Returns the new file's name.
+    // renamed over path) under a name no other file has and that fits the folder's name limit;
+    // it gets path's permission bits when path exists. Returns the new file's name.
     std::string create_beside(const std::string& path);
+    // Reads up to count bytes; 0 at the end ("Невозможно прочитать файл!" on failure).
+    std::size_t read(void* into, std::size_t count);
     // Exclusive lock over [0, 0x7FFFFFF00000000), open-file-description lock so a second open in
     // this process conflicts too; 20 attempts 100 ms apart, then "Невозможно заблокировать файл!".
     // A descriptor open only for reading can hold just a shared lock, which still excludes every
@@ -50,10 +63,40 @@ private:
     bool locked_ = false;
 };
 
+// One file of a replace: the target and the writer that fills its temporary file through a
+// buffered stream. Whatever the writer raises ends the replace and passes on unchanged.
+struct file_replacement {
+    std::string target;
+    std::function<void(BinaryOutputStream&)> write;
+};
+
+// A failure in one of replace_files' own steps: which file, and whether its temporary file
+// could not be made (or the target not held), not be written, or not be renamed.
+class replace_error : public std::runtime_error {
+public:
+    enum Step { opening, writing, renaming };
+    replace_error(const std::string& message, std::size_t file, Step step)
+        : std::runtime_error(message), file_(file), step_(step) {}
+    std::size_t file() const { return file_; }
+    Step step() const { return step_; }
+
+private:
+    std::size_t file_;
+    Step step_;
+};
+
+// Replaces every target as one unit. In order, each target is resolved through symbolic links,
+// held locked when it exists (retried only while another process holds it), freed of the
+// temporary files that killed saves of it left (those no process holds), and written completely
+// into a temporary file beside it, which is then synced. Only when all are written are they
+// renamed over their targets, in order, and the folders synced. On any failure every temporary
+// file is removed and, unless a later rename itself fails, no target is touched. A kill leaves
+// each target old or new, never cut short, and a new target absent or complete.
+void replace_files(const std::vector<file_replacement>& files);
+
 // Renames `from` over `to` (atomic on one file system); false on failure.
 bool replace_file(const std::string& from, const std::string& to);
-// Writes bytes into a new file beside path and renames it over path, so a failed write leaves
-// the old file as it was; false on any failure (nothing is left behind then).
+// replace_files of one file holding bytes; false on any failure (the old file is kept then).
 bool write_file_replacing(const std::string& path, std::string_view bytes);
 // Removes a file; false when it could not be removed (a missing file counts as removed).
 bool remove_file(const std::string& path);

@@ -27,7 +27,7 @@ public:
     void parse(std::string_view bytes);
     // The Windows-1251 bytes of the file, every line ended by CR LF.
     std::string serialize() const;
-    // Writes through a temporary file in the same directory and a rename; false on failure.
+    // Replaces the file through io::replace_files; false on failure.
     bool save() const;
     bool save(const std::string& path);
 

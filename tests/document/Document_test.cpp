@@ -186,13 +186,15 @@ TEST_F(Document, FailedSaveReportsAndKeepsTheModifiedFlag) {
     EXPECT_EQ(recorder.reports[0].text.rfind(save_prefix(nowhere), 0), 0u);
     EXPECT_TRUE(doc.IsModified());
 
-    // The data file is written but the journal cannot be: the journal's own text is shown.
+    // The journal cannot be written: the journal's own text is shown, and the data file of the
+    // same unit is not written either.
     fs::create_directories(at("blocked.dat") + "/inside");
     EXPECT_FALSE(doc.Save(at("blocked.realtim")));
     ASSERT_EQ(recorder.reports.size(), 2u);
     EXPECT_EQ(recorder.reports[1].text, save_prefix(at("blocked.realtim")) +
                                             "Невозможно открыть файл '" + at("blocked.dat") +
                                             "' для записи");
+    EXPECT_FALSE(fs::exists(at("blocked.realtim")));
     EXPECT_TRUE(doc.IsModified());
 
     // A name of no known family is refused before anything is written.

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -13,6 +15,7 @@
 #include <unistd.h>
 
 #include "Scratch_dir.h"
+#include "library/Binary_io.h"
 
 using lib::io::OSFile;
 
@@ -270,4 +273,141 @@ TEST_F(OSFileTest, FileHelpers) {
     EXPECT_TRUE(lib::io::remove_file(b));
     EXPECT_FALSE(lib::io::file_exists(b));
     EXPECT_FALSE(lib::io::remove_file(dir.path().string())); // a directory is not a file
+}
+
+namespace {
+
+using lib::io::file_replacement;
+
+file_replacement text_file(const std::string& path, const std::string& text) {
+    return {path,
+            [text](lib::io::BinaryOutputStream& out) { out.write(text.data(), text.size()); }};
+}
+
+class ReplaceFiles : public OSFileTest {
+protected:
+    std::string a = dir.file("a.realtim"), b = dir.file("a.dat");
+    void SetUp() override {
+        OSFileTest::SetUp();
+        put_bytes(a, {'o', 'l', 'd'});
+    }
+};
+
+} // namespace
+
+TEST_F(ReplaceFiles, AFailureAnywhereReplacesNothingAndLeavesNoTemporary) {
+    // The second writer fails half-way: the first file, complete by then, is not renamed.
+    auto half = [](lib::io::BinaryOutputStream& out) {
+        out.write("new", 3);
+        throw std::runtime_error("half-way");
+    };
+    EXPECT_EQ(error_of([&] {
+                  lib::io::replace_files({text_file(a, "new"), {b, half}});
+              }),
+              "half-way");
+    EXPECT_EQ(text_of(a), "old");
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"a.realtim"});
+
+    // Steps that cannot pass fail at once, not after the retries meant for a locked file.
+    OSFile::set_retry_pause_ms(100);
+    std::filesystem::create_directory(dir.file("folder"));
+    std::filesystem::create_symlink(dir.file("loop1"), dir.file("loop2"));
+    std::filesystem::create_symlink(dir.file("loop2"), dir.file("loop1"));
+    const std::string too_long = dir.file(std::string(256, 'x'));
+    const double elapsed = seconds_of([&] {
+        for (const std::string& bad : {dir.file("folder"), dir.file("loop1"), too_long}) {
+            SCOPED_TRACE(bad);
+            try {
+                lib::io::replace_files({text_file(a, "new"), text_file(bad, "x")});
+                ADD_FAILURE() << "no error";
+            } catch (const lib::io::replace_error& e) {
+                EXPECT_EQ(e.file(), 1u);
+                EXPECT_EQ(e.step(), lib::io::replace_error::opening);
+            }
+        }
+    });
+    EXPECT_LT(elapsed, 0.5);
+    EXPECT_EQ(text_of(a), "old");
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.realtim", "folder", "loop1", "loop2"}));
+
+    // A file another process holds is waited for, then given up.
+    OSFile::set_retry_pause_ms(10);
+    OSFile holder;
+    holder.open(a, OSFile::read_existing, true);
+    const double waited = seconds_of([&] {
+        EXPECT_EQ(error_of([&] { lib::io::replace_files({text_file(a, "new")}); }),
+                  "Невозможно заблокировать файл!");
+    });
+    EXPECT_GE(waited, 19 * 0.010);
+    EXPECT_EQ(text_of(a), "old");
+}
+
+TEST_F(ReplaceFiles, FullDiskAndUnwritableFolderKeepTheOldFile) {
+    // A folder we may not write: a child without root's rights tries the replace.
+    const std::string locked_dir = dir.file("ro");
+    std::filesystem::create_directory(locked_dir);
+    const std::string kept = locked_dir + "/kept.dat";
+    put_bytes(kept, {'o'});
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(chmod(locked_dir.c_str(), 0555), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        _exit(error_of([&] { lib::io::replace_files({text_file(kept, "n")}); }) ==
+                      "Невозможно открыть файл!"
+                  ? 0
+                  : 1);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(text_of(kept), "o");
+    chmod(locked_dir.c_str(), 0755);
+    EXPECT_EQ(std::filesystem::directory_iterator(locked_dir)->path().filename(), "kept.dat");
+
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a tiny file system needs root";
+    const std::string small = dir.file("small");
+    std::filesystem::create_directory(small);
+    if (::system(("mount -t tmpfs -o size=64k tmpfs " + small + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs";
+    const std::string target = small + "/run.realtim";
+    put_bytes(target, {'o', 'l', 'd'});
+    EXPECT_EQ(
+        error_of([&] { lib::io::replace_files({text_file(target, std::string(1 << 20, 'z'))}); }),
+        "Невозможно записать в файл!");
+    EXPECT_EQ(text_of(target), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(small), {}), 1);
+    ::system(("umount " + small).c_str());
+}
+
+TEST_F(ReplaceFiles, LongNamesLinksPermissionsAndStaleTemporaries) {
+    // A name at the file system's limit saves: the temporary name is cut to fit.
+    const std::string longest = dir.file(std::string(251, 'n') + ".dat");
+    lib::io::replace_files({text_file(longest, "long")});
+    EXPECT_EQ(text_of(longest), "long");
+
+    // Saved through a link, the linked file takes the data and keeps its permission bits.
+    ASSERT_EQ(chmod(a.c_str(), 0640), 0);
+    std::filesystem::create_symlink(a, dir.file("link.realtim"));
+    // What killed saves left is removed, unless a process still holds it; a user's file of a
+    // similar name is not the save's to touch.
+    const std::string stale = a + ".0123456789ab.tmp";
+    const std::string held = a + ".ba9876543210.tmp";
+    put_bytes(stale, {1});
+    put_bytes(held, {2});
+    put_bytes(a + ".tmp", {3});
+    OSFile holder;
+    holder.open(held, OSFile::write_append, true);
+    lib::io::replace_files({text_file(dir.file("link.realtim"), "new")});
+    EXPECT_EQ(text_of(a), "new");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.realtim")));
+    struct stat st {};
+    ASSERT_EQ(stat(a.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_FALSE(lib::io::file_exists(stale));
+    EXPECT_TRUE(lib::io::file_exists(held));
+    EXPECT_TRUE(lib::io::file_exists(a + ".tmp"));
 }
