@@ -35,6 +35,7 @@ int cmd_convert(const std::vector<std::string>& args);
 int cmd_read(const std::vector<std::string>& args);
 int cmd_report(const std::vector<std::string>& args);
 int cmd_render(const std::vector<std::string>& args);
+int cmd_print(const std::vector<std::string>& args);
 
 // Prints the text that the window would show in its message box on stderr.
 Reporter& stderr_reporter();

@@ -31,6 +31,10 @@ const Command commands[] = {
      "[--size WxH] [--dpi D]",
      "draw the graph tab's chart of a document into a PNG; print its layout and marks as JSON",
      cmd_render},
+    {"print",
+     "FILE OUT.pdf [--day YYYY-MM-DD] [--scale I] [--curve K] [--range L:R] [--color RRGGBB] "
+     "[--paper A4|A3|Letter] [--landscape] [--dpi D] [--max-pages N]",
+     "print the graph into a PDF at the physical scale of the screen", cmd_print},
 };
 
 void print_usage(std::ostream& out) {

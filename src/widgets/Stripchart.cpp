@@ -179,7 +179,9 @@ void StripChart::DrawSeries(QPainter& p) const {
     };
 
     p.save();
-    p.setClipRect(QRect(QPoint(plot_.left, plot_.top), QPoint(plot_.right, plot_.bottom)));
+    // Within any clip the caller set: a printed page clips the chart to its own slice.
+    p.setClipRect(QRect(QPoint(plot_.left, plot_.top), QPoint(plot_.right, plot_.bottom)),
+                  Qt::IntersectClip);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(series_.Pen());
     std::vector<QPointF> line;

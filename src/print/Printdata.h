@@ -1,0 +1,20 @@
+#pragma once
+// What the main window hands to the print dialog, and the dialog to the graph printer.
+#include <cstdint>
+
+#include "params/Grformoptions.h"
+
+struct GrPrintDataIn {
+    GrFormOptions options; // replaced by the graph view's current values when printing
+    int curve = 0;
+    int minutes_per_cm = 10;
+    std::uint32_t color = 0xFF0000; // blue-green-red
+    double day_start = 0;           // calendar date-time numbers of the daily window
+    double day_end = 0;
+    bool daily = false;
+};
+
+struct PrintDataIn : GrPrintDataIn {
+    int first_row = 0; // event positions of the journal grid's selection
+    int last_row = 0;
+};

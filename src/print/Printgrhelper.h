@@ -1,0 +1,50 @@
+#pragma once
+// The graph on paper: the whole recording or one day at the physical scale of the screen (the
+// chosen minutes per centimetre of screen become minutes per centimetre of paper), across as
+// many pages as it takes, in one job. Each page is drawn straight onto the printer, clipped to
+// its slice of the tall picture, so vector drawing keeps its size at any printer resolution.
+#include <QPointF>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "print/Printlayout.h"
+#include "widgets/Stripchart.h"
+
+class GraphPoints;
+class QPrinter;
+class Storage;
+
+class TPrintGrForm {
+public:
+    // A job above this many pages is asked for first.
+    static constexpr int confirm_pages_above = 100;
+
+    TPrintGrForm(const GrPrintDataIn& in, const Storage& doc, int screen_dpi);
+    ~TPrintGrForm();
+
+    // Sets the points and the chart up for the printer's page. False when the window holds no
+    // record: then there is nothing to print.
+    bool Prepare(const QPrinter& printer);
+    const GraphPrintPlan& Plan() const { return plan_; }
+    // One job of Plan().pages pages onto the prepared printer.
+    void PrintPages(QPrinter& printer);
+    // Prepare, ask confirm(pages) for a job above confirm_pages_above pages, print. True when
+    // a job ran.
+    bool Print(QPrinter& printer, const std::function<bool(int pages)>& confirm);
+
+    const StripChart& Chart() const { return chart_; }
+
+private:
+    void SetUpChart();
+    void DrawPage(QPainter& p, int page, const PrinterPage& geometry);
+
+    const GrPrintDataIn& in_;
+    const Storage& doc_;
+    int screen_dpi_;
+    std::unique_ptr<GraphPoints> points_;
+    StripChart chart_;
+    std::vector<QPointF> all_points_; // the whole series; each page draws its slice
+    GraphPrintPlan plan_;
+};
