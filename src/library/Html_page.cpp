@@ -1,7 +1,6 @@
 #include "library/Html_page.h"
 
-#include <stdexcept>
-
+#include "library/Binary_io.h"
 #include "library/Codepage.h"
 #include "library/Fileworks.h"
 
@@ -39,27 +38,12 @@ std::string file_bytes(const line_list& lines) {
 
 } // namespace
 
-void page::SaveToFile(const std::string& name) const {
+void page::SaveToFile(const std::string& path) const {
     line_list lines;
     WriteLines(lines);
     const std::string bytes = file_bytes(lines);
-    const std::string cannot_write = "Невозможно открыть файл '" + name + "' для записи";
-    const std::string path = io::resolve_links(name);
-    io::OSFile file;
-    const std::string temp = file.create_beside(path);
-    try {
-        file.write(bytes.data(), bytes.size());
-        file.sync();
-        file.close();
-    } catch (...) {
-        file.close();
-        io::remove_file(temp);
-        throw;
-    }
-    if (!io::replace_file(temp, path)) {
-        io::remove_file(temp);
-        throw std::runtime_error(cannot_write);
-    }
+    io::replace_files(
+        {{path, [&](io::BinaryOutputStream& out) { out.write(bytes.data(), bytes.size()); }}});
 }
 
 } // namespace lib::html
