@@ -5,33 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "Recorder.h"
 #include "document/Storage.h"
 #include "library/Scratch_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Report {
-    std::string caption;
-    std::string text;
-};
-
-class Recorder : public Reporter {
-public:
-    void error(const std::string& caption, const std::string& text) override {
-        reports.push_back({caption, text});
-    }
-    std::vector<Report> reports;
-};
-
-std::string open_prefix(const std::string& path) {
-    return "В процессе считывания файла\n'" + path + "'\nпроизошла следующая ошибка:\n\n";
-}
-
-std::string save_prefix(const std::string& path) {
-    return "В процессе записи файла\n'" + path + "'\nпроизошла следующая ошибка:\n\n";
-}
 
 FileStorageParam hook_load() {
     return {"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f};
