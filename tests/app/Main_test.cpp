@@ -26,13 +26,6 @@ using Driver = ModalDriver;
 
 namespace {
 
-std::string file_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 // What a device read leaves: three records and two events, one with an end.
 void fill_as_read(Storage& doc) {
     doc.ClearForRead();

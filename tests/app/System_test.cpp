@@ -10,13 +10,6 @@
 
 namespace {
 
-std::string file_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 TEST(RegSystem, WritesThePortNameQuotedBeforeTheGraphOptionsAndReadsItBack) {
     ScratchDir dir;
     const std::string path = dir.file("Vornell.ini");

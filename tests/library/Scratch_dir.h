@@ -51,6 +51,11 @@ inline std::vector<std::uint8_t> get_bytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+inline std::string file_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 // Runs `action` and returns the message of the error of that kind it raises ("" when none).
 template <class Error = std::runtime_error, class Action> std::string error_of(Action action) {
     try {
