@@ -1,15 +1,17 @@
 #include "document/Storage.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 
 #include "library/Binary_io.h"
 #include "library/Codepage.h"
 #include "library/Fileworks.h"
-#include "library/Mappedfile.h"
 #include "library/Mytime.h"
 #include "library/Numstr.h"
 #include "library/Strworks.h"
@@ -150,37 +152,140 @@ std::string LogStorage::ToText() const {
     return out; // ASCII only, so it is already Windows-1251
 }
 
-void LogStorage::LoadFromText(std::string_view bytes) {
-    records_.clear();
-    while (!bytes.empty()) {
-        const std::string_view line = lib::take_line(bytes);
-        if (line.empty())
-            continue;
+namespace {
 
-        const std::string text = lib::from_cp1251(line);
-        const EventKind code = parse_code(lib::split_item(text, 0, ' '));
-        const double start = lib::text_to_number(lib::split_item(text, 1, ' '));
-        const double end = lib::text_to_number(lib::split_item(text, 2, ' '));
-        const double value = lib::text_to_number(lib::split_item(text, 3, ' '));
-        if (std::trunc(start) == 0.0)
-            continue;
-        // NaN, infinities and moments outside the calendar are damage: such a line is dropped
-        // like one without a start.
-        if (!valid_datetime(start) || !valid_datetime(end) || !fits_float(value))
-            continue;
-        records_.push_back(LogRecord{start, end, code, static_cast<float>(value)});
+// One line of a journal file without its line end; nothing when the line is to be dropped.
+std::optional<LogRecord> parse_line(std::string_view line) {
+    const std::string text = lib::from_cp1251(line);
+    const EventKind code = parse_code(lib::split_item(text, 0, ' '));
+    const double start = lib::text_to_number(lib::split_item(text, 1, ' '));
+    const double end = lib::text_to_number(lib::split_item(text, 2, ' '));
+    const double value = lib::text_to_number(lib::split_item(text, 3, ' '));
+    if (std::trunc(start) == 0.0)
+        return std::nullopt;
+    // NaN, infinities and moments outside the calendar are damage: such a line is dropped like
+    // one without a start.
+    if (!valid_datetime(start) || !valid_datetime(end) || !fits_float(value))
+        return std::nullopt;
+    return LogRecord{start, end, code, static_cast<float>(value)};
+}
+
+// Cuts the pieces of a journal into lines (CR LF or LF) and keeps their records. A line that
+// goes on into the next piece waits in a buffer of at most one longest line.
+class JournalParser {
+public:
+    explicit JournalParser(std::vector<LogRecord>& into) : into_(into) {
+        pending_.reserve(LogStorage::longest_line + 1);
     }
+
+    void feed(std::string_view piece) {
+        for (;;) {
+            const std::size_t eol = piece.find('\n');
+            if (eol == std::string_view::npos) {
+                hold(piece);
+                return;
+            }
+            const std::string_view part = piece.substr(0, eol);
+            piece.remove_prefix(eol + 1);
+            if (pending_.empty() && !skipping_) {
+                line(part);
+                continue;
+            }
+            hold(part);
+            line(pending_); // empty after an overlong line
+            pending_.clear();
+            skipping_ = false;
+        }
+    }
+
+    // The last line needs no line end.
+    void finish() {
+        line(pending_);
+        pending_.clear();
+        skipping_ = false;
+    }
+
+private:
+    void hold(std::string_view part) {
+        if (skipping_)
+            return;
+        // One byte more than the longest line leaves room for the CR of its CR LF.
+        if (pending_.size() + part.size() > LogStorage::longest_line + 1) {
+            pending_.clear();
+            skipping_ = true;
+            return;
+        }
+        pending_.append(part);
+    }
+
+    void line(std::string_view text) {
+        if (!text.empty() && text.back() == '\r')
+            text.remove_suffix(1);
+        if (text.empty() || text.size() > LogStorage::longest_line)
+            return;
+        if (const std::optional<LogRecord> record = parse_line(text))
+            into_.push_back(*record);
+    }
+
+    std::vector<LogRecord>& into_;
+    std::string pending_;
+    bool skipping_ = false; // the rest of an overlong line is still to come
+};
+
+std::size_t line_count(std::string_view bytes) {
+    return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+}
+
+// Room for one record per line, as the lines were counted beforehand: a vector that grows by
+// doubling would hold up to twice the records' size.
+void make_room(std::vector<LogRecord>& records, std::size_t lines) {
+    records = {};
+    records.reserve(lines);
+}
+
+// Many dropped lines leave much room unused; give it back.
+void fit(std::vector<LogRecord>& records) {
+    if (records.capacity() - records.size() > records.size() / 4)
+        records.shrink_to_fit();
+}
+
+} // namespace
+
+void LogStorage::LoadFromText(std::string_view bytes) {
+    make_room(records_, line_count(bytes) + 1);
+    JournalParser parser(records_);
+    parser.feed(bytes);
+    parser.finish();
+    fit(records_);
 }
 
 void LogStorage::LoadFromFile(const std::string& path) {
     records_.clear();
-    lib::io::InputMappedFile file;
+    lib::io::OSFile file;
     try {
-        file.open(path, false);
+        file.open(path, lib::io::OSFile::read_existing, false);
     } catch (const std::exception&) {
-        return; // no journal beside the data file (an empty one cannot be mapped either)
+        return; // no journal beside the data file
     }
-    LoadFromText(std::string_view(reinterpret_cast<const char*>(file.base()), file.size()));
+    const std::unique_ptr<char[]> buffer(new char[piece_bytes]);
+    const auto next_piece = [&] {
+        return std::string_view(buffer.get(), file.read(buffer.get(), piece_bytes));
+    };
+    try {
+        // Read twice: once to count the lines, once to keep their records.
+        std::size_t lines = 1;
+        for (std::string_view piece = next_piece(); !piece.empty(); piece = next_piece())
+            lines += line_count(piece);
+        file.seek(0, lib::io::OSFile::from_begin);
+        make_room(records_, lines);
+        JournalParser parser(records_);
+        for (std::string_view piece = next_piece(); !piece.empty(); piece = next_piece())
+            parser.feed(piece);
+        parser.finish();
+    } catch (const std::exception&) {
+        // A read that fails on the way keeps the lines before it, as a text reader would.
+    }
+    fit(records_);
 }
 
 lib::io::file_replacement LogStorage::FileReplacement(const std::string& path) const {

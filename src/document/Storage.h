@@ -1,5 +1,6 @@
 #pragma once
 // The document: the event journal and the data model of one read or one opened file.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -38,10 +39,15 @@ public:
     lib::io::file_replacement FileReplacement(const std::string& path) const;
     // What the user is told when the replace of the journal at path failed in its own step.
     static std::runtime_error SaveError(const lib::io::replace_error& e, const std::string& path);
-    // A missing or unreadable file gives an empty journal.
+    // A missing or unreadable file gives an empty journal. The file is read in pieces of
+    // piece_bytes; a line longer than longest_line (its line end not counted) is damage and is
+    // skipped without being held. Both loads leave the records little unused room.
     void LoadFromFile(const std::string& path);
     std::string ToText() const;
     void LoadFromText(std::string_view bytes);
+
+    static constexpr std::size_t piece_bytes = 1 << 20;
+    static constexpr std::size_t longest_line = 4096;
 
 private:
     std::map<EventKind, std::string> kinds_;

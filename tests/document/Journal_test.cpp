@@ -219,3 +219,91 @@ TEST_F(JournalFile, FailedSaveRaisesAndLeavesNoTemporary) {
     EXPECT_EQ(scratch.names(),
               (std::vector<std::string>{"busy.dat", "kept.dat", "kept.dat.tmp", "link.dat"}));
 }
+
+namespace {
+
+// A journal line that would load if it were kept, padded with zeros to `length` bytes before
+// its line end.
+std::string padded_line(const std::string& head, std::size_t length, const char* eol) {
+    std::string line = head + ".";
+    line.append(length - line.size(), '0');
+    return line + eol;
+}
+
+void expect_codes(const LogStorage& j, const std::vector<EventKind>& codes) {
+    std::vector<EventKind> got;
+    for (const LogRecord& r : j.Records())
+        got.push_back(r.code);
+    EXPECT_EQ(got, codes);
+}
+
+double bytes_per_record(const LogStorage& j) {
+    return static_cast<double>(j.Records().capacity() * sizeof(LogRecord)) / j.Count();
+}
+
+} // namespace
+
+TEST_F(JournalFile, OverlongLinesAreSkippedAcrossPieces) {
+    constexpr std::size_t piece = LogStorage::piece_bytes;
+    constexpr std::size_t limit = LogStorage::longest_line;
+    std::string bytes = "1 39146.5 0 1\r\n";
+    // An overlong line inside the first piece; the next line's CR ends the piece, its LF
+    // begins the second.
+    const std::string split_crlf = "2 39146.6 0 2\r\n";
+    bytes += padded_line("9 39146.7 0 1", piece + 1 - bytes.size() - split_crlf.size() - 2, "\r\n");
+    bytes += split_crlf;
+    ASSERT_EQ(bytes.substr(piece - 1, 2), "\r\n");
+    // A line of exactly the limit whose CR ends the second piece: it is held whole and kept.
+    const std::size_t limit_start = 2 * piece - 1 - limit;
+    bytes += padded_line("9 39146.8 0 1", limit_start - bytes.size() - 2, "\r\n");
+    bytes += padded_line("3 39146.9 0 3", limit, "\r\n");
+    ASSERT_EQ(bytes.size(), 2 * piece + 1);
+    // One byte over the limit, with either line end; then a line spanning three pieces.
+    bytes += padded_line("9 39147.0 0 1", limit + 1, "\n");
+    bytes += padded_line("9 39147.1 0 1", limit + 1, "\r\n");
+    bytes += padded_line("9 39147.2 0 1", 3 * piece, "\r\n");
+    bytes += "4 39147.3 0 4\n\n5 39147.4 0 5"; // the last line needs no line end
+    write_bytes(dir / "long.dat", bytes);
+
+    LogStorage j;
+    j.LoadFromFile((dir / "long.dat").string());
+    expect_codes(j, {1, 2, 3, 4, 5});
+    ASSERT_EQ(j.Count(), 5);
+    EXPECT_EQ(j.Records()[2].start, 39146.9);
+    EXPECT_EQ(j.Records()[2].value, 3.0f);
+    EXPECT_EQ(j.Records()[4].start, 39147.4);
+
+    LogStorage text;
+    text.LoadFromText(bytes);
+    expect_codes(text, {1, 2, 3, 4, 5});
+
+    // A file that is one overlong line with no line end at all.
+    write_bytes(dir / "one.dat", padded_line("9 39147.5 0 1", piece + 10, ""));
+    j.LoadFromFile((dir / "one.dat").string());
+    EXPECT_EQ(j.Count(), 0);
+}
+
+TEST_F(JournalFile, LoadedRecordsHoldAboutTheirOwnSize) {
+    // Just past a power of two, where a vector grown by doubling holds twice the records.
+    const std::string line = "1 39146.5000000000 0.0000000000 1.000\r\n";
+    std::string bytes;
+    for (int i = 0; i < 32769; ++i)
+        bytes += line;
+    write_bytes(dir / "big.dat", bytes);
+    LogStorage j;
+    j.LoadFromFile((dir / "big.dat").string());
+    ASSERT_EQ(j.Count(), 32769);
+    EXPECT_LE(bytes_per_record(j), 40.0);
+
+    j.LoadFromText(bytes.substr(0, 4097 * line.size()));
+    ASSERT_EQ(j.Count(), 4097);
+    EXPECT_LE(bytes_per_record(j), 40.0);
+
+    // Most lines dropped: the room counted for them is given back.
+    std::string damaged;
+    for (int i = 0; i < 3000; ++i)
+        damaged += i % 3 == 0 ? line : "0 0 0 0\r\n";
+    j.LoadFromText(damaged);
+    ASSERT_EQ(j.Count(), 1000);
+    EXPECT_LE(bytes_per_record(j), 40.0);
+}
