@@ -1,7 +1,6 @@
 #pragma once
-// The commands of vornell-cli. Each takes the arguments after its name and returns the exit
-// code: 0 done, 1 a reported failure (its message already on stderr). Wrong arguments raise
-// UsageError, which main turns into the usage text and exit code 2.
+// The commands of vornell-cli (cmd_info .. cmd_print, in the Cli_*.cpp files) and what they
+// share: parse_args, stderr_reporter, model_info_json.
 #include <initializer_list>
 #include <map>
 #include <stdexcept>
@@ -28,6 +27,9 @@ ParsedArgs parse_args(const std::vector<std::string>& args,
                       std::initializer_list<std::string_view> with_value,
                       std::initializer_list<std::string_view> flags = {});
 
+// Each command takes the arguments after its name and returns the exit code: 0 done, 1 a
+// reported failure (its message already on stderr). Wrong arguments raise UsageError, which main
+// turns into the usage text and exit code 2.
 int cmd_info(const std::vector<std::string>& args);
 int cmd_records(const std::vector<std::string>& args);
 int cmd_journal(const std::vector<std::string>& args);

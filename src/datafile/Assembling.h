@@ -1,6 +1,6 @@
 #pragma once
-// The data model of one document (parameter table, timed records, run information with its
-// text lines, remarks, load messages) and the native chunked data files that store it.
+// FileStorage: the data model of one document (parameters, records, run information and text
+// lines, remarks, load messages); native files in Datafile_native.cpp, older ones in Legacy.h.
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>

@@ -1,6 +1,6 @@
 #pragma once
-// The older fixed-record data files (".dep", ".ldp", ".tim"): 145-byte records with 32 values,
-// described by "inpgti.nbl" in the same folder and accompanied by a ".rac" run file.
+// legacy: the older fixed-record data files (".dep", ".ldp", ".tim") of 145-byte records with 32
+// values, described by "inpgti.nbl" in the same folder and accompanied by a ".rac" run file.
 #include <cstddef>
 #include <string>
 

@@ -1,5 +1,5 @@
 #pragma once
-// The records of a data model as CSV, shared by vornell-cli and the window's export.
+// records_csv: the records of a data model as CSV, shared by vornell-cli and the window's export.
 #include <functional>
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
-// The byte channel to the logger: CommPort over one ByteLink (a serial line, or a TCP peer when
-// the name has a colon). Reports success as a boolean and never raises.
+// CommPort: the byte channel to the logger over one ByteLink, a serial line or a TCP peer when the
+// name has a colon (make_link). Reports success as a boolean and never raises.
 #include <chrono>
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
-// Decoders of the logger's two dumps, free of any port or toolkit so they can be fuzzed:
-// the escaped binary frames of the measurement dump and the tab-separated alarm lines.
+// FrameDecoder and decode_alarm_line: decoders of the logger's two dumps (escaped binary frames
+// of measurements, tab-separated alarm lines), free of any port or toolkit so they can be fuzzed.
 #include <cstddef>
 #include <cstdint>
 #include <optional>

@@ -1,8 +1,6 @@
 #pragma once
-// The logger's ASCII command protocol over a CommPort: commands, replies up to the prompt,
-// lines, escaped binary frames, the error budget, progress reports and the communication log.
-// Failures are raised as std::runtime_error carrying the Russian text for the user.
-// Also HarwareScoper, which closes the port on every way out of a read.
+// HardWare: the logger's command protocol over a CommPort, its two dumps and the communication
+// log; failures raise std::runtime_error with the user's text. HarwareScoper closes the port.
 #include <cstddef>
 #include <cstdint>
 #include <fstream>

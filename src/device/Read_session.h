@@ -1,6 +1,6 @@
 #pragma once
-// A complete read of the logger into a document, usable with or without a window: the reading
-// thread of the program and vornell-cli both run it.
+// run_read_session: a complete read of the logger into a document, with or without a window; the
+// reading thread of the program and vornell-cli both run it.
 #include <string>
 
 #include "device/Hardware.h"

@@ -1,5 +1,6 @@
 #pragma once
-// The document: the event journal and the data model of one read or one opened file.
+// Storage, the document: the data model (FileStorage) and the event journal (LogStorage) of one
+// read or one opened file, and Reporter, where it reports a failed open or save.
 #include <cstddef>
 #include <cstdint>
 #include <functional>

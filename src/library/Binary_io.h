@@ -1,6 +1,6 @@
 #pragma once
-// Byte sinks and sources. Multi-byte values are little-endian raw images; a text is its
-// Windows-1251 bytes followed by one 0 byte (converted from and to UTF-8 here).
+// Byte sinks and sources: BinaryOutputStream and BinaryInputStream, their memory and file forms,
+// InputMemoryView, and write_value, read_value, write_text and read_text over them.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -84,6 +84,7 @@ private:
     std::ptrdiff_t pos_ = 0;
 };
 
+// Multi-byte values are little-endian raw images.
 template <class T> void write_value(BinaryOutputStream& sink, const T& value) {
     static_assert(std::is_trivially_copyable_v<T>);
     sink.write(&value, sizeof value);
@@ -96,6 +97,7 @@ template <class T> T read_value(BinaryInputStream& source) {
     return value;
 }
 
+// A text is its Windows-1251 bytes followed by one 0 byte (converted from and to UTF-8 here).
 void write_text(BinaryOutputStream& sink, std::string_view utf8);
 std::string read_text(BinaryInputStream& source);
 std::uint8_t read_u8(BinaryInputStream& source);

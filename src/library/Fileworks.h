@@ -1,6 +1,6 @@
 #pragma once
-// OS files: a handle with retrying open and a whole-file lock, the replace of one or several
-// files as one unit (replace_files), and small file helpers.
+// OSFile (an OS file with retrying open and a whole-file lock), replace_files (the one way to
+// replace files: as one unit, through temporary files beside them) and small file helpers.
 #include <cstddef>
 #include <cstdint>
 #include <functional>

@@ -1,5 +1,5 @@
 #pragma once
-// The element of an HTML report page: it writes itself as text lines.
+// lib::html::base: the element of an HTML report page, which writes itself as text lines.
 #include <string>
 #include <vector>
 

@@ -1,5 +1,6 @@
 #pragma once
-// The text pieces of the report markup. Attribute values come with their double quotes.
+// The text pieces of the report markup: ColorText, AlignText, EscapeText and the like.
+// Attribute values come with their double quotes.
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -1,5 +1,6 @@
 #pragma once
-// An HTML page of elements, written as lines and saved as Windows-1251 with CR LF line ends.
+// lib::html::page: an HTML report page of elements, written as lines and saved as Windows-1251
+// with CR LF line ends.
 #include <memory>
 #include <string>
 #include <vector>

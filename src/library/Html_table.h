@@ -1,6 +1,6 @@
 #pragma once
-// A table of the report page. The table's colour and alignment are the defaults against which
-// each cell is written: a cell equal to them carries no attribute.
+// lib::html::table: a table of the report page, rows of cells with their colour, text and
+// alignment.
 #include <string>
 #include <vector>
 
@@ -20,6 +20,8 @@ struct row {
     std::vector<cell> cells;
 };
 
+// The table's colour and alignment are the defaults against which each cell is written: a cell
+// equal to them carries no attribute.
 class table : public base {
 public:
     int default_align = align_left;

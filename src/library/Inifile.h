@@ -1,7 +1,6 @@
 #pragma once
-// An INI file held in memory: "[section]" lines and "key=value" lines, Windows-1251 on disk.
-// Section and key names compare without regard to letter case (Cyrillic included). Rewriting
-// keeps every other line, its order and its spelling; only the touched lines change.
+// ini_file: an INI file held in memory ("[section]" and "key=value" lines, Windows-1251 on disk).
+// Rewriting keeps every other line, its order and its spelling; only the touched lines change.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -10,6 +9,7 @@
 
 namespace lib {
 
+// Section and key names compare without regard to letter case (Cyrillic included).
 class ini_file {
 public:
     // Files above this size are read only up to it and are then never written back, so that a

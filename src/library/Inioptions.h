@@ -1,6 +1,6 @@
 #pragma once
-// Settings classes list the INI entries they keep (section, key, variable) once; loading and
-// saving are then one generic pass over the list. A failure in one entry never stops a pass.
+// ini_options: settings classes list the INI entries they keep (section, key, variable) once in
+// describe_ini; loading and saving are then one generic pass over the list.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -111,7 +111,7 @@ public:
     virtual ~ini_options() = default;
     virtual void describe_ini(ini_options_elements& elements) = 0;
 
-    // One pass over every element on an open INI file.
+    // One pass over every element on an open INI file; a failure in one entry never stops it.
     void save(ini_file& file);
     void load(ini_file& file);
     // Nothing (false) for a path that is empty after trimming. Otherwise the path is

@@ -1,5 +1,5 @@
 #pragma once
-// Process-wide number and date conventions. Filled from the process locale at start-up;
+// Locale: process-wide number and date conventions, filled from the process locale at start-up;
 // tests pin the Russian ones. Set it before other threads start; reads are then lock-free.
 #include <string>
 #include <string_view>

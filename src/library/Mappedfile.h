@@ -1,5 +1,5 @@
 #pragma once
-// A read-only memory-mapped input file.
+// InputMappedFile: a file mapped read-only into memory and read as an InputMemoryView.
 #include <string>
 
 #include "library/Binary_io.h"

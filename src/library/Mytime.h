@@ -1,12 +1,13 @@
 #pragma once
-// The program's time value: unsigned seconds of local wall-clock time, 1970-01-01 00:00:00 is
-// 86400; 4294967295 means no time. Also the calendar date-time number of the journal
-// (days since 1899-12-30, time of day as the fraction).
+// The program's time value and its texts (time_to_text, time_to_hhmm), the journal's calendar
+// date-time number (parts_to_datetime) and dates in the locale's formats (format_short_date).
 #include <cstdint>
 #include <string>
 
 namespace lib {
 
+// A time value is unsigned seconds of local wall-clock time, 1970-01-01 00:00:00 being 86400;
+// no_time (4294967295) means no time.
 constexpr std::uint32_t no_time = 4294967295u;
 
 struct time_parts {
@@ -25,7 +26,8 @@ std::string time_to_text(std::uint32_t t); // "5 марта 2007г. 9:05"
 std::string time_to_hhmm(std::uint32_t t); // "9:05", "---" for no_time
 time_parts time_to_datetime(std::uint32_t t);
 
-// Calendar date-time number <-> parts (proleptic Gregorian calendar, milliseconds rounded).
+// Calendar date-time number (days since 1899-12-30, time of day as the fraction) <-> parts
+// (proleptic Gregorian calendar, milliseconds rounded).
 double parts_to_datetime(const time_parts& p);
 time_parts datetime_to_parts(double dt);
 

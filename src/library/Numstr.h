@@ -1,4 +1,6 @@
 #pragma once
+// number_to_text and text_to_number: numbers as the user reads and types them, with the locale's
+// decimal separator.
 #include <string>
 #include <string_view>
 

@@ -1,7 +1,6 @@
 #pragma once
-// Settings classes describe each field once as a typed option (key, caption, unit, default).
-// The description resets the fields to their defaults and lets generic code turn every field
-// into text and back. Options point into the settings object and live only while it does.
+// options_base and options_list: settings classes describe each field once as a typed option
+// (key, caption, unit, default), so generic code resets each field and turns it to text and back.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -182,7 +181,8 @@ private:
 
 } // namespace options_detailed
 
-// Collects the options of one describe() call, in the order of adding.
+// Collects the options of one describe() call, in the order of adding. Options point into the
+// settings object and live only while it does.
 class options_list {
 public:
     using option_ptr = std::shared_ptr<options_detailed::meta_class_base>;

@@ -1,4 +1,6 @@
 #pragma once
+// Small text helpers: trim, escape_text and unescape_text (a text kept on one line), split_text
+// and split_item, take_line.
 #include <string>
 #include <string_view>
 #include <vector>

@@ -1,4 +1,5 @@
 #pragma once
+// lib::array: a fixed-size array whose out-of-range indexing raises instead of reading past it.
 #include <cstddef>
 #include <stdexcept>
 

@@ -1,4 +1,5 @@
 #pragma once
+// lib::heavy_vector: a list of separately allocated items, so a reference to one stays valid.
 #include <cstddef>
 #include <memory>
 #include <stdexcept>

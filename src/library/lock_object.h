@@ -1,6 +1,6 @@
 #pragma once
-// A lock of one of two kinds fixed at construction: in-process (a mutex) or system-wide
-// (a POSIX named semaphore, created or opened by name).
+// lock_object, a lock either in-process (a mutex) or system-wide (a POSIX named semaphore), and
+// Locker, which holds one for a scope.
 #include <memory>
 #include <mutex>
 #include <string>

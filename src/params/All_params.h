@@ -1,6 +1,6 @@
 #pragma once
-// The built-in catalogue of drilling parameters a logger can record. Constant; built on first
-// use and read-only afterwards, so any thread may read it.
+// AllParams: the built-in catalogue of drilling parameters a logger can record, read-only once
+// built so any thread may read it; label_for_type labels a series by its logger's type text.
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
-// The graph's display options kept in the settings file: the value range of the axis, the
-// curve colour and the selected time scale.
+// GrFormOptions: the graph's display options kept in the settings file: the value range of the
+// axis, the curve colour and the selected time scale.
 #include <cstdint>
 
 #include "library/Inioptions.h"

@@ -1,8 +1,6 @@
 #pragma once
-// The description of one drilling run: where, with what bit and motor, when, the averages of
-// the technological parameters and the mud (RaceInfo), and the one table of its fields that
-// every representation walks: binary record, run file (INI), option description, the data
-// file's text lines and the JSON of the command-line tool.
+// RaceInfo: the description of one drilling run (where, bit and motor, when, averages, the mud),
+// and race_fields, the one table of its fields that every representation of a run walks.
 #include <cstdint>
 #include <span>
 #include <string>
@@ -107,8 +105,9 @@ struct RaceSection {
     const char* caption;
 };
 
-// One row of the field table. A place is the field's position in that representation's
-// order, counted from 1; 0 means the field is not there.
+// One row of the field table, which the binary record, the run file (INI), the option
+// description, the data file's text lines and the JSON of vornell-cli all walk. A place is the
+// field's position in that representation's order, counted from 1; 0 means it is not there.
 struct RaceField {
     struct RunFile {
         int place = 0;
