@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -23,6 +24,8 @@
 #include "graph/Graphicsform.h"
 #include "library/Fileworks.h"
 #include "library/Mytime.h"
+#include "print/Printdialog.h"
+#include "print/Printgrhelper.h"
 #include "widgets/Clockcursor.h"
 #include "widgets/Controlworks.h"
 #include "widgets/Simplegraphics.h"
@@ -40,24 +43,6 @@ QString moment_text(std::uint32_t t) {
                                   lib::format_long_time(parts));
 }
 
-// The dialogs of the program are Qt's own, so they look alike everywhere and tests can drive
-// them.
-QString ask_file_name(QWidget* owner, QFileDialog::AcceptMode mode, const QStringList& filters,
-                      const QString& suffix, const QString& preset) {
-    QFileDialog dialog(owner);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
-    dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(suffix);
-    if (!preset.isEmpty())
-        dialog.selectFile(preset);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().front();
-}
-
 } // namespace
 
 QStringList data_file_filters() {
@@ -70,7 +55,8 @@ QStringList data_file_filters() {
 
 TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
     : QMainWindow(parent), settings_path_(settings_path), reporter_(this), document_(reporter_),
-      printer_(std::make_unique<QPrinter>()) {
+      printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    UsePaper(*printer_);
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral(" Работа с датчиком - регистратором"));
     detailed::RegSystem::instance().load_settings(settings_path_);
@@ -158,6 +144,8 @@ void TMainForm::create_actions() {
     connect(actOpen, &QAction::triggered, this, &TMainForm::actOpenExecute);
     connect(actSave, &QAction::triggered, this, &TMainForm::actSaveExecute);
     connect(actSaveAs, &QAction::triggered, this, &TMainForm::actSaveAsExecute);
+    connect(actPrint, &QAction::triggered, this, &TMainForm::actPrintExecute);
+    connect(actPrintSetup, &QAction::triggered, this, &TMainForm::actPrintSetupExecute);
     connect(actConnect, &QAction::triggered, this, &TMainForm::actConnectExecute);
     connect(actBondOpt, &QAction::triggered, this, &TMainForm::actBondOptExecute);
     connect(actExit, &QAction::triggered, this, &QWidget::close);
@@ -390,6 +378,25 @@ void TMainForm::actConnectExecute() {
 
 void TMainForm::actBondOptExecute() {
     TCommPropsForm dialog(this, detailed::RegSystem::instance().hardware());
+    dialog.exec();
+}
+
+void TMainForm::actPrintExecute() {
+    PrintDataIn in;
+    // The grid's rows count the header as row 0.
+    const auto [first, last] = grid_->selected_range();
+    in.first_row = first - 1;
+    in.last_row = last - 1;
+    in.curve = graph_->CurveIndex();
+    in.minutes_per_cm = graph_->MinutesPerCm();
+    in.color = graph_->CurveColor();
+    TPrintForm dialog(this, in, *graph_, document_, *printer_);
+    if (dialog.Run())
+        graph_->DrawVisibleWindow();
+}
+
+void TMainForm::actPrintSetupExecute() {
+    QPrintDialog dialog(printer_.get(), this);
     dialog.exec();
 }
 

@@ -72,6 +72,8 @@ private:
     void actOpenExecute();
     void actSaveExecute();
     bool actSaveAsExecute();
+    void actPrintExecute();
+    void actPrintSetupExecute();
     void actConnectExecute();
     void actBondOptExecute();
     void actAboutExecute();

@@ -1,6 +1,5 @@
 // vornell-cli print: the graph on paper as the print dialog's "График" prints it, into a PDF.
 #include <QGuiApplication>
-#include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
 
@@ -11,13 +10,11 @@
 
 #include "cli/Commands.h"
 #include "document/Storage.h"
+#include "graph/Graphicsform.h"
 #include "library/Mytime.h"
 #include "print/Printgrhelper.h"
 
 namespace {
-
-// Minutes per centimetre of the graph view's scales, by index.
-constexpr int scale_minutes[] = {1, 3, 5, 10, 15, 20, 30, 60, 120, 360};
 
 template <class T> bool parse_whole(std::string_view text, T& value, int base = 10) {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
@@ -93,8 +90,8 @@ int cmd_print(const std::vector<std::string>& args) {
     if (parsed.positional.size() != 2)
         throw UsageError("expected FILE and OUT.pdf");
     GrPrintDataIn in;
-    in.options.scale = whole_option(parsed, "--scale", 3, 0, 9);
-    in.minutes_per_cm = scale_minutes[in.options.scale];
+    in.options.scale = whole_option(parsed, "--scale", 3, 0, TGrForm::scale_count - 1);
+    in.minutes_per_cm = TGrForm::scale_minutes[in.options.scale];
     in.curve = whole_option(parsed, "--curve", 0, 0, 1 << 20);
     in.options.color = in.color = 0xFF0000;
     if (parsed.options.contains("--range"))
@@ -123,10 +120,9 @@ int cmd_print(const std::vector<std::string>& args) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(parsed.positional[1]));
-    printer.setPageLayout(QPageLayout(
-        paper,
-        parsed.options.contains("--landscape") ? QPageLayout::Landscape : QPageLayout::Portrait,
-        QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+    UsePaper(printer, paper,
+             parsed.options.contains("--landscape") ? QPageLayout::Landscape
+                                                    : QPageLayout::Portrait);
     TPrintGrForm form(in, doc, screen_dpi);
     if (!form.Prepare(printer)) {
         std::cerr << "Нет записей для печати" << (in.daily ? " за этот день" : "") << "\n";

@@ -95,6 +95,13 @@ PrinterPage page_of(const QPrinter& printer) {
 
 } // namespace
 
+void UsePaper(QPrinter& printer, const QPageSize& size, QPageLayout::Orientation orientation) {
+    constexpr double margin_mm = 10;
+    printer.setPageLayout(QPageLayout(size, orientation,
+                                      QMarginsF(margin_mm, margin_mm, margin_mm, margin_mm),
+                                      QPageLayout::Millimeter));
+}
+
 TPrintGrForm::TPrintGrForm(const GrPrintDataIn& in, const Storage& doc, int screen_dpi)
     : in_(in), doc_(doc), screen_dpi_(screen_dpi),
       points_(std::make_unique<GraphPoints>(doc.Data())) {
@@ -113,7 +120,7 @@ void TPrintGrForm::SetUpChart() {
     chart_.SetMargins(px(2), 0, px(2), 0);
     chart_.TitleFont() = QFont("Arial");
     chart_.TitleFont().setPixelSize(px(27));
-    chart_.SetTitle(QString::fromStdString(doc_.SensorType() + ", " + doc_.Unit()));
+    chart_.SetTitle(QString::fromStdString(PrintTitle(doc_)));
 
     ChartAxis& left = chart_.LeftAxis();
     left.inverted = true;

@@ -3,6 +3,7 @@
 // chosen minutes per centimetre of screen become minutes per centimetre of paper), across as
 // many pages as it takes, in one job. Each page is drawn straight onto the printer, clipped to
 // its slice of the tall picture, so vector drawing keeps its size at any printer resolution.
+#include <QPageLayout>
 #include <QPointF>
 
 #include <functional>
@@ -15,6 +16,11 @@
 class GraphPoints;
 class QPrinter;
 class Storage;
+
+// The program's paper: the given size and orientation with margins of 10 mm all round, so page
+// counts do not depend on a printer's defaults.
+void UsePaper(QPrinter& printer, const QPageSize& size = QPageSize(QPageSize::A4),
+              QPageLayout::Orientation orientation = QPageLayout::Portrait);
 
 class TPrintGrForm {
 public:

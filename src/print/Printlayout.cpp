@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "datafile/Assembling.h"
+#include "document/Storage.h"
 #include "graph/Graphpoints.h"
 #include "library/Mytime.h"
 
@@ -11,6 +13,15 @@ namespace {
 constexpr double cm_per_inch = 2.54;
 
 } // namespace
+
+std::string PrintTitle(const Storage& doc) {
+    std::string type = doc.SensorType(), unit = doc.Unit();
+    if (type.empty() && doc.Data().param_count() > 0) {
+        type = doc.Data().param(0)->name;
+        unit = doc.Data().param(0)->unit;
+    }
+    return unit.empty() ? type : type + ", " + unit;
+}
 
 void DayWindow(double any_time_of_day, double& day_start, double& day_end) {
     lib::time_parts day = lib::datetime_to_parts(any_time_of_day);

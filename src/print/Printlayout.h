@@ -1,9 +1,12 @@
 #pragma once
 // The arithmetic of a graph print: the day window, the picture's size at the physical scale of
 // the screen and the pages it takes. No toolkit here.
+#include <string>
+
 #include "print/Printdata.h"
 
 class GraphPoints;
+class Storage;
 
 struct PrinterPage {
     int width_px = 0; // the printable area in printer pixels
@@ -20,6 +23,10 @@ struct GraphPrintPlan {
     int pages = 0;
 };
 
+// The printed graph's title: "sensor type, unit". A read document has no sensor type until it
+// is saved and opened again, which takes parameter 0's name and unit; the title takes them too,
+// so it never prints a lone comma.
+std::string PrintTitle(const Storage& doc);
 // The day of a calendar date-time: its midnight and the next midnight.
 void DayWindow(double any_time_of_day, double& day_start, double& day_end);
 // The smallest page count whose height holds the picture (at least 1). Integer arithmetic, so a

@@ -2,6 +2,7 @@
 
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
@@ -128,4 +129,20 @@ void CenterOnScreen(QWidget* window) {
     const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (screen)
         window->move(screen->availableGeometry().center() - window->rect().center());
+}
+
+QString ask_file_name(QWidget* owner, QFileDialog::AcceptMode mode, const QStringList& filters,
+                      const QString& suffix, const QString& preset) {
+    QFileDialog dialog(owner);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(suffix);
+    if (!preset.isEmpty())
+        dialog.selectFile(preset);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().front();
 }

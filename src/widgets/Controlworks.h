@@ -1,10 +1,11 @@
 #pragma once
 // Form helpers every window of the program uses.
+#include <QFileDialog>
+
 #include <initializer_list>
 
 class QComboBox;
 class QObject;
-class QString;
 class QWidget;
 
 // The program's font set-up of a form: the preferred interface font when installed, the
@@ -22,3 +23,8 @@ void SelectComboText(QComboBox* combo, const QString& text);
 
 // Moves a window to the middle of the screen it is on.
 void CenterOnScreen(QWidget* window);
+
+// A file name from Qt's own file dialog (so it looks alike everywhere and tests can drive it);
+// empty when cancelled. preset is a name or path to start with.
+QString ask_file_name(QWidget* owner, QFileDialog::AcceptMode mode, const QStringList& filters,
+                      const QString& suffix, const QString& preset = {});

@@ -97,6 +97,16 @@ TEST_F(GraphPrint, ChartTakesTheGraphViewsColourAndRange) {
     EXPECT_EQ(form.Chart().LeftAxis().maximum, form.Plan().total_height);
 }
 
+TEST_F(GraphPrint, TitleNamesTheSensorAndItsUnitAlsoBeforeTheFirstSave) {
+    record(morning, 60, 10);
+    EXPECT_EQ(TPrintGrForm(in, doc, 96).Chart().Title(), "Вес на крюке, т") << "as read";
+    ASSERT_TRUE(doc.Save(dir.file("run.realtim")));
+    ASSERT_TRUE(doc.Open(dir.file("run.realtim")));
+    EXPECT_EQ(PrintTitle(doc), "Вес на крюке, т") << "opened again";
+    Storage none(silent);
+    EXPECT_EQ(PrintTitle(none), "");
+}
+
 TEST_F(GraphPrint, DayWithoutRecordsOrARefusedLongJobStartsNoJob) {
     record(morning, 3600, 10);
     in.daily = true;

@@ -1,10 +1,16 @@
 // vornell-screenshots OUTDIR LOGGER_SIM: creates the real windows, drives them as an operator
 // would and saves each as OUTDIR/<name>.png for review. Each shot is one function in `shots`.
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QComboBox>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -15,9 +21,11 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/Journalview.h"
 #include "app/Main.h"
 #include "app/System.h"
 #include "graph/Graphicsform.h"
+#include "print/Printdialog.h"
 
 namespace {
 
@@ -92,6 +100,56 @@ void graph_after_read(Context& ctx, TMainForm& window) {
     save(ctx, &window, "graph-1min-date-change");
 }
 
+// Clicks once the current handler has returned, so a dialog it opens runs its own loop freely.
+void click_later(QAbstractButton* button) {
+    QTimer::singleShot(0, button, &QAbstractButton::click);
+}
+
+// "Распечатать..." with journal rows selected, its journal preview, and a printed day of the
+// read as OUTDIR/day.pdf.
+void print_after_read(Context& ctx, TMainForm& window) {
+    window.pages()->setCurrentIndex(1);
+    JournalGrid& grid = window.journal_grid();
+    grid.selectionModel()->select(
+        QItemSelection(grid.model()->index(2, 0), grid.model()->index(6, 0)),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    shoot_modal(ctx, "print-dialog", 300, [&] { window.actPrint->trigger(); });
+    shoot_modal(
+        ctx, "print-preview", 600, [&] { window.actPrint->trigger(); },
+        [](QWidget* dialog) {
+            if (auto* form = dynamic_cast<TPrintForm*>(dialog))
+                click_later(form->btnLogPreview);
+        },
+        [](QWidget* preview) {
+            qobject_cast<QDialog*>(preview)->reject();
+            QTimer::singleShot(100, [] {
+                if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                    d->reject();
+            });
+        });
+
+    window.graph_form().cbxScale->setCurrentIndex(3); // "10 мин. на 1 см."
+    const QString pdf = ctx.out.filePath("day.pdf");
+    QFile::remove(pdf);
+    window.printer().setOutputFormat(QPrinter::PdfFormat);
+    window.printer().setOutputFileName(pdf);
+    QTimer::singleShot(300, [] {
+        auto* form = dynamic_cast<TPrintForm*>(QApplication::activeModalWidget());
+        if (!form)
+            return;
+        form->chbxLog->click();
+        form->rbtnGraphDaily->setChecked(true); // the first record's day
+        click_later(form->btnOk);
+    });
+    window.actPrint->trigger();
+    if (QFile::exists(pdf)) {
+        std::printf("%s\n", qPrintable(pdf));
+    } else {
+        std::fprintf(stderr, "screenshots: no printed day in %s\n", qPrintable(pdf));
+        ctx.ok = false;
+    }
+}
+
 // The read runs through "Считать данные..."; the dialog is saved while it reads and closes
 // by itself when the read is done.
 void main_after_read(Context& ctx) {
@@ -109,6 +167,7 @@ void main_after_read(Context& ctx) {
     window.pages()->setCurrentIndex(1);
     wait_ms(300);
     save(ctx, &window, "main-journal-after-read");
+    print_after_read(ctx, window);
 }
 
 void port_dialog(Context& ctx) {

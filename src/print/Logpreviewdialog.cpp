@@ -1,0 +1,109 @@
+#include "print/Logpreviewdialog.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include <stdexcept>
+
+#include "library/Codepage.h"
+#include "print/Journalreport.h"
+#include "widgets/Controlworks.h"
+#include "widgets/Simplegraphics.h"
+
+namespace {
+
+constexpr int tool_panel_height = 42;
+
+} // namespace
+
+TLogPreviewForm::TLogPreviewForm(QWidget* owner, const Storage& doc, QPrinter& printer)
+    : QDialog(owner), doc_(doc), printer_(printer),
+      folder_(QDir::temp().filePath(QStringLiteral("vornell-report-XXXXXX"))) {
+    setWindowTitle(" Предварительный просмотр распечатки");
+    setWindowFlags(Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
+    setSizeGripEnabled(true);
+
+    auto* panel = new QWidget(this);
+    panel->setFixedHeight(design_px(this, tool_panel_height));
+    btnPrint = new QPushButton("Печать", panel);
+    btnExit = new QPushButton("Выход", panel);
+    btnSave = new QPushButton("Сохранить...", panel);
+    btnPrint->setObjectName("btnPrint");
+    btnExit->setObjectName("btnExit");
+    btnSave->setObjectName("btnSave");
+    auto* buttons = new QHBoxLayout(panel);
+    buttons->setContentsMargins(design_px(this, 6), 0, design_px(this, 6), 0);
+    buttons->setSpacing(design_px(this, 8));
+    for (QPushButton* button : {btnPrint, btnExit, btnSave}) {
+        button->setAutoDefault(false);
+        button->setMinimumWidth(design_px(this, 100));
+        buttons->addWidget(button);
+    }
+    buttons->addStretch();
+
+    Web = new QTextBrowser(this);
+    Web->setObjectName("Web");
+    Web->setOpenLinks(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(panel);
+    layout->addWidget(Web, 1);
+
+    connect(btnPrint, &QPushButton::clicked, this, &TLogPreviewForm::btnPrintClick);
+    connect(btnExit, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnSave, &QPushButton::clicked, this, &TLogPreviewForm::btnSaveClick);
+    ApplyFormFonts(this);
+}
+
+void TLogPreviewForm::ShowJournal(Mode mode, int first, int last) {
+    first_ = first;
+    last_ = last;
+    btnPrint->setEnabled(mode == Mode::print);
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect desktop = screen->availableGeometry();
+    resize(desktop.width() * 19 / 20, desktop.height() * 18 / 20);
+    move(desktop.center() - rect().center());
+    GenerateAndDisplay();
+    exec();
+}
+
+void TLogPreviewForm::GenerateAndDisplay() {
+    if (!folder_.isValid())
+        throw std::runtime_error("Невозможно создать временную папку для распечатки: " +
+                                 folder_.errorString().toStdString());
+    report_path_ = folder_.filePath(QStringLiteral("journal.html"));
+    SaveJournalReport(doc_, first_, last_, report_path_.toStdString());
+    // The page is shown from the bytes just written, so the preview is what a save gives.
+    QFile file(report_path_);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("Невозможно открыть файл '" + report_path_.toStdString() + "'");
+    const QByteArray bytes = file.readAll();
+    Web->setHtml(QString::fromStdString(
+        lib::from_cp1251(std::string_view(bytes.constData(), bytes.size()))));
+}
+
+void TLogPreviewForm::btnPrintClick() {
+    GenerateAndDisplay();
+    repaint();
+    QPrintDialog dialog(&printer_, this);
+    if (dialog.exec() == QDialog::Accepted)
+        Web->document()->print(&printer_);
+    accept();
+}
+
+void TLogPreviewForm::btnSaveClick() {
+    const QString path =
+        ask_file_name(this, QFileDialog::AcceptSave, {QStringLiteral("HTML-страница (*.html)")},
+                      QStringLiteral("html"));
+    if (!path.isEmpty())
+        SaveJournalReport(doc_, first_, last_, path.toStdString());
+}

@@ -1,0 +1,44 @@
+#pragma once
+// TLogPreviewForm: the journal report as the print preview shows it, printed from there through
+// the print dialog or saved as an HTML page. The displayed report lives in a private temporary
+// folder that goes with the window.
+#include <QDialog>
+#include <QTemporaryDir>
+
+class QPrinter;
+class QPushButton;
+class QTextBrowser;
+class Storage;
+
+class TLogPreviewForm : public QDialog {
+public:
+    enum class Mode { view, print };
+
+    TLogPreviewForm(QWidget* owner, const Storage& doc, QPrinter& printer);
+
+    // Shows the events first to last (positions from 0; last = first - 1 for none) modally;
+    // "Печать" is enabled in print mode only. A report that cannot be written raises its error
+    // and shows nothing.
+    void ShowJournal(Mode mode, int first, int last);
+    // The displayed report file; empty before the first one was written.
+    const QString& ReportPath() const { return report_path_; }
+    // The folder of the displayed report.
+    QString ReportFolder() const { return folder_.path(); }
+
+    QPushButton* btnPrint;
+    QPushButton* btnExit;
+    QPushButton* btnSave;
+    QTextBrowser* Web;
+
+private:
+    void GenerateAndDisplay();
+    void btnPrintClick();
+    void btnSaveClick();
+
+    const Storage& doc_;
+    QPrinter& printer_;
+    QTemporaryDir folder_;
+    QString report_path_;
+    int first_ = 0;
+    int last_ = -1;
+};

@@ -1,0 +1,251 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QItemSelectionModel>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextBrowser>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "Modal_driver.h"
+#include "app/Journalview.h"
+#include "app/Main.h"
+#include "app/System.h"
+#include "datafile/Assembling.h"
+#include "graph/Graphicsform.h"
+#include "library/Mytime.h"
+#include "library/Scratch_dir.h"
+#include "print/Logpreviewdialog.h"
+#include "print/Printdialog.h"
+
+namespace fs = std::filesystem;
+using Driver = ModalDriver;
+
+namespace {
+
+const QDate may3(2007, 5, 3), may4(2007, 5, 4);
+
+TPrintForm* print_form(QWidget* w) {
+    auto* form = dynamic_cast<TPrintForm*>(w);
+    EXPECT_NE(form, nullptr);
+    return form;
+}
+
+// Clicks after the current step: a click that opens the next dialog runs that dialog's loop,
+// in which the driver's timer cannot fire while its own step is still running.
+void click_later(QAbstractButton* button) {
+    QTimer::singleShot(0, button, &QAbstractButton::click);
+}
+
+TLogPreviewForm* preview_form(QWidget* w) {
+    auto* form = dynamic_cast<TLogPreviewForm*>(w);
+    EXPECT_NE(form, nullptr);
+    return form;
+}
+
+class PrintCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        detailed::RegSystem::instance().hardware().name = "COM1";
+        window = std::make_unique<TMainForm>(dir.file("Vornell.ini"));
+        window->show();
+        window->OpenDataFile(saved_run());
+        window->printer().setOutputFormat(QPrinter::PdfFormat);
+        window->printer().setOutputFileName(QString::fromStdString(pdf));
+    }
+    // Minute records from 6:00 on 3 May up to the midnight that ends it, and five events.
+    std::string saved_run() {
+        struct : Reporter {
+            void error(const std::string&, const std::string& text) override {
+                ADD_FAILURE() << text;
+            }
+        } reporter;
+        Storage doc(reporter);
+        doc.Data().add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f});
+        const std::uint32_t start = lib::parts_to_time(2007, 5, 3, 6, 0, 0);
+        for (std::uint32_t t = start; t <= lib::parts_to_time(2007, 5, 4, 0, 0, 0); t += 60) {
+            FileStorageItem item;
+            item.time = t;
+            item.values.push_back(static_cast<float>(t % 150));
+            doc.Data().add_item(item);
+        }
+        for (int i = 0; i < 5; ++i)
+            doc.Journal().Add(39205.3 + i * 0.01, 0.0, 0, 10.0f + static_cast<float>(i));
+        const std::string path = dir.file("run.realtim");
+        EXPECT_TRUE(doc.Save(path));
+        return path;
+    }
+    void select_rows(int first, int last) {
+        JournalGrid& grid = window->journal_grid();
+        const QItemSelection rows(grid.model()->index(first, 0), grid.model()->index(last, 0));
+        grid.selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect |
+                                                QItemSelectionModel::Rows);
+    }
+    // Runs "Распечатать..." through the given steps; each must have run.
+    void print(std::deque<Driver::Step> steps) {
+        Driver driver(std::move(steps));
+        window->actPrint->trigger();
+        EXPECT_TRUE(driver.done());
+    }
+
+    ScratchDir dir;
+    const std::string pdf = dir.file("printed.pdf");
+    std::unique_ptr<TMainForm> window;
+};
+
+} // namespace
+
+TEST_F(PrintCommand, JournalChoiceFollowsTheGridSelectionAndPrintingNeedsAChoice) {
+    select_rows(2, 2);
+    print({[](QWidget* w) {
+        TPrintForm* f = print_form(w);
+        EXPECT_EQ(f->windowTitle(), "  Распечатка данных");
+        EXPECT_TRUE(f->rbtnLogAll->isChecked());
+        EXPECT_FALSE(f->rbtnLogSel->isEnabled());
+        EXPECT_TRUE(f->chbxGraph->isChecked() && f->rbtnGraphAll->isChecked());
+        f->chbxGraph->click();
+        EXPECT_FALSE(f->DateTimePicker->isEnabled());
+        EXPECT_TRUE(f->btnOk->isEnabled());
+        f->chbxLog->click();
+        EXPECT_FALSE(f->btnOk->isEnabled());
+        EXPECT_FALSE(f->btnLogPreview->isEnabled());
+        f->chbxLog->click();
+        EXPECT_TRUE(f->btnOk->isEnabled());
+        EXPECT_FALSE(f->rbtnLogSel->isEnabled()) << "a single row stays a single row";
+        f->btnCancel->click();
+    }});
+
+    select_rows(1, 3);
+    print({[](QWidget* w) {
+        TPrintForm* f = print_form(w);
+        EXPECT_TRUE(f->rbtnLogSel->isChecked() && f->rbtnLogSel->isEnabled());
+        f->chbxLog->click();
+        EXPECT_FALSE(f->rbtnLogSel->isEnabled());
+        f->btnCancel->click();
+    }});
+    EXPECT_FALSE(fs::exists(pdf)) << "a cancelled dialog prints nothing";
+
+    // A document without records offers the journal alone.
+    struct : Reporter {
+        void error(const std::string&, const std::string&) override {}
+    } quiet;
+    Storage empty(quiet);
+    TPrintForm dialog(window.get(), PrintDataIn{}, window->graph_form(), empty, window->printer());
+    Driver driver({[](QWidget* w) {
+        TPrintForm* f = print_form(w);
+        EXPECT_FALSE(f->chbxGraph->isChecked());
+        EXPECT_FALSE(f->chbxGraph->isEnabled());
+        EXPECT_FALSE(f->rbtnGraphDaily->isEnabled());
+        EXPECT_TRUE(f->btnOk->isEnabled());
+        f->btnCancel->click();
+    }});
+    EXPECT_FALSE(dialog.Run());
+}
+
+TEST_F(PrintCommand, JournalPrintOpensThePreviewFromAPrivateFolderAndTheDayIsKeptForTheRun) {
+    select_rows(1, 2);
+    QString folder;
+    print({[](QWidget* w) {
+               TPrintForm* f = print_form(w);
+               // Before any completed print the picker shows the first record's day, within a
+               // day of the recording.
+               EXPECT_EQ(f->DateTimePicker->date(), may3);
+               EXPECT_EQ(f->DateTimePicker->minimumDate(), QDate(2007, 5, 2));
+               EXPECT_EQ(f->DateTimePicker->maximumDate(), QDate(2007, 5, 5));
+               EXPECT_TRUE(f->rbtnGraphAll->isChecked());
+               f->DateTimePicker->setDate(may4);
+               EXPECT_TRUE(f->rbtnGraphDaily->isChecked());
+               f->chbxGraph->click();
+               click_later(f->btnOk);
+           },
+           [&folder](QWidget* w) {
+               TLogPreviewForm* p = preview_form(w);
+               EXPECT_TRUE(p->btnPrint->isEnabled()) << "print mode";
+               const QString text = p->Web->toPlainText();
+               EXPECT_TRUE(text.contains("Дата/Время"));
+               EXPECT_EQ(text.count("Превышение"), 2) << text.toStdString();
+               folder = p->ReportFolder();
+               const auto perms = fs::status(folder.toStdString()).permissions();
+               EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
+               EXPECT_TRUE(fs::exists(p->ReportPath().toStdString()));
+               p->btnExit->click();
+           }});
+    ASSERT_FALSE(folder.isEmpty());
+    EXPECT_FALSE(fs::exists(folder.toStdString())) << "the report goes with the dialog";
+    EXPECT_FALSE(fs::exists(pdf)) << "the preview prints only on its own Печать";
+
+    print({[](QWidget* w) {
+        TPrintForm* f = print_form(w);
+        EXPECT_EQ(f->DateTimePicker->date(), may4);
+        EXPECT_TRUE(f->rbtnGraphDaily->isChecked());
+        f->btnCancel->click();
+    }});
+}
+
+TEST_F(PrintCommand, PreviewSavesAFreshReportAndPrintsItsPage) {
+    const std::string saved = dir.file("journal.html");
+    std::string shown;
+    print({[](QWidget* w) { click_later(print_form(w)->btnLogPreview); },
+           [](QWidget* w) {
+               TLogPreviewForm* p = preview_form(w);
+               EXPECT_FALSE(p->btnPrint->isEnabled()) << "view mode";
+               click_later(p->btnSave);
+           },
+           Driver::choose_file(QString::fromStdString(saved)),
+           [&](QWidget* w) {
+               TLogPreviewForm* p = preview_form(w);
+               shown = file_text(p->ReportPath().toStdString());
+               p->btnExit->click();
+           },
+           [](QWidget* w) {
+               TPrintForm* f = print_form(w);
+               f->chbxGraph->click();
+               click_later(f->btnOk);
+           },
+           [](QWidget* w) { click_later(preview_form(w)->btnPrint); },
+           [this](QWidget* w) {
+               auto* dialog = qobject_cast<QPrintDialog*>(w);
+               ASSERT_NE(dialog, nullptr);
+               EXPECT_EQ(dialog->printer(), &window->printer());
+               dialog->accept();
+           }});
+    EXPECT_FALSE(shown.empty());
+    EXPECT_EQ(file_text(saved), shown);
+    ASSERT_TRUE(fs::exists(pdf));
+    EXPECT_EQ(file_text(pdf).substr(0, 5), "%PDF-");
+}
+
+TEST_F(PrintCommand, ADayWithRecordsPrintsAndADayWithoutStartsNoJob) {
+    const auto print_day = [this](QDate day) {
+        print({[day](QWidget* w) {
+            TPrintForm* f = print_form(w);
+            f->chbxLog->click();
+            f->DateTimePicker->setDate(day);
+            click_later(f->btnOk);
+        }});
+    };
+    print_day(QDate(2007, 5, 2));
+    EXPECT_FALSE(fs::exists(pdf));
+    print_day(may4); // its only record is the one at midnight
+    ASSERT_TRUE(fs::exists(pdf));
+    EXPECT_EQ(file_text(pdf).substr(0, 5), "%PDF-");
+}
+
+TEST_F(PrintCommand, PrinterChoiceWorksOnTheProgramsPrinter) {
+    Driver driver({[this](QWidget* w) {
+        auto* dialog = qobject_cast<QPrintDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->printer(), &window->printer());
+        dialog->reject();
+    }});
+    window->actPrintSetup->trigger();
+    EXPECT_TRUE(driver.done());
+    const QMarginsF margins = window->printer().pageLayout().margins(QPageLayout::Millimeter);
+    EXPECT_EQ(margins, QMarginsF(10, 10, 10, 10));
+}
