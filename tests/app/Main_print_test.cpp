@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QItemSelectionModel>
+#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "Modal_driver.h"
 #include "app/Journalview.h"
@@ -248,4 +250,24 @@ TEST_F(PrintCommand, PrinterChoiceWorksOnTheProgramsPrinter) {
     EXPECT_TRUE(driver.done());
     const QMarginsF margins = window->printer().pageLayout().margins(QPageLayout::Millimeter);
     EXPECT_EQ(margins, QMarginsF(10, 10, 10, 10));
+}
+
+TEST_F(PrintCommand, AReportThatCannotBeWrittenStopsThePrintWithItsError) {
+    std::string folder;
+    Driver driver({[&folder](QWidget* w) {
+                       // The report's folder has gone and a file stands in its place.
+                       TPrintForm* f = print_form(w);
+                       folder = f->Preview().ReportFolder().toStdString();
+                       fs::remove_all(folder);
+                       std::ofstream(folder) << "in the way";
+                       click_later(f->btnOk);
+                   },
+                   Driver::answer(QMessageBox::Ok), Driver::cancel()});
+    window->actPrint->trigger();
+    EXPECT_TRUE(driver.done());
+    fs::remove(folder);
+    ASSERT_EQ(driver.seen().size(), 3u);
+    EXPECT_EQ(driver.seen()[1].rfind(" ВНИМАНИЕ!|", 0), 0u) << driver.seen()[1];
+    EXPECT_EQ(driver.seen()[2], "dialog") << "the print dialog stays open";
+    EXPECT_FALSE(fs::exists(pdf)) << "the graph is not printed after the journal failed";
 }
