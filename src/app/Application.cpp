@@ -8,14 +8,8 @@
 
 #include <exception>
 
-#include "app/Messageboxes.h"
 #include "library/Quitsignals.h"
-
-namespace {
-
-constexpr const char* exception_caption = " ВНИМАНИЕ!";
-
-} // namespace
+#include "widgets/Messageboxes.h"
 
 VornellApplication::VornellApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // AppConfigLocation is then ~/.config/Vornell.
@@ -32,9 +26,9 @@ bool VornellApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        show_error_box(activeWindow(), exception_caption, e.what());
+        show_exception_box(activeWindow(), &e);
     } catch (...) {
-        show_error_box(activeWindow(), exception_caption, "Неизвестная ошибка!!!");
+        show_exception_box(activeWindow(), nullptr);
     }
     return false;
 }

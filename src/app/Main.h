@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Messageboxes.h"
+#include "widgets/Messageboxes.h"
 #include "app/Recentfiles.h"
 #include "document/Storage.h"
 

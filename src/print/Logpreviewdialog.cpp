@@ -15,6 +15,7 @@
 #include "library/Codepage.h"
 #include "print/Journalreport.h"
 #include "widgets/Controlworks.h"
+#include "widgets/Messageboxes.h"
 #include "widgets/Simplegraphics.h"
 
 namespace {
@@ -92,12 +93,14 @@ void TLogPreviewForm::GenerateAndDisplay() {
 }
 
 void TLogPreviewForm::btnPrintClick() {
-    GenerateAndDisplay();
-    repaint();
-    QPrintDialog dialog(&printer_, this);
-    if (dialog.exec() == QDialog::Accepted)
-        Web->document()->print(&printer_);
-    accept();
+    run_guarded(this, [this] {
+        GenerateAndDisplay();
+        repaint();
+        QPrintDialog dialog(&printer_, this);
+        if (dialog.exec() == QDialog::Accepted)
+            Web->document()->print(&printer_);
+        accept();
+    });
 }
 
 void TLogPreviewForm::btnSaveClick() {
@@ -105,5 +108,5 @@ void TLogPreviewForm::btnSaveClick() {
         ask_file_name(this, QFileDialog::AcceptSave, {QStringLiteral("HTML-страница (*.html)")},
                       QStringLiteral("html"));
     if (!path.isEmpty())
-        SaveJournalReport(doc_, first_, last_, path.toStdString());
+        run_guarded(this, [&] { SaveJournalReport(doc_, first_, last_, path.toStdString()); });
 }

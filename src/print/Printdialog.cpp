@@ -24,6 +24,7 @@
 #include "print/Logpreviewdialog.h"
 #include "print/Printgrhelper.h"
 #include "widgets/Controlworks.h"
+#include "widgets/Messageboxes.h"
 #include "widgets/Simplegraphics.h"
 
 namespace {
@@ -269,20 +270,24 @@ std::pair<int, int> TPrintForm::JournalRange() const {
 void TPrintForm::btnLogPreviewClick() {
     if (!isVisible())
         return;
-    const auto [first, last] = JournalRange();
-    preview_->ShowJournal(TLogPreviewForm::Mode::view, first, last);
+    run_guarded(this, [this] {
+        const auto [first, last] = JournalRange();
+        preview_->ShowJournal(TLogPreviewForm::Mode::view, first, last);
+    });
 }
 
 void TPrintForm::btnOkClick() {
     if (!isVisible())
         return;
-    if (chbxLog->isChecked()) {
-        const auto [first, last] = JournalRange();
-        preview_->ShowJournal(TLogPreviewForm::Mode::print, first, last);
-    }
-    if (chbxGraph->isChecked())
-        PrintGraph();
-    accept();
+    run_guarded(this, [this] {
+        if (chbxLog->isChecked()) {
+            const auto [first, last] = JournalRange();
+            preview_->ShowJournal(TLogPreviewForm::Mode::print, first, last);
+        }
+        if (chbxGraph->isChecked())
+            PrintGraph();
+        accept();
+    });
 }
 
 void TPrintForm::PrintGraph() {

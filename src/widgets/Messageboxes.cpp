@@ -1,8 +1,10 @@
-#include "app/Messageboxes.h"
+#include "widgets/Messageboxes.h"
 
 #include <QMessageBox>
 
 namespace {
+
+constexpr const char* exception_caption = " ВНИМАНИЕ!";
 
 void show_box(QWidget* owner, QMessageBox::Icon icon, const std::string& caption,
               const std::string& text) {
@@ -23,4 +25,18 @@ void show_error_box(QWidget* owner, const std::string& caption, const std::strin
 
 void show_information_box(QWidget* owner, const std::string& caption, const std::string& text) {
     show_box(owner, QMessageBox::Information, caption, text);
+}
+
+void show_exception_box(QWidget* owner, const std::exception* error) {
+    show_error_box(owner, exception_caption, error ? error->what() : "Неизвестная ошибка!!!");
+}
+
+void run_guarded(QWidget* owner, const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        show_exception_box(owner, &e);
+    } catch (...) {
+        show_exception_box(owner, nullptr);
+    }
 }
