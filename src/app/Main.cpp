@@ -432,7 +432,7 @@ void TMainForm::actSavePictureExecute() {
     const QString path =
         ask_file_name(this, QFileDialog::AcceptSave, {QStringLiteral("Рисунки PNG (*.png)")},
                       QStringLiteral("png"), preset);
-    if (!path.isEmpty() && !graph_->GraphImage().save(path, "PNG"))
+    if (!path.isEmpty() && !save_png_replacing(graph_->GraphImage(), path.toStdString()))
         show_error_box(this, Storage::error_caption,
                        "Невозможно записать файл '" + path.toStdString() + "'");
 }

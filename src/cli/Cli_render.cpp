@@ -13,6 +13,7 @@
 #include "document/Storage.h"
 #include "graph/Graphchart.h"
 #include "graph/Graphicsform.h"
+#include "widgets/Simplegraphics.h"
 
 namespace {
 
@@ -126,7 +127,7 @@ int cmd_render(const std::vector<std::string>& args) {
         QPainter painter(&image);
         chart.Paint(painter, image.rect());
     }
-    if (!image.save(QString::fromStdString(parsed.positional[1]), "PNG")) {
+    if (!save_png_replacing(image, parsed.positional[1])) {
         std::cerr << "Не удалось записать файл " << parsed.positional[1] << "\n";
         return 1;
     }

@@ -1,9 +1,11 @@
 #pragma once
-// Colour and size helpers shared by every window.
+// Colour and size helpers shared by every window, and the one way a picture is saved.
 #include <QColor>
 
 #include <cstdint>
+#include <string>
 
+class QImage;
 class QWidget;
 
 // Each of red, green and blue: channel + delta + max(tint channel - 64, 0) / 4, kept in 0..255.
@@ -18,3 +20,7 @@ std::uint32_t color_to_bgr(const QColor& color);
 // screen when there is no widget) and a design size in pixels of that screen.
 double design_scale(const QWidget* w);
 int design_px(const QWidget* w, int px);
+
+// Writes the image as a PNG file through the library's replace of files, so a failed or killed
+// save keeps the old picture; false on failure.
+bool save_png_replacing(const QImage& image, const std::string& path);
