@@ -27,9 +27,6 @@ public:
     };
 
     RaceInfo();
-    RaceInfo(const RaceInfo&) = default;
-    RaceInfo& operator=(const RaceInfo&) = default;
-    ~RaceInfo() override = default;
 
     void describe(lib::options_list& list) override;
     void describe_ini(lib::ini_options_elements& elements) override;
