@@ -6,14 +6,8 @@
 
 namespace {
 
-void append_float(std::string& out, float value) {
+template <class Number> void append_number(std::string& out, Number value) {
     char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
-}
-
-template <class Integer> void append_integer(std::string& out, Integer value) {
-    char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, result.ptr);
 }
@@ -22,7 +16,7 @@ template <class Integer> void append_integer(std::string& out, Integer value) {
 
 std::string shortest_float(float value) {
     std::string out;
-    append_float(out, value);
+    append_number(out, value);
     return out;
 }
 
@@ -31,25 +25,25 @@ void records_csv(const FileStorage& model, const std::function<void(std::string_
     std::string out = "index,time,depth1,depth2,depth3,kind,full";
     for (int v = 0; v < params; ++v) {
         out += ",v";
-        append_integer(out, v);
+        append_number(out, v);
     }
     out += '\n';
     for (int i = 0; i < model.item_count(); ++i) {
         const FileStorageItem& item = *model.item(i);
-        append_integer(out, i);
+        append_number(out, i);
         out += ',';
-        append_integer(out, item.time);
+        append_number(out, item.time);
         for (float depth : {item.depth1, item.depth2, item.depth3}) {
             out += ',';
-            append_float(out, depth);
+            append_number(out, depth);
         }
         out += ',';
-        append_integer(out, unsigned{item.kind});
+        append_number(out, unsigned{item.kind});
         out += item.full ? ",1" : ",0";
         for (int v = 0; v < params; ++v) {
             out += ',';
             if (static_cast<std::size_t>(v) < item.values.size())
-                append_float(out, item.values[v]);
+                append_number(out, item.values[v]);
         }
         out += '\n';
         if (out.size() > (1u << 16)) {
