@@ -252,11 +252,7 @@ int FileStorage::find_param(const std::string& ident_lower) const {
     return -1;
 }
 
-void FileStorage::add_item(const FileStorageItem& item) {
-    append_item(FileStorageItem(item));
-}
-
-void FileStorage::append_item(FileStorageItem&& item) {
+void FileStorage::add_item(FileStorageItem item) {
     constexpr std::size_t block_size = 1024;
     if (!block_ || block_->size() == block_->capacity()) {
         block_ = std::make_shared<std::vector<FileStorageItem>>();
@@ -268,10 +264,6 @@ void FileStorage::append_item(FileStorageItem&& item) {
 
 const FileStorageParam* FileStorage::param(int i) const {
     return i >= 0 && i < param_count_ ? &params_[i] : nullptr;
-}
-
-FileStorageItem* FileStorage::item(int i) {
-    return i >= 0 && i < item_count() ? items_[i].get() : nullptr;
 }
 
 const FileStorageItem* FileStorage::item(int i) const {

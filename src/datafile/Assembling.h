@@ -171,13 +171,14 @@ public:
     // Index of the descriptor with the same identifier (case-insensitive), or of the new entry.
     // Raises a non-fatal "слишком много параметров" when the table is full.
     int add_param(const FileStorageParam& param);
-    // Appends a deep copy.
-    void add_item(const FileStorageItem& item);
+    // Appends a deep copy. Records are stored in blocks, and each record's pointer shares
+    // ownership of its block: one allocation per block instead of one per record keeps a large
+    // model small.
+    void add_item(FileStorageItem item);
 
     int param_count() const { return param_count_; }
     const FileStorageParam* param(int i) const;
     int item_count() const { return static_cast<int>(items_.size()); }
-    FileStorageItem* item(int i);
     const FileStorageItem* item(int i) const;
 
     // Chooses the loader by the lower-cased extension of path.
@@ -230,9 +231,6 @@ private:
     void write_records_and_text(lib::io::BinaryOutputStream& sink,
                                 const lib::io::BinaryMemoryOutputStream& text) const;
     void build_text_chunk(lib::io::BinaryMemoryOutputStream& buffer) const;
-    // Records are stored in blocks, and each record's pointer shares ownership of its block:
-    // one allocation per block instead of one per record keeps a large model small.
-    void append_item(FileStorageItem&& item);
 
     lib::lock_object mutex_;
     std::vector<std::shared_ptr<FileStorageItem>> items_;

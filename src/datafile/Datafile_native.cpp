@@ -33,12 +33,8 @@ const char* const text_damage = "Повреждён файл в области �
 const char* const text_too_large =
     "Текстовые данные слишком велики для записи в файл (больше 32767 байт). Файл не сохранён";
 
-void put_u32(std::uint8_t* out, std::uint32_t v) {
-    std::memcpy(out, &v, 4);
-}
-
-void put_f32(std::uint8_t* out, float v) {
-    std::memcpy(out, &v, 4);
+template <class T> void put(std::uint8_t* out, T value) {
+    std::memcpy(out, &value, sizeof value);
 }
 
 // Header and payload of one record chunk; returns the chunk size.
@@ -52,11 +48,11 @@ std::size_t serialise_record(const FileStorageItem& item, std::uint8_t* out) {
     out[1] = static_cast<std::uint8_t>(payload);
     out[2] = static_cast<std::uint8_t>(payload >> 8);
     std::uint8_t* p = out + 3;
-    put_u32(p, item.time);
-    put_f32(p + 4, item.depth1);
-    put_f32(p + 8, item.depth3);
+    put(p, item.time);
+    put(p + 4, item.depth1);
+    put(p + 8, item.depth3);
     p[12] = item.kind;
-    put_f32(p + 13, item.depth2);
+    put(p + 13, item.depth2);
     p[17] = static_cast<std::uint8_t>(n);
     std::memcpy(p + record_fixed, item.values.data(), 4 * n);
     return 3 + payload;
@@ -197,7 +193,8 @@ private:
     bool read_text_values(std::size_t length);
     bool read_remark();
     bool read_compact();
-    void store_value(FileStorageItem& item, int position, float value);
+    // Reads n values into the places the sector maps them to, then appends the record.
+    void append_values(FileStorageItem& item, std::size_t n);
     void make_uniform();
 
     FileStorage& m_;
@@ -244,9 +241,15 @@ bool FileStorage::NativeLoader::pass_text() {
     return true;
 }
 
-void FileStorage::NativeLoader::store_value(FileStorageItem& item, int position, float value) {
-    // Map entries are committed with whole sectors only, so they always lie within the values.
-    item.values[static_cast<std::size_t>(m_.sector_map_[position])] = value;
+void FileStorage::NativeLoader::append_values(FileStorageItem& item, std::size_t n) {
+    item.values.resize(static_cast<std::size_t>(m_.param_count_));
+    for (std::size_t i = 0; i < n; ++i) {
+        float value = 0;
+        get(value);
+        // Map entries are committed with whole sectors only, so they always lie within the values.
+        item.values[static_cast<std::size_t>(m_.sector_map_[i])] = value;
+    }
+    m_.add_item(std::move(item));
 }
 
 void FileStorage::NativeLoader::make_uniform() {
@@ -307,28 +310,22 @@ bool FileStorage::NativeLoader::read_sector() {
 bool FileStorage::NativeLoader::read_record() {
     if (!has(record_fixed))
         return false;
-    const std::uint8_t* p = base_ + pos_;
-    const std::size_t n = p[17];
+    const std::size_t n = base_[pos_ + 17];
     if (!has(record_fixed + 4 * n))
         return false;
-    pos_ += record_fixed + 4 * n;
     if (static_cast<int>(n) != m_.sector_param_count_) {
+        pos_ += record_fixed + 4 * n;
         gaps_ = true;
         return true;
     }
     FileStorageItem item;
-    std::memcpy(&item.time, p, 4);
-    std::memcpy(&item.depth1, p + 4, 4);
-    std::memcpy(&item.depth3, p + 8, 4);
-    item.kind = p[12];
-    std::memcpy(&item.depth2, p + 13, 4);
-    item.values.resize(static_cast<std::size_t>(m_.param_count_));
-    for (std::size_t i = 0; i < n; ++i) {
-        float v;
-        std::memcpy(&v, p + record_fixed + 4 * i, 4);
-        store_value(item, static_cast<int>(i), v);
-    }
-    m_.append_item(std::move(item));
+    get(item.time);
+    get(item.depth1);
+    get(item.depth3);
+    get(item.kind);
+    get(item.depth2);
+    ++pos_; // the value count, taken above
+    append_values(item, n);
     return true;
 }
 
@@ -378,15 +375,9 @@ bool FileStorage::NativeLoader::read_compact() {
         return false;
     FileStorageItem item;
     get(item.time);
-    item.values.resize(static_cast<std::size_t>(m_.param_count_));
-    for (std::size_t i = 0; i < n; ++i) {
-        float v;
-        get(v);
-        store_value(item, static_cast<int>(i), v);
-    }
     item.full = false;
     item.kind = 255;
-    m_.append_item(std::move(item));
+    append_values(item, n);
     return true;
 }
 
