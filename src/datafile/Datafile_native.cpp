@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <stdexcept>
 #include <utility>
 #include <vector>
 
