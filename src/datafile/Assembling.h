@@ -15,6 +15,7 @@
 #include "library/Fileworks.h"
 #include "library/array.h"
 #include "library/lock_object.h"
+#include "params/All_params.h"
 #include "params/Raceoptions.h"
 
 namespace lib::io {
@@ -23,14 +24,7 @@ class BinaryOutputStream;
 class BinaryMemoryOutputStream;
 } // namespace lib::io
 
-struct FileStorageParam {
-    std::string name;
-    std::string short_name;
-    std::string unit;
-    std::string ident;
-    float low = 0.0f;
-    float high = 100.0f;
-};
+using FileStorageParam = ParamLabel;
 
 // A list of floats that keeps up to two values inside the object, so the common one-parameter
 // record needs no allocation of its own.

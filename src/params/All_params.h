@@ -45,16 +45,16 @@ private:
     std::vector<std::string> group_names_;
 };
 
-// The label of a measurement series whose logger reported `type_text` as its parameter.
+// A parameter descriptor, as the data model keeps it and a measurement series is labelled.
 struct ParamLabel {
     std::string name;
     std::string short_name;
     std::string unit;
     std::string ident;
-    float low = 0;
-    float high = 0;
+    float low = 0.0f;
+    float high = 100.0f;
 };
 
-// Found: the record's texts and limits with the received text as ident. Not found (the empty
-// text too): hook load with the range 0..250.
+// The label of a series whose logger reported `type_text`. Found: the record's texts and limits
+// with the received text as ident. Not found (the empty text too): hook load with the range 0..250.
 ParamLabel label_for_type(const std::string& type_text);
