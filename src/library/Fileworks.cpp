@@ -67,6 +67,37 @@ bool set_lock(int fd, short type) {
     return no_eintr([&] { return ::fcntl(fd, F_OFD_SETLK, &range); }) == 0;
 }
 
+// The descriptor of the regular file at path, or -1 when there is nothing at path (a missing
+// file or folder). O_RDWR falls back to reading only where writing is refused (a folder too,
+// so that it is refused at once as no regular file). Other failures are tried `tries` times in
+// all, 100 ms apart, then end in "Невозможно открыть файл!"; anything but a regular file ends
+// in it at once.
+int open_regular(const std::string& path, int flags, int tries) {
+    // O_NONBLOCK keeps a FIFO from blocking the open; regular files ignore it.
+    constexpr int always = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    int fd = -1;
+    for (int attempt = 1;; ++attempt) {
+        fd = no_eintr([&] { return ::open(path.c_str(), flags | always, 0666); });
+        if (fd < 0 && (flags & O_ACCMODE) == O_RDWR &&
+            (errno == EACCES || errno == EROFS || errno == EISDIR))
+            fd = no_eintr([&] { return ::open(path.c_str(), O_RDONLY | always); });
+        if (fd >= 0)
+            break;
+        if (errno == ENOENT || errno == ENOTDIR)
+            return -1;
+        if (attempt == tries)
+            fail("Невозможно открыть файл!");
+        pause_before_retry();
+    }
+    // Only regular files: a FIFO or a device would block reads and writes without bound.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        fail("Невозможно открыть файл!");
+    }
+    return fd;
+}
+
 } // namespace
 
 OSFile::~OSFile() {
@@ -84,35 +115,11 @@ void OSFile::open(const std::string& path, int mode, bool lock) {
     // lock as a writer: OFD write locks need a descriptor open for writing. Nothing is written
     // through it. When the file is not writable for us it falls back to read-only and a shared
     // lock, which still excludes every writer.
-    const bool reader_wants_write = lock && mode == read_existing;
-    if (reader_wants_write)
+    if (lock && mode == read_existing)
         flags = O_RDWR;
-    // O_NONBLOCK keeps a FIFO from blocking the open; regular files ignore it.
-    flags |= O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-
-    int fd = -1;
-    for (int attempt = 1;; ++attempt) {
-        fd = no_eintr([&] { return ::open(path.c_str(), flags, 0666); });
-        if (fd < 0 && reader_wants_write &&
-            (errno == EACCES || errno == EROFS || errno == EISDIR)) {
-            fd = no_eintr(
-                [&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK); });
-        }
-        if (fd >= 0)
-            break;
-        if (errno == ENOENT || errno == ENOTDIR)
-            fail("Файл не найден!");
-        if (attempt == attempts)
-            fail("Невозможно открыть файл!");
-        pause_before_retry();
-    }
-
-    // Only regular files: a FIFO or a device would block reads and writes without bound.
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        fail("Невозможно открыть файл!");
-    }
+    const int fd = open_regular(path, flags, attempts);
+    if (fd < 0)
+        fail("Файл не найден!");
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     fd_ = fd;
@@ -134,23 +141,11 @@ void OSFile::open(const std::string& path, int mode, bool lock) {
 
 bool OSFile::open_to_replace(const std::string& path) {
     close();
-    constexpr int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-    int fd = no_eintr([&] { return ::open(path.c_str(), O_RDWR | flags); });
     // A file we may not write can still be replaced by a rename in a folder we may write; a
     // shared lock then keeps out the writers all the same.
-    if (fd < 0 && (errno == EACCES || errno == EROFS))
-        fd = no_eintr([&] { return ::open(path.c_str(), O_RDONLY | flags); });
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return false;
-        fail("Невозможно открыть файл!");
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        fail("Невозможно открыть файл!");
-    }
-    fd_ = fd;
+    fd_ = open_regular(path, O_RDWR, 1);
+    if (fd_ < 0)
+        return false;
     try {
         lock();
     } catch (...) {
@@ -298,23 +293,13 @@ void OSFile::close() {
 }
 
 std::int64_t OSFile::seek(std::int64_t offset, int origin) {
-    int whence;
-    switch (origin) {
-    case from_begin:
-        whence = SEEK_SET;
-        break;
-    case from_end:
-        whence = SEEK_END;
-        break;
-    case from_current:
-        whence = SEEK_CUR;
-        break;
-    default:
+    // Indexed by Origin.
+    constexpr int whence[] = {SEEK_SET, SEEK_END, SEEK_CUR};
+    if (origin < from_begin || origin > from_current)
         fail("OSFile::seek: bad origin");
-    }
     if (fd_ < 0)
         fail("OSFile::seek: no file");
-    const off_t position = ::lseek(fd_, static_cast<off_t>(offset), whence);
+    const off_t position = ::lseek(fd_, static_cast<off_t>(offset), whence[origin]);
     if (position < 0)
         fail("OSFile::seek: failed");
     return position;

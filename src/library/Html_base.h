@@ -10,7 +10,7 @@ using line_list = std::vector<std::string>;
 
 class base {
 public:
-    virtual ~base();
+    virtual ~base() = default;
     // Appends the element's lines, each prefixed by `indent` blanks (deeper levels add to it).
     virtual void Emit(line_list& lines, int indent) const = 0;
 };

@@ -161,10 +161,6 @@ std::optional<std::string> ini_file::read(std::string_view section_name,
     return value_of(l->text);
 }
 
-bool ini_file::has_key(std::string_view section_name, std::string_view key) const {
-    return read(section_name, key).has_value();
-}
-
 void ini_file::write(std::string_view section_name, std::string_view key, std::string_view value) {
     const std::string name = trim(one_line(section_name));
     const std::string key_text = trim(one_line(key));

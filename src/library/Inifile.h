@@ -34,14 +34,12 @@ public:
     // The value trimmed, with one pair of enclosing double quotes removed; nothing when the
     // section or key is missing.
     std::optional<std::string> read(std::string_view section, std::string_view key) const;
-    bool has_key(std::string_view section, std::string_view key) const;
     // Replaces the value in place, or appends the key at the end of its section, or appends
     // the section at the end of the file. Line breaks in the texts become spaces.
     void write(std::string_view section, std::string_view key, std::string_view value);
 
     std::vector<std::string> sections() const;
     std::vector<std::string> keys(std::string_view section) const;
-    const std::string& path() const { return path_; }
     bool truncated() const { return truncated_; }
 
 private:

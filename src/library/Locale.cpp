@@ -1,6 +1,8 @@
 #include "library/Locale.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <langinfo.h>
 #include <locale.h>
 
@@ -47,15 +49,37 @@ private:
 };
 
 bool is_ascii(std::string_view s) {
-    for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 bool is_pattern_letter(char c) {
     return c == 'd' || c == 'M' || c == 'y' || c == 'H' || c == 'h' || c == 'm' || c == 's';
 }
+
+// The conversions that are fields, with their padded and unpadded ("%-d") patterns.
+struct Field {
+    char code;
+    const char* padded;
+    const char* bare;
+};
+constexpr Field fields[] = {
+    {'d', "dd", "d"},
+    {'e', "d", "d"},
+    {'m', "MM", "M"},
+    {'y', "yy", "yy"},
+    {'Y', "yyyy", "yyyy"},
+    {'H', "HH", "H"},
+    {'k', "H", "H"},
+    {'I', "hh", "h"},
+    {'l', "h", "h"},
+    {'M', "mm", "m"},
+    {'S', "ss", "s"},
+    {'D', "MM/dd/yy", "MM/dd/yy"},
+    {'F', "yyyy-MM-dd", "yyyy-MM-dd"},
+    {'T', "HH:mm:ss", "HH:mm:ss"},
+    {'R', "HH:mm", "HH:mm"},
+};
 
 } // namespace
 
@@ -139,56 +163,18 @@ std::string pattern_from_strftime(std::string_view format) {
             ++i;
         if (i >= expanded.size())
             return {};
-        const auto field = [&](const char* padded, const char* bare) {
-            out += unpadded ? bare : padded;
+        // Under an AM/PM marker the 12-hour fields read as their 24-hour twins.
+        char code = expanded[i];
+        if (has_marker && (code == 'I' || code == 'l'))
+            code = code == 'I' ? 'H' : 'k';
+        const auto known = std::find_if(std::begin(fields), std::end(fields),
+                                        [&](const Field& f) { return f.code == code; });
+        if (known != std::end(fields)) {
+            out += unpadded ? known->bare : known->padded;
             any_field = true;
-        };
-        switch (expanded[i]) {
-        case 'd':
-            field("dd", "d");
-            break;
-        case 'e':
-            field("d", "d");
-            break;
-        case 'm':
-            field("MM", "M");
-            break;
-        case 'y':
-            field("yy", "yy");
-            break;
-        case 'Y':
-            field("yyyy", "yyyy");
-            break;
-        case 'H':
-            field("HH", "H");
-            break;
-        case 'k':
-            field("H", "H");
-            break;
-        case 'I':
-            has_marker ? field("HH", "H") : field("hh", "h");
-            break;
-        case 'l':
-            has_marker ? field("H", "H") : field("h", "h");
-            break;
-        case 'M':
-            field("mm", "m");
-            break;
-        case 'S':
-            field("ss", "s");
-            break;
-        case 'D':
-            field("MM/dd/yy", "MM/dd/yy");
-            break;
-        case 'F':
-            field("yyyy-MM-dd", "yyyy-MM-dd");
-            break;
-        case 'T':
-            field("HH:mm:ss", "HH:mm:ss");
-            break;
-        case 'R':
-            field("HH:mm", "HH:mm");
-            break;
+            continue;
+        }
+        switch (code) {
         case 'p':
         case 'P':
             // Drop the marker together with the space that set it apart.

@@ -15,19 +15,12 @@ namespace {
 // Beyond this many decimals a double has nothing left to show but zeros.
 constexpr int max_decimals = 400;
 
+// 7 decimals up to 0.0001, one fewer for each tenfold step up to 10, and 1 above.
 int automatic_decimals(double magnitude) {
-    if (magnitude <= 0.0001)
-        return 7;
-    if (magnitude <= 0.001)
-        return 6;
-    if (magnitude <= 0.01)
-        return 5;
-    if (magnitude <= 0.1)
-        return 4;
-    if (magnitude <= 1)
-        return 3;
-    if (magnitude <= 10)
-        return 2;
+    constexpr double limits[] = {0.0001, 0.001, 0.01, 0.1, 1, 10};
+    for (int i = 0; i < 6; ++i)
+        if (magnitude <= limits[i])
+            return 7 - i;
     return 1;
 }
 

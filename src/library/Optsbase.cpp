@@ -1,5 +1,6 @@
 #include "library/Optsbase.h"
 
+#include <charconv>
 #include <cstdint>
 
 #include "library/Codepage.h"
@@ -24,25 +25,11 @@ std::optional<std::int32_t> parse_int32(std::string_view text, bool unsigned_ran
         hex = true;
         s.remove_prefix(2);
     }
-    if (s.empty())
-        return std::nullopt;
-
-    const std::uint64_t base = hex ? 16 : 10;
+    // An empty rest, a sign or any other stray character fails the whole text.
     std::uint64_t value = 0;
-    for (char c : s) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (hex && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (hex && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return std::nullopt;
-        value = value * base + static_cast<std::uint64_t>(digit);
-        if (value > 0xFFFFFFFFull)
-            return std::nullopt;
-    }
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value, hex ? 16 : 10);
+    if (error != std::errc() || end != s.data() + s.size() || value > 0xFFFFFFFFull)
+        return std::nullopt;
 
     if (hex || (unsigned_range && !negative)) {
         const auto bits = static_cast<std::uint32_t>(negative ? 0u - value : value);
