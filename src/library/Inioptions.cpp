@@ -45,43 +45,39 @@ std::optional<double> ini_text_to_double(std::string_view text) {
     return value;
 }
 
-void ioe_int::write(ini_file& file) const {
-    file.write(section(), key(), std::to_string(var_));
+std::string to_ini_text(std::int32_t value) {
+    return std::to_string(value);
 }
 
-void ioe_int::read(const ini_file& file) {
-    if (const auto text = file.read(section(), key()))
-        if (const auto value = parse_int32(*text))
-            var_ = *value;
+std::string to_ini_text(std::uint32_t value) {
+    return std::to_string(static_cast<std::int32_t>(value));
 }
 
-void ioe_unsigned::write(ini_file& file) const {
-    file.write(section(), key(), std::to_string(static_cast<std::int32_t>(var_)));
+std::string to_ini_text(double value) {
+    return double_to_ini_text(value);
 }
 
-void ioe_unsigned::read(const ini_file& file) {
-    if (const auto text = file.read(section(), key()))
-        if (const auto value = parse_int32(*text, true))
-            var_ = static_cast<std::uint32_t>(*value);
+std::string to_ini_text(const std::string& value) {
+    return "\"" + value + "\"";
 }
 
-void ioe_double::write(ini_file& file) const {
-    file.write(section(), key(), double_to_ini_text(var_));
+void from_ini_text(const std::string& text, std::int32_t& var) {
+    if (const auto value = parse_int32(text))
+        var = *value;
 }
 
-void ioe_double::read(const ini_file& file) {
-    if (const auto text = file.read(section(), key()))
-        if (const auto value = ini_text_to_double(*text))
-            var_ = *value;
+void from_ini_text(const std::string& text, std::uint32_t& var) {
+    if (const auto value = parse_int32(text, true))
+        var = static_cast<std::uint32_t>(*value);
 }
 
-void ioe_String::write(ini_file& file) const {
-    file.write(section(), key(), "\"" + var_ + "\"");
+void from_ini_text(const std::string& text, double& var) {
+    if (const auto value = ini_text_to_double(text))
+        var = *value;
 }
 
-void ioe_String::read(const ini_file& file) {
-    if (auto text = file.read(section(), key()))
-        var_ = std::move(*text);
+void from_ini_text(const std::string& text, std::string& var) {
+    var = text;
 }
 
 } // namespace opt_detailed

@@ -30,28 +30,34 @@ private:
     std::string key_;
 };
 
+// The INI text of each variable type. Reading leaves the variable unchanged when the text
+// cannot be read.
+std::string to_ini_text(std::int32_t value);
+std::string to_ini_text(std::uint32_t value);
+std::string to_ini_text(double value);
+std::string to_ini_text(const std::string& value);
+void from_ini_text(const std::string& text, std::int32_t& var);
+void from_ini_text(const std::string& text, std::uint32_t& var);
+void from_ini_text(const std::string& text, double& var);
+void from_ini_text(const std::string& text, std::string& var);
+
+template <class T> class ioe_value : public ioe_base {
+public:
+    ioe_value(T& var, std::string section, std::string key)
+        : ioe_base(std::move(section), std::move(key)), var_(var) {}
+    void write(ini_file& file) const override { file.write(section(), key(), to_ini_text(var_)); }
+    void read(const ini_file& file) override {
+        if (const auto text = file.read(section(), key()))
+            from_ini_text(*text, var_);
+    }
+
+private:
+    T& var_;
+};
+
 // Decimal in the signed 32-bit view; read also "$" or "0x" hexadecimal.
-class ioe_int : public ioe_base {
-public:
-    ioe_int(std::int32_t& var, std::string section, std::string key)
-        : ioe_base(std::move(section), std::move(key)), var_(var) {}
-    void write(ini_file& file) const override;
-    void read(const ini_file& file) override;
-
-private:
-    std::int32_t& var_;
-};
-
-class ioe_unsigned : public ioe_base {
-public:
-    ioe_unsigned(std::uint32_t& var, std::string section, std::string key)
-        : ioe_base(std::move(section), std::move(key)), var_(var) {}
-    void write(ini_file& file) const override;
-    void read(const ini_file& file) override;
-
-private:
-    std::uint32_t& var_;
-};
+using ioe_int = ioe_value<std::int32_t>;
+using ioe_unsigned = ioe_value<std::uint32_t>;
 
 // A colour, 0x00BBGGRR.
 class ioe_TColor : public ioe_unsigned {
@@ -60,28 +66,9 @@ public:
 };
 
 // The locale's decimal separator, up to 15 significant digits.
-class ioe_double : public ioe_base {
-public:
-    ioe_double(double& var, std::string section, std::string key)
-        : ioe_base(std::move(section), std::move(key)), var_(var) {}
-    void write(ini_file& file) const override;
-    void read(const ini_file& file) override;
-
-private:
-    double& var_;
-};
-
+using ioe_double = ioe_value<double>;
 // Written in double quotes so that leading and trailing spaces survive.
-class ioe_String : public ioe_base {
-public:
-    ioe_String(std::string& var, std::string section, std::string key)
-        : ioe_base(std::move(section), std::move(key)), var_(var) {}
-    void write(ini_file& file) const override;
-    void read(const ini_file& file) override;
-
-private:
-    std::string& var_;
-};
+using ioe_String = ioe_value<std::string>;
 
 // The INI texts of a double: locale separator on writing; on reading the same notation only.
 std::string double_to_ini_text(double value);
