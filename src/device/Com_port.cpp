@@ -26,11 +26,6 @@ int within(int ms, Deadline deadline) {
     return std::min(ms, ms_left(deadline));
 }
 
-void pause_ms(int ms) {
-    if (ms > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 ByteLink::Got take_available(QIODevice& dev, std::string& rx) {
     const qint64 n = std::min(dev.bytesAvailable(), fetch_chunk);
     const std::size_t old = rx.size();
@@ -151,7 +146,10 @@ private:
 
 } // namespace
 
-CommPort::CommPort() = default;
+void pause_ms(int ms) {
+    if (ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 CommPort::~CommPort() {
     Close();
@@ -198,10 +196,7 @@ bool CommPort::Open(const std::string& name) {
     if (IsOpen())
         return false;
     link_ = factory_(name, timings_);
-    if (!link_)
-        return false;
-    name_ = name;
-    return true;
+    return link_ != nullptr;
 }
 
 bool CommPort::Configure(std::uint32_t baud, std::uint32_t parity, std::uint32_t timeout_ms,

@@ -38,9 +38,12 @@ public:
 using LinkFactory =
     std::function<std::unique_ptr<ByteLink>(const std::string& name, const PortTimings&)>;
 
+// Sleeps ms milliseconds; nothing for ms <= 0.
+void pause_ms(int ms);
+
 class CommPort {
 public:
-    CommPort();
+    CommPort() = default;
     ~CommPort();
     CommPort(const CommPort&) = delete;
     CommPort& operator=(const CommPort&) = delete;
@@ -65,7 +68,6 @@ public:
     bool Read(void* bytes, std::size_t count, std::size_t& received);
     bool IsOpen() const { return link_ != nullptr; }
 
-    const std::string& name() const { return name_; }
     void set_timings(const PortTimings& t) { timings_ = t; }
     // Links come from `factory` instead of the name; tests script the logger with it.
     void set_link_factory(LinkFactory factory) { factory_ = std::move(factory); }
@@ -87,7 +89,6 @@ private:
 
     std::unique_ptr<ByteLink> link_;
     LinkFactory factory_ = make_link;
-    std::string name_;
     std::uint32_t timeout_ms_ = 25000;
     PortTimings timings_;
     // Received bytes not yet handed out; a one-byte read is served from here.

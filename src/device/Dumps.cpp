@@ -121,14 +121,7 @@ double decode_alarm_datetime(std::string_view text) {
         throw ConvertError{"Invalid date: " + std::string(text)};
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
         throw ConvertError{"Invalid time: " + std::string(text)};
-    lib::time_parts p;
-    p.year = year;
-    p.month = month;
-    p.day = day;
-    p.hour = hour;
-    p.minute = minute;
-    p.second = second;
-    return lib::parts_to_datetime(p);
+    return lib::parts_to_datetime({year, month, day, hour, minute, second});
 }
 
 std::optional<AlarmLine> decode_alarm_line(std::string_view line) {

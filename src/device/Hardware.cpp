@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
-#include <thread>
 
 #include "device/Dumps.h"
 #include "document/Storage.h"
@@ -47,7 +46,6 @@ const std::string prompt = "\r\n=>";
 
 HardWare::HardWare(const std::string& log_path) {
     set_log_path(log_path);
-    port_.set_timings(timings_.port);
 }
 
 HardWare::~HardWare() {
@@ -55,8 +53,7 @@ HardWare::~HardWare() {
 }
 
 bool HardWare::set_log_path(const std::string& path) {
-    if (log_.is_open())
-        log_.close();
+    log_.close();
     log_.clear();
     log_.open(path, std::ios::out | std::ios::app | std::ios::binary);
     log_path_ = path;
@@ -98,11 +95,6 @@ void HardWare::log_record(std::uint32_t time, float value) {
     p = std::to_chars(p, end, static_cast<double>(value), std::chars_format::general, 6).ptr;
     *p++ = '\n';
     log_bytes(line, static_cast<std::size_t>(p - line));
-}
-
-void HardWare::pause(int ms) {
-    if (ms > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 void HardWare::Open() {
@@ -151,8 +143,7 @@ std::string HardWare::ReadReply() {
         ReadExact(&c, 1);
         reply.push_back(c);
         // Appended one byte at a time, so the prompt can only show up at the end.
-        if (c == '>' && reply.size() >= prompt.size() &&
-            reply.compare(reply.size() - prompt.size(), prompt.size(), prompt) == 0) {
+        if (c == '>' && reply.ends_with(prompt)) {
             reply.resize(reply.size() - prompt.size());
             break;
         }
@@ -226,7 +217,7 @@ void HardWare::Fail(const std::string& text) {
 void HardWare::ReadMeasurements(Storage& document) {
     error_budget_ = 0;
     ReportProgress("Запрос записей...", 0.0);
-    pause(timings_.dump_pause_ms);
+    device::pause_ms(timings_.dump_pause_ms);
     SendCommand("~BLA BLA BLA");
     ReadReply();
     SendCommand("~GET TYPE");
@@ -269,7 +260,7 @@ void HardWare::ReadMeasurements(Storage& document) {
 
 void HardWare::ReadAlarms(Storage& document) {
     ReportProgress("Запрос журнала...", 0.0);
-    pause(timings_.dump_pause_ms);
+    device::pause_ms(timings_.dump_pause_ms);
     LogStorage& journal = document.Journal();
     std::size_t lines = 0;
     RunListCommand("~DUMP ALARMS", [&](const std::string& line) {

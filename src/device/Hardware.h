@@ -92,7 +92,6 @@ private:
     void log_line(const std::string& cp1251_text);
     void log_bytes(const char* bytes, std::size_t count);
     void log_record(std::uint32_t time, float value);
-    void pause(int ms);
 
     device::CommPort port_;
     device::HardwareTimings timings_;

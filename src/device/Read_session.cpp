@@ -14,15 +14,9 @@ std::string run_read_session(HardWare& hardware, Storage& document, HardWare::Pr
         hardware.Open();
         document.ClearForRead();
         hardware.ReadMeasurements(document);
-        try {
-            hardware.ReadAlarms(document);
-        } catch (...) {
-            // The records are complete; a damaged journal must not make them unsaveable.
-            document.MarkRead();
-            throw;
-        }
-        hardware.Close();
+        // The records are complete; a damaged journal must not make them unsaveable.
         document.MarkRead();
+        hardware.ReadAlarms(document);
     } catch (const std::exception& e) {
         error = std::string(read_error_prefix) + e.what();
     } catch (...) {
