@@ -221,10 +221,8 @@ void HardWare::ReadMeasurements(Storage& document) {
     SendCommand("~BLA BLA BLA");
     ReadReply();
     SendCommand("~GET TYPE");
-    const ParamLabel label = label_for_type(lib::from_cp866(ReadReply()));
     FileStorage& data = document.Data();
-    const int k = data.add_param(
-        {label.name, label.short_name, label.unit, label.ident, label.low, label.high});
+    const int k = data.add_param(label_for_type(lib::from_cp866(ReadReply())));
 
     SendCommand("~BDUMP LOG");
     FileStorageItem item;

@@ -117,16 +117,8 @@ std::string LogStorage::CellText(int column, int row) const {
 }
 
 std::string LogStorage::ColumnTitle(int index) {
-    switch (index) {
-    case 0:
-        return "№";
-    case 1:
-        return "Дата/Время";
-    case 2:
-        return "Ситуация";
-    default:
-        return {};
-    }
+    constexpr const char* titles[] = {"№", "Дата/Время", "Ситуация"};
+    return index >= 0 && index < 3 ? titles[index] : "";
 }
 
 namespace {
@@ -192,14 +184,13 @@ public:
                 continue;
             }
             hold(part);
-            line(pending_); // empty after an overlong line
-            pending_.clear();
-            skipping_ = false;
+            end_line();
         }
     }
 
-    // The last line needs no line end.
-    void finish() {
+    // Ends the line held so far (empty after an overlong one); a file's last line needs no
+    // line end.
+    void end_line() {
         line(pending_);
         pending_.clear();
         skipping_ = false;
@@ -255,7 +246,7 @@ void LogStorage::LoadFromText(std::string_view bytes) {
     make_room(records_, line_count(bytes) + 1);
     JournalParser parser(records_);
     parser.feed(bytes);
-    parser.finish();
+    parser.end_line();
     fit(records_);
 }
 
@@ -281,7 +272,7 @@ void LogStorage::LoadFromFile(const std::string& path) {
         JournalParser parser(records_);
         for (std::string_view piece = next_piece(); !piece.empty(); piece = next_piece())
             parser.feed(piece);
-        parser.finish();
+        parser.end_line();
     } catch (const std::exception&) {
         // A read that fails on the way keeps the lines before it, as a text reader would.
     }
