@@ -1,10 +1,12 @@
 #include "device/Dumps.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
 #include <vector>
 
+#include "library/Codepage.h"
 #include "library/Mytime.h"
 #include "library/Numstr.h"
 #include "library/Strworks.h"
@@ -65,18 +67,10 @@ namespace {
 // A decimal integer (leading spaces and a minus allowed), or `fallback` when the whole text is
 // not one.
 int int_or(std::string_view s, int fallback) {
-    std::size_t i = 0;
-    while (i < s.size() && s[i] == ' ')
-        ++i;
+    s.remove_prefix(std::min(s.find_first_not_of(' '), s.size()));
     int v = 0;
-    const char* first = s.data() + i;
-    const char* last = s.data() + s.size();
-    if (first == last)
-        return fallback;
-    auto [end, ec] = std::from_chars(first, last, v);
-    if (ec != std::errc() || end != last)
-        return fallback;
-    return v;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return ec == std::errc() && end == s.data() + s.size() ? v : fallback;
 }
 
 // Characters [from, from + count) counted from 1, shortened at the end of the text.
@@ -86,26 +80,13 @@ std::string_view field(std::string_view s, std::size_t from, std::size_t count) 
     return s.substr(from - 1, count);
 }
 
-bool leap(int y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-int days_in_month(int y, int m) {
-    static constexpr std::array<int, 12> days = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && leap(y) ? 29 : days[static_cast<std::size_t>(m - 1)];
-}
-
 } // namespace
 
 int month_lookup(std::string_view text) {
     static constexpr std::array<const char*, 12> names = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                                           "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-    std::string upper(text);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
     for (std::size_t i = 0; i < names.size(); ++i)
-        if (upper == names[i])
+        if (lib::equal_ident(text, names[i]))
             return static_cast<int>(i) + 1;
     return -1;
 }
@@ -117,7 +98,9 @@ double decode_alarm_datetime(std::string_view text) {
     const int hour = int_or(field(text, 13, 2), -1);
     const int minute = int_or(field(text, 16, 2), -1);
     const int second = int_or(field(text, 19, 2), -1);
-    if (year < 1 || year > 9999 || month < 1 || day < 1 || day > days_in_month(year, month))
+    // A day past its month's end comes back from the calendar as a day of the next month.
+    if (year < 1 || year > 9999 || month < 1 || day < 1 ||
+        lib::datetime_to_parts(lib::parts_to_datetime({year, month, day})).day != day)
         throw ConvertError{"Invalid date: " + std::string(text)};
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
         throw ConvertError{"Invalid time: " + std::string(text)};
