@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string_view>
 #include <thread>
@@ -34,19 +35,6 @@ void pause_before_retry() {
 
 [[noreturn]] void fail(const char* message) {
     throw std::runtime_error(message);
-}
-
-int open_flags(int mode) {
-    // Truncation waits until the lock is held (see open), so O_TRUNC is never used.
-    switch (mode) {
-    case OSFile::read_existing:
-        return O_RDONLY;
-    case OSFile::write_truncate:
-    case OSFile::write_append:
-        return O_WRONLY | O_CREAT;
-    default:
-        fail("Невозможно открыть файл!");
-    }
 }
 
 // Retries an interrupted call; everything else is the caller's business.
@@ -110,13 +98,14 @@ void OSFile::set_retry_pause_ms(int ms) {
 
 void OSFile::open(const std::string& path, int mode, bool lock) {
     close();
-    int flags = open_flags(mode);
-    // A locked reader asks for write access as well, so that it can take the same exclusive
-    // lock as a writer: OFD write locks need a descriptor open for writing. Nothing is written
-    // through it. When the file is not writable for us it falls back to read-only and a shared
-    // lock, which still excludes every writer.
-    if (lock && mode == read_existing)
-        flags = O_RDWR;
+    if (mode < read_existing || mode > write_append)
+        fail("Невозможно открыть файл!");
+    // Truncation waits until the lock is held (below), so O_TRUNC is never used. A locked
+    // reader asks for write access as well, so that it can take the same exclusive lock as a
+    // writer: OFD write locks need a descriptor open for writing. Nothing is written through
+    // it. When the file is not writable for us it falls back to read-only and a shared lock,
+    // which still excludes every writer.
+    const int flags = mode != read_existing ? O_WRONLY | O_CREAT : lock ? O_RDWR : O_RDONLY;
     const int fd = open_regular(path, flags, attempts);
     if (fd < 0)
         fail("Файл не найден!");
@@ -394,12 +383,11 @@ void replace_files(const std::vector<file_replacement>& files) {
     }
     // Syncing the folders makes the renames themselves survive a power cut. A folder that
     // refuses (some file systems do) is no failure of the save: the files are in place.
-    std::vector<std::string> folders;
+    std::set<std::string> folders;
     for (const auto& p : unit) {
         const std::string folder = folder_of(p->path);
-        if (std::find(folders.begin(), folders.end(), folder) != folders.end())
+        if (!folders.insert(folder).second)
             continue;
-        folders.push_back(folder);
         const int fd = no_eintr([&] {
             return ::open(folder.empty() ? "." : folder.c_str(),
                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
