@@ -169,8 +169,7 @@ std::string temporary_stem(const std::string& path) {
 
 bool is_temporary_of(const std::string& name, const std::string& stem_name) {
     if (name.size() != stem_name.size() + salt_digits + temporary_end.size() ||
-        name.compare(0, stem_name.size(), stem_name) != 0 ||
-        name.compare(name.size() - temporary_end.size(), temporary_end.size(), temporary_end) != 0)
+        !name.starts_with(stem_name) || !name.ends_with(temporary_end))
         return false;
     return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(stem_name.size()),
                        name.end() - static_cast<std::ptrdiff_t>(temporary_end.size()),
