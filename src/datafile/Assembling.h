@@ -224,7 +224,7 @@ private:
                       lib::io::BinaryOutputStream& sink) const;
     void write_records_and_text(lib::io::BinaryOutputStream& sink,
                                 const lib::io::BinaryMemoryOutputStream& text) const;
-    void build_text_chunk(lib::io::BinaryMemoryOutputStream& buffer) const;
+    std::shared_ptr<const lib::io::BinaryMemoryOutputStream> text_chunk() const;
 
     lib::lock_object mutex_;
     std::vector<std::shared_ptr<FileStorageItem>> items_;

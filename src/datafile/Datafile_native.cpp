@@ -81,7 +81,7 @@ void write_chunk(std::uint8_t kind, const std::uint8_t* payload, std::size_t siz
 // ---------------------------------------------------------------------------------------------
 // Writer
 
-void FileStorage::build_text_chunk(lib::io::BinaryMemoryOutputStream& buffer) const {
+std::shared_ptr<const lib::io::BinaryMemoryOutputStream> FileStorage::text_chunk() const {
     std::string text;
     for (const auto& line : text_values_.lines.lines()) {
         // A 0 byte would end the whole text on reading, and a line break inside a value would
@@ -93,10 +93,11 @@ void FileStorage::build_text_chunk(lib::io::BinaryMemoryOutputStream& buffer) co
             [](char c) { return c == '\r' || c == '\n'; }, ' ');
         text += "\r\n";
     }
-    buffer.reset();
-    lib::io::write_text(buffer, text);
-    if (buffer.size() > max_payload)
+    auto buffer = std::make_shared<lib::io::BinaryMemoryOutputStream>();
+    lib::io::write_text(*buffer, text);
+    if (buffer->size() > max_payload)
         throw FileStorageException(text_too_large, true);
+    return buffer;
 }
 
 std::string FileStorage::stored_ident(int i) const {
@@ -146,8 +147,7 @@ void FileStorage::write_records_and_text(lib::io::BinaryOutputStream& sink,
 
 lib::io::file_replacement FileStorage::native_whole_file(const std::string& path) const {
     // Built first, so a text too large is refused before any file is touched.
-    auto text = std::make_shared<lib::io::BinaryMemoryOutputStream>();
-    build_text_chunk(*text);
+    auto text = text_chunk();
     return {path,
             [this, text](lib::io::BinaryOutputStream& out) { write_records_and_text(out, *text); }};
 }
@@ -488,8 +488,7 @@ std::size_t copy_without_text(const std::uint8_t* base, std::size_t size,
 } // namespace
 
 lib::io::file_replacement FileStorage::native_text_file(const std::string& path) const {
-    auto text = std::make_shared<lib::io::BinaryMemoryOutputStream>();
-    build_text_chunk(*text);
+    auto text = text_chunk();
     return {path, [path, text](lib::io::BinaryOutputStream& out) {
                 // The replace holds the old file locked, so it is mapped without a lock of its own.
                 lib::io::InputMappedFile source;
@@ -520,10 +519,9 @@ lib::io::file_replacement FileStorage::native_text_file(const std::string& path)
 }
 
 void FileStorage::append_native_text(const std::string& path) const {
-    lib::io::BinaryMemoryOutputStream text;
-    build_text_chunk(text);
+    const auto text = text_chunk();
     lib::io::BinaryOutputFileStream out;
     out.open(lib::io::resolve_links(path), true, true);
-    write_payload(chunk_text, text, out);
+    write_payload(chunk_text, *text, out);
     out.close();
 }
