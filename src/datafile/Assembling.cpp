@@ -23,9 +23,7 @@ ValueList::ValueList(std::initializer_list<float> values) {
 }
 
 ValueList::ValueList(const ValueList& other) {
-    reserve(other.size_);
-    std::copy(other.begin(), other.end(), data());
-    size_ = other.size_;
+    *this = other;
 }
 
 ValueList::ValueList(ValueList&& other) noexcept : size_(other.size_), capacity_(other.capacity_) {

@@ -54,7 +54,6 @@ public:
     // Truncates the tail or appends 0.0 entries.
     void resize(std::size_t n);
     void push_back(float value);
-    void clear() { size_ = 0; }
     bool operator==(const ValueList& other) const;
 
 private:
