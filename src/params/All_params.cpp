@@ -121,10 +121,8 @@ constexpr const char* group_table[] = {
 
 } // namespace
 
-AllParams::AllParams() {
-    params_ = param_table();
-    group_names_.assign(std::begin(group_table), std::end(group_table));
-}
+AllParams::AllParams()
+    : params_(param_table()), group_names_(std::begin(group_table), std::end(group_table)) {}
 
 const AllParams& AllParams::instance() {
     // A function-local static is built once even when the first call races another thread.
