@@ -301,7 +301,6 @@ bool FileStorage::load(const std::string& path, bool text_only) {
         lib::io::InputMappedFile file;
         file.open(path, true);
         load_native(file, text_only);
-        file.close();
         native_format_ = true;
         return true;
     }

@@ -111,10 +111,9 @@ void write_description(const FileStorage& model, lib::io::BinaryOutputStream& si
         lib::io::write_value(sink, p.high);
         sink.write(gap, 5);
     }
-    if (count < value_count) {
+    if (count < value_count)
         for (int text = 0; text < 4; ++text)
             lib::io::write_text(sink, "");
-    }
 }
 
 void write_records(const FileStorage& model, lib::io::BinaryOutputStream& sink) {
@@ -201,7 +200,6 @@ bool FileStorage::load_legacy(const std::string& path, bool text_only) {
         lib::io::InputMappedFile data;
         data.open(path, true);
         legacy::read_records(data, *this);
-        data.close();
     } catch (const std::exception& e) {
         messages_.emplace_back(e.what());
     } catch (...) {

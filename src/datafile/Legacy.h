@@ -6,11 +6,6 @@
 
 #include "datafile/Assembling.h"
 
-namespace lib::io {
-class InputMemoryView;
-class BinaryOutputStream;
-} // namespace lib::io
-
 namespace legacy {
 
 constexpr std::size_t record_size = 145;
