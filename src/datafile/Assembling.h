@@ -46,8 +46,6 @@ public:
     const float* data() const { return capacity_ > inline_capacity ? heap_ : inline_; }
     float& operator[](std::size_t i) { return data()[i]; }
     float operator[](std::size_t i) const { return data()[i]; }
-    float* begin() { return data(); }
-    float* end() { return data() + size_; }
     const float* begin() const { return data(); }
     const float* end() const { return data() + size_; }
 
