@@ -337,9 +337,7 @@ bool FileStorage::NativeLoader::read_text_values(std::size_t length) {
 
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos)
-            end = text.size();
+        const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
         const std::string line = text.substr(start, end - start);
         // A carriage return, a line feed or the pair of them ends a line.
         start = end;

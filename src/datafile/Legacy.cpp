@@ -89,7 +89,6 @@ void read_records(lib::io::InputMemoryView& source, FileStorage& model) {
         item.depth1 = depth1;
         item.depth2 = depth2;
         item.depth3 = depth1;
-        item.full = true;
         std::memcpy(item.values.data(), record + values_offset, value_count * sizeof(float));
         model.add_item(item);
         ++accepted;
