@@ -493,13 +493,12 @@ lib::io::file_replacement FileStorage::native_text_file(const std::string& path)
                 source.open(path, false);
                 const std::uint8_t* base = source.base();
                 const std::size_t size = source.size();
-                const std::size_t parsed = copy_without_text(base, size, out);
+                std::size_t from = copy_without_text(base, size, out);
                 write_payload(chunk_text, *text, out);
                 // A damaged tail is kept after the new text so the loader can still salvage it,
                 // but without the old text chunks the loader would find there: coming later,
                 // they would win over the new text.
-                std::size_t from = parsed;
-                if (parsed < size) {
+                if (from < size) {
                     std::vector<std::pair<std::size_t, std::size_t>> old_text;
                     FileStorage scratch;
                     NativeLoader scan(scratch, source);
