@@ -1,5 +1,6 @@
 #include "library/Optsbase.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -59,15 +60,6 @@ std::string meta_class_int::to_text() const {
     return std::to_string(get());
 }
 
-void meta_class_int::from_text(const std::string& text) {
-    set(parse_int32(text).value_or(default_value_));
-}
-
-void meta_class<unsigned int>::from_text(const std::string& text) {
-    // The unsigned field also takes the values that its signed view shows as negative.
-    set(parse_int32(text, true).value_or(default_value_));
-}
-
 meta_class_float::meta_class_float(double default_value, double scale, int decimals,
                                    std::string key, std::string caption, std::string unit)
     : meta_class_base(std::move(key), std::move(caption), std::move(unit)),
@@ -78,10 +70,7 @@ std::string meta_class_float::to_text() const {
 }
 
 void meta_class_float::from_text(const std::string& text) {
-    if (trim(text).empty())
-        set(default_value_ * scale_);
-    else
-        set(text_to_number(text) * scale_);
+    set((trim(text).empty() ? default_value_ : text_to_number(text)) * scale_);
 }
 
 meta_class_enum_base::meta_class_enum_base(int default_value, std::string key, std::string caption,
@@ -90,15 +79,12 @@ meta_class_enum_base::meta_class_enum_base(int default_value, std::string key, s
     // Cut at every "|"; pieces stay untrimmed and an empty last piece is an item too.
     const std::string items = trim(items_text);
     std::size_t start = 0;
-    for (;;) {
-        const std::size_t bar = items.find('|', start);
-        if (bar == std::string::npos) {
-            items_.push_back(items.substr(start));
-            break;
-        }
+    for (std::size_t bar = items.find('|'); bar != std::string::npos;
+         bar = items.find('|', start)) {
         items_.push_back(items.substr(start, bar - start));
         start = bar + 1;
     }
+    items_.push_back(items.substr(start));
 }
 
 std::string meta_class_enum_base::to_text() const {
@@ -109,13 +95,10 @@ std::string meta_class_enum_base::to_text() const {
 }
 
 void meta_class_enum_base::from_text(const std::string& text) {
-    for (std::size_t i = 0; i < items_.size(); ++i) {
-        if (equal_ident(items_[i], text)) {
-            set(static_cast<int>(i));
-            return;
-        }
-    }
-    set(default_value_);
+    const auto found = std::find_if(items_.begin(), items_.end(), [&](const std::string& item) {
+        return equal_ident(item, text);
+    });
+    set(found == items_.end() ? default_value_ : static_cast<int>(found - items_.begin()));
 }
 
 std::string meta_class_enum_base::to_stored_text() const {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace lib {
@@ -46,67 +47,48 @@ public:
     std::string section_caption;
 };
 
-template <class T> class getter_n_setter {
-public:
-    virtual ~getter_n_setter() = default;
-    virtual T get() const = 0;
-    virtual void set(T value) = 0;
-};
-
-class meta_class_int : public meta_class_base, public getter_n_setter<int> {
+class meta_class_int : public meta_class_base {
 public:
     meta_class_int(int default_value, std::string key, std::string caption, std::string unit);
+    virtual int get() const = 0;
+    virtual void set(int value) = 0;
     std::string to_text() const override;
-    void from_text(const std::string& text) override;
     void set_default() override { set(default_value_); }
-    int default_value() const { return default_value_; }
 
 protected:
     int default_value_;
 };
 
-template <class T> class meta_class;
+// An int field, or an unsigned one, which also takes the values that its signed view shows as
+// negative.
+template <class T> class meta_class : public meta_class_int {
+    static_assert(std::is_same_v<T, int> || std::is_same_v<T, unsigned int>);
 
-template <> class meta_class<int> : public meta_class_int {
 public:
-    meta_class(int& field, int default_value, std::string key, std::string caption,
-               std::string unit)
-        : meta_class_int(default_value, std::move(key), std::move(caption), std::move(unit)),
-          field_(&field) {}
-    int get() const override { return *field_; }
-    void set(int value) override { *field_ = value; }
-    int kind() const override { return kind_int; }
-
-private:
-    int* field_;
-};
-
-template <> class meta_class<unsigned int> : public meta_class_int {
-public:
-    meta_class(unsigned int& field, unsigned int default_value, std::string key,
-               std::string caption, std::string unit)
+    meta_class(T& field, T default_value, std::string key, std::string caption, std::string unit)
         : meta_class_int(static_cast<int>(default_value), std::move(key), std::move(caption),
                          std::move(unit)),
           field_(&field) {}
     int get() const override { return static_cast<int>(*field_); }
-    void set(int value) override { *field_ = static_cast<unsigned int>(value); }
-    void from_text(const std::string& text) override;
-    int kind() const override { return kind_unsigned; }
+    void set(int value) override { *field_ = static_cast<T>(value); }
+    void from_text(const std::string& text) override {
+        set(parse_int32(text, std::is_unsigned_v<T>).value_or(default_value_));
+    }
+    int kind() const override { return std::is_unsigned_v<T> ? kind_unsigned : kind_int; }
 
 private:
-    unsigned int* field_;
+    T* field_;
 };
 
-class meta_class_float : public meta_class_base, public getter_n_setter<double> {
+class meta_class_float : public meta_class_base {
 public:
     meta_class_float(double default_value, double scale, int decimals, std::string key,
                      std::string caption, std::string unit);
+    virtual double get() const = 0;
+    virtual void set(double value) = 0;
     std::string to_text() const override;
     void from_text(const std::string& text) override;
     void set_default() override { set(default_value_ * scale_); }
-    double default_value() const { return default_value_; }
-    double scale() const { return scale_; }
-    int decimals() const { return decimals_; }
 
 protected:
     double default_value_;
@@ -172,7 +154,6 @@ public:
     void from_stored_text(const std::string& text) override;
     void set_default() override { *field_ = default_value_; }
     int kind() const override { return kind_string; }
-    const std::string& default_value() const { return default_value_; }
 
 private:
     std::string* field_;
