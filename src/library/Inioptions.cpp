@@ -45,6 +45,10 @@ std::optional<double> ini_text_to_double(std::string_view text) {
     return value;
 }
 
+namespace {
+
+// The INI text of each variable type. Reading leaves the variable unchanged when the text
+// cannot be read.
 std::string to_ini_text(std::int32_t value) {
     return std::to_string(value);
 }
@@ -80,31 +84,46 @@ void from_ini_text(const std::string& text, std::string& var) {
     var = text;
 }
 
+template <class T> class ioe_value : public ioe_base {
+public:
+    ioe_value(T& var, std::string section, std::string key)
+        : ioe_base(std::move(section), std::move(key)), var_(var) {}
+    void write(ini_file& file) const override { file.write(section(), key(), to_ini_text(var_)); }
+    void read(const ini_file& file) override {
+        if (const auto text = file.read(section(), key()))
+            from_ini_text(*text, var_);
+    }
+
+private:
+    T& var_;
+};
+
+template <class T> std::unique_ptr<ioe_base> entry(T& var, std::string section, std::string key) {
+    return std::make_unique<ioe_value<T>>(var, std::move(section), std::move(key));
+}
+
+} // namespace
+
 } // namespace opt_detailed
 
 void ini_options_elements::add_int(std::int32_t& var, std::string section, std::string key) {
-    elements_.push_back(
-        std::make_unique<opt_detailed::ioe_int>(var, std::move(section), std::move(key)));
+    add(opt_detailed::entry(var, std::move(section), std::move(key)));
 }
 
 void ini_options_elements::add_unsigned(std::uint32_t& var, std::string section, std::string key) {
-    elements_.push_back(
-        std::make_unique<opt_detailed::ioe_unsigned>(var, std::move(section), std::move(key)));
+    add(opt_detailed::entry(var, std::move(section), std::move(key)));
 }
 
 void ini_options_elements::add_color(std::uint32_t& var, std::string section, std::string key) {
-    elements_.push_back(
-        std::make_unique<opt_detailed::ioe_TColor>(var, std::move(section), std::move(key)));
+    add(opt_detailed::entry(var, std::move(section), std::move(key)));
 }
 
 void ini_options_elements::add_double(double& var, std::string section, std::string key) {
-    elements_.push_back(
-        std::make_unique<opt_detailed::ioe_double>(var, std::move(section), std::move(key)));
+    add(opt_detailed::entry(var, std::move(section), std::move(key)));
 }
 
 void ini_options_elements::add_string(std::string& var, std::string section, std::string key) {
-    elements_.push_back(
-        std::make_unique<opt_detailed::ioe_String>(var, std::move(section), std::move(key)));
+    add(opt_detailed::entry(var, std::move(section), std::move(key)));
 }
 
 void ini_options_elements::add(std::unique_ptr<opt_detailed::ioe_base> element) {
@@ -130,7 +149,6 @@ void ini_options::save(ini_file& file) {
     ini_options_elements elements;
     describe_ini(elements);
     for_each_element(elements, [&](const opt_detailed::ioe_base& e) { e.write(file); });
-    after_save(file);
 }
 
 void ini_options::load(ini_file& file) {

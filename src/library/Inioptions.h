@@ -30,46 +30,6 @@ private:
     std::string key_;
 };
 
-// The INI text of each variable type. Reading leaves the variable unchanged when the text
-// cannot be read.
-std::string to_ini_text(std::int32_t value);
-std::string to_ini_text(std::uint32_t value);
-std::string to_ini_text(double value);
-std::string to_ini_text(const std::string& value);
-void from_ini_text(const std::string& text, std::int32_t& var);
-void from_ini_text(const std::string& text, std::uint32_t& var);
-void from_ini_text(const std::string& text, double& var);
-void from_ini_text(const std::string& text, std::string& var);
-
-template <class T> class ioe_value : public ioe_base {
-public:
-    ioe_value(T& var, std::string section, std::string key)
-        : ioe_base(std::move(section), std::move(key)), var_(var) {}
-    void write(ini_file& file) const override { file.write(section(), key(), to_ini_text(var_)); }
-    void read(const ini_file& file) override {
-        if (const auto text = file.read(section(), key()))
-            from_ini_text(*text, var_);
-    }
-
-private:
-    T& var_;
-};
-
-// Decimal in the signed 32-bit view; read also "$" or "0x" hexadecimal.
-using ioe_int = ioe_value<std::int32_t>;
-using ioe_unsigned = ioe_value<std::uint32_t>;
-
-// A colour, 0x00BBGGRR.
-class ioe_TColor : public ioe_unsigned {
-public:
-    using ioe_unsigned::ioe_unsigned;
-};
-
-// The locale's decimal separator, up to 15 significant digits.
-using ioe_double = ioe_value<double>;
-// Written in double quotes so that leading and trailing spaces survive.
-using ioe_String = ioe_value<std::string>;
-
 // The INI texts of a double: locale separator on writing; on reading the same notation only.
 std::string double_to_ini_text(double value);
 std::optional<double> ini_text_to_double(std::string_view text);
@@ -78,10 +38,14 @@ std::optional<double> ini_text_to_double(std::string_view text);
 
 class ini_options_elements {
 public:
+    // Both written as decimal in the signed 32-bit view; read also "$" or "0x" hexadecimal.
     void add_int(std::int32_t& var, std::string section, std::string key);
     void add_unsigned(std::uint32_t& var, std::string section, std::string key);
+    // A colour, 0x00BBGGRR, kept as an unsigned entry.
     void add_color(std::uint32_t& var, std::string section, std::string key);
+    // The locale's decimal separator, up to 15 significant digits.
     void add_double(double& var, std::string section, std::string key);
+    // Written in double quotes so that leading and trailing spaces survive.
     void add_string(std::string& var, std::string section, std::string key);
     void add(std::unique_ptr<opt_detailed::ioe_base> element);
 
@@ -114,7 +78,6 @@ protected:
     ini_options(const ini_options&) = default;
     ini_options& operator=(const ini_options&) = default;
 
-    virtual void after_save(ini_file&) {}
     virtual void after_load(ini_file&) {}
     virtual void before_save(ini_file&) {}
     virtual void before_load(ini_file&) {}
