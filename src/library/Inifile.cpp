@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <utility>
 
 #include "library/Codepage.h"
@@ -22,16 +21,16 @@ std::string one_line(std::string_view text) {
     return out;
 }
 
+std::string key_of(const std::string& line_text) {
+    return trim(std::string_view(line_text).substr(0, line_text.find('=')));
+}
+
 std::string value_of(const std::string& line_text) {
     const std::size_t eq = line_text.find('=');
     std::string value = trim(std::string_view(line_text).substr(eq + 1));
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
         value = value.substr(1, value.size() - 2);
     return value;
-}
-
-bool is_blank(const std::string& text) {
-    return trim(text).empty();
 }
 
 } // namespace
@@ -81,12 +80,11 @@ void ini_file::parse(std::string_view bytes) {
             std::size_t close = trimmed.find(']');
             if (close == std::string::npos)
                 close = trimmed.size();
-            section s;
-            s.header = std::string(raw);
-            s.name = trim(std::string_view(trimmed).substr(1, close - 1));
-            s.ident = lower_ident(s.name);
-            s.has_header = true;
-            sections_.push_back(std::move(s));
+            const std::string name = trim(std::string_view(trimmed).substr(1, close - 1));
+            sections_.push_back({.header = std::string(raw),
+                                 .name = name,
+                                 .ident = lower_ident(name),
+                                 .has_header = true});
             continue;
         }
         if (sections_.empty())
@@ -168,32 +166,23 @@ void ini_file::write(std::string_view section_name, std::string_view key, std::s
 
     section* s = find_section(lower_ident(name));
     if (!s) {
-        section fresh;
-        fresh.header = "[" + name + "]";
-        fresh.name = name;
-        fresh.ident = lower_ident(name);
-        fresh.has_header = true;
-        sections_.push_back(std::move(fresh));
+        sections_.push_back({.header = "[" + name + "]",
+                             .name = name,
+                             .ident = lower_ident(name),
+                             .has_header = true});
         s = &sections_.back();
     }
     const std::string key_ident = lower_ident(key_text);
-    for (line& l : s->lines) {
-        if (l.is_key && l.ident == key_ident) {
-            // Keep the key as the file spells it; only the value changes.
-            const std::string old_key = trim(std::string_view(l.text).substr(0, l.text.find('=')));
-            l.text = old_key + "=" + value_text;
-            return;
-        }
+    if (line* l = const_cast<line*>(find_key(*s, key_ident))) {
+        // Keep the key as the file spells it; only the value changes.
+        l->text = key_of(l->text) + "=" + value_text;
+        return;
     }
-    line fresh;
-    fresh.text = key_text + "=" + value_text;
-    fresh.ident = key_ident;
-    fresh.is_key = true;
     // After the last non-blank line, so blank lines that separate sections stay between them.
     auto pos = s->lines.end();
-    while (pos != s->lines.begin() && is_blank(std::prev(pos)->text))
+    while (pos != s->lines.begin() && trim(std::prev(pos)->text).empty())
         --pos;
-    s->lines.insert(pos, std::move(fresh));
+    s->lines.insert(pos, {.text = key_text + "=" + value_text, .ident = key_ident, .is_key = true});
 }
 
 std::vector<std::string> ini_file::sections() const {
@@ -209,7 +198,7 @@ std::vector<std::string> ini_file::keys(std::string_view section_name) const {
     if (const section* s = find_section(lower_ident(section_name)))
         for (const line& l : s->lines)
             if (l.is_key)
-                names.push_back(trim(std::string_view(l.text).substr(0, l.text.find('='))));
+                names.push_back(key_of(l.text));
     return names;
 }
 

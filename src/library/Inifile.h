@@ -53,7 +53,7 @@ private:
         std::string name;
         std::string ident;
         bool has_header = false; // false for the lines before the first section
-        std::vector<line> lines;
+        std::vector<line> lines{};
     };
 
     const section* find_section(const std::string& ident) const;
