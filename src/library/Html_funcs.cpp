@@ -19,10 +19,7 @@ std::string ColorText(colour bgr) {
 }
 
 std::string QuotedNumber(int n, std::string_view suffix) {
-    std::string out = "\"" + std::to_string(n);
-    out += suffix;
-    out += '"';
-    return out;
+    return "\"" + std::to_string(n) + std::string(suffix) + '"';
 }
 
 std::string AlignText(int align) {

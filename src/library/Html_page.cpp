@@ -9,8 +9,9 @@ namespace lib::html {
 void page::WriteLines(line_list& lines) const {
     lines.push_back("<html>");
     lines.push_back("<head>");
+    // The charset that SaveToFile encodes in.
     lines.push_back(
-        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" + head.charset + "\">");
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">");
     lines.push_back("</head>");
     lines.push_back("<body style = \"font-family: " + font_family + "; font-size: " + font_size +
                     "\">");

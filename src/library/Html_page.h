@@ -9,15 +9,10 @@
 
 namespace lib::html {
 
-struct page_head {
-    std::string charset = "windows-1251";
-};
-
 class page {
 public:
     std::string font_family = "Arial";
     std::string font_size = "7pt"; // a CSS size
-    page_head head;
 
     void AddElement(std::shared_ptr<base> element) { elements_.push_back(std::move(element)); }
     void WriteLines(line_list& lines) const;

@@ -11,14 +11,15 @@ void table::SetRowCount(int n) {
 
 void table::SetColumnCount(int n) {
     columns_ = n > 0 ? n : 0;
-    rows_.for_each([this](row& r) { r.cells.resize(static_cast<std::size_t>(columns_)); });
+    for (row& r : rows_)
+        r.cells.resize(static_cast<std::size_t>(columns_));
 }
 
 cell& table::Cell(int column, int row_index) {
-    std::vector<cell>& cells = rows_[row_index].cells;
-    if (column < 0 || static_cast<std::size_t>(column) >= cells.size())
+    if (row_index < 0 || static_cast<std::size_t>(row_index) >= rows_.size() || column < 0 ||
+        column >= columns_)
         throw std::out_of_range("vector");
-    return cells[static_cast<std::size_t>(column)];
+    return rows_[static_cast<std::size_t>(row_index)].cells[static_cast<std::size_t>(column)];
 }
 
 std::string table::CellMarkup(const cell& c) const {
@@ -37,12 +38,12 @@ std::string table::CellMarkup(const cell& c) const {
 void table::Emit(line_list& lines, int indent) const {
     lines.push_back(Indent(indent) + "<table border=" + QuotedNumber(border) + " width=" +
                     QuotedNumber(width, "%") + " bgcolor=" + ColorText(background) + ">");
-    rows_.for_each([&](const row& r) {
+    for (const row& r : rows_) {
         lines.push_back(Indent(indent + 2) + "<tr>");
         for (const cell& c : r.cells)
             lines.push_back(Indent(indent + 4) + CellMarkup(c));
         lines.push_back(Indent(indent + 2) + "</tr>");
-    });
+    }
     lines.push_back(Indent(indent) + "</table>");
 }
 

@@ -6,7 +6,6 @@
 
 #include "library/Html_base.h"
 #include "library/Html_funcs.h"
-#include "library/heavy_vector.h"
 
 namespace lib::html {
 
@@ -43,7 +42,7 @@ public:
 private:
     std::string CellMarkup(const cell& c) const;
 
-    heavy_vector<row> rows_;
+    std::vector<row> rows_; // every row holds columns_ cells
     int columns_ = 0;
 };
 
