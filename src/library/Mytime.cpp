@@ -1,5 +1,6 @@
 #include "library/Mytime.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -67,27 +68,7 @@ std::string render(const std::string& pattern, const time_parts& p, std::string_
         while (i + run < pattern.size() && pattern[i + run] == c)
             ++run;
         i += run;
-        int v = 0;
-        switch (c) {
-        case 'd':
-            v = p.day;
-            break;
-        case 'M':
-            v = p.month;
-            break;
-        case 'H':
-            v = p.hour;
-            break;
-        case 'h':
-            v = p.hour % 12 == 0 ? 12 : p.hour % 12;
-            break;
-        case 'm':
-            v = p.minute;
-            break;
-        case 's':
-            v = p.second;
-            break;
-        case 'y':
+        if (c == 'y') {
             if (run >= 3) {
                 std::string year = std::to_string(p.year);
                 if (year.size() < 4)
@@ -98,6 +79,10 @@ std::string render(const std::string& pattern, const time_parts& p, std::string_
             }
             continue;
         }
+        // The values of the other field letters, in the order of "dMHhms".
+        const int hour12 = p.hour % 12 == 0 ? 12 : p.hour % 12;
+        const int values[] = {p.day, p.month, p.hour, hour12, p.minute, p.second};
+        const int v = values[std::string_view("dMHhms").find(c)];
         if (run >= 2 && v >= 0 && v < 10)
             out += '0';
         out += std::to_string(v);
@@ -156,14 +141,8 @@ std::uint32_t parts_to_time(int year, int month, int day, int hour, int minute, 
 
 std::string time_to_text(std::uint32_t t) {
     const time_parts p = time_to_parts(t);
-    std::string out = std::to_string(p.day);
-    out += ' ';
-    out += month_names[p.month - 1];
-    out += ' ';
-    out += std::to_string(p.year);
-    out += "г. ";
-    out += std::to_string(p.hour);
-    out += ':';
+    std::string out = std::to_string(p.day) + ' ' + month_names[p.month - 1] + ' ' +
+                      std::to_string(p.year) + "г. " + std::to_string(p.hour) + ':';
     append_two_digits(out, p.minute);
     return out;
 }
@@ -171,8 +150,7 @@ std::string time_to_text(std::uint32_t t) {
 std::string time_to_hhmm(std::uint32_t t) {
     if (t == no_time)
         return "---";
-    std::string out = std::to_string(t / 3600 % 24);
-    out += ':';
+    std::string out = std::to_string(t / 3600 % 24) + ':';
     append_two_digits(out, static_cast<int>(t / 60 % 60));
     return out;
 }
@@ -197,10 +175,7 @@ double parts_to_datetime(const time_parts& p) {
 time_parts datetime_to_parts(double dt) {
     if (std::isnan(dt))
         dt = 0.0;
-    if (dt < datetime_min)
-        dt = datetime_min;
-    if (dt > datetime_max)
-        dt = datetime_max;
+    dt = std::clamp(dt, datetime_min, datetime_max);
     auto days = static_cast<std::int64_t>(std::trunc(dt));
     auto ms = std::llround(std::fabs(dt - static_cast<double>(days)) * 86400000.0);
     if (ms >= 86400000) { // rounding reached the next midnight
