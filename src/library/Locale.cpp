@@ -127,15 +127,11 @@ void Locale::set(const Locale& locale) {
 
 std::string pattern_from_strftime(std::string_view format) {
     // %r is the locale's 12-hour time; glibc spells it out the same way.
-    std::string expanded;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 'r') {
-            expanded += "%I:%M:%S %p";
-            ++i;
-        } else {
-            expanded += format[i];
-        }
-    }
+    constexpr std::string_view clock12 = "%I:%M:%S %p";
+    std::string expanded(format);
+    for (std::size_t at = expanded.find("%r"); at != std::string::npos;
+         at = expanded.find("%r", at + clock12.size()))
+        expanded.replace(at, 2, clock12);
     const bool has_marker =
         expanded.find("%p") != std::string::npos || expanded.find("%P") != std::string::npos;
 
