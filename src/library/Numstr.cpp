@@ -80,8 +80,12 @@ bool is_space(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
+// The run of decimal digits that starts at s[from].
+std::string_view digits_at(std::string_view s, std::size_t from) {
+    std::size_t end = from;
+    while (end < s.size() && s[end] >= '0' && s[end] <= '9')
+        ++end;
+    return s.substr(from, end - from);
 }
 
 // Rough power of ten of a plain number text ("123.4e5" gives 8, "0.01" gives -1): enough to tell
@@ -160,34 +164,25 @@ double text_to_number(std::string_view s) {
         ++i;
     }
     // Copy the number with the point as separator; the exponent only when it has digits.
-    std::string num;
-    bool any_digit = false;
-    for (; i < s.size() && is_digit(s[i]); ++i, any_digit = true)
-        num += s[i];
+    std::string num(digits_at(s, i));
+    i += num.size();
     if (i < s.size() && (s[i] == '.' || s[i] == ',')) {
-        std::string frac;
-        std::size_t j = i + 1;
-        for (; j < s.size() && is_digit(s[j]); ++j)
-            frac += s[j];
-        if (any_digit || !frac.empty()) {
+        const std::string_view frac = digits_at(s, i + 1);
+        if (!num.empty() || !frac.empty()) {
             num += '.';
             num += frac;
-            any_digit = any_digit || !frac.empty();
-            i = j;
+            i += 1 + frac.size();
         }
     }
-    if (!any_digit)
+    if (num.empty())
         return 0.0;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        std::size_t j = i + 1;
-        std::string e = "e";
-        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
-            e += s[j++];
-        const std::size_t start = j;
-        for (; j < s.size() && is_digit(s[j]); ++j)
-            e += s[j];
-        if (j > start)
-            num += e;
+        const std::size_t sign = i + 1 < s.size() && (s[i + 1] == '+' || s[i + 1] == '-') ? 1 : 0;
+        const std::string_view exp_digits = digits_at(s, i + 1 + sign);
+        if (!exp_digits.empty()) {
+            num += 'e';
+            num += s.substr(i + 1, sign + exp_digits.size());
+        }
     }
     double value = 0.0;
     const auto res = std::from_chars(num.data(), num.data() + num.size(), value);
