@@ -21,8 +21,6 @@ public:
         for (auto& item : items_)
             item = value;
     }
-    T* begin() { return items_; }
-    T* end() { return items_ + N; }
 
 private:
     static void check(std::ptrdiff_t i) {
