@@ -33,7 +33,6 @@ public:
     // Every row gets n cells: new ones at the cell defaults, surplus ones dropped from the end.
     void SetColumnCount(int n);
     int RowCount() const { return static_cast<int>(rows_.size()); }
-    int ColumnCount() const { return columns_; }
     // Out of the table raises the range error "vector".
     cell& Cell(int column, int row);
 

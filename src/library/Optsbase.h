@@ -171,8 +171,6 @@ public:
     void begin_section(std::string key, std::string caption);
     void add(option_ptr option);
 
-    const std::string& section_key() const { return section_key_; }
-    const std::string& section_caption() const { return section_caption_; }
     const std::vector<option_ptr>& options() const { return options_; }
     // The first option with this key (case ignored), or null.
     options_detailed::meta_class_base* find(std::string_view key) const;
