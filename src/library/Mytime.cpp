@@ -79,10 +79,11 @@ std::string render(const std::string& pattern, const time_parts& p, std::string_
             }
             continue;
         }
-        // The values of the other field letters, in the order of "dMHhms".
+        // The values of the other field letters, in the order of "dMHhms"; 0 for any other.
         const int hour12 = p.hour % 12 == 0 ? 12 : p.hour % 12;
         const int values[] = {p.day, p.month, p.hour, hour12, p.minute, p.second};
-        const int v = values[std::string_view("dMHhms").find(c)];
+        const std::size_t field = std::string_view("dMHhms").find(c);
+        const int v = field < std::size(values) ? values[field] : 0;
         if (run >= 2 && v >= 0 && v < 10)
             out += '0';
         out += std::to_string(v);
