@@ -118,7 +118,7 @@ std::string LogStorage::CellText(int column, int row) const {
 
 std::string LogStorage::ColumnTitle(int index) {
     constexpr const char* titles[] = {"№", "Дата/Время", "Ситуация"};
-    return index >= 0 && index < 3 ? titles[index] : "";
+    return index >= 0 && index < static_cast<int>(std::size(titles)) ? titles[index] : "";
 }
 
 namespace {
