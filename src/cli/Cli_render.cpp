@@ -147,6 +147,15 @@ int cmd_render(const std::vector<std::string>& args) {
         j["marks"].push_back(
             {{"date", m.date}, {"index", m.index}, {"offset", m.offset}, {"text", m.text}});
     }
+    // The pauses the picture marks, likewise.
+    j["pauses"] = nlohmann::ordered_json::array();
+    for (const auto& pause : points.Pauses()) {
+        const double y = chart.LeftAxisToY(pause.offset);
+        if (y < plot.top || y > plot.bottom)
+            continue;
+        j["pauses"].push_back(
+            {{"index", pause.index}, {"offset", pause.offset}, {"seconds", pause.seconds}});
+    }
     std::cout << j.dump() << "\n";
     return 0;
 }

@@ -66,6 +66,10 @@ void StripMarkCanvas::SetSolidPen(std::uint32_t bgr, int width) {
     painter_.setPen(QPen(color_from_bgr(bgr), width, Qt::SolidLine, Qt::FlatCap));
 }
 
+void StripMarkCanvas::SetDashedPen(std::uint32_t bgr, int width) {
+    painter_.setPen(QPen(color_from_bgr(bgr), width, Qt::DashLine, Qt::FlatCap));
+}
+
 void StripMarkCanvas::SetGridPen(int width) {
     QPen pen = chart_.LeftAxis().grid_pen;
     pen.setWidth(width);
@@ -95,6 +99,10 @@ void StripMarkCanvas::Line(int x1, int y1, int x2, int y2) {
 int StripMarkCanvas::TextWidth(const std::string& text) const {
     return QFontMetrics(painter_.font(), painter_.device())
         .horizontalAdvance(QString::fromStdString(text));
+}
+
+int StripMarkCanvas::TextHeight() const {
+    return QFontMetrics(painter_.font(), painter_.device()).height();
 }
 
 void StripMarkCanvas::TextOut(int x, int y, const std::string& text) {

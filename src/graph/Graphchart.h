@@ -16,7 +16,7 @@ void SetUpGraphChart(StripChart& chart);
 
 // Fills the series and the marks with the pixel window that starts at offset top and is as
 // high as the chart's plot, and sets the vertical axis to exactly that window, one unit per
-// pixel. An invalid curve leaves the series as it was.
+// pixel. An invalid curve leaves the chart empty.
 void ShowGraphWindow(GraphPoints& points, StripChart& chart, int top, int curve, std::uint32_t bgr,
                      double pixels_per_cm);
 
@@ -49,11 +49,13 @@ public:
     Rect PlotRect() const override;
     double OffsetToY(double offset) const override { return chart_.LeftAxisToY(offset); }
     void SetSolidPen(std::uint32_t bgr, int width) override;
+    void SetDashedPen(std::uint32_t bgr, int width) override;
     void SetGridPen(int width) override;
     void SetFont(int point_size, std::uint32_t bgr) override;
     int AxisLabelFontSize() const override;
     void Line(int x1, int y1, int x2, int y2) override;
     int TextWidth(const std::string& text) const override;
+    int TextHeight() const override;
     void TextOut(int x, int y, const std::string& text) override;
 
 private:

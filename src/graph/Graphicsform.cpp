@@ -108,6 +108,7 @@ TGrForm::TGrForm(QWidget* parent, const std::string& settings_path, FileStorage&
     StripChart& chart = Chart->Chart();
     SetUpGraphChart(chart);
     DrawMarksAfterChart(chart, points_);
+    chart.Series().SetDotRadius(design_px(this, 4));
     chart.Series().SetLabelFunction(
         [this](std::size_t k) { return GraphPointText(points_, data_, CurveIndex(), k); });
 
@@ -128,6 +129,10 @@ TGrForm::TGrForm(QWidget* parent, const std::string& settings_path, FileStorage&
     connect(edLeft, &QLineEdit::textChanged, this, [this] { RangeChange(); });
     connect(edRight, &QLineEdit::textChanged, this, [this] { RangeChange(); });
     connect(cbxName, &QComboBox::currentIndexChanged, this, [this] { Redraw(); });
+    connect(cbxScale, &QComboBox::currentIndexChanged, this, [this] {
+        if (data_loaded_)
+            cbxScaleChange();
+    });
     clrsCurve->SetOnChange([this] { Redraw(); });
 }
 
@@ -166,20 +171,21 @@ void TGrForm::FillCurveNames() {
 }
 
 void TGrForm::ReloadData() {
-    disconnect(scale_change_);
-    if (cbxScale->count() == 0)
-        FillScaleList(true);
-    FillCurveNames();
-    if (cbxName->count() > 0) {
-        const QSignalBlocker quiet(cbxName);
-        cbxName->setCurrentIndex(0);
+    {
+        // The lists are set up here; their changes must not redraw half-loaded data.
+        const QSignalBlocker quiet_scale(cbxScale);
+        const QSignalBlocker quiet_name(cbxName);
+        if (cbxScale->count() == 0)
+            FillScaleList(true);
+        FillCurveNames();
+        if (cbxName->count() > 0)
+            cbxName->setCurrentIndex(0);
+        ApplyScale();
     }
-    ApplyScale();
     UpdateScrollBar();
     UpdateControlStates(data_.item_count() > 0);
     Redraw();
-    scale_change_ =
-        connect(cbxScale, &QComboBox::currentIndexChanged, this, [this] { cbxScaleChange(); });
+    data_loaded_ = true;
 }
 
 void TGrForm::ApplyScale() {
@@ -241,24 +247,18 @@ void TGrForm::RangeChange() {
     Chart->update();
 }
 
-void TGrForm::ControlsToOptions() const {
-    options_.left = lib::text_to_number(edLeft->text().toStdString());
-    options_.right = lib::text_to_number(edRight->text().toStdString());
-    options_.scale = cbxScale->currentIndex();
-    options_.color = CurveColor();
+GrFormOptions TGrForm::Options() const {
+    GrFormOptions options;
+    options.left = lib::text_to_number(edLeft->text().toStdString());
+    options.right = lib::text_to_number(edRight->text().toStdString());
+    options.scale = cbxScale->currentIndex();
+    options.color = CurveColor();
+    return options;
 }
 
 void TGrForm::SaveOptions() {
-    ControlsToOptions();
+    options_ = Options();
     options_.save_to_file(settings_path_);
-}
-
-void TGrForm::CopyOptionsTo(GrFormOptions& out) const {
-    ControlsToOptions();
-    out.left = options_.left;
-    out.right = options_.right;
-    out.color = options_.color;
-    out.scale = options_.scale;
 }
 
 int TGrForm::CurveIndex() const {
@@ -316,9 +316,7 @@ void TGrForm::StepScale(int step, double pointer_y) {
     const int point =
         std::min(points_.FirstPointFrom(ScrollBar->value() + row), points_.PointCount() - 1);
     const int record = points_.Points()[point].index;
-    cbxScale->setCurrentIndex(next); // runs cbxScaleChange once the data are loaded
-    if (!scale_change_)
-        return;
+    cbxScale->setCurrentIndex(next); // runs cbxScaleChange: there are points, so data are loaded
     const int moved = points_.PointOfRecord(record);
     if (moved < points_.PointCount())
         ScrollBar->setValue(points_.Points()[moved].offset - static_cast<int>(std::lround(row)));

@@ -3,7 +3,6 @@
 // down the screen at a chosen number of minutes per centimetre, with a scroll bar through the
 // recording and a tool panel for the curve, the time scale, the value range and the colour.
 #include <QImage>
-#include <QMetaObject>
 #include <QWidget>
 
 #include <cstdint>
@@ -42,7 +41,9 @@ public:
     int CurveIndex() const;
     int MinutesPerCm() const;
     std::uint32_t CurveColor() const;
-    void CopyOptionsTo(GrFormOptions& out) const;
+    // The options as the controls show them now.
+    GrFormOptions Options() const;
+    void CopyOptionsTo(GrFormOptions& out) const { out = Options(); }
     double PixelsPerCm() const { return pixels_per_cm_; }
     int PlotHeight() const;
     // The chart as it is shown now.
@@ -68,7 +69,6 @@ private:
     void ScrollBarScroll();
     void cbxScaleChange();
     void RangeChange();
-    void ControlsToOptions() const;
     // Moves to the next finer (step -1) or coarser (+1) scale, keeping the record at the
     // pointer's row where it is.
     void StepScale(int step, double pointer_y);
@@ -77,9 +77,10 @@ private:
     FileStorage& data_;
     std::string settings_path_;
     const double pixels_per_cm_;
-    mutable GrFormOptions options_;
+    GrFormOptions options_;
     GraphPoints points_;
     QLabel* lblName_ = nullptr;
     QLabel* lblScale_ = nullptr;
-    QMetaObject::Connection scale_change_;
+    // Until the first ReloadData a chosen scale only waits for the data.
+    bool data_loaded_ = false;
 };

@@ -53,13 +53,31 @@ std::string GraphPoints::DateMarkText(const lib::time_parts& parts) {
            std::to_string(parts.year) + " ";
 }
 
+std::string GraphPoints::PauseText(std::uint32_t seconds) {
+    const auto two = [](std::uint32_t big, const char* big_unit, std::uint32_t small,
+                        const char* small_unit) {
+        return std::to_string(big) + " " + big_unit + " " + std::to_string(small) + " " +
+               small_unit;
+    };
+    std::string length;
+    if (seconds >= 86400)
+        length = two(seconds / 86400, "сут", seconds / 3600 % 24, "ч");
+    else if (seconds >= 3600)
+        length = two(seconds / 3600, "ч", seconds / 60 % 60, "мин");
+    else
+        length = two(seconds / 60, "мин", seconds % 60, "с");
+    return "пауза " + length;
+}
+
 void GraphPoints::FillSeries(GraphSeries& series, int top, int bottom, int curve, std::uint32_t bgr,
                              double pixels_per_cm) {
-    if (curve < 0 || curve >= data_.param_count())
-        return;
     marks_.clear();
+    pauses_.clear();
     series.SetColor(bgr);
     series.Clear();
+    series_count_ = 0;
+    if (curve < 0 || curve >= data_.param_count())
+        return;
 
     const double upper = top - pixels_per_cm;
     const double lower = bottom + pixels_per_cm;
@@ -74,10 +92,11 @@ void GraphPoints::FillSeries(GraphSeries& series, int top, int bottom, int curve
 
     // A scale below half a minute per centimetre would divide by zero; it marks every minute.
     const std::uint32_t m = static_cast<std::uint32_t>(std::max(minutes_per_cm_, 1));
-    std::uint32_t previous_calendar_day = 0;
-    int previous_day = 0;
+    // The pause before the first point counts too: it ends inside the window.
+    const FileStorageItem* before = first > 0 ? data_.item(points_[first - 1].index) : nullptr;
+    std::uint32_t previous_time = before ? before->time : 0;
+    std::uint32_t previous_day = 0;
     std::int64_t previous_minutes = -1;
-    lib::time_parts parts;
     for (int k = first; k < last; ++k) {
         const x_value_t& point = points_[k];
         const FileStorageItem* record = data_.item(point.index);
@@ -86,28 +105,26 @@ void GraphPoints::FillSeries(GraphSeries& series, int top, int bottom, int curve
         const FileStorageItem& item = *record;
         const std::uint32_t t = item.time;
         const std::uint32_t minutes = t / 60;
-        // The calendar date depends on the day count alone, and the year-by-year split is
-        // too slow to repeat for every record of a wide window.
-        if (k == first || t / 86400 != previous_calendar_day) {
-            parts = lib::time_to_parts(t);
-            previous_calendar_day = t / 86400;
-        }
+        // Whole days of the time value are calendar dates: a change of year, month or day.
+        const std::uint32_t day = t / 86400;
         const double x = static_cast<std::size_t>(curve) < item.values.size()
                              ? static_cast<double>(item.values[curve])
                              : 0.0;
+        const double offset = point.offset;
         // The first point always carries a date, also on day 0 of a time below one day.
-        if (k != first && parts.day == previous_day) {
+        if (k != first && day == previous_day) {
             if (previous_minutes != -1 &&
                 static_cast<std::uint32_t>(previous_minutes) / m != minutes / m)
-                marks_.push_back(
-                    {false, point.index, static_cast<double>(point.offset), lib::time_to_hhmm(t)});
+                marks_.push_back({false, point.index, offset, lib::time_to_hhmm(t)});
         } else {
-            marks_.push_back(
-                {true, point.index, static_cast<double>(point.offset), DateMarkText(parts)});
+            marks_.push_back({true, point.index, offset, DateMarkText(lib::time_to_parts(t))});
         }
+        if ((k != first || before) && t > previous_time && t - previous_time > max_full_gap)
+            pauses_.push_back({point.index, offset, t - previous_time});
         series.Add(x, point.offset);
-        previous_day = parts.day;
+        previous_day = day;
         previous_minutes = minutes;
+        previous_time = t;
     }
 }
 
@@ -123,14 +140,27 @@ int GraphPoints::SeriesRecord(int k) const {
     return points_[series_first_ + k].index;
 }
 
+int GraphPoints::MarkTextTop(int row, int text_height, const MarkCanvas::Rect& plot, bool above) {
+    const int below_top = row + 2, above_top = row - 2 - text_height;
+    const bool below_fits = below_top + text_height <= plot.bottom;
+    const bool above_fits = above_top >= plot.top;
+    if (above)
+        return above_fits || !below_fits ? above_top : below_top;
+    return below_fits || !above_fits ? below_top : above_top;
+}
+
 void GraphPoints::DrawScaleMarks(MarkCanvas& canvas) const {
     const MarkCanvas::Rect plot = canvas.PlotRect();
+    const auto row_of = [&](double offset, int& row) {
+        const double y = canvas.OffsetToY(offset);
+        row = static_cast<int>(y);
+        return y <= plot.bottom && y >= plot.top;
+    };
+    int row = 0;
     canvas.SetSolidPen(0x000000, 1);
     for (const ScaleValue& mark : marks_) {
-        const double y = canvas.OffsetToY(mark.offset);
-        if (y > plot.bottom || y < plot.top)
+        if (!row_of(mark.offset, row))
             continue;
-        const int row = static_cast<int>(y);
         const std::string text = " " + mark.text + " ";
         int x;
         if (mark.date) {
@@ -143,6 +173,18 @@ void GraphPoints::DrawScaleMarks(MarkCanvas& canvas) const {
             x = plot.left;
         }
         canvas.Line(plot.left, row, plot.right, row);
-        canvas.TextOut(x, row + 2, text);
+        canvas.TextOut(x, MarkTextTop(row, canvas.TextHeight(), plot, false), text);
+    }
+    // Over the time and date lines, which show between the dashes; the text above the line,
+    // where the pause was.
+    for (const PauseMark& pause : pauses_) {
+        if (!row_of(pause.offset, row))
+            continue;
+        const std::string text = " " + PauseText(pause.seconds) + " ";
+        canvas.SetDashedPen(pause_mark_bgr, 2);
+        canvas.SetFont(canvas.AxisLabelFontSize(), pause_mark_bgr);
+        canvas.Line(plot.left, row, plot.right, row);
+        canvas.TextOut((plot.left + plot.right - canvas.TextWidth(text)) / 2,
+                       MarkTextTop(row, canvas.TextHeight(), plot, true), text);
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Records of the data model as drawable points of the downward-running graph: every record gets
 // a pixel offset from the first one at a chosen number of minutes per centimetre, with pauses
-// shortened, and a pixel window of them becomes a line series with time and date marks.
+// shortened, and a pixel window of them becomes a line series with time, date and pause marks.
 // No toolkit here: the chart is reached through the two small interfaces below.
 #include <cstdint>
 #include <string>
@@ -32,12 +32,15 @@ public:
     // The vertical axis' canvas coordinate of an axis value (a pixel offset).
     virtual double OffsetToY(double offset) const = 0;
     virtual void SetSolidPen(std::uint32_t bgr, int width) = 0;
+    virtual void SetDashedPen(std::uint32_t bgr, int width) = 0;
     // Style and colour of the vertical axis' grid pen.
     virtual void SetGridPen(int width) = 0;
     virtual void SetFont(int point_size, std::uint32_t bgr) = 0;
     virtual int AxisLabelFontSize() const = 0;
     virtual void Line(int x1, int y1, int x2, int y2) = 0;
     virtual int TextWidth(const std::string& text) const = 0;
+    // Of a line of text in the current font.
+    virtual int TextHeight() const = 0;
     // text's top-left corner at (x, y)
     virtual void TextOut(int x, int y, const std::string& text) = 0;
 };
@@ -57,12 +60,20 @@ public:
         std::string text;
     };
 
+    // A pause of more than max_full_gap seconds, drawn short: marked at the record after it.
+    struct PauseMark {
+        int index = 0;     // the record after the pause
+        double offset = 0; // its offset, pixels
+        std::uint32_t seconds = 0;
+    };
+
     // Steps between records of 1 to max_full_gap seconds count in full; any other step
     // (a pause, a repeated time, a time running backwards) counts short_gap seconds.
     static constexpr std::uint32_t max_full_gap = 120;
     static constexpr std::uint32_t short_gap = 10;
     static constexpr std::uint32_t date_mark_bgr = 0x008000;
     static constexpr int date_mark_font_size = 12;
+    static constexpr std::uint32_t pause_mark_bgr = 0x0070E0; // orange
 
     explicit GraphPoints(const FileStorage& data) : data_(data) {}
 
@@ -71,10 +82,12 @@ public:
     // Records outside from..to (both inclusive) are left out from the next SetScale on.
     void SetTimeWindow(const lib::time_parts& from, const lib::time_parts& to);
     // Fills series and marks with the points from top to bottom, plus one centimetre beyond
-    // each edge so that lines run off the plot. An invalid curve changes nothing.
+    // each edge so that lines run off the plot. An invalid curve fills nothing: the chart of a
+    // document without that parameter is empty.
     void FillSeries(GraphSeries& series, int top, int bottom, int curve, std::uint32_t bgr,
                     double pixels_per_cm);
-    // Draws the marks of the last FillSeries; those outside the plot are skipped.
+    // Draws the marks of the last FillSeries; those outside the plot are skipped, and a text
+    // that would run past the plot's edge goes to the other side of its line.
     void DrawScaleMarks(MarkCanvas& canvas) const;
 
     int PointCount() const { return static_cast<int>(points_.size()); }
@@ -83,6 +96,7 @@ public:
     int MinutesPerCm() const { return minutes_per_cm_; }
     const std::vector<x_value_t>& Points() const { return points_; }
     const std::vector<ScaleValue>& Marks() const { return marks_; }
+    const std::vector<PauseMark>& Pauses() const { return pauses_; }
     // The record shown by the k-th point of the last filled series, or -1.
     int SeriesRecord(int k) const;
     // The first point whose offset is at least offset (PointCount when there is none).
@@ -92,6 +106,11 @@ public:
 
     // " D.M.YYYY " without leading zeros.
     static std::string DateMarkText(const lib::time_parts& parts);
+    // "пауза 2 мин 1 с", "пауза 2 ч 15 мин", "пауза 31 сут 0 ч": the two largest units.
+    static std::string PauseText(std::uint32_t seconds);
+    // The top row of a text text_height high for a mark line at row: below the line, or above
+    // it when above is asked for, unless that side runs past the plot and the other does not.
+    static int MarkTextTop(int row, int text_height, const MarkCanvas::Rect& plot, bool above);
 
 private:
     const FileStorage& data_;
@@ -100,6 +119,7 @@ private:
     std::uint32_t window_end_ = lib::no_time;
     std::vector<x_value_t> points_;
     std::vector<ScaleValue> marks_;
+    std::vector<PauseMark> pauses_;
     int series_first_ = 0;
     int series_count_ = 0;
 };

@@ -32,20 +32,23 @@ private:
     StripChart& chart_;
 };
 
-// The marks over the printed chart. Fonts are sized in screen pixels, since the painter scales
-// screen pixels onto the printer; marks outside the page's slice are not drawn at all.
+// The marks over one page's chart. Fonts are sized in screen pixels, since the painter scales
+// screen pixels onto the printer. The row where a page ends belongs to the next page, so a mark
+// there is drawn once, on the page that continues from it.
 class PrintMarkCanvas : public MarkCanvas {
 public:
-    PrintMarkCanvas(QPainter& p, const StripChart& chart, int screen_dpi, double slice_top,
-                    double slice_bottom)
-        : p_(p), chart_(chart), dpi_(screen_dpi), top_(slice_top), bottom_(slice_bottom) {}
+    PrintMarkCanvas(QPainter& p, const StripChart& chart, int screen_dpi, bool last_page)
+        : p_(p), chart_(chart), dpi_(screen_dpi), last_(last_page) {}
     Rect PlotRect() const override {
         const StripChart::Plot& r = chart_.PlotRect();
-        return {r.left, r.top, r.right, r.bottom};
+        return {r.left, r.top, r.right, last_ ? r.bottom : r.bottom - 1};
     }
     double OffsetToY(double offset) const override { return chart_.LeftAxisToY(offset); }
     void SetSolidPen(std::uint32_t bgr, int width) override {
         pen_ = QPen(color_from_bgr(bgr), width, Qt::SolidLine);
+    }
+    void SetDashedPen(std::uint32_t bgr, int width) override {
+        pen_ = QPen(color_from_bgr(bgr), width, Qt::DashLine);
     }
     void SetGridPen(int width) override {
         pen_ = chart_.LeftAxis().grid_pen;
@@ -61,8 +64,6 @@ public:
             std::lround(chart_.LeftAxis().label_font.pixelSize() * 72.0 / dpi_));
     }
     void Line(int x1, int y1, int x2, int y2) override {
-        if (std::max(y1, y2) < top_ - 1 || std::min(y1, y2) > bottom_ + 1)
-            return;
         p_.setPen(pen_);
         p_.drawLine(x1, y1, x2, y2);
     }
@@ -70,20 +71,21 @@ public:
         return static_cast<int>(std::ceil(
             QFontMetricsF(font_, p_.device()).horizontalAdvance(QString::fromStdString(text))));
     }
+    int TextHeight() const override {
+        return static_cast<int>(std::ceil(QFontMetricsF(font_, p_.device()).height()));
+    }
     void TextOut(int x, int y, const std::string& text) override {
-        const QFontMetricsF fm(font_, p_.device());
-        if (y + fm.height() < top_ || y > bottom_)
-            return;
         p_.setFont(font_);
         p_.setPen(text_color_);
-        p_.drawText(QPointF(x, y + fm.ascent()), QString::fromStdString(text));
+        p_.drawText(QPointF(x, y + QFontMetricsF(font_, p_.device()).ascent()),
+                    QString::fromStdString(text));
     }
 
 private:
     QPainter& p_;
     const StripChart& chart_;
     int dpi_;
-    double top_, bottom_;
+    bool last_;
     QPen pen_;
     QFont font_;
     QColor text_color_;
@@ -103,76 +105,120 @@ void UsePaper(QPrinter& printer, const QPageSize& size, QPageLayout::Orientation
 }
 
 TPrintGrForm::TPrintGrForm(const GrPrintDataIn& in, const Storage& doc, int screen_dpi)
-    : in_(in), doc_(doc), screen_dpi_(screen_dpi),
+    : in_(in), doc_(doc), screen_dpi_(screen_dpi), title_(PrintTitle(doc, in)),
       points_(std::make_unique<GraphPoints>(doc.Data())) {
     SetUpChart();
 }
 
 TPrintGrForm::~TPrintGrForm() = default;
 
+int TPrintGrForm::Px(int design) const {
+    return std::max(1, static_cast<int>(std::lround(design * screen_dpi_ / double(design_dpi))));
+}
+
 void TPrintGrForm::SetUpChart() {
     // Design sizes are at 120 pixels per inch; the chart is drawn in screen pixels.
-    const auto px = [this](int design) {
-        return std::max(1,
-                        static_cast<int>(std::lround(design * screen_dpi_ / double(design_dpi))));
-    };
     chart_.SetBackground(Qt::white);
-    chart_.SetMargins(px(2), 0, px(2), 0);
-    chart_.TitleFont() = QFont("Arial");
-    chart_.TitleFont().setPixelSize(px(27));
-    chart_.SetTitle(QString::fromStdString(PrintTitle(doc_)));
+    chart_.SetMargins(Px(2), 0, Px(2), 0);
+    // The title is in every page's header line, not in the chart.
+    header_font_ = QFont("Arial");
+    header_font_.setPixelSize(axis_label_points * screen_dpi_ / 72);
 
     ChartAxis& left = chart_.LeftAxis();
     left.inverted = true;
     left.labels = false;
     left.label_font = QFont("Arial");
-    left.label_font.setPixelSize(px(18));
+    left.label_font.setPixelSize(Px(18));
     for (ChartAxis* axis : {&chart_.BottomAxis(), &chart_.TopAxis()}) {
         axis->visible = true;
         axis->labels = true;
         axis->SetRange(in_.options.left, in_.options.right);
-        axis->label_font = QFont("Arial");
-        axis->label_font.setPixelSize(axis_label_points * screen_dpi_ / 72);
+        axis->label_font = header_font_;
     }
     // Paper has no cosmetic pens: a hairline at 1200 dots per inch is all but invisible.
     for (ChartAxis* axis : {&left, &chart_.BottomAxis(), &chart_.TopAxis()})
         axis->grid_pen.setWidth(1);
     chart_.Series().SetPen(QPen(color_from_bgr(in_.color), 2));
+    chart_.Series().SetDotRadius(Px(5));
+}
+
+PageRooms TPrintGrForm::MeasureRooms(const QPaintDevice& device) {
+    // The room of header and scales does not depend on the height laid out.
+    const int probe_height = 100000;
+    const QRect probe(0, 0, 1000, probe_height);
+    PageRooms rooms;
+    rooms.header =
+        static_cast<int>(std::ceil(QFontMetricsF(header_font_, &device).height())) + Px(8);
+    chart_.BottomAxis().visible = false;
+    QRect plot = chart_.Layout(probe, &device);
+    rooms.top_scale = plot.top();
+    rooms.bottom = probe_height - plot.bottom();
+    chart_.BottomAxis().visible = true;
+    plot = chart_.Layout(probe, &device);
+    rooms.last_bottom = probe_height - plot.bottom();
+    return rooms;
 }
 
 bool TPrintGrForm::Prepare(const QPrinter& printer) {
-    // The room of title and axes does not depend on the height laid out.
-    const int probe_height = 100000;
-    const QRect plot = chart_.Layout(QRect(0, 0, 1000, probe_height), &printer);
-    const int non_plot = probe_height - (plot.bottom() - plot.top());
-    if (!PlanGraphPrint(*points_, in_, screen_dpi_, page_of(printer), non_plot, plan_))
+    return Prepare(page_of(printer), printer);
+}
+
+bool TPrintGrForm::Prepare(const PrinterPage& page, const QPaintDevice& device) {
+    page_ = page;
+    if (!PlanGraphPrint(*points_, in_, screen_dpi_, page, MeasureRooms(device), plan_))
         return false;
-    chart_.LeftAxis().SetRange(0, plan_.total_height);
     PointSink sink(all_points_, chart_);
-    points_->FillSeries(sink, 0, plan_.total_height, in_.curve, in_.color,
+    points_->FillSeries(sink, 0, plan_.plot_height, in_.curve, in_.color,
                         screen_dpi_ / cm_per_inch);
     chart_.Series().SetPen(QPen(color_from_bgr(in_.color), 2));
     return true;
 }
 
-void TPrintGrForm::DrawPage(QPainter& p, int page, const PrinterPage& geometry) {
-    const double k = geometry.dpi / double(screen_dpi_);
-    p.resetTransform();
-    p.setClipRect(QRect(0, 0, geometry.width_px, geometry.height_px));
-    p.translate(0, -static_cast<double>(page) * geometry.height_px);
-    p.scale(k, k);
+void TPrintGrForm::DrawHeader(QPainter& p, const PageHeader& header) const {
+    // The sheet at the right, the span of times before it, the title in the room left over.
+    const QRectF band(Px(2), 0, plan_.chart_width - 2 * Px(2), plan_.rooms.header);
+    const int gap = Px(24);
+    p.setPen(Qt::black);
+    p.setFont(header_font_);
+    const QFontMetricsF fm(header_font_, p.device());
+    const QString sheet = QString::fromStdString(header.sheet);
+    const QString span = QString::fromStdString(header.span);
+    p.drawText(band, Qt::AlignRight | Qt::AlignVCenter, sheet);
+    const double sheet_width = fm.horizontalAdvance(sheet);
+    p.drawText(band.adjusted(0, 0, -(sheet_width + gap), 0), Qt::AlignRight | Qt::AlignVCenter,
+               span);
+    QFont bold = header_font_;
+    bold.setBold(true);
+    p.setFont(bold);
+    const double room = band.width() - sheet_width - fm.horizontalAdvance(span) - 2 * gap;
+    const QString title =
+        QFontMetricsF(bold, p.device())
+            .elidedText(QString::fromStdString(header.title), Qt::ElideRight, std::max(0.0, room));
+    p.drawText(band, Qt::AlignLeft | Qt::AlignVCenter, title);
+}
 
-    // The page's slice of the picture in screen pixels, and the series points that reach it.
-    const double slice_top = page * geometry.height_px / k;
-    const double slice_bottom = (page + 1) * geometry.height_px / k;
-    const QRect area(0, 0, plan_.chart_width, plan_.picture_height);
-    chart_.Layout(area, p.device());
+void TPrintGrForm::DrawPage(QPainter& p, int page) {
+    const double k = page_.dpi / double(screen_dpi_);
+    p.resetTransform();
+    p.setClipRect(QRect(0, 0, page_.width_px, page_.height_px));
+    p.scale(k, k);
+    DrawHeader(p, PageHeaderOf(*points_, doc_.Data(), plan_, page, title_));
+
+    // The page's window of the graph, laid out so that its plot is exactly that many rows.
+    const PageWindow window = PageWindowOf(plan_, page);
+    const PageRooms& rooms = plan_.rooms;
+    chart_.BottomAxis().visible = window.last;
+    chart_.LeftAxis().SetRange(window.top, window.top + window.height);
+    const QRect area(0, rooms.header, plan_.chart_width,
+                     rooms.top_scale + window.height +
+                         (window.last ? rooms.last_bottom : rooms.bottom));
+
+    // The series points that reach the window, one centimetre beyond each edge.
     const double reach = screen_dpi_ / cm_per_inch;
-    const double low = chart_.YToLeftAxis(slice_top - reach);
-    const double high = chart_.YToLeftAxis(slice_bottom + reach);
     const auto by_y = [](const QPointF& a, double y) { return a.y() < y; };
-    auto first = std::lower_bound(all_points_.begin(), all_points_.end(), low, by_y);
-    auto last = std::lower_bound(first, all_points_.end(), high, by_y);
+    auto first = std::lower_bound(all_points_.begin(), all_points_.end(), window.top - reach, by_y);
+    auto last =
+        std::lower_bound(first, all_points_.end(), window.top + window.height + reach, by_y);
     LineSeries& series = chart_.Series();
     series.Clear();
     series.Reserve(static_cast<std::size_t>(last - first));
@@ -180,7 +226,7 @@ void TPrintGrForm::DrawPage(QPainter& p, int page, const PrinterPage& geometry) 
         series.Add(it->x(), it->y());
 
     chart_.SetAfterDraw([&](QPainter& painter) {
-        PrintMarkCanvas canvas(painter, chart_, screen_dpi_, slice_top, slice_bottom);
+        PrintMarkCanvas canvas(painter, chart_, screen_dpi_, window.last);
         points_->DrawScaleMarks(canvas);
     });
     chart_.Paint(p, area);
@@ -188,7 +234,6 @@ void TPrintGrForm::DrawPage(QPainter& p, int page, const PrinterPage& geometry) 
 }
 
 void TPrintGrForm::PrintPages(QPrinter& printer) {
-    const PrinterPage geometry = page_of(printer);
     QPainter p;
     if (!p.begin(&printer))
         throw std::runtime_error("Невозможно начать печать на принтере '" +
@@ -196,7 +241,7 @@ void TPrintGrForm::PrintPages(QPrinter& printer) {
     for (int page = 0; page < plan_.pages; ++page) {
         if (page > 0 && !printer.newPage())
             throw std::runtime_error("Невозможно начать новую страницу печати");
-        DrawPage(p, page, geometry);
+        DrawPage(p, page);
     }
     p.end();
 }

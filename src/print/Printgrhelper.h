@@ -1,19 +1,24 @@
 #pragma once
 // The graph on paper: the whole recording or one day at the physical scale of the screen (the
 // chosen minutes per centimetre of screen become minutes per centimetre of paper), across as
-// many pages as it takes, in one job. Each page is drawn straight onto the printer, clipped to
-// its slice of the tall picture, so vector drawing keeps its size at any printer resolution.
+// many pages as it takes, in one job. Every page has a header line (title, the times of its
+// first and last record, its number) and the value scale, then its slice of the graph, each
+// slice starting where the one before ended; the last page closes with the bottom scale. Each
+// page is drawn straight onto the device, so vector drawing keeps its size at any resolution.
+#include <QFont>
 #include <QPageLayout>
 #include <QPointF>
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "print/Printlayout.h"
 #include "widgets/Stripchart.h"
 
 class GraphPoints;
+class QPaintDevice;
 class QPrinter;
 class Storage;
 
@@ -33,24 +38,35 @@ public:
     // Sets the points and the chart up for the printer's page. False when the window holds no
     // record: then there is nothing to print.
     bool Prepare(const QPrinter& printer);
+    // The same for a page of that geometry on device (any paint device of its resolution).
+    bool Prepare(const PrinterPage& page, const QPaintDevice& device);
     const GraphPrintPlan& Plan() const { return plan_; }
     // One job of Plan().pages pages onto the prepared printer.
     void PrintPages(QPrinter& printer);
     // Prepare, ask confirm(pages) for a job above confirm_pages_above pages, print. True when
     // a job ran.
     bool Print(QPrinter& printer, const std::function<bool(int pages)>& confirm);
+    // Draws one prepared page (from 0) with its top-left corner at the device's.
+    void DrawPage(QPainter& p, int page);
 
     const StripChart& Chart() const { return chart_; }
+    const std::string& Title() const { return title_; }
 
 private:
     void SetUpChart();
-    void DrawPage(QPainter& p, int page, const PrinterPage& geometry);
+    // A design size at 120 pixels per inch in screen pixels.
+    int Px(int design) const;
+    PageRooms MeasureRooms(const QPaintDevice& device);
+    void DrawHeader(QPainter& p, const PageHeader& header) const;
 
     const GrPrintDataIn& in_;
     const Storage& doc_;
     int screen_dpi_;
+    std::string title_;
+    QFont header_font_;
     std::unique_ptr<GraphPoints> points_;
     StripChart chart_;
     std::vector<QPointF> all_points_; // the whole series; each page draws its slice
+    PrinterPage page_;
     GraphPrintPlan plan_;
 };

@@ -30,17 +30,22 @@ void DayWindow(double any_time_of_day, double& day_start, double& day_end) {
     day_end = day_start + 1;
 }
 
-int PagesFor(long long picture_px, int screen_dpi, const PrinterPage& page) {
-    // picture_px / screen_dpi inches against page.height_px / page.dpi inches.
-    const long long picture = std::max(picture_px, 1LL) * page.dpi;
-    const long long per_page = static_cast<long long>(page.height_px) * screen_dpi;
+std::string PrintTitle(const Storage& doc, const GrPrintDataIn& in) {
+    const std::string title = PrintTitle(doc);
+    if (!in.daily)
+        return title;
+    const std::string day = lib::format_short_date(lib::datetime_to_parts(in.day_start));
+    return title.empty() ? day : title + " — " + day;
+}
+
+int PagesFor(long long length, int per_page) {
     if (per_page <= 0)
         return 1;
-    return static_cast<int>(std::max(1LL, (picture + per_page - 1) / per_page));
+    return static_cast<int>(std::max(1LL, (length + per_page - 1) / per_page));
 }
 
 bool PlanGraphPrint(GraphPoints& points, const GrPrintDataIn& in, int screen_dpi,
-                    const PrinterPage& page, int non_plot_height, GraphPrintPlan& plan) {
+                    const PrinterPage& page, const PageRooms& rooms, GraphPrintPlan& plan) {
     const double screen_per_cm = screen_dpi / cm_per_inch;
     const double printer_per_cm = page.dpi / cm_per_inch;
     if (in.daily)
@@ -49,11 +54,52 @@ bool PlanGraphPrint(GraphPoints& points, const GrPrintDataIn& in, int screen_dpi
     points.SetScale(in.minutes_per_cm * 60.0, screen_per_cm);
     if (points.PointCount() == 0)
         return false;
+    plan.rooms = rooms;
     plan.total_height = points.TotalHeight();
-    plan.picture_height = plan.total_height + non_plot_height;
+    plan.plot_height = std::max(plan.total_height, static_cast<int>(std::ceil(screen_per_cm)));
+    plan.picture_height = rooms.header + rooms.top_scale + plan.plot_height + rooms.last_bottom;
+    // Whole screen pixels of the page, so that every page gives the graph the same rows.
+    const long long page_px =
+        static_cast<long long>(page.height_px) * screen_dpi / std::max(page.dpi, 1);
+    plan.page_plot_height =
+        static_cast<int>(std::max(1LL, page_px - rooms.header - rooms.top_scale - rooms.bottom));
     plan.page_width_cm = page.width_px / printer_per_cm;
-    plan.page_height_cm = page.height_px / printer_per_cm;
+    plan.page_height_cm = plan.page_plot_height / screen_per_cm;
     plan.chart_width = static_cast<int>(std::trunc(plan.page_width_cm * screen_per_cm));
-    plan.pages = PagesFor(plan.picture_height, screen_dpi, page);
+    // The last page's bottom scale takes more room than the closing line of the others.
+    plan.pages = PagesFor(plan.plot_height + std::max(0, rooms.last_bottom - rooms.bottom),
+                          plan.page_plot_height);
     return true;
+}
+
+PageWindow PageWindowOf(const GraphPrintPlan& plan, int page) {
+    PageWindow w;
+    w.top = page * plan.page_plot_height;
+    w.last = page == plan.pages - 1;
+    w.height = w.last ? std::max(0, plan.plot_height - w.top)
+                      : std::min(plan.page_plot_height, std::max(0, plan.plot_height - w.top));
+    return w;
+}
+
+PageHeader PageHeaderOf(const GraphPoints& points, const FileStorage& data,
+                        const GraphPrintPlan& plan, int page, const std::string& title) {
+    PageHeader header;
+    header.title = title;
+    header.sheet = "Лист " + std::to_string(page + 1) + " из " + std::to_string(plan.pages);
+    const int count = points.PointCount();
+    if (count == 0)
+        return header;
+    const PageWindow w = PageWindowOf(plan, page);
+    const int first = std::min(points.FirstPointFrom(w.top), count - 1);
+    const int end = w.last ? count : points.FirstPointFrom(w.top + w.height);
+    const int last = std::max(first, end - 1);
+    const auto when = [&](int point) {
+        const FileStorageItem* item = data.item(points.Points()[point].index);
+        if (!item)
+            return std::string();
+        return lib::format_short_date(lib::time_to_parts(item->time)) + " " +
+               lib::time_to_hhmm(item->time);
+    };
+    header.span = when(first) + " – " + when(last);
+    return header;
 }

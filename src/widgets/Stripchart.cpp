@@ -160,7 +160,7 @@ void StripChart::DrawValueAxis(QPainter& p, const ChartAxis& axis, bool at_top) 
     }
 }
 
-void StripChart::DrawSeries(QPainter& p) const {
+void StripChart::DrawSeries(QPainter& p, std::vector<QPointF>& dots) const {
     const std::vector<QPointF>& points = series_.Points();
     if (points.empty())
         return;
@@ -190,8 +190,14 @@ void StripChart::DrawSeries(QPainter& p) const {
     // the directions of its segments, which the decimated line does not keep.
     std::vector<QLineF> segments;
     auto flush = [&] {
-        if (line.size() == 1)
-            p.drawPoint(line.front());
+        // A decimated line on one row has at most four points.
+        if (!line.empty() && line.size() <= 4 &&
+            std::all_of(line.begin(), line.end(), [&](const QPointF& q) { return q == line[0]; })) {
+            // Centred on the pixel that a snapped point stands for.
+            dots.push_back(snap ? line.front() + QPointF(0.5, 0.5) : line.front());
+            line.clear();
+            return;
+        }
         segments.clear();
         for (std::size_t k = 1; k < line.size(); ++k)
             segments.emplace_back(line[k - 1], line[k]);
@@ -243,6 +249,23 @@ void StripChart::DrawSeries(QPainter& p) const {
     p.restore();
 }
 
+void StripChart::DrawDots(QPainter& p, const std::vector<QPointF>& dots) const {
+    if (dots.empty())
+        return;
+    const double r = series_.DotRadius();
+    p.save();
+    // Whole also at the plot's top and bottom edge, where a lone record lies.
+    p.setClipRect(
+        QRectF(QPointF(plot_.left, plot_.top - r), QPointF(plot_.right, plot_.bottom + r)),
+        Qt::IntersectClip);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(Qt::NoPen);
+    p.setBrush(series_.Color());
+    for (const QPointF& dot : dots)
+        p.drawEllipse(dot, r, r);
+    p.restore();
+}
+
 void StripChart::Paint(QPainter& p, const QRect& area) {
     Layout(area, p.device());
     p.save();
@@ -265,7 +288,8 @@ void StripChart::Paint(QPainter& p, const QRect& area) {
     p.drawLine(plot_.left, plot_.bottom, plot_.right, plot_.bottom);
     p.setPen(top_.visible ? top_.line_color : bottom_.line_color);
     p.drawLine(plot_.left, plot_.top, plot_.right, plot_.top);
-    DrawSeries(p);
+    std::vector<QPointF> dots;
+    DrawSeries(p, dots);
 
     p.restore();
 
@@ -274,6 +298,7 @@ void StripChart::Paint(QPainter& p, const QRect& area) {
         after_draw_(p);
         p.restore();
     }
+    DrawDots(p, dots);
 }
 
 int StripChart::PointNear(const QPointF& pos, double tolerance) const {

@@ -63,6 +63,10 @@ public:
     // Cosmetic and 1 pixel wide by default: the screen's fast pen.
     void SetPen(const QPen& pen) { pen_ = pen; }
     const QPen& Pen() const { return pen_; }
+    // A line that shrinks to one point (a lone record) is a dot of this radius in painter
+    // units, drawn over the marks so that it is never hidden under one.
+    void SetDotRadius(double radius) { dot_radius_ = radius; }
+    double DotRadius() const { return dot_radius_; }
 
     void SetLabelFunction(std::function<QString(std::size_t k)> label) {
         label_ = std::move(label);
@@ -72,6 +76,7 @@ public:
 private:
     std::vector<QPointF> points_;
     QPen pen_ = QPen(QColor(Qt::blue), 0);
+    double dot_radius_ = 3;
     std::function<QString(std::size_t)> label_;
 };
 
@@ -99,7 +104,7 @@ public:
     // Drawing without decimation exists for the test that proves decimation loses nothing.
     void SetDecimation(bool on) { decimate_ = on; }
 
-    // Called with the painter after everything else, clipped to nothing.
+    // Called with the painter after everything but the dots of lone points, clipped to nothing.
     void SetAfterDraw(std::function<void(QPainter&)> hook) { after_draw_ = std::move(hook); }
 
     // Computes the plot rectangle for area on device (fonts measured there) and keeps it.
@@ -129,7 +134,9 @@ private:
     double LabelStep(const ChartAxis& axis, double text_width) const;
     int LabelHeight(const ChartAxis& axis, const QPaintDevice* device) const;
     void DrawValueAxis(QPainter& p, const ChartAxis& axis, bool at_top) const;
-    void DrawSeries(QPainter& p) const;
+    // Draws the line; the points of lines that shrink to one point go into dots.
+    void DrawSeries(QPainter& p, std::vector<QPointF>& dots) const;
+    void DrawDots(QPainter& p, const std::vector<QPointF>& dots) const;
 
     ChartAxis left_, bottom_, top_;
     LineSeries series_;

@@ -108,4 +108,38 @@ TEST_F(RenderFixture, CurveOutOfRangeRendersTheEmptyChartAndAFailedOpenExitsOne)
     }
 }
 
+TEST_F(RenderFixture, JsonListsThePausesOfTheWindowWithTheirRealLength) {
+    FileStorage model;
+    model.add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0, 250});
+    FileStorageItem item;
+    item.values = {50};
+    // Ten minutes, a pause of two hours, ten minutes, a pause of 121 s, ten minutes.
+    for (std::uint32_t pause : {0u, 7200u, 121u}) {
+        const std::uint32_t from =
+            model.item_count() ? model.item(model.item_count() - 1)->time : start;
+        for (int i = 0; i < 600; ++i) {
+            item.time = from + pause + static_cast<std::uint32_t>(i);
+            model.add_item(item);
+        }
+    }
+    model.save(file, false);
+    CliRun r = run_cli(dir, "render '" + file + "' '" + png + "' --scale 0 --size 400x2000");
+    ASSERT_EQ(r.code, 0) << r.err;
+    auto j = nlohmann::json::parse(r.out);
+    ASSERT_EQ(j["pauses"].size(), 2u) << r.out;
+    EXPECT_EQ(j["pauses"][0]["index"], 600);
+    EXPECT_EQ(j["pauses"][0]["offset"].get<double>(), offset_of(609)); // counted as 10 s
+    EXPECT_EQ(j["pauses"][0]["seconds"], 7200);
+    EXPECT_EQ(j["pauses"][1]["index"], 1200);
+    EXPECT_EQ(j["pauses"][1]["seconds"], 121);
+
+    // A window below the first pause lists only the second.
+    r = run_cli(dir, "render '" + file + "' '" + png + "' --scale 0 --size 400x300 --top " +
+                         std::to_string(offset_of(1000)));
+    ASSERT_EQ(r.code, 0) << r.err;
+    j = nlohmann::json::parse(r.out);
+    ASSERT_EQ(j["pauses"].size(), 1u) << r.out;
+    EXPECT_EQ(j["pauses"][0]["index"], 1200);
+}
+
 } // namespace

@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "library/Mytime.h"
+
 #include "Graph_records.h"
 #include "datafile/Assembling.h"
 #include "graph/Graphchart.h"
@@ -128,6 +130,75 @@ TEST(GraphChart, MarksOutsideThePlotAreNotDrawn) {
 } // namespace
 
 namespace {
+
+QImage paint_window(FileStorage& data, StripChart& chart, int top, QSize size) {
+    GraphPoints points(data);
+    points.SetScale(60, pixels_per_cm);
+    SetUpGraphChart(chart);
+    chart.BottomAxis().SetRange(0, 200);
+    DrawMarksAfterChart(chart, points);
+    QImage image(size, QImage::Format_RGB32);
+    chart.Layout(image.rect(), &image);
+    ShowGraphWindow(points, chart, top, 0, 0xFF0000, pixels_per_cm);
+    QPainter p(&image);
+    chart.Paint(p, image.rect());
+    return image;
+}
+
+TEST(GraphChart, ALoneRecordIsADotOverItsDateLine) {
+    FileStorage data;
+    add_hook_load(data);
+    FileStorageItem item;
+    item.time = lib::parts_to_time(2008, 1, 31, 12, 0, 0);
+    item.values = {100};
+    data.add_item(item);
+    StripChart chart;
+    const QImage image = paint_window(data, chart, 0, {400, 300});
+    const auto& plot = chart.PlotRect();
+    const int x = static_cast<int>(std::lround(chart.BottomAxisToX(100)));
+    int dot = 0;
+    for (int y = plot.top - 4; y <= plot.top + 4; ++y)
+        for (int xx = x - 4; xx <= x + 4; ++xx)
+            dot += image.pixel(xx, y) == blue;
+    EXPECT_GE(dot, 15);
+    EXPECT_EQ(image.pixel(x, plot.top), blue) << "on the date line";
+    EXPECT_EQ(image.pixel(x, plot.top + 2), blue);
+}
+
+TEST(GraphChart, TheLastTimeMarksTextStaysAboveTheAxisLabels) {
+    FileStorage data;
+    fill_records(data, lib::parts_to_time(2008, 1, 31, 12, 0, 0), 3600, 1);
+    StripChart probe;
+    paint_window(data, probe, 0, {400, 300});
+    // The window whose last rows hold the 12:10 mark, three rows above the plot's bottom.
+    const int mark = static_cast<int>(std::trunc(600 * pixels_per_cm / 60 + 0.5));
+    const int top = mark - probe.PlotRect().Height() + 3;
+    StripChart chart;
+    const QImage with = paint_window(data, chart, top, {400, 300});
+    const auto& plot = chart.PlotRect();
+    // Without marks, below the plot, the same pixels: the labels are the axis' alone.
+    StripChart bare;
+    SetUpGraphChart(bare);
+    bare.BottomAxis().SetRange(0, 200);
+    GraphPoints points(data);
+    points.SetScale(60, pixels_per_cm);
+    QImage without(with.size(), QImage::Format_RGB32);
+    bare.Layout(without.rect(), &without);
+    ShowGraphWindow(points, bare, top, 0, 0xFF0000, pixels_per_cm);
+    {
+        QPainter p(&without);
+        bare.Paint(p, without.rect());
+    }
+    for (int y = plot.bottom + 1; y < with.height(); ++y)
+        for (int x = 0; x < with.width(); ++x)
+            ASSERT_EQ(with.pixel(x, y), without.pixel(x, y)) << x << "," << y;
+    // The text is above its line instead.
+    int dark = 0;
+    for (int y = plot.bottom - 20; y < plot.bottom - 3; ++y)
+        for (int x = plot.left + 4; x < plot.left + 40; ++x)
+            dark += qGray(with.pixel(x, y)) < 100;
+    EXPECT_GT(dark, 10);
+}
 
 TEST(GraphChart, ToolTipTextNamesTheRecordsDateTimeAndValue) {
     Rendered r(100, false);

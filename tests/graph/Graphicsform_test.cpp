@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -155,6 +156,30 @@ TEST_F(FormFixture, TypingInARangeEditRescalesTheAxisAndAReversedRangeKeepsTheLa
     type(form->edLeft, "0000");
     EXPECT_EQ(axis.minimum, 12.5); // 125000 is not below 2000
     EXPECT_EQ(axis.maximum, 2000);
+}
+
+TEST_F(FormFixture, AnEmptiedDocumentShowsAnEmptyChart) {
+    fill_records(data, t0, 3600, 1);
+    auto form = make_form();
+    form->ReloadData();
+    const LineSeries& series = form->Chart->Chart().Series();
+    ASSERT_GT(series.Count(), 0u);
+    const auto blue_pixels = [&] {
+        const QImage image = form->GraphImage();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += image.pixel(x, y) == qRgb(0, 0, 255);
+        return n;
+    };
+    ASSERT_GT(blue_pixels(), 100);
+
+    data.clear(); // as a failed read leaves it: no parameter, no record
+    form->ReloadData();
+    EXPECT_EQ(form->CurveIndex(), -1);
+    EXPECT_EQ(series.Count(), 0u);
+    EXPECT_EQ(blue_pixels(), 0);
+    EXPECT_FALSE(form->ScrollBar->isEnabled());
 }
 
 TEST_F(FormFixture, OptionsSavedAtShutDownAreSelectedAtTheNextStart) {

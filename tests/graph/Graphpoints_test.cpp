@@ -109,12 +109,15 @@ TEST(GraphPoints, FillSeriesTakesOneCentimetreBeyondEachEdge) {
     EXPECT_EQ(g.SeriesRecord(0), 250);
     EXPECT_EQ(g.SeriesRecord(201), -1);
 
-    // An invalid curve keeps the series and the marks of the last fill.
-    const auto marks = g.Marks().size();
-    g.FillSeries(series, 0, 10, 2, 0, 50);
-    g.FillSeries(series, 0, 10, -1, 0, 50);
-    EXPECT_EQ(series.points.size(), 201u);
-    EXPECT_EQ(g.Marks().size(), marks);
+    // An invalid curve leaves nothing of the last fill: a document without it shows nothing.
+    for (int curve : {2, -1}) {
+        g.FillSeries(series, 300, 400, 1, 0x00FF00, 50);
+        ASSERT_FALSE(g.Marks().empty());
+        g.FillSeries(series, 300, 400, curve, 0, 50);
+        EXPECT_TRUE(series.points.empty()) << curve;
+        EXPECT_TRUE(g.Marks().empty()) << curve;
+        EXPECT_EQ(g.SeriesRecord(0), -1) << curve;
+    }
 }
 
 TEST(GraphPoints, MarksFollowTheClockAcrossDayAndMonth) {
@@ -148,6 +151,81 @@ TEST(GraphPoints, MarksFollowTheClockAcrossDayAndMonth) {
     EXPECT_EQ(lib::time_to_parts(data.item(day_mark.index - 1)->time).day, 31);
 }
 
+TEST(GraphPoints, PausesOverTwoMinutesAreMarkedWithTheirRealLengthAndStillCountTenSeconds) {
+    const struct {
+        std::int64_t step; // from the second record to the third
+        const char* text;  // of the pause mark; none without
+    } cases[] = {{120, nullptr},
+                 {121, "пауза 2 мин 1 с"},
+                 {3599, "пауза 59 мин 59 с"},
+                 {8100, "пауза 2 ч 15 мин"},
+                 {86399, "пауза 23 ч 59 мин"},
+                 {31 * 86400 + 1800, "пауза 31 сут 0 ч"},
+                 {0, nullptr},
+                 {-400, nullptr}};
+    for (const auto& c : cases) {
+        FileStorage data;
+        const std::uint32_t third = static_cast<std::uint32_t>(t0 + 1000 + c.step);
+        add_records(data, {t0 + 990, t0 + 1000, third, third + 5});
+        GraphPoints g(data);
+        g.SetScale(60, 60); // one pixel per second
+        const int shown = c.step >= 1 && c.step <= 120 ? static_cast<int>(c.step) : 10;
+        EXPECT_EQ(offsets(g), (std::vector<int>{0, 10, 10 + shown, 15 + shown})) << c.step;
+        RecordedSeries series;
+        g.FillSeries(series, 0, 1000, 0, 0, 60);
+        if (!c.text) {
+            EXPECT_TRUE(g.Pauses().empty()) << c.step;
+            continue;
+        }
+        ASSERT_EQ(g.Pauses().size(), 1u) << c.step;
+        const GraphPoints::PauseMark& pause = g.Pauses()[0];
+        EXPECT_EQ(pause.index, 2);
+        EXPECT_EQ(pause.offset, 20);
+        EXPECT_EQ(pause.seconds, c.step);
+        EXPECT_EQ(GraphPoints::PauseText(pause.seconds), c.text);
+    }
+
+    // A window that starts at the record after a pause still marks it.
+    FileStorage data;
+    fill_records(data, t0, 200, 1);
+    fill_records(data, t0 + 1199, 200, 1); // 1000 s after the last record
+    GraphPoints g(data);
+    g.SetScale(60, 60);
+    RecordedSeries series;
+    g.FillSeries(series, 209 + 60, 400, 0, 0, 60);
+    ASSERT_EQ(g.Pauses().size(), 1u);
+    EXPECT_EQ(g.Pauses()[0].index, 200);
+    EXPECT_EQ(g.Pauses()[0].seconds, 1000u);
+    g.FillSeries(series, 209 + 61, 400, 0, 0, 60);
+    EXPECT_TRUE(g.Pauses().empty());
+}
+
+TEST(GraphPoints, EveryChangeOfCalendarDateGetsADateMark) {
+    const struct {
+        lib::time_parts second; // the record after 3 May 2007 10:30:00
+        const char* date;       // its date mark; none without
+    } cases[] = {{{2007, 6, 3, 10, 30, 0}, " 3.6.2007 "}, {{2008, 5, 3, 10, 30, 0}, " 3.5.2008 "},
+                 {{2007, 5, 4, 10, 30, 0}, " 4.5.2007 "}, {{2007, 5, 4, 0, 0, 0}, " 4.5.2007 "},
+                 {{2007, 5, 3, 23, 59, 59}, nullptr},     {{2007, 4, 3, 10, 30, 0}, " 3.4.2007 "},
+                 {{2007, 5, 3, 10, 30, 0}, nullptr}};
+    for (const auto& c : cases) {
+        FileStorage data;
+        const auto& p = c.second;
+        add_records(data, {lib::parts_to_time(2007, 5, 3, 10, 30, 0),
+                           lib::parts_to_time(p.year, p.month, p.day, p.hour, p.minute, p.second)});
+        GraphPoints g(data);
+        g.SetScale(600, 37.8);
+        RecordedSeries series;
+        g.FillSeries(series, 0, 100, 0, 0, 37.8);
+        std::vector<std::string> dates;
+        for (const auto& m : g.Marks())
+            if (m.date && m.index == 1)
+                dates.push_back(m.text);
+        EXPECT_EQ(dates, c.date ? std::vector<std::string>{c.date} : std::vector<std::string>{})
+            << lib::time_to_text(data.item(1)->time);
+    }
+}
+
 TEST(GraphPoints, FirstFilledPointAlwaysCarriesADate) {
     FileStorage data;
     fill_records(data, 100, 10, 1); // day 0 of January 1970
@@ -166,6 +244,9 @@ struct RecordedCanvas : MarkCanvas {
     void SetSolidPen(std::uint32_t bgr, int width) override {
         pen = "solid " + std::to_string(bgr) + " " + std::to_string(width);
     }
+    void SetDashedPen(std::uint32_t bgr, int width) override {
+        pen = "dashed " + std::to_string(bgr) + " " + std::to_string(width);
+    }
     void SetGridPen(int width) override { pen = "grid " + std::to_string(width); }
     void SetFont(int size, std::uint32_t bgr) override {
         font = std::to_string(size) + " " + std::to_string(bgr);
@@ -176,6 +257,7 @@ struct RecordedCanvas : MarkCanvas {
                       std::to_string(x2) + "," + std::to_string(y2));
     }
     int TextWidth(const std::string& text) const override { return static_cast<int>(text.size()); }
+    int TextHeight() const override { return 10; }
     void TextOut(int x, int y, const std::string& text) override {
         log.push_back(font + " text " + std::to_string(x) + "," + std::to_string(y) + " [" + text +
                       "]");
@@ -201,6 +283,40 @@ TEST(GraphPoints, DrawScaleMarksStylesAndSkipsMarksOutsideThePlot) {
     const std::vector<std::string> expected = {
         "grid 1 line 10,30-210,30", "8 0 text 10,32 [ 23:59 ]", "solid 0 2 line 10,90-210,90",
         "12 32768 text 198,92 [  1.2.2008  ]"};
+    EXPECT_EQ(canvas.log, expected);
+}
+
+TEST(GraphPoints, MarkTextsStayInsideThePlotOnTheSideTheirLineLeaves) {
+    const MarkCanvas::Rect plot{10, 20, 210, 120};
+    const struct {
+        int row;
+        bool above; // asked for
+        int top;    // of the text, 10 high
+    } cases[] = {{50, false, 52},  {108, false, 110}, {109, false, 97}, {120, false, 108},
+                 {50, true, 38},   {32, true, 20},    {31, true, 33},   {20, true, 22},
+                 {115, true, 103}, {25, false, 27}};
+    for (const auto& c : cases)
+        EXPECT_EQ(GraphPoints::MarkTextTop(c.row, 10, plot, c.above), c.top)
+            << c.row << (c.above ? " above" : " below");
+    // Neither side fits a plot lower than the text: the asked side wins.
+    EXPECT_EQ(GraphPoints::MarkTextTop(25, 10, {10, 20, 210, 30}, false), 27);
+    EXPECT_EQ(GraphPoints::MarkTextTop(25, 10, {10, 20, 210, 30}, true), 13);
+
+    // A pause on the plot's last row: its text above, the time mark's moved up too.
+    FileStorage data;
+    fill_records(data, lib::parts_to_time(2008, 1, 31, 10, 58, 0), 50, 1);
+    fill_records(data, lib::parts_to_time(2008, 1, 31, 12, 0, 0), 60, 1);
+    GraphPoints g(data);
+    g.SetScale(60, 60);
+    RecordedSeries series;
+    g.FillSeries(series, 0, 299, 0, 0, 60);
+    RecordedCanvas canvas;
+    canvas.shift = -41; // plot shows offsets -41..59: the pause record at 59 is on its last row
+    g.DrawScaleMarks(canvas);
+    const std::vector<std::string> expected = {
+        "solid 0 2 line 10,61-210,61",        "12 32768 text 197,63 [  31.1.2008  ]",
+        "grid 1 line 10,120-210,120",         "8 0 text 10,108 [ 12:00 ]",
+        "dashed 28896 2 line 10,120-210,120", "8 28896 text 97,108 [ пауза 1 ч 1 мин ]"};
     EXPECT_EQ(canvas.log, expected);
 }
 

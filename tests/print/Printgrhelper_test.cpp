@@ -1,12 +1,20 @@
 #include "print/Printgrhelper.h"
 
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
 #include <QPrinter>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
 
 #include "document/Storage.h"
 #include "graph/Graphpoints.h"
@@ -50,12 +58,10 @@ protected:
 } // namespace
 
 TEST(GraphPrintPages, ExactMultipleFillsThosePagesAndOnePixelMoreTakesAnother) {
-    const PrinterPage inch_pages{800, 1200, 1200}; // one inch of paper per page
-    EXPECT_EQ(PagesFor(3 * 96, 96, inch_pages), 3);
-    EXPECT_EQ(PagesFor(3 * 96 + 1, 96, inch_pages), 4);
-    EXPECT_EQ(PagesFor(0, 96, inch_pages), 1);
-    EXPECT_EQ(PagesFor(3 * 120, 120, {800, 600, 600}), 3); // 120 screen px per inch
-    EXPECT_EQ(PagesFor(3 * 120 + 1, 120, {800, 600, 600}), 4);
+    EXPECT_EQ(PagesFor(3 * 991, 991), 3);
+    EXPECT_EQ(PagesFor(3 * 991 + 1, 991), 4);
+    EXPECT_EQ(PagesFor(0, 991), 1);
+    EXPECT_EQ(PagesFor(5, 0), 1);
 
     double start = 0, end = 0;
     DayWindow(lib::parts_to_datetime({2007, 5, 3, 17, 45, 12}), start, end);
@@ -63,19 +69,65 @@ TEST(GraphPrintPages, ExactMultipleFillsThosePagesAndOnePixelMoreTakesAnother) {
     EXPECT_EQ(lib::datetime_to_parts(end), (lib::time_parts{2007, 5, 4, 0, 0, 0}));
 }
 
-TEST_F(GraphPrint, RecordingLongerThan32000PixelsKeepsItsScale) {
+TEST_F(GraphPrint, PagesKeepTheScaleAndEachStartsWhereTheOneBeforeEnded) {
     record(morning, 60 * 3600, 10); // 3600 cm at 1 minute per centimetre
     in.minutes_per_cm = 1;
     GraphPoints points(doc.Data());
     GraphPrintPlan plan;
     const PrinterPage page{8983, 13099, 1200};
-    ASSERT_TRUE(PlanGraphPrint(points, in, 96, page, 79, plan));
+    const PageRooms rooms{30, 25, 1, 26};
+    ASSERT_TRUE(PlanGraphPrint(points, in, 96, page, rooms, plan));
     EXPECT_EQ(plan.total_height, 136063); // 216000 s x 37.795 px / 60 s
-    EXPECT_EQ(plan.picture_height, 136063 + 79);
+    EXPECT_EQ(plan.plot_height, 136063);
+    EXPECT_EQ(plan.picture_height, 30 + 25 + 136063 + 26);
     EXPECT_EQ(plan.chart_width, 718); // 19.014 cm of screen pixels
-    const double picture_cm = plan.picture_height / (96 / 2.54);
-    EXPECT_GE(plan.pages * plan.page_height_cm, picture_cm);
-    EXPECT_LT((plan.pages - 1) * plan.page_height_cm, picture_cm);
+    // 13099 printer pixels are 1047.9 screen pixels; header, scale and closing line take 56.
+    EXPECT_EQ(plan.page_plot_height, 991);
+    EXPECT_DOUBLE_EQ(plan.page_height_cm, 991 / (96 / 2.54));
+    EXPECT_EQ(plan.pages, (136063 + 25 + 990) / 991);
+    int top = 0;
+    for (int i = 0; i < plan.pages; ++i) {
+        const PageWindow w = PageWindowOf(plan, i);
+        ASSERT_EQ(w.top, top) << i;
+        ASSERT_EQ(w.last, i == plan.pages - 1);
+        const int room = w.last ? rooms.last_bottom : rooms.bottom;
+        ASSERT_LE(rooms.header + rooms.top_scale + w.height + room, 1047) << i;
+        top += w.height;
+    }
+    EXPECT_EQ(top, plan.plot_height);
+
+    // One record: no height of its own, a centimetre of plot on paper.
+    Storage single(silent);
+    single.Data().add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f});
+    FileStorageItem item;
+    item.time = morning;
+    item.values = {50};
+    single.Data().add_item(item);
+    GraphPoints one(single.Data());
+    ASSERT_TRUE(PlanGraphPrint(one, in, 96, page, rooms, plan));
+    EXPECT_EQ(plan.total_height, 0);
+    EXPECT_EQ(plan.plot_height, 38);
+    EXPECT_EQ(plan.pages, 1);
+    EXPECT_EQ(PageWindowOf(plan, 0).height, 38);
+}
+
+TEST_F(GraphPrint, EveryPageHeaderNamesItsFirstAndLastRecordAndItsNumber) {
+    record(lib::parts_to_time(2026, 3, 5, 0, 0, 0), 3 * 3600, 10);
+    in.minutes_per_cm = 3;
+    GraphPoints points(doc.Data());
+    GraphPrintPlan plan;
+    ASSERT_TRUE(PlanGraphPrint(points, in, 96, {8983, 13099, 1200}, {30, 25, 1, 26}, plan));
+    ASSERT_EQ(plan.pages, 3); // 60 cm at 26.2 cm a page
+    const PageHeader first = PageHeaderOf(points, doc.Data(), plan, 0, "Вес на крюке, т");
+    EXPECT_EQ(first.title, "Вес на крюке, т");
+    EXPECT_EQ(first.sheet, "Лист 1 из 3");
+    // 991 pixels are 4720 s at 3 minutes per centimetre.
+    EXPECT_EQ(first.span, "05.03.2026 0:00 – 05.03.2026 1:18");
+    EXPECT_EQ(PageHeaderOf(points, doc.Data(), plan, 1, "").span,
+              "05.03.2026 1:18 – 05.03.2026 2:37");
+    EXPECT_EQ(PageHeaderOf(points, doc.Data(), plan, 2, "").sheet, "Лист 3 из 3");
+    EXPECT_EQ(PageHeaderOf(points, doc.Data(), plan, 2, "").span,
+              "05.03.2026 2:37 – 05.03.2026 3:00");
 }
 
 TEST_F(GraphPrint, ChartTakesTheGraphViewsColourAndRange) {
@@ -94,12 +146,14 @@ TEST_F(GraphPrint, ChartTakesTheGraphViewsColourAndRange) {
     }
     EXPECT_EQ(form.Chart().Series().Pen().color(), QColor(0, 255, 0));
     EXPECT_EQ(form.Chart().Series().Pen().width(), 2);
-    EXPECT_EQ(form.Chart().LeftAxis().maximum, form.Plan().total_height);
 }
 
 TEST_F(GraphPrint, TitleNamesTheSensorAndItsUnitAlsoBeforeTheFirstSave) {
     record(morning, 60, 10);
-    EXPECT_EQ(TPrintGrForm(in, doc, 96).Chart().Title(), "Вес на крюке, т") << "as read";
+    EXPECT_EQ(TPrintGrForm(in, doc, 96).Title(), "Вес на крюке, т") << "as read";
+    in.daily = true;
+    DayWindow(lib::parts_to_datetime({2007, 5, 3, 12, 0, 0}), in.day_start, in.day_end);
+    EXPECT_EQ(TPrintGrForm(in, doc, 96).Title(), "Вес на крюке, т — 03.05.2007") << "a day";
     ASSERT_TRUE(doc.Save(dir.file("run.realtim")));
     ASSERT_TRUE(doc.Open(dir.file("run.realtim")));
     EXPECT_EQ(PrintTitle(doc), "Вес на крюке, т") << "opened again";
@@ -128,4 +182,146 @@ TEST_F(GraphPrint, DayWithoutRecordsOrARefusedLongJobStartsNoJob) {
     EXPECT_EQ(form.Plan().pages, 1);
     EXPECT_TRUE(std::filesystem::exists(pdf));
     EXPECT_EQ(asked, 1);
+}
+
+namespace {
+
+struct PdfWord {
+    double left, top, right, bottom; // points from the page's top-left corner
+    std::string text;
+};
+
+// The words of each page as pdftotext places them.
+std::vector<std::vector<PdfWord>> pdf_words(const std::string& pdf, const ScratchDir& dir) {
+    const std::string html = dir.file("words.html");
+    if (std::system(("pdftotext -bbox '" + pdf + "' '" + html + "' 2>/dev/null").c_str()) != 0)
+        return {};
+    std::ifstream in(html);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string all = text.str();
+    std::vector<std::vector<PdfWord>> pages;
+    const std::regex word(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+    std::size_t at = 0;
+    while ((at = all.find("<page ", at)) != std::string::npos) {
+        const std::size_t end = std::min(all.find("</page>", at), all.size());
+        const std::string page = all.substr(at, end - at);
+        pages.emplace_back();
+        for (auto it = std::sregex_iterator(page.begin(), page.end(), word);
+             it != std::sregex_iterator(); ++it)
+            pages.back().push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]),
+                                    std::stod((*it)[4]), (*it)[5]});
+        at = end;
+    }
+    return pages;
+}
+
+} // namespace
+
+TEST_F(GraphPrint, EveryPageHasItsHeaderAndScaleAndEveryTimeLabelIsWholeOnOnePage) {
+    // 6:00 to 9:40 at 3 minutes per centimetre: three pages, a time label every 3 minutes.
+    record(morning, 13200, 10);
+    in.minutes_per_cm = 3;
+    TPrintGrForm form(in, doc, 96);
+    ASSERT_TRUE(form.Print(printer, {}));
+    const GraphPrintPlan& plan = form.Plan();
+    const std::vector<std::vector<PdfWord>> pages = pdf_words(pdf, dir);
+    ASSERT_EQ(static_cast<int>(pages.size()), plan.pages);
+    ASSERT_GE(plan.pages, 3);
+
+    // The labels whose line is so near the end of its page that a label below it would cross.
+    GraphPoints points(doc.Data());
+    GraphPrintPlan same;
+    ASSERT_TRUE(PlanGraphPrint(points, in, 96, {printer.width(), printer.height(), 1200},
+                               plan.rooms, same));
+    struct Sink : GraphSeries {
+        void Clear() override {}
+        void SetColor(std::uint32_t) override {}
+        void Reserve(std::size_t) override {}
+        void Add(double, double) override {}
+    } sink;
+    points.FillSeries(sink, 0, plan.plot_height, 0, 0, 96 / 2.54);
+    std::set<std::string> at_a_break;
+    for (const auto& m : points.Marks()) {
+        const int left = plan.page_plot_height - static_cast<int>(m.offset) % plan.page_plot_height;
+        if (!m.date && left < 20)
+            at_a_break.insert(m.text);
+    }
+    ASSERT_FALSE(at_a_break.empty()) << "the recording puts no label at a page break";
+
+    const double point_per_px = 72.0 / 96;
+    const std::regex time_label(R"(\d{1,2}:\d\d)");
+    std::map<std::string, int> seen;
+    for (int k = 0; k < plan.pages; ++k) {
+        const auto& words = pages[k];
+        std::string head;
+        double scale_bottom = 0, bottom_scale_top = 1e9;
+        for (const PdfWord& w : words) {
+            if (w.bottom < 35 + plan.rooms.header * point_per_px) {
+                head += w.text + " ";
+                continue;
+            }
+            const bool number = std::regex_match(w.text, std::regex(R"(\d+)"));
+            if (number && w.top < 35 + (plan.rooms.header + plan.rooms.top_scale) * point_per_px)
+                scale_bottom = std::max(scale_bottom, w.bottom);
+            else if (number)
+                bottom_scale_top = std::min(bottom_scale_top, w.top);
+        }
+        EXPECT_EQ(head.find("Вес на крюке, т "), 0u) << head;
+        EXPECT_NE(head.find("Лист " + std::to_string(k + 1) + " из " + std::to_string(plan.pages)),
+                  std::string::npos)
+            << head;
+        EXPECT_NE(head.find("03.05.2007"), std::string::npos) << head;
+        EXPECT_GT(scale_bottom, 0) << "the value scale at the top of page " << k + 1;
+        EXPECT_EQ(bottom_scale_top < 1e9, k == plan.pages - 1)
+            << "the bottom scale, page " << k + 1;
+        // The page's graph band: below the top scale, above the page's end or the bottom scale.
+        const double band_bottom =
+            std::min(bottom_scale_top, 28.35 + printer.height() * 72.0 / 1200);
+        for (const PdfWord& w : words) {
+            if (w.bottom < 35 + plan.rooms.header * point_per_px ||
+                !std::regex_match(w.text, time_label))
+                continue;
+            ++seen[w.text];
+            EXPECT_GE(w.top, scale_bottom) << w.text << " on page " << k + 1;
+            EXPECT_LE(w.bottom, band_bottom) << w.text << " on page " << k + 1;
+        }
+    }
+    for (const auto& [text, count] : seen)
+        EXPECT_EQ(count, 1) << text;
+    for (const std::string& text : at_a_break)
+        EXPECT_EQ(seen[text], 1) << text;
+    EXPECT_EQ(seen.size(), 73u); // 6:03 to 9:39, every 3 minutes
+}
+
+TEST_F(GraphPrint, ALoneRecordIsADotInACentimetreOfPlotClearOfTheAxisLabels) {
+    record(morning, 0, 10);
+    in.color = 0x0000FF; // red
+    TPrintGrForm form(in, doc, 96);
+    const int dpi = 150;
+    QImage image(1122, 1636, QImage::Format_RGB32);
+    image.setDotsPerMeterX(static_cast<int>(dpi / 0.0254 + 0.5));
+    image.setDotsPerMeterY(image.dotsPerMeterX());
+    image.fill(Qt::white);
+    ASSERT_TRUE(form.Prepare({image.width(), image.height(), dpi}, image));
+    ASSERT_EQ(form.Plan().pages, 1);
+    {
+        QPainter p(&image);
+        form.DrawPage(p, 0);
+    }
+    const double k = dpi / 96.0;
+    const StripChart::Plot& plot = form.Chart().PlotRect();
+    EXPECT_GE(plot.Height() / (96 / 2.54), 1.0);
+    int red = 0, green_bottom = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            red += c.red() > 200 && c.green() < 60 && c.blue() < 60;
+            if (c.green() > c.red() + 60 && c.green() > c.blue() + 60)
+                green_bottom = y;
+        }
+    EXPECT_GT(red, 40) << "a dot of a few millimetres";
+    EXPECT_GT(green_bottom, plot.top * k) << "the date mark is drawn";
+    EXPECT_LT(green_bottom, plot.bottom * k) << "above the bottom axis' labels";
 }

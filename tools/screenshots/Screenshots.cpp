@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QItemSelectionModel>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -16,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -24,8 +27,11 @@
 #include "app/Journalview.h"
 #include "app/Main.h"
 #include "app/System.h"
+#include "datafile/Assembling.h"
 #include "graph/Graphicsform.h"
+#include "library/Mytime.h"
 #include "print/Printdialog.h"
+#include "print/Printgrhelper.h"
 
 namespace {
 
@@ -170,6 +176,74 @@ void main_after_read(Context& ctx) {
     print_after_read(ctx, window);
 }
 
+// 05.03.2026 0:00 to 1:13, a pause of 2 h 15 min, an hour, a pause of 31 days, half an hour;
+// a record every 4 s.
+std::string recording_with_pauses(const QDir& dir) {
+    FileStorage model;
+    model.add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0, 250});
+    FileStorageItem item;
+    item.values = {0};
+    std::uint32_t t = lib::parts_to_time(2026, 3, 5, 0, 0, 0);
+    const std::pair<std::uint32_t, std::uint32_t> runs[] = {
+        {73 * 60, 0}, {3600, 8100}, {1800, 31 * 86400}};
+    int n = 0;
+    for (const auto& [length, pause_before] : runs) {
+        t += pause_before;
+        for (std::uint32_t s = 0; s < length; s += 4, ++n) {
+            item.time = t + s;
+            item.values[0] = static_cast<float>(90 + 40 * std::sin(n / 60.0) + n % 7);
+            model.add_item(item);
+        }
+        t += length;
+    }
+    const std::string path = dir.filePath("pauses.realtim").toStdString();
+    model.save(path, false);
+    return path;
+}
+
+// The graph tab over a recording with pauses, and page 2 of its printout drawn as it goes to
+// the printer, on A4 at 150 dots per inch.
+void graph_pauses(Context& ctx) {
+    QTemporaryDir scratch;
+    const std::string path = recording_with_pauses(QDir(scratch.path()));
+    TMainForm window(ctx.settings_path);
+    window.resize(window.width(), window.width() * 3 / 2); // the whole recording at 10 min/cm
+    window.show();
+    window.OpenDataFile(path);
+    window.graph_form().cbxScale->setCurrentIndex(3); // "10 мин. на 1 см."
+    wait_ms(300);
+    save(ctx, &window, "graph-pauses");
+
+    GrPrintDataIn in;
+    in.minutes_per_cm = 3;
+    in.options = window.graph_form().Options();
+    in.color = 0x0000FF; // red, as the print of a screen with a red curve
+    TPrintGrForm form(in, window.document(), 96);
+    const int dpi = 150;
+    const PrinterPage a4{static_cast<int>(190 / 25.4 * dpi), static_cast<int>(277 / 25.4 * dpi),
+                         dpi};
+    QImage page(a4.width_px, a4.height_px, QImage::Format_RGB32);
+    page.setDotsPerMeterX(static_cast<int>(dpi / 0.0254 + 0.5));
+    page.setDotsPerMeterY(page.dotsPerMeterX());
+    page.fill(Qt::white);
+    if (!form.Prepare(a4, page) || form.Plan().pages < 2) {
+        std::fprintf(stderr, "screenshots: the printout of pauses has fewer than 2 pages\n");
+        ctx.ok = false;
+        return;
+    }
+    {
+        QPainter p(&page);
+        form.DrawPage(p, 1);
+    }
+    const QString out = ctx.out.filePath("print-page-2.png");
+    if (page.save(out)) {
+        std::printf("%s\n", qPrintable(out));
+    } else {
+        std::fprintf(stderr, "screenshots: could not save %s\n", qPrintable(out));
+        ctx.ok = false;
+    }
+}
+
 void port_dialog(Context& ctx) {
     TMainForm window(ctx.settings_path);
     window.show();
@@ -185,9 +259,8 @@ void about_box(Context& ctx) {
 }
 
 const std::vector<std::pair<const char*, void (*)(Context&)>> shots = {
-    {"main-empty", main_empty},
-    {"main-journal-after-read", main_after_read},
-    {"port-dialog", port_dialog},
+    {"main-empty", main_empty},     {"main-journal-after-read", main_after_read},
+    {"graph-pauses", graph_pauses}, {"port-dialog", port_dialog},
     {"about-box", about_box},
 };
 
