@@ -138,24 +138,22 @@ int cmd_render(const std::vector<std::string>& args) {
     j["total_height"] = points.PointCount() > 0 ? points.TotalHeight() : 0;
     j["pixels_per_cm"] = pixels_per_cm;
     j["plot"] = {plot.left, plot.top, plot.right, plot.bottom};
+    // The marks and pauses the picture shows: those on a row of the plot. An invalid curve
+    // fills none.
+    const auto shown = [&](double offset) {
+        const double y = chart.LeftAxisToY(offset);
+        return y >= plot.top && y <= plot.bottom;
+    };
     j["marks"] = nlohmann::ordered_json::array();
-    // The marks the picture shows: those on a row of the plot. An invalid curve fills none.
-    for (const auto& m : points.Marks()) {
-        const double y = chart.LeftAxisToY(m.offset);
-        if (y < plot.top || y > plot.bottom)
-            continue;
-        j["marks"].push_back(
-            {{"date", m.date}, {"index", m.index}, {"offset", m.offset}, {"text", m.text}});
-    }
-    // The pauses the picture marks, likewise.
+    for (const auto& m : points.Marks())
+        if (shown(m.offset))
+            j["marks"].push_back(
+                {{"date", m.date}, {"index", m.index}, {"offset", m.offset}, {"text", m.text}});
     j["pauses"] = nlohmann::ordered_json::array();
-    for (const auto& pause : points.Pauses()) {
-        const double y = chart.LeftAxisToY(pause.offset);
-        if (y < plot.top || y > plot.bottom)
-            continue;
-        j["pauses"].push_back(
-            {{"index", pause.index}, {"offset", pause.offset}, {"seconds", pause.seconds}});
-    }
+    for (const auto& pause : points.Pauses())
+        if (shown(pause.offset))
+            j["pauses"].push_back(
+                {{"index", pause.index}, {"offset", pause.offset}, {"seconds", pause.seconds}});
     std::cout << j.dump() << "\n";
     return 0;
 }
