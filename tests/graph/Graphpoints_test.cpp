@@ -292,9 +292,8 @@ TEST(GraphPoints, MarkTextsStayInsideThePlotOnTheSideTheirLineLeaves) {
         int row;
         bool above; // asked for
         int top;    // of the text, 10 high
-    } cases[] = {{50, false, 52},  {108, false, 110}, {109, false, 97}, {120, false, 108},
-                 {50, true, 38},   {32, true, 20},    {31, true, 33},   {20, true, 22},
-                 {115, true, 103}, {25, false, 27}};
+    } cases[] = {{50, false, 52}, {108, false, 110}, {109, false, 97},
+                 {50, true, 38},  {32, true, 20},    {31, true, 33}};
     for (const auto& c : cases)
         EXPECT_EQ(GraphPoints::MarkTextTop(c.row, 10, plot, c.above), c.top)
             << c.row << (c.above ? " above" : " below");

@@ -13,7 +13,6 @@
 #include <fstream>
 #include <map>
 #include <regex>
-#include <set>
 #include <sstream>
 
 #include "document/Storage.h"
@@ -230,29 +229,10 @@ TEST_F(GraphPrint, EveryPageHasItsHeaderAndScaleAndEveryTimeLabelIsWholeOnOnePag
     ASSERT_EQ(static_cast<int>(pages.size()), plan.pages);
     ASSERT_GE(plan.pages, 3);
 
-    // The labels whose line is so near the end of its page that a label below it would cross.
-    GraphPoints points(doc.Data());
-    GraphPrintPlan same;
-    ASSERT_TRUE(PlanGraphPrint(points, in, 96, {printer.width(), printer.height(), 1200},
-                               plan.rooms, same));
-    struct Sink : GraphSeries {
-        void Clear() override {}
-        void SetColor(std::uint32_t) override {}
-        void Reserve(std::size_t) override {}
-        void Add(double, double) override {}
-    } sink;
-    points.FillSeries(sink, 0, plan.plot_height, 0, 0, 96 / 2.54);
-    std::set<std::string> at_a_break;
-    for (const auto& m : points.Marks()) {
-        const int left = plan.page_plot_height - static_cast<int>(m.offset) % plan.page_plot_height;
-        if (!m.date && left < 20)
-            at_a_break.insert(m.text);
-    }
-    ASSERT_FALSE(at_a_break.empty()) << "the recording puts no label at a page break";
-
     const double point_per_px = 72.0 / 96;
     const std::regex time_label(R"(\d{1,2}:\d\d)");
     std::map<std::string, int> seen;
+    int at_a_break = 0; // labels in the last 15 points of a page that continues
     for (int k = 0; k < plan.pages; ++k) {
         const auto& words = pages[k];
         std::string head;
@@ -286,12 +266,12 @@ TEST_F(GraphPrint, EveryPageHasItsHeaderAndScaleAndEveryTimeLabelIsWholeOnOnePag
             ++seen[w.text];
             EXPECT_GE(w.top, scale_bottom) << w.text << " on page " << k + 1;
             EXPECT_LE(w.bottom, band_bottom) << w.text << " on page " << k + 1;
+            at_a_break += k < plan.pages - 1 && w.bottom > band_bottom - 15;
         }
     }
     for (const auto& [text, count] : seen)
         EXPECT_EQ(count, 1) << text;
-    for (const std::string& text : at_a_break)
-        EXPECT_EQ(seen[text], 1) << text;
+    EXPECT_GT(at_a_break, 0) << "the recording puts no label at a page break";
     EXPECT_EQ(seen.size(), 73u); // 6:03 to 9:39, every 3 minutes
 }
 
