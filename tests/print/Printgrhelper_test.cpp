@@ -1,14 +1,11 @@
 #include "print/Printgrhelper.h"
 
-#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPainter>
 #include <QPrinter>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -273,35 +270,4 @@ TEST_F(GraphPrint, EveryPageHasItsHeaderAndScaleAndEveryTimeLabelIsWholeOnOnePag
         EXPECT_EQ(count, 1) << text;
     EXPECT_GT(at_a_break, 0) << "the recording puts no label at a page break";
     EXPECT_EQ(seen.size(), 73u); // 6:03 to 9:39, every 3 minutes
-}
-
-TEST_F(GraphPrint, ALoneRecordIsADotInACentimetreOfPlotClearOfTheAxisLabels) {
-    record(morning, 0, 10);
-    in.color = 0x0000FF; // red
-    TPrintGrForm form(in, doc, 96);
-    const int dpi = 150;
-    QImage image(1122, 1636, QImage::Format_RGB32);
-    image.setDotsPerMeterX(static_cast<int>(dpi / 0.0254 + 0.5));
-    image.setDotsPerMeterY(image.dotsPerMeterX());
-    image.fill(Qt::white);
-    ASSERT_TRUE(form.Prepare({image.width(), image.height(), dpi}, image));
-    ASSERT_EQ(form.Plan().pages, 1);
-    {
-        QPainter p(&image);
-        form.DrawPage(p, 0);
-    }
-    const double k = dpi / 96.0;
-    const StripChart::Plot& plot = form.Chart().PlotRect();
-    EXPECT_GE(plot.Height() / (96 / 2.54), 1.0);
-    int red = 0, green_bottom = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            red += c.red() > 200 && c.green() < 60 && c.blue() < 60;
-            if (c.green() > c.red() + 60 && c.green() > c.blue() + 60)
-                green_bottom = y;
-        }
-    EXPECT_GT(red, 40) << "a dot of a few millimetres";
-    EXPECT_GT(green_bottom, plot.top * k) << "the date mark is drawn";
-    EXPECT_LT(green_bottom, plot.bottom * k) << "above the bottom axis' labels";
 }
