@@ -258,11 +258,16 @@ void about_box(Context& ctx) {
     shoot_modal(ctx, "about-box", 300, [&] { window.actAbout->trigger(); });
 }
 
+// One shot a line, so that shots are added and merged line by line.
+// clang-format off
 const std::vector<std::pair<const char*, void (*)(Context&)>> shots = {
-    {"main-empty", main_empty},     {"main-journal-after-read", main_after_read},
-    {"graph-pauses", graph_pauses}, {"port-dialog", port_dialog},
+    {"main-empty", main_empty},
+    {"main-journal-after-read", main_after_read},
+    {"graph-pauses", graph_pauses},
+    {"port-dialog", port_dialog},
     {"about-box", about_box},
 };
+// clang-format on
 
 } // namespace
 
