@@ -6,7 +6,8 @@ CMAKE_FLAGS ?=
 # A compiler cache makes rebuilds of a fresh clone on the same machine cheap.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
-.PHONY: deps configure build run screenshots check-first-start test test-asan bench fuzz clean
+.PHONY: deps configure build run screenshots check-first-start test test-asan bench fuzz package \
+	build-no-tests clean
 
 deps:
 	@scripts/install-deps.sh
@@ -52,5 +53,19 @@ fuzz: deps
 	@cmake --build build-fuzz -j $(JOBS) --target fuzz_all
 	@scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
+# The Debian package $(BUILD)/vornell_<version>_<arch>.deb, which lintian must pass without an error.
+package: build
+	@rm -f $(BUILD)/vornell_*.deb
+	@cd $(BUILD) && cpack -G DEB >/dev/null
+	@lintian --fail-on error $(BUILD)/vornell_*.deb
+	@ls $(BUILD)/vornell_*.deb
+
+# The three programs need neither GoogleTest nor Google Benchmark.
+build-no-tests: deps
+	@cmake -S . -B build-no-tests -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
+		-DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON \
+		$(LAUNCHER) >/dev/null
+	@cmake --build build-no-tests -j $(JOBS) --target vornell vornell-cli vornell-logger-sim
+
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-no-tests

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing, benchmarking and fuzzing need.
+# Installs every Debian package that building, testing, benchmarking, fuzzing and packaging need.
 # Idempotent: does nothing (quickly) when all of them are present.
 set -euo pipefail
 
@@ -11,6 +11,9 @@ packages=(
   ccache
   nlohmann-json3-dev
   clang libclang-rt-14-dev # the fuzzer and sanitizer runtimes are only recommended by clang
+  # make package: dependencies of the binaries, man pages, checks of the package and its desktop files
+  dpkg-dev file fakeroot help2man lintian desktop-file-utils qt6-translations-l10n
+  libqt6svg6 # draws the SVG window icon
 )
 
 # One dpkg query for all of them; a package dpkg has never heard of prints nothing.

@@ -5,7 +5,7 @@
 class QLabel;
 class QPushButton;
 
-inline constexpr const char* vornell_version = "1.0";
+inline constexpr const char* vornell_version = VORNELL_VERSION;
 
 class TAboutForm : public QDialog {
 public:

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QWidget>
@@ -15,6 +16,9 @@ VornellApplication::VornellApplication(int& argc, char** argv) : QApplication(ar
     // AppConfigLocation is then ~/.config/Vornell.
     setApplicationName(QStringLiteral("Vornell"));
     setOrganizationName(QString());
+    // The icon and the desktop entry an installation puts in place under the program's name.
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("vornell")));
+    setDesktopFileName(QStringLiteral("vornell"));
 }
 
 VornellApplication::~VornellApplication() {

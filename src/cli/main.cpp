@@ -45,6 +45,8 @@ void print_usage(std::ostream& out) {
         out << "  " << head << c.summary << "\n";
     }
     out << "\nExit codes: 0 success, 1 failure (message on stderr), 2 bad usage.\n";
+    out << "\nOptions:\n  --help     print this help and exit\n"
+           "  --version  print the version and exit\n";
 }
 
 } // namespace
@@ -58,6 +60,10 @@ int main(int argc, char** argv) {
     const std::string name = argv[1];
     if (name == "-h" || name == "--help" || name == "help") {
         print_usage(std::cout);
+        return 0;
+    }
+    if (name == "--version") {
+        std::cout << "vornell-cli " VORNELL_VERSION "\n";
         return 0;
     }
     for (const auto& c : commands) {

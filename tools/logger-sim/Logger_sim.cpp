@@ -27,7 +27,9 @@
 namespace {
 
 const char* const usage =
-    "usage: vornell-logger-sim (--listen ADDR:PORT | --pty) [options]\n"
+    "Usage: vornell-logger-sim (--listen ADDR:PORT | --pty) [OPTIONS]\n"
+    "\n"
+    "Options:\n"
     "  --type TEXT          sensor type (UTF-8, sent in CP866; default вес_на_крюке)\n"
     "  --records N          number of records (default 21600)\n"
     "  --interval S         seconds between records (default 4)\n"
@@ -37,7 +39,10 @@ const char* const usage =
     "  --records-file PATH  dump script: 'TIME VALUE' or 'raw HEX..' lines\n"
     "  --alarms-file PATH   alarm lines sent as they are\n"
     "  --hello TEXT         reply to ~BLA BLA BLA (default 'LOGGER OK')\n"
-    "faults:\n"
+    "  --help               print this help and exit\n"
+    "  --version            print the version and exit\n"
+    "\n"
+    "Faults:\n"
     "  --silent-after N     send nothing more after N bytes of a session\n"
     "  --drop-after N       drop the connection after N bytes (--pty: and exit)\n"
     "  --alarm-err          answer ERR to ~DUMP ALARMS\n"
@@ -45,7 +50,11 @@ const char* const usage =
     "  --bad-date           an alarm line with an impossible date\n"
     "  --trickle            prompts trickle in one byte at a time\n"
     "  --endless-reply      the type reply never ends (bytes without the prompt)\n"
-    "Prints 'listening ADDR:PORT' or 'pty PATH' on stdout once ready.\n";
+    "\n"
+    "Prints 'listening ADDR:PORT' or 'pty PATH' on stdout once ready.\n"
+    "\n"
+    "Exit codes: 0 a --pty session dropped by --drop-after ended, 1 the address or the\n"
+    "pseudo-terminal cannot be had, 2 bad usage or an unreadable file.\n";
 
 struct Options {
     std::string listen;
@@ -368,6 +377,15 @@ int serve_pty(const Options& o, const std::string& dump, const std::vector<std::
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--help") {
+        std::cout << usage;
+        return 0;
+    }
+    if (first == "--version") {
+        std::cout << "vornell-logger-sim " VORNELL_VERSION "\n";
+        return 0;
+    }
     Options o;
     try {
         if (!parse(argc, argv, o)) {
