@@ -54,9 +54,8 @@ QStringList data_file_filters() {
 }
 
 TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
-    : QMainWindow(parent), settings_path_(settings_path), reporter_(this), document_(reporter_),
-      printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
-    UsePaper(*printer_);
+    : QMainWindow(parent), settings_path_(settings_path), reporter_(this), document_(reporter_) {
+    UsePaper(printer_.Get());
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral(" Работа с датчиком - регистратором"));
     detailed::RegSystem::instance().load_settings(settings_path_);
@@ -390,13 +389,13 @@ void TMainForm::actPrintExecute() {
     in.curve = graph_->CurveIndex();
     in.minutes_per_cm = graph_->MinutesPerCm();
     in.color = graph_->CurveColor();
-    TPrintForm dialog(this, in, *graph_, document_, *printer_);
+    TPrintForm dialog(this, in, *graph_, document_, printer_);
     if (dialog.Run())
         graph_->DrawVisibleWindow();
 }
 
 void TMainForm::actPrintSetupExecute() {
-    QPrintDialog dialog(printer_.get(), this);
+    QPrintDialog dialog(&printer_.Get(), this);
     dialog.exec();
 }
 

@@ -10,6 +10,7 @@
 #include "widgets/Messageboxes.h"
 #include "app/Recentfiles.h"
 #include "document/Storage.h"
+#include "print/Printjob.h"
 
 class JournalGrid;
 class QAction;
@@ -26,7 +27,7 @@ public:
     ~TMainForm() override;
 
     Storage& document() { return document_; }
-    QPrinter& printer() { return *printer_; }
+    QPrinter& printer() { return printer_.Get(); }
     JournalGrid& journal_grid() { return *grid_; }
     // The "Графики" tab's area inside its frame lines; it has a layout without margins.
     QWidget* graph_host() { return graph_host_; }
@@ -89,7 +90,7 @@ private:
     std::string settings_path_;
     BoxReporter reporter_;
     Storage document_;
-    std::unique_ptr<QPrinter> printer_;
+    ProgramPrinter printer_;
     RecentFiles recent_;
     QTabWidget* pages_ = nullptr;
     QWidget* graph_host_ = nullptr;

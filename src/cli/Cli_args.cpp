@@ -1,12 +1,31 @@
-// Splitting a command's arguments into positional ones and options.
+// Splitting a command's arguments into positional ones and options, and the check of an output.
 #include <algorithm>
+#include <cctype>
 
 #include "cli/Commands.h"
+#include "document/Storage.h"
+#include "library/Fileworks.h"
+
+namespace {
+
+// The extension after the last dot of the file name, in lower case; empty without one.
+std::string extension_of(const std::string& path) {
+    const std::size_t name = path.find_last_of('/') + 1; // npos + 1 is 0
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot < name)
+        return {};
+    std::string extension = path.substr(dot + 1);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
+} // namespace
 
 ParsedArgs parse_args(const std::vector<std::string>& args,
-                      std::initializer_list<std::string_view> with_value,
-                      std::initializer_list<std::string_view> flags) {
-    const auto listed = [](std::initializer_list<std::string_view> names, const std::string& a) {
+                      const std::vector<std::string_view>& with_value,
+                      const std::vector<std::string_view>& flags) {
+    const auto listed = [](const std::vector<std::string_view>& names, const std::string& a) {
         return std::find(names.begin(), names.end(), a) != names.end();
     };
     ParsedArgs parsed;
@@ -25,4 +44,20 @@ ParsedArgs parse_args(const std::vector<std::string>& args,
         }
     }
     return parsed;
+}
+
+void check_output(const std::string& input, const std::string& output,
+                  std::initializer_list<std::string_view> extensions) {
+    if (std::find(extensions.begin(), extensions.end(), extension_of(output)) ==
+        extensions.end()) {
+        std::string kinds;
+        for (const std::string_view extension : extensions)
+            kinds += (kinds.empty() ? "." : " or .") + std::string(extension);
+        throw UsageError("OUT must be a " + kinds + " file, not '" + output + "'");
+    }
+    for (const std::string& file : Storage::Files(input)) {
+        if (lib::io::same_file(file, output))
+            throw UsageError("OUT '" + output + "' is the file '" + file +
+                             "' of the input document; it is not written over");
+    }
 }

@@ -29,6 +29,18 @@ Reporter& stderr_reporter() {
     return reporter;
 }
 
+void print_load_notes(const std::string& path, const FileStorage& model) {
+    for (const std::string& message : model.messages())
+        std::cerr << path << ": " << message << "\n";
+}
+
+bool open_document(Storage& doc, const std::string& path) {
+    if (!doc.Open(path))
+        return false;
+    print_load_notes(path, doc.Data());
+    return true;
+}
+
 int cmd_journal(const std::vector<std::string>& args) {
     if (args.size() != 1)
         throw UsageError("expected exactly one FILE argument");
@@ -57,10 +69,7 @@ int cmd_convert(const std::vector<std::string>& args) {
     if (args.size() != 2)
         throw UsageError("expected the arguments IN OUT");
     Storage doc(stderr_reporter());
-    if (!doc.Open(args[0]))
+    if (!open_document(doc, args[0]))
         return 1;
-    // A legacy file loads what it can and keeps its troubles as messages; say what they were.
-    for (const std::string& message : doc.Data().messages())
-        std::cerr << args[0] << ": " << message << "\n";
     return doc.Save(args[1]) ? 0 : 1;
 }

@@ -65,7 +65,7 @@ int cmd_info(const std::vector<std::string>& args) {
     const std::string path = single_file(args);
     // Opened as the window opens it, journal companion included.
     Storage doc(stderr_reporter());
-    if (!doc.Open(path))
+    if (!open_document(doc, path))
         return 1;
     nlohmann::ordered_json j = model_info_json(path, doc.Data());
     j["journal_count"] = doc.JournalCount();
@@ -80,6 +80,7 @@ int cmd_records(const std::vector<std::string>& args) {
     const std::string path = single_file(args);
     FileStorage model;
     model.load(path, false);
+    print_load_notes(path, model);
 
     records_csv(model,
                 [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); });

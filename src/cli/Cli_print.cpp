@@ -1,36 +1,31 @@
-// vornell-cli print: the graph on paper as the print dialog's "График" prints it, into a PDF.
+// vornell-cli print: the graph on paper as the print dialog's "График" prints it, into a PDF
+// that replaces OUT only once it is complete.
 #include <QGuiApplication>
+#include <QIODevice>
 #include <QPageSize>
-#include <QPrinter>
+#include <QPainter>
+#include <QPdfWriter>
 
 #include <charconv>
 #include <cstdlib>
+#include <exception>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 
 #include "cli/Commands.h"
 #include "document/Storage.h"
 #include "graph/Graphicsform.h"
+#include "library/Binary_io.h"
+#include "library/Fileworks.h"
 #include "library/Mytime.h"
 #include "print/Printgrhelper.h"
 
 namespace {
 
-template <class T> bool parse_whole(std::string_view text, T& value, int base = 10) {
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+template <class T> bool parse_whole(std::string_view text, T& value) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size();
-}
-
-int whole_option(const ParsedArgs& parsed, const std::string& name, int fallback, int low,
-                 int high) {
-    const auto it = parsed.options.find(name);
-    if (it == parsed.options.end())
-        return fallback;
-    int value = 0;
-    if (!parse_whole(it->second, value) || value < low || value > high)
-        throw UsageError(name + " needs a whole number from " + std::to_string(low) + " to " +
-                         std::to_string(high));
-    return value;
 }
 
 void parse_day(const std::string& text, GrPrintDataIn& in) {
@@ -46,28 +41,6 @@ void parse_day(const std::string& text, GrPrintDataIn& in) {
     in.daily = true;
 }
 
-void parse_range(const std::string& text, GrPrintDataIn& in) {
-    const std::size_t colon = text.find(':');
-    char* end = nullptr;
-    bool ok = colon != std::string::npos;
-    if (ok) {
-        const std::string l = text.substr(0, colon), r = text.substr(colon + 1);
-        in.options.left = std::strtod(l.c_str(), &end);
-        ok = !l.empty() && *end == '\0';
-        in.options.right = std::strtod(r.c_str(), &end);
-        ok = ok && !r.empty() && *end == '\0';
-    }
-    if (!ok)
-        throw UsageError("--range needs L:R, two numbers");
-}
-
-void parse_color(const std::string& text, GrPrintDataIn& in) {
-    std::uint32_t rgb = 0;
-    if (text.size() != 6 || !parse_whole(text, rgb, 16))
-        throw UsageError("--color needs six hexadecimal digits RRGGBB");
-    in.color = (rgb >> 16 & 0xFFu) | (rgb & 0xFF00u) | (rgb & 0xFFu) << 16;
-}
-
 QPageSize paper_of(const ParsedArgs& parsed) {
     const auto it = parsed.options.find("--paper");
     const std::string name = it == parsed.options.end() ? "A4" : it->second;
@@ -80,30 +53,77 @@ QPageSize paper_of(const ParsedArgs& parsed) {
     throw UsageError("--paper needs A4, A3 or Letter");
 }
 
+// Hands what the PDF writer writes to the stream of a replace of files. A failure there cannot
+// pass through the writer, which does not look at it: it is kept, every later write is refused,
+// and it is raised once the writer is done.
+class ReplaceDevice : public QIODevice {
+public:
+    void Attach(lib::io::BinaryOutputStream& out) {
+        out_ = &out;
+        open(QIODevice::WriteOnly);
+    }
+    void RaiseFailure() const {
+        if (failure_)
+            std::rethrow_exception(failure_);
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (failure_ || !out_)
+            return -1;
+        try {
+            out_->write(data, static_cast<std::size_t>(size));
+            return size;
+        } catch (...) {
+            failure_ = std::current_exception();
+            return -1;
+        }
+    }
+
+private:
+    lib::io::BinaryOutputStream* out_ = nullptr;
+    std::exception_ptr failure_;
+};
+
+// Prints the prepared form's pages into a temporary file beside path that takes path's place
+// only once it is complete; raises the reason otherwise, and path stays as it was.
+void print_replacing(TPrintGrForm& form, QPdfWriter& writer, ReplaceDevice& device,
+                     const std::string& path) {
+    lib::io::replace_files({{path, [&](lib::io::BinaryOutputStream& out) {
+                                 device.Attach(out);
+                                 QPainter p;
+                                 if (!p.begin(&writer))
+                                     throw std::runtime_error("Невозможно начать печать в файл");
+                                 const bool printed = form.PrintPages(p, writer);
+                                 const bool ended = p.end();
+                                 device.RaiseFailure();
+                                 if (!printed || !ended)
+                                     throw std::runtime_error("Невозможно напечатать все страницы");
+                             }}});
+}
+
 } // namespace
 
 int cmd_print(const std::vector<std::string>& args) {
-    const ParsedArgs parsed = parse_args(
-        args,
-        {"--day", "--scale", "--curve", "--range", "--color", "--paper", "--dpi", "--max-pages"},
-        {"--landscape"});
+    const ParsedArgs parsed =
+        parse_args(args, with_drawing_options({"--day", "--paper", "--max-pages"}), {"--landscape"});
     if (parsed.positional.size() != 2)
         throw UsageError("expected FILE and OUT.pdf");
+    const DrawingOptions o = drawing_options(parsed);
     GrPrintDataIn in;
-    in.options.scale = whole_option(parsed, "--scale", 3, 0, TGrForm::scale_count - 1);
-    in.minutes_per_cm = TGrForm::scale_minutes[in.options.scale];
-    in.curve = whole_option(parsed, "--curve", 0, 0, 1 << 20);
-    in.options.color = in.color = 0xFF0000;
-    if (parsed.options.contains("--range"))
-        parse_range(parsed.options.at("--range"), in);
-    if (parsed.options.contains("--color"))
-        parse_color(parsed.options.at("--color"), in);
-    in.options.color = in.color;
+    in.options.scale = o.scale;
+    in.minutes_per_cm = TGrForm::scale_minutes[o.scale];
+    in.curve = o.curve;
+    in.options.left = o.left;
+    in.options.right = o.right;
+    in.options.color = in.color = o.bgr;
     if (parsed.options.contains("--day"))
         parse_day(parsed.options.at("--day"), in);
-    const int screen_dpi = whole_option(parsed, "--dpi", 96, 24, 1200);
     const int max_pages = whole_option(parsed, "--max-pages", 100, 1, 1 << 30);
     const QPageSize paper = paper_of(parsed);
+    const std::string& out = parsed.positional[1];
+    check_output(parsed.positional[0], out, {"pdf"});
 
     // Drawing needs a GUI application; without a display it draws offscreen.
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
@@ -115,16 +135,15 @@ int cmd_print(const std::vector<std::string>& args) {
     QGuiApplication app(argc, argv);
 
     Storage doc(stderr_reporter());
-    if (!doc.Open(parsed.positional[0]))
+    if (!open_document(doc, parsed.positional[0]))
         return 1;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(parsed.positional[1]));
-    UsePaper(printer, paper,
+    ReplaceDevice device;
+    QPdfWriter writer(&device); // 1200 dots per inch, as the program's printer prints a PDF
+    UsePaper(writer, paper,
              parsed.options.contains("--landscape") ? QPageLayout::Landscape
                                                     : QPageLayout::Portrait);
-    TPrintGrForm form(in, doc, screen_dpi);
-    if (!form.Prepare(printer)) {
+    TPrintGrForm form(in, doc, o.dpi);
+    if (!form.Prepare(writer)) {
         std::cerr << "Нет записей для печати" << (in.daily ? " за этот день" : "") << "\n";
         return 1;
     }
@@ -134,13 +153,18 @@ int cmd_print(const std::vector<std::string>& args) {
                   << max_pages << "\n";
         return 1;
     }
-    form.PrintPages(printer);
-    nlohmann::ordered_json out;
-    out["pages"] = plan.pages;
-    out["total_height"] = plan.total_height;
-    out["picture_height"] = plan.picture_height;
-    out["page_width_cm"] = plan.page_width_cm;
-    out["page_height_cm"] = plan.page_height_cm;
-    std::cout << out.dump() << "\n";
+    try {
+        print_replacing(form, writer, device, out);
+    } catch (const std::exception& e) {
+        std::cerr << "Не удалось записать файл " << out << ": " << e.what() << "\n";
+        return 1;
+    }
+    nlohmann::ordered_json json;
+    json["pages"] = plan.pages;
+    json["total_height"] = plan.total_height;
+    json["picture_height"] = plan.picture_height;
+    json["page_width_cm"] = plan.page_width_cm;
+    json["page_height_cm"] = plan.page_height_cm;
+    std::cout << json.dump() << "\n";
     return 0;
 }

@@ -28,77 +28,44 @@ template <class Number> Number number(const std::string& text, const char* optio
     return value;
 }
 
-struct RenderOptions {
-    int scale = 3;
-    int curve = 0;
-    double left = 0, right = 200;
-    std::uint32_t bgr = 0xFF0000; // written RRGGBB as 0000FF
+// The pixel window of the picture: its first row and its size.
+struct RenderWindow {
     int top = 0;
     int width = 800, height = 1000;
-    double dpi = 96;
 };
 
-// "A:B" or "WxH": two numbers around one separator.
-template <class Number>
-std::pair<Number, Number> pair_of(const std::string& text, char separator, const char* option) {
-    const auto at = text.find(separator);
-    if (at == std::string::npos)
-        throw UsageError(std::string(option) + " needs two numbers around '" + separator + "'");
-    return {number<Number>(text.substr(0, at), option),
-            number<Number>(text.substr(at + 1), option)};
-}
-
-RenderOptions parse_options(const ParsedArgs& parsed) {
-    RenderOptions o;
+RenderWindow parse_window(const ParsedArgs& parsed) {
+    RenderWindow w;
     const auto& opts = parsed.options;
-    if (opts.contains("--scale")) {
-        o.scale = number<int>(opts.at("--scale"), "--scale");
-        if (o.scale < 0 || o.scale >= TGrForm::scale_count)
-            throw UsageError("--scale needs a scale index from 0 to 9");
-    }
-    if (opts.contains("--curve"))
-        o.curve = number<int>(opts.at("--curve"), "--curve");
-    if (opts.contains("--range")) {
-        std::tie(o.left, o.right) = pair_of<double>(opts.at("--range"), ':', "--range");
-        if (!(o.left < o.right))
-            throw UsageError("--range needs L:R with L below R");
-    }
-    if (opts.contains("--color")) {
-        const std::string& text = opts.at("--color");
-        std::uint32_t rgb = 0;
-        const auto [tail, error] = std::from_chars(text.data(), text.data() + text.size(), rgb, 16);
-        if (text.size() != 6 || error != std::errc() || tail != text.data() + text.size())
-            throw UsageError("--color needs six hexadecimal digits RRGGBB");
-        o.bgr = (rgb & 0xFF) << 16 | (rgb & 0xFF00) | (rgb >> 16 & 0xFF);
-    }
     if (opts.contains("--top")) {
-        o.top = number<int>(opts.at("--top"), "--top");
-        if (o.top < 0)
+        w.top = number<int>(opts.at("--top"), "--top");
+        if (w.top < 0)
             throw UsageError("--top needs a pixel offset from 0");
     }
     if (opts.contains("--size")) {
-        std::tie(o.width, o.height) = pair_of<int>(opts.at("--size"), 'x', "--size");
-        if (o.width < 1 || o.height < 1 || o.width > max_side || o.height > max_side)
+        const std::string& text = opts.at("--size");
+        const auto at = text.find('x');
+        if (at == std::string::npos)
+            throw UsageError("--size needs WxH, two numbers around 'x'");
+        w.width = number<int>(text.substr(0, at), "--size");
+        w.height = number<int>(text.substr(at + 1), "--size");
+        if (w.width < 1 || w.height < 1 || w.width > max_side || w.height > max_side)
             throw UsageError("--size needs WxH from 1 to 20000 pixels each");
     }
-    if (opts.contains("--dpi")) {
-        o.dpi = number<double>(opts.at("--dpi"), "--dpi");
-        if (!(o.dpi >= 10 && o.dpi <= 2400))
-            throw UsageError("--dpi needs a resolution from 10 to 2400");
-    }
-    return o;
+    return w;
 }
 
 } // namespace
 
 int cmd_render(const std::vector<std::string>& args) {
-    const ParsedArgs parsed =
-        parse_args(args, {"--scale", "--curve", "--range", "--color", "--top", "--size", "--dpi"});
+    const ParsedArgs parsed = parse_args(args, with_drawing_options({"--top", "--size"}));
     if (parsed.positional.size() != 2)
         throw UsageError("expected FILE and OUT.png");
-    const RenderOptions o = parse_options(parsed);
+    const DrawingOptions o = drawing_options(parsed);
+    const RenderWindow w = parse_window(parsed);
+    check_output(parsed.positional[0], parsed.positional[1], {"png"});
     Storage doc(stderr_reporter());
-    if (!doc.Open(parsed.positional[0]))
+    if (!open_document(doc, parsed.positional[0]))
         return 1;
 
     // Drawing needs a GUI application but never a display.
@@ -117,12 +84,12 @@ int cmd_render(const std::vector<std::string>& args) {
     chart.BottomAxis().SetRange(o.left, o.right);
     DrawMarksAfterChart(chart, points);
 
-    QImage image(o.width, o.height, QImage::Format_RGB32);
+    QImage image(w.width, w.height, QImage::Format_RGB32);
     const int dots_per_metre = static_cast<int>(o.dpi / 0.0254 + 0.5);
     image.setDotsPerMeterX(dots_per_metre);
     image.setDotsPerMeterY(dots_per_metre);
     chart.Layout(image.rect(), &image);
-    ShowGraphWindow(points, chart, o.top, o.curve, o.bgr, pixels_per_cm);
+    ShowGraphWindow(points, chart, w.top, o.curve, o.bgr, pixels_per_cm);
     {
         QPainter painter(&image);
         chart.Paint(painter, image.rect());

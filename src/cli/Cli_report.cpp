@@ -36,8 +36,9 @@ int cmd_report(const std::vector<std::string>& args) {
     const auto rows_option = parsed.options.find("--rows");
     const bool have_rows = rows_option != parsed.options.end();
     RowRange rows = have_rows ? parse_rows(rows_option->second) : RowRange{};
+    check_output(parsed.positional[0], parsed.positional[1], {"html", "htm"});
     Storage doc(stderr_reporter());
-    if (!doc.Open(parsed.positional[0]))
+    if (!open_document(doc, parsed.positional[0]))
         return 1;
     if (!have_rows)
         rows = {0, doc.JournalCount() - 1};

@@ -1,6 +1,8 @@
 #pragma once
 // The commands of vornell-cli (cmd_info .. cmd_print, in the Cli_*.cpp files) and what they
-// share: parse_args, stderr_reporter, model_info_json.
+// share: parse_args, check_output, the drawing options, stderr_reporter, open_document,
+// model_info_json.
+#include <cstdint>
 #include <initializer_list>
 #include <map>
 #include <stdexcept>
@@ -12,6 +14,7 @@
 
 class FileStorage;
 class Reporter;
+class Storage;
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -24,8 +27,30 @@ struct ParsedArgs {
 // Options in with_value take the next argument; flags take none; any other "--" argument is a
 // UsageError. The last of a repeated option wins.
 ParsedArgs parse_args(const std::vector<std::string>& args,
-                      std::initializer_list<std::string_view> with_value,
-                      std::initializer_list<std::string_view> flags = {});
+                      const std::vector<std::string_view>& with_value,
+                      const std::vector<std::string_view>& flags = {});
+
+// Refuses with a UsageError, before anything is opened, an output of another kind than the
+// command writes (extensions without the dot, any case) and an output that is one of the files
+// the input's document consists of, however it is spelt: writing it would destroy what the
+// command reads. An output that does not exist yet is fine.
+void check_output(const std::string& input, const std::string& output,
+                  std::initializer_list<std::string_view> extensions);
+
+// The whole number of option name from low to high; fallback when it is not given.
+int whole_option(const ParsedArgs& parsed, const char* name, int fallback, int low, int high);
+
+// The options render and print share, with one meaning and one set of limits.
+struct DrawingOptions {
+    int scale = 3; // index into TGrForm::scale_minutes: 10 minutes per centimetre
+    int curve = 0; // a curve the document does not have draws the empty chart
+    double left = 0, right = 200;
+    std::uint32_t bgr = 0xFF0000; // blue-green-red; written RRGGBB, 0000FF
+    int dpi = 96;                 // pixels per inch of the screen whose scale is drawn
+};
+// own followed by the names of the drawing options, for parse_args.
+std::vector<std::string_view> with_drawing_options(std::initializer_list<std::string_view> own);
+DrawingOptions drawing_options(const ParsedArgs& parsed);
 
 // Each command takes the arguments after its name and returns the exit code: 0 done, 1 a
 // reported failure (its message already on stderr). Wrong arguments raise UsageError, which main
@@ -41,6 +66,10 @@ int cmd_print(const std::vector<std::string>& args);
 
 // Prints the text that the window would show in its message box on stderr.
 Reporter& stderr_reporter();
+// Opens path as the window does and prints its load notes (a salvaged file, gaps) on stderr, as
+// the window shows them in a box; false after a failure, which has been reported.
+bool open_document(Storage& doc, const std::string& path);
+void print_load_notes(const std::string& path, const FileStorage& model);
 
 // The object that "info" prints for a loaded model; callers may add keys of their own.
 nlohmann::ordered_json model_info_json(const std::string& file, const FileStorage& model);

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <type_traits>
 
+#include "datafile/Legacy.h"
 #include "library/Codepage.h"
 #include "library/Locale.h"
 #include "library/Mappedfile.h"
@@ -292,6 +293,16 @@ FileFamily family_of(const std::string& path, std::string& extension) {
 bool is_data_file_name(const std::string& path) {
     std::string extension;
     return family_of(path, extension) != FileFamily::unknown;
+}
+
+std::vector<std::string> data_files_of(const std::string& path) {
+    std::string extension;
+    if (family_of(path, extension) != FileFamily::legacy)
+        return {path};
+    std::vector<std::string> files{path, legacy::description_path(path)};
+    if (const std::string run_file = RaceInfo::run_file_path(path); !run_file.empty())
+        files.push_back(run_file);
+    return files;
 }
 
 bool FileStorage::load(const std::string& path, bool text_only) {

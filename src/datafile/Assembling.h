@@ -240,6 +240,9 @@ private:
 
 // True for a name of a family the program reads and writes (native or older), by extension.
 bool is_data_file_name(const std::string& path);
+// The files a load of path reads: path itself and, for the older family, its run file and the
+// description file of its folder.
+std::vector<std::string> data_files_of(const std::string& path);
 
 // Writes one chunk: kind, the low 16 bits of the payload size, the payload. Payloads of 32768
 // bytes or more cannot be read back and raise a FileStorageException instead.

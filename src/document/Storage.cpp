@@ -322,6 +322,12 @@ std::string Storage::JournalPath(const std::string& data_path) {
     return data_path.substr(0, has_extension ? dot : data_path.size()) + ".dat";
 }
 
+std::vector<std::string> Storage::Files(const std::string& data_path) {
+    std::vector<std::string> files = data_files_of(data_path);
+    files.push_back(JournalPath(data_path));
+    return files;
+}
+
 bool Storage::Guarded(const std::string& prefix, const std::function<void()>& action) {
     std::string message;
     try {

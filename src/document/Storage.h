@@ -96,6 +96,8 @@ public:
 
     // The journal beside a data file: the file name without its last extension, plus ".dat".
     static std::string JournalPath(const std::string& data_path);
+    // Every file an open of data_path reads: the data file's own (data_files_of) and the journal.
+    static std::vector<std::string> Files(const std::string& data_path);
 
 private:
     bool Guarded(const std::string& prefix, const std::function<void()>& action);

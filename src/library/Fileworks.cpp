@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <stdexcept>
@@ -428,6 +429,11 @@ std::string resolve_links(const std::string& path) {
     std::string resolved(real);
     std::free(real);
     return resolved;
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
 }
 
 } // namespace lib::io

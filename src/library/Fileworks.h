@@ -103,5 +103,8 @@ bool remove_file(const std::string& path);
 bool file_exists(const std::string& path);
 // The file that path names through any symbolic links; path itself when it cannot be resolved.
 std::string resolve_links(const std::string& path);
+// True when both names reach one existing file, however they are spelt: through links, "./" or
+// another hard link. False when either does not exist.
+bool same_file(const std::string& a, const std::string& b);
 
 } // namespace lib::io

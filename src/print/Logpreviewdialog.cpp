@@ -1,6 +1,8 @@
 #include "print/Logpreviewdialog.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPrintDialog>
@@ -10,10 +12,12 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include <memory>
 #include <stdexcept>
 
 #include "library/Codepage.h"
 #include "print/Journalreport.h"
+#include "print/Printjob.h"
 #include "widgets/Controlworks.h"
 #include "widgets/Messageboxes.h"
 #include "widgets/Simplegraphics.h"
@@ -24,7 +28,7 @@ constexpr int tool_panel_height = 42;
 
 } // namespace
 
-TLogPreviewForm::TLogPreviewForm(QWidget* owner, const Storage& doc, QPrinter& printer)
+TLogPreviewForm::TLogPreviewForm(QWidget* owner, const Storage& doc, ProgramPrinter& printer)
     : QDialog(owner), doc_(doc), printer_(printer),
       folder_(QDir::temp().filePath(QStringLiteral("vornell-report-XXXXXX"))) {
     setWindowTitle(" Предварительный просмотр распечатки");
@@ -65,9 +69,10 @@ TLogPreviewForm::TLogPreviewForm(QWidget* owner, const Storage& doc, QPrinter& p
     ApplyFormFonts(this);
 }
 
-void TLogPreviewForm::ShowJournal(Mode mode, int first, int last) {
+bool TLogPreviewForm::ShowJournal(Mode mode, int first, int last) {
     first_ = first;
     last_ = last;
+    print_chosen_ = false;
     btnPrint->setEnabled(mode == Mode::print);
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect desktop = screen->availableGeometry();
@@ -75,6 +80,7 @@ void TLogPreviewForm::ShowJournal(Mode mode, int first, int last) {
     move(desktop.center() - rect().center());
     GenerateAndDisplay();
     exec();
+    return print_chosen_;
 }
 
 void TLogPreviewForm::GenerateAndDisplay() {
@@ -96,11 +102,41 @@ void TLogPreviewForm::btnPrintClick() {
     run_guarded(this, [this] {
         GenerateAndDisplay();
         repaint();
-        QPrintDialog dialog(&printer_, this);
-        if (dialog.exec() == QDialog::Accepted)
-            Web->document()->print(&printer_);
+        QPrintDialog dialog(&printer_.Get(), this);
+        print_chosen_ = dialog.exec() == QDialog::Accepted;
         accept();
     });
+}
+
+void TLogPreviewForm::PrintReport(PrintJob& job) {
+    QPrinter& printer = job.Printer();
+    const std::unique_ptr<QTextDocument> pages(Web->document()->clone());
+    pages->documentLayout()->setPaintDevice(&printer);
+    // The foot of every page keeps two lines' room for the page's number.
+    const double foot = 2 * QFontMetricsF(pages->defaultFont(), &printer).height();
+    const QSizeF body(printer.width(), printer.height() - foot);
+    pages->setPageSize(body);
+    const QPageRanges chosen = printer.pageRanges();
+    for (int page = 1; page <= pages->pageCount(); ++page) {
+        if (!chosen.isEmpty() && !chosen.contains(page))
+            continue;
+        QPainter& p = job.NextPage();
+        p.save();
+        p.resetTransform();
+        const QRectF slice(0, (page - 1) * body.height(), body.width(), body.height());
+        p.translate(0, -slice.top());
+        p.setClipRect(slice);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = slice;
+        context.palette.setColor(QPalette::Text, Qt::black);
+        pages->documentLayout()->draw(&p, context);
+        p.setClipping(false);
+        p.setFont(pages->defaultFont());
+        p.setPen(Qt::black);
+        p.drawText(QRectF(0, slice.bottom(), body.width(), foot), Qt::AlignRight | Qt::AlignBottom,
+                   QString::number(page));
+        p.restore();
+    }
 }
 
 void TLogPreviewForm::btnSaveClick() {

@@ -1,11 +1,12 @@
 #pragma once
-// TLogPreviewForm: the journal report as the print preview shows it, printed from there through
-// the print dialog or saved as an HTML page. The displayed report lives in a private temporary
-// folder that goes with the window.
+// TLogPreviewForm: the journal report as the print preview shows it, chosen for printing there
+// through the print dialog or saved as an HTML page. The displayed report lives in a private
+// temporary folder that goes with the window.
 #include <QDialog>
 #include <QTemporaryDir>
 
-class QPrinter;
+class PrintJob;
+class ProgramPrinter;
 class QPushButton;
 class QTextBrowser;
 class Storage;
@@ -14,12 +15,15 @@ class TLogPreviewForm : public QDialog {
 public:
     enum class Mode { view, print };
 
-    TLogPreviewForm(QWidget* owner, const Storage& doc, QPrinter& printer);
+    TLogPreviewForm(QWidget* owner, const Storage& doc, ProgramPrinter& printer);
 
     // Shows the events first to last (positions from 0; last = first - 1 for none) modally;
-    // "Печать" is enabled in print mode only. A report that cannot be written raises its error
-    // and shows nothing.
-    void ShowJournal(Mode mode, int first, int last);
+    // "Печать" is enabled in print mode only. True when the user chose to print them: "Печать"
+    // and then the printer in the print dialog. A report that cannot be written raises its
+    // error and shows nothing.
+    bool ShowJournal(Mode mode, int first, int last);
+    // Prints the displayed report as the job's next pages, numbered at the foot from 1.
+    void PrintReport(PrintJob& job);
     // The displayed report file; empty before the first one was written.
     const QString& ReportPath() const { return report_path_; }
     // The folder of the displayed report.
@@ -36,9 +40,10 @@ private:
     void btnSaveClick();
 
     const Storage& doc_;
-    QPrinter& printer_;
+    ProgramPrinter& printer_;
     QTemporaryDir folder_;
     QString report_path_;
     int first_ = 0;
     int last_ = -1;
+    bool print_chosen_ = false;
 };

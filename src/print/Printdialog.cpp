@@ -23,6 +23,7 @@
 #include "library/Mytime.h"
 #include "print/Logpreviewdialog.h"
 #include "print/Printgrhelper.h"
+#include "print/Printjob.h"
 #include "widgets/Controlworks.h"
 #include "widgets/Messageboxes.h"
 #include "widgets/Simplegraphics.h"
@@ -97,7 +98,7 @@ QFrame* group_frame(QWidget* parent) {
 } // namespace
 
 TPrintForm::TPrintForm(QWidget* owner, const PrintDataIn& in, TGrForm& graph, const Storage& doc,
-                       QPrinter& printer)
+                       ProgramPrinter& printer)
     : QDialog(owner), in_(in), graph_(graph), doc_(doc), printer_(printer),
       preview_(new TLogPreviewForm(this, doc, printer)) {
     setWindowTitle("  Распечатка данных");
@@ -280,24 +281,43 @@ void TPrintForm::btnOkClick() {
     if (!isVisible())
         return;
     run_guarded(this, [this] {
-        if (chbxLog->isChecked()) {
-            const auto [first, last] = JournalRange();
-            preview_->ShowJournal(TLogPreviewForm::Mode::print, first, last);
+        std::unique_ptr<PrintJob> job = PrintJournal();
+        if (chbxGraph->isChecked()) {
+            // On paper the journal and the graph are two jobs, as ever; into one PDF file the
+            // graph follows the journal in its job, since a job of its own would write it over.
+            if (job && !job->IntoFile()) {
+                job->End();
+                job.reset();
+            }
+            if (!job)
+                job = std::make_unique<PrintJob>(printer_.Get());
+            PrintGraph(*job);
         }
-        if (chbxGraph->isChecked())
-            PrintGraph();
+        if (job)
+            job->End();
         accept();
     });
 }
 
-void TPrintForm::PrintGraph() {
+std::unique_ptr<PrintJob> TPrintForm::PrintJournal() {
+    if (!chbxLog->isChecked())
+        return nullptr;
+    const auto [first, last] = JournalRange();
+    if (!preview_->ShowJournal(TLogPreviewForm::Mode::print, first, last))
+        return nullptr;
+    auto job = std::make_unique<PrintJob>(printer_.Get());
+    preview_->PrintReport(*job);
+    return job;
+}
+
+void TPrintForm::PrintGraph(PrintJob& job) {
     GrPrintDataIn print_in = in_;
     print_in.daily = rbtnGraphDaily->isChecked();
     if (print_in.daily)
         DayWindow(datetime_of(DateTimePicker->date()), print_in.day_start, print_in.day_end);
     graph_.CopyOptionsTo(print_in.options);
     TPrintGrForm form(print_in, doc_, graph_.logicalDpiY());
-    form.Print(printer_, [this](int pages) {
+    form.Print(job, [this](int pages) {
         return QMessageBox::question(
                    this, QStringLiteral(" ВНИМАНИЕ!"),
                    QStringLiteral("Распечатка займёт %1 страниц. Продолжить?").arg(pages),

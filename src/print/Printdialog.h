@@ -4,12 +4,15 @@
 // last are offered again for the rest of the run.
 #include <QDialog>
 
+#include <memory>
+
 #include "print/Printdata.h"
 
+class PrintJob;
+class ProgramPrinter;
 class QCheckBox;
 class QDateEdit;
 class QLabel;
-class QPrinter;
 class QPushButton;
 class QRadioButton;
 class Storage;
@@ -20,7 +23,7 @@ class TPrintForm : public QDialog {
 public:
     // printer is the program's printer, which the graph and the journal are printed on.
     TPrintForm(QWidget* owner, const PrintDataIn& in, TGrForm& graph, const Storage& doc,
-               QPrinter& printer);
+               ProgramPrinter& printer);
     ~TPrintForm() override;
 
     // Shows the dialog modally; true when it was closed by "Печать".
@@ -50,14 +53,17 @@ private:
     void DateTimePickerChange();
     void btnLogPreviewClick();
     void btnOkClick();
-    void PrintGraph();
+    // The journal's pages, when it is chosen and the user chose to print it in the preview; the
+    // job is left open for what follows.
+    std::unique_ptr<PrintJob> PrintJournal();
+    void PrintGraph(PrintJob& job);
     // The events the journal choice covers.
     std::pair<int, int> JournalRange() const;
 
     PrintDataIn in_;
     TGrForm& graph_;
     const Storage& doc_;
-    QPrinter& printer_;
+    ProgramPrinter& printer_;
     TLogPreviewForm* preview_;
     bool single_ = true;
 };

@@ -6,10 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 #include "document/Storage.h"
 #include "graph/Graphpoints.h"
+#include "print/Printjob.h"
 #include "widgets/Simplegraphics.h"
 
 namespace {
@@ -91,17 +91,18 @@ private:
     QColor text_color_;
 };
 
-PrinterPage page_of(const QPrinter& printer) {
-    return {printer.width(), printer.height(), printer.logicalDpiX()};
+PrinterPage page_of(const QPaintDevice& device) {
+    return {device.width(), device.height(), device.logicalDpiX()};
 }
 
 } // namespace
 
-void UsePaper(QPrinter& printer, const QPageSize& size, QPageLayout::Orientation orientation) {
+void UsePaper(QPagedPaintDevice& device, const QPageSize& size,
+              QPageLayout::Orientation orientation) {
     constexpr double margin_mm = 10;
-    printer.setPageLayout(QPageLayout(size, orientation,
-                                      QMarginsF(margin_mm, margin_mm, margin_mm, margin_mm),
-                                      QPageLayout::Millimeter));
+    device.setPageLayout(QPageLayout(size, orientation,
+                                     QMarginsF(margin_mm, margin_mm, margin_mm, margin_mm),
+                                     QPageLayout::Millimeter));
 }
 
 TPrintGrForm::TPrintGrForm(const GrPrintDataIn& in, const Storage& doc, int screen_dpi)
@@ -159,8 +160,8 @@ PageRooms TPrintGrForm::MeasureRooms(const QPaintDevice& device) {
     return rooms;
 }
 
-bool TPrintGrForm::Prepare(const QPrinter& printer) {
-    return Prepare(page_of(printer), printer);
+bool TPrintGrForm::Prepare(const QPaintDevice& device) {
+    return Prepare(page_of(device), device);
 }
 
 bool TPrintGrForm::Prepare(const PrinterPage& page, const QPaintDevice& device) {
@@ -233,24 +234,21 @@ void TPrintGrForm::DrawPage(QPainter& p, int page) {
     chart_.SetAfterDraw(nullptr);
 }
 
-void TPrintGrForm::PrintPages(QPrinter& printer) {
-    QPainter p;
-    if (!p.begin(&printer))
-        throw std::runtime_error("Невозможно начать печать на принтере '" +
-                                 printer.printerName().toStdString() + "'");
+bool TPrintGrForm::PrintPages(QPainter& p, QPagedPaintDevice& device) {
     for (int page = 0; page < plan_.pages; ++page) {
-        if (page > 0 && !printer.newPage())
-            throw std::runtime_error("Невозможно начать новую страницу печати");
+        if (page > 0 && !device.newPage())
+            return false;
         DrawPage(p, page);
     }
-    p.end();
+    return true;
 }
 
-bool TPrintGrForm::Print(QPrinter& printer, const std::function<bool(int pages)>& confirm) {
-    if (!Prepare(printer))
+bool TPrintGrForm::Print(PrintJob& job, const std::function<bool(int pages)>& confirm) {
+    if (!Prepare(job.Printer()))
         return false;
     if (plan_.pages > confirm_pages_above && confirm && !confirm(plan_.pages))
         return false;
-    PrintPages(printer);
+    if (!PrintPages(job.NextPage(), job.Printer()))
+        throw job.PageFailure();
     return true;
 }

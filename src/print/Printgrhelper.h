@@ -18,13 +18,14 @@
 #include "widgets/Stripchart.h"
 
 class GraphPoints;
+class PrintJob;
+class QPagedPaintDevice;
 class QPaintDevice;
-class QPrinter;
 class Storage;
 
 // The program's paper: the given size and orientation with margins of 10 mm all round, so page
 // counts do not depend on a printer's defaults.
-void UsePaper(QPrinter& printer, const QPageSize& size = QPageSize(QPageSize::A4),
+void UsePaper(QPagedPaintDevice& device, const QPageSize& size = QPageSize(QPageSize::A4),
               QPageLayout::Orientation orientation = QPageLayout::Portrait);
 
 class TPrintGrForm {
@@ -35,17 +36,18 @@ public:
     TPrintGrForm(const GrPrintDataIn& in, const Storage& doc, int screen_dpi);
     ~TPrintGrForm();
 
-    // Sets the points and the chart up for the printer's page. False when the window holds no
+    // Sets the points and the chart up for the device's page. False when the window holds no
     // record: then there is nothing to print.
-    bool Prepare(const QPrinter& printer);
+    bool Prepare(const QPaintDevice& device);
     // The same for a page of that geometry on device (any paint device of its resolution).
     bool Prepare(const PrinterPage& page, const QPaintDevice& device);
     const GraphPrintPlan& Plan() const { return plan_; }
-    // One job of Plan().pages pages onto the prepared printer.
-    void PrintPages(QPrinter& printer);
-    // Prepare, ask confirm(pages) for a job above confirm_pages_above pages, print. True when
-    // a job ran.
-    bool Print(QPrinter& printer, const std::function<bool(int pages)>& confirm);
+    // Draws Plan().pages pages with p, active on the prepared device, from the device's current
+    // page on. False when the device could not start a new page.
+    bool PrintPages(QPainter& p, QPagedPaintDevice& device);
+    // Prepare, ask confirm(pages) for a job above confirm_pages_above pages, print the pages as
+    // the job's next ones. True when the pages were printed.
+    bool Print(PrintJob& job, const std::function<bool(int pages)>& confirm);
     // Draws one prepared page (from 0) with its top-left corner at the device's.
     void DrawPage(QPainter& p, int page);
 

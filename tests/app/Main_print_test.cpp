@@ -138,7 +138,8 @@ TEST_F(PrintCommand, JournalChoiceFollowsTheGridSelectionAndPrintingNeedsAChoice
         void error(const std::string&, const std::string&) override {}
     } quiet;
     Storage empty(quiet);
-    TPrintForm dialog(window.get(), PrintDataIn{}, window->graph_form(), empty, window->printer());
+    ProgramPrinter printer;
+    TPrintForm dialog(window.get(), PrintDataIn{}, window->graph_form(), empty, printer);
     Driver driver({[](QWidget* w) {
         TPrintForm* f = print_form(w);
         EXPECT_FALSE(f->chbxGraph->isChecked());

@@ -16,6 +16,7 @@
 #include "graph/Graphpoints.h"
 #include "library/Mytime.h"
 #include "library/Scratch_dir.h"
+#include "print/Printjob.h"
 
 namespace {
 
@@ -163,18 +164,20 @@ TEST_F(GraphPrint, DayWithoutRecordsOrARefusedLongJobStartsNoJob) {
     DayWindow(lib::parts_to_datetime({2007, 5, 4, 12, 0, 0}), in.day_start, in.day_end);
     int asked = 0;
     const auto refuse = [&](int) { return ++asked, false; };
-    EXPECT_FALSE(TPrintGrForm(in, doc, 96).Print(printer, refuse));
+    PrintJob job(printer);
+    EXPECT_FALSE(TPrintGrForm(in, doc, 96).Print(job, refuse));
 
     record(morning + 3610, 110 * 3600, 10); // 110 hours at 1 minute per centimetre
     in.daily = false;
     in.minutes_per_cm = 1;
-    EXPECT_FALSE(TPrintGrForm(in, doc, 96).Print(printer, refuse));
+    EXPECT_FALSE(TPrintGrForm(in, doc, 96).Print(job, refuse));
     EXPECT_EQ(asked, 1);
     EXPECT_FALSE(std::filesystem::exists(pdf));
 
     in.minutes_per_cm = 360;
     TPrintGrForm form(in, doc, 96);
-    EXPECT_TRUE(form.Print(printer, refuse));
+    EXPECT_TRUE(form.Print(job, refuse));
+    job.End();
     EXPECT_EQ(form.Plan().pages, 1);
     EXPECT_TRUE(std::filesystem::exists(pdf));
     EXPECT_EQ(asked, 1);

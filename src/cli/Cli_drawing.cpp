@@ -1,0 +1,66 @@
+// The options that render and print share, and whole-number options: one parser, so both
+// commands read them alike.
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <string>
+#include <type_traits>
+
+#include "cli/Commands.h"
+#include "graph/Graphicsform.h"
+
+namespace {
+
+constexpr int lowest_dpi = 24, highest_dpi = 1200;
+
+template <class Number> bool parse_number(std::string_view text, Number& value, int base = 10) {
+    const char* const end = text.data() + text.size();
+    std::from_chars_result result;
+    if constexpr (std::is_floating_point_v<Number>)
+        result = std::from_chars(text.data(), end, value);
+    else
+        result = std::from_chars(text.data(), end, value, base);
+    return !text.empty() && result.ec == std::errc() && result.ptr == end;
+}
+
+} // namespace
+
+int whole_option(const ParsedArgs& parsed, const char* name, int fallback, int low, int high) {
+    const auto it = parsed.options.find(name);
+    if (it == parsed.options.end())
+        return fallback;
+    int value = 0;
+    if (!parse_number(it->second, value) || value < low || value > high)
+        throw UsageError(std::string(name) + " needs a whole number from " + std::to_string(low) +
+                         (high == INT_MAX ? "" : " to " + std::to_string(high)));
+    return value;
+}
+
+std::vector<std::string_view> with_drawing_options(std::initializer_list<std::string_view> own) {
+    std::vector<std::string_view> names(own);
+    names.insert(names.end(), {"--scale", "--curve", "--range", "--color", "--dpi"});
+    return names;
+}
+
+DrawingOptions drawing_options(const ParsedArgs& parsed) {
+    DrawingOptions o;
+    o.scale = whole_option(parsed, "--scale", o.scale, 0, TGrForm::scale_count - 1);
+    o.curve = whole_option(parsed, "--curve", o.curve, 0, INT_MAX);
+    o.dpi = whole_option(parsed, "--dpi", o.dpi, lowest_dpi, highest_dpi);
+    if (const auto it = parsed.options.find("--range"); it != parsed.options.end()) {
+        const std::string_view text = it->second;
+        const std::size_t colon = text.find(':');
+        // A range that is empty, reversed or endless draws nothing sensible.
+        if (colon == std::string_view::npos || !parse_number(text.substr(0, colon), o.left) ||
+            !parse_number(text.substr(colon + 1), o.right) || !std::isfinite(o.left) ||
+            !std::isfinite(o.right) || !(o.left < o.right))
+            throw UsageError("--range needs L:R, two numbers with L below R");
+    }
+    if (const auto it = parsed.options.find("--color"); it != parsed.options.end()) {
+        std::uint32_t rgb = 0;
+        if (it->second.size() != 6 || !parse_number(it->second, rgb, 16))
+            throw UsageError("--color needs six hexadecimal digits RRGGBB");
+        o.bgr = (rgb >> 16 & 0xFFu) | (rgb & 0xFF00u) | (rgb & 0xFFu) << 16;
+    }
+    return o;
+}
