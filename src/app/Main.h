@@ -27,6 +27,7 @@ public:
     ~TMainForm() override;
 
     Storage& document() { return document_; }
+    // The program's printer, ready for the next job.
     QPrinter& printer() { return printer_.Get(); }
     JournalGrid& journal_grid() { return *grid_; }
     // The "Графики" tab's area inside its frame lines; it has a layout without margins.

@@ -48,8 +48,7 @@ ParsedArgs parse_args(const std::vector<std::string>& args,
 
 void check_output(const std::string& input, const std::string& output,
                   std::initializer_list<std::string_view> extensions) {
-    if (std::find(extensions.begin(), extensions.end(), extension_of(output)) ==
-        extensions.end()) {
+    if (std::find(extensions.begin(), extensions.end(), extension_of(output)) == extensions.end()) {
         std::string kinds;
         for (const std::string_view extension : extensions)
             kinds += (kinds.empty() ? "." : " or .") + std::string(extension);

@@ -1,10 +1,8 @@
 // The options that render and print share, and whole-number options: one parser, so both
 // commands read them alike.
-#include <charconv>
 #include <climits>
 #include <cmath>
 #include <string>
-#include <type_traits>
 
 #include "cli/Commands.h"
 #include "graph/Graphicsform.h"
@@ -12,16 +10,6 @@
 namespace {
 
 constexpr int lowest_dpi = 24, highest_dpi = 1200;
-
-template <class Number> bool parse_number(std::string_view text, Number& value, int base = 10) {
-    const char* const end = text.data() + text.size();
-    std::from_chars_result result;
-    if constexpr (std::is_floating_point_v<Number>)
-        result = std::from_chars(text.data(), end, value);
-    else
-        result = std::from_chars(text.data(), end, value, base);
-    return !text.empty() && result.ec == std::errc() && result.ptr == end;
-}
 
 } // namespace
 

@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 
-#include <charconv>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
@@ -23,17 +22,12 @@
 
 namespace {
 
-template <class T> bool parse_whole(std::string_view text, T& value) {
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size();
-}
-
 void parse_day(const std::string& text, GrPrintDataIn& in) {
     lib::time_parts day;
     const bool shaped = text.size() == 10 && text[4] == '-' && text[7] == '-' &&
-                        parse_whole(std::string_view(text).substr(0, 4), day.year) &&
-                        parse_whole(std::string_view(text).substr(5, 2), day.month) &&
-                        parse_whole(std::string_view(text).substr(8, 2), day.day);
+                        parse_number(std::string_view(text).substr(0, 4), day.year) &&
+                        parse_number(std::string_view(text).substr(5, 2), day.month) &&
+                        parse_number(std::string_view(text).substr(8, 2), day.day);
     if (!shaped || day.month < 1 || day.month > 12 || day.day < 1 ||
         lib::datetime_to_parts(lib::parts_to_datetime(day)).day != day.day)
         throw UsageError("--day needs a date YYYY-MM-DD");
@@ -106,8 +100,8 @@ void print_replacing(TPrintGrForm& form, QPdfWriter& writer, ReplaceDevice& devi
 } // namespace
 
 int cmd_print(const std::vector<std::string>& args) {
-    const ParsedArgs parsed =
-        parse_args(args, with_drawing_options({"--day", "--paper", "--max-pages"}), {"--landscape"});
+    const ParsedArgs parsed = parse_args(
+        args, with_drawing_options({"--day", "--paper", "--max-pages"}), {"--landscape"});
     if (parsed.positional.size() != 2)
         throw UsageError("expected FILE and OUT.pdf");
     const DrawingOptions o = drawing_options(parsed);

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QPainter>
 
-#include <charconv>
+#include <climits>
 #include <cstdint>
 #include <iostream>
 #include <string>
@@ -19,15 +19,6 @@ namespace {
 
 constexpr int max_side = 20000; // pixels; a larger picture is a typing error, not a graph
 
-template <class Number> Number number(const std::string& text, const char* option) {
-    Number value{};
-    const char* const end = text.data() + text.size();
-    const auto [tail, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || tail != end || text.empty())
-        throw UsageError(std::string(option) + " needs a number, not '" + text + "'");
-    return value;
-}
-
 // The pixel window of the picture: its first row and its size.
 struct RenderWindow {
     int top = 0;
@@ -36,20 +27,13 @@ struct RenderWindow {
 
 RenderWindow parse_window(const ParsedArgs& parsed) {
     RenderWindow w;
-    const auto& opts = parsed.options;
-    if (opts.contains("--top")) {
-        w.top = number<int>(opts.at("--top"), "--top");
-        if (w.top < 0)
-            throw UsageError("--top needs a pixel offset from 0");
-    }
-    if (opts.contains("--size")) {
-        const std::string& text = opts.at("--size");
-        const auto at = text.find('x');
-        if (at == std::string::npos)
-            throw UsageError("--size needs WxH, two numbers around 'x'");
-        w.width = number<int>(text.substr(0, at), "--size");
-        w.height = number<int>(text.substr(at + 1), "--size");
-        if (w.width < 1 || w.height < 1 || w.width > max_side || w.height > max_side)
+    w.top = whole_option(parsed, "--top", w.top, 0, INT_MAX);
+    if (const auto it = parsed.options.find("--size"); it != parsed.options.end()) {
+        const std::string_view text = it->second;
+        const std::size_t at = text.find('x');
+        if (at == std::string_view::npos || !parse_number(text.substr(0, at), w.width) ||
+            !parse_number(text.substr(at + 1), w.height) || w.width < 1 || w.height < 1 ||
+            w.width > max_side || w.height > max_side)
             throw UsageError("--size needs WxH from 1 to 20000 pixels each");
     }
     return w;

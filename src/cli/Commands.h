@@ -2,12 +2,14 @@
 // The commands of vornell-cli (cmd_info .. cmd_print, in the Cli_*.cpp files) and what they
 // share: parse_args, check_output, the drawing options, stderr_reporter, open_document,
 // model_info_json.
+#include <charconv>
 #include <cstdint>
 #include <initializer_list>
 #include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -36,6 +38,17 @@ ParsedArgs parse_args(const std::vector<std::string>& args,
 // command reads. An output that does not exist yet is fine.
 void check_output(const std::string& input, const std::string& output,
                   std::initializer_list<std::string_view> extensions);
+
+// The number that is the whole of text (whole numbers in base); false for anything else.
+template <class Number> bool parse_number(std::string_view text, Number& value, int base = 10) {
+    const char* const end = text.data() + text.size();
+    std::from_chars_result result;
+    if constexpr (std::is_floating_point_v<Number>)
+        result = std::from_chars(text.data(), end, value);
+    else
+        result = std::from_chars(text.data(), end, value, base);
+    return !text.empty() && result.ec == std::errc() && result.ptr == end;
+}
 
 // The whole number of option name from low to high; fallback when it is not given.
 int whole_option(const ParsedArgs& parsed, const char* name, int fallback, int low, int high);

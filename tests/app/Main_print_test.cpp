@@ -1,8 +1,11 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -16,6 +19,7 @@
 #include <fstream>
 
 #include "Modal_driver.h"
+#include "Pdf_probe.h"
 #include "app/Journalview.h"
 #include "app/Main.h"
 #include "app/System.h"
@@ -94,6 +98,29 @@ protected:
         Driver driver(std::move(steps));
         window->actPrint->trigger();
         EXPECT_TRUE(driver.done());
+    }
+    // "Печать" of what is chosen (the whole recording), the journal printed from the preview;
+    // an error box is answered and the dialog, left open then, cancelled. The error's text, or
+    // an empty one.
+    std::string print_chosen(bool journal, bool graph) {
+        std::deque<Driver::Step> steps{[journal, graph](QWidget* w) {
+            TPrintForm* f = print_form(w);
+            if (!journal)
+                f->chbxLog->click();
+            if (!graph)
+                f->chbxGraph->click();
+            f->rbtnGraphAll->setChecked(true);
+            click_later(f->btnOk);
+        }};
+        if (journal) {
+            steps.push_back([](QWidget* w) { click_later(preview_form(w)->btnPrint); });
+            steps.push_back([](QWidget* w) { qobject_cast<QDialog*>(w)->accept(); });
+        }
+        steps.insert(steps.end(), {Driver::answer(QMessageBox::Ok), Driver::cancel()});
+        Driver driver(std::move(steps));
+        window->actPrint->trigger();
+        const std::vector<std::string>& seen = driver.seen();
+        return seen.size() > (journal ? 3u : 1u) ? seen[journal ? 3 : 1] : std::string();
     }
 
     ScratchDir dir;
@@ -271,4 +298,73 @@ TEST_F(PrintCommand, AReportThatCannotBeWrittenStopsThePrintWithItsError) {
     EXPECT_EQ(driver.seen()[1].rfind(" ВНИМАНИЕ!|", 0), 0u) << driver.seen()[1];
     EXPECT_EQ(driver.seen()[2], "dialog") << "the print dialog stays open";
     EXPECT_FALSE(fs::exists(pdf)) << "the graph is not printed after the journal failed";
+}
+
+namespace {
+
+// "Выбор принтера..." choosing "Print to File (PDF)" into path.
+void choose_pdf_file(TMainForm& window, const std::string& path) {
+    Driver driver({[path](QWidget* w) {
+        auto* dialog = qobject_cast<QPrintDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        auto* printers = dialog->findChild<QComboBox*>("printers");
+        ASSERT_NE(printers, nullptr);
+        printers->setCurrentIndex(printers->count() - 1); // the file comes after the printers
+        dialog->findChild<QLineEdit*>("filename")->setText(QString::fromStdString(path));
+        dialog->accept();
+    }});
+    window.actPrintSetup->trigger();
+    EXPECT_TRUE(driver.done());
+}
+
+} // namespace
+
+TEST_F(PrintCommand, AFailedPrintSaysWhyAndTheNextPrintStartsAfresh) {
+    window->printer().setOutputFileName(QString()); // as on a system without a printer
+    EXPECT_NE(print_chosen(false, true).find("Нет принтера для печати"), std::string::npos);
+
+    const std::string nowhere = dir.file("gone/printed.pdf");
+    choose_pdf_file(*window, nowhere);
+    EXPECT_NE(print_chosen(false, true).find("Невозможно начать печать в файл '" + nowhere + "'"),
+              std::string::npos);
+    EXPECT_EQ(window->printer().outputFileName().toStdString(), nowhere) << "nothing changed";
+
+    // A job Qt could not begin leaves its printer marked as printing, deaf to new settings.
+    window->printer().setOutputFileName(QString());
+    QPainter failed;
+    EXPECT_FALSE(failed.begin(&window->printer()));
+
+    choose_pdf_file(*window, pdf);
+    EXPECT_EQ(print_chosen(false, true), "");
+    EXPECT_GT(pdf_probe::pages(pdf), 1);
+    EXPECT_EQ(print_chosen(true, false), "");
+    EXPECT_EQ(pdf_probe::pages(pdf), 1) << "the journal prints too";
+    const QMarginsF margins = window->printer().pageLayout().margins(QPageLayout::Millimeter);
+    EXPECT_EQ(margins, QMarginsF(10, 10, 10, 10)) << "a fresh printer keeps the settings";
+}
+
+TEST_F(PrintCommand, JournalAndGraphIntoOnePdfFileFollowEachOtherInIt) {
+    for (int i = 0; i < 150; ++i) // a journal of several pages
+        window->document().Journal().Add(39205.4 + i * 0.001, 0.0, 0, 20.0f);
+    ASSERT_EQ(print_chosen(false, true), "");
+    const int graph_pages = pdf_probe::pages(pdf);
+    ASSERT_EQ(print_chosen(true, false), "");
+    const int journal_pages = pdf_probe::pages(pdf);
+    ASSERT_GT(graph_pages, 1);
+    ASSERT_GT(journal_pages, 1);
+
+    ASSERT_EQ(print_chosen(true, true), "");
+    ASSERT_EQ(pdf_probe::pages(pdf), journal_pages + graph_pages);
+    EXPECT_NE(pdf_probe::page_text(pdf, 1).find("Ситуация"), std::string::npos);
+    int rows = 0;
+    for (int page = 1; page <= journal_pages; ++page) {
+        const std::string text = pdf_probe::page_text(pdf, page);
+        for (std::size_t at = text.find("Превышение"); at != std::string::npos;
+             at = text.find("Превышение", at + 1))
+            ++rows;
+    }
+    EXPECT_EQ(rows, window->document().JournalCount()) << "no row is lost at a page break";
+    EXPECT_NE(pdf_probe::page_text(pdf, journal_pages + 1).find("Вес на крюке, т"),
+              std::string::npos)
+        << "the graph follows with its title";
 }

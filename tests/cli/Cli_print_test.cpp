@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "Cli_run.h"
+#include "Pdf_probe.h"
 #include "datafile/Assembling.h"
 #include "library/Mytime.h"
 
@@ -27,15 +28,7 @@ protected:
     CliRun print(const std::string& options) {
         return run_cli(dir, "print '" + data + "' '" + out + "' " + options);
     }
-    // The page count pdfinfo reads from the file.
-    int pdf_pages() {
-        const std::string info = dir.file("pdfinfo");
-        if (std::system(("pdfinfo '" + out + "' >'" + info + "' 2>&1").c_str()) != 0)
-            return -1;
-        const std::string text = slurp(info);
-        const std::size_t at = text.find("Pages:");
-        return at == std::string::npos ? -1 : std::stoi(text.substr(at + 6));
-    }
+    int pdf_pages() { return pdf_probe::pages(out); }
 
     ScratchDir dir;
     const std::string data = dir.file("run.realtim");
