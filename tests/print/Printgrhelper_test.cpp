@@ -223,7 +223,9 @@ TEST_F(GraphPrint, EveryPageHasItsHeaderAndScaleAndEveryTimeLabelIsWholeOnOnePag
     record(morning, 13200, 10);
     in.minutes_per_cm = 3;
     TPrintGrForm form(in, doc, 96);
-    ASSERT_TRUE(form.Print(printer, {}));
+    PrintJob job(printer);
+    ASSERT_TRUE(form.Print(job, {}));
+    job.End();
     const GraphPrintPlan& plan = form.Plan();
     const std::vector<std::vector<PdfWord>> pages = pdf_words(pdf, dir);
     ASSERT_EQ(static_cast<int>(pages.size()), plan.pages);
