@@ -54,6 +54,10 @@ void check_output(const std::string& input, const std::string& output,
             kinds += (kinds.empty() ? "." : " or .") + std::string(extension);
         throw UsageError("OUT must be a " + kinds + " file, not '" + output + "'");
     }
+    check_not_input(input, output);
+}
+
+void check_not_input(const std::string& input, const std::string& output) {
     for (const std::string& file : Storage::Files(input)) {
         if (lib::io::same_file(file, output))
             throw UsageError("OUT '" + output + "' is the file '" + file +

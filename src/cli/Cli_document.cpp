@@ -68,6 +68,8 @@ int cmd_journal(const std::vector<std::string>& args) {
 int cmd_convert(const std::vector<std::string>& args) {
     if (args.size() != 2)
         throw UsageError("expected the arguments IN OUT");
+    // Through a link, another kind would be written under the input's own name.
+    check_not_input(args[0], args[1]);
     Storage doc(stderr_reporter());
     if (!open_document(doc, args[0]))
         return 1;

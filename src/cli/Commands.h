@@ -38,6 +38,8 @@ ParsedArgs parse_args(const std::vector<std::string>& args,
 // command reads. An output that does not exist yet is fine.
 void check_output(const std::string& input, const std::string& output,
                   std::initializer_list<std::string_view> extensions);
+// The second half of check_output alone, for convert, whose outputs are data files of any kind.
+void check_not_input(const std::string& input, const std::string& output);
 
 // The number that is the whole of text (whole numbers in base); false for anything else.
 template <class Number> bool parse_number(std::string_view text, Number& value, int base = 10) {

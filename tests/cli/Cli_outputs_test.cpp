@@ -88,6 +88,12 @@ TEST_F(CliOutputs, EveryOutputCommandRefusesTheFilesOfItsInputAndOtherKinds) {
         EXPECT_EQ(run(std::string(o.command) + " '" + data + "' '" + fresh + "'").code, 0);
         EXPECT_TRUE(fs::exists(fresh)) << o.command;
     }
+    // convert writes any data file, but not over the input's own files through a link.
+    for (const std::string& f : std::vector<std::string>{"run.realtim", "run.dat"}) {
+        fs::create_symlink(dir.file(f), dir.file(f + "-link.dep"));
+        EXPECT_EQ(run("convert '" + data + "' '" + dir.file(f + "-link.dep") + "'").code, 2) << f;
+        EXPECT_EQ(slurp(dir.file(f)), before[f]) << "convert wrote over " << f;
+    }
 }
 
 TEST_F(CliOutputs, RenderAndPrintReadTheSharedOptionsAlike) {
