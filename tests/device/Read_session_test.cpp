@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "Logger_sim_process.h"
 #include "Scripted_link.h"
+#include "device/Dumps.h"
 #include "device/Hardware.h"
 #include "device/Read_session.h"
 #include "document/Storage.h"
@@ -294,4 +296,58 @@ TEST(ReadSession, EndlessDumpsStopAtTheirCapsAndKeepWhatWasRead) {
         ASSERT_TRUE(reopened.Open(path));
         EXPECT_EQ(reopened.JournalCount(), 20);
     }
+}
+
+TEST(ReadSession, CommunicationLogOfScriptedReadsIsAsRecorded) {
+    ScratchDir dir;
+    Recorder reporter;
+    Storage document(reporter);
+    HardWare hw(dir.file("comm.log"));
+    hw.name = "scripted";
+    hw.set_timings(fast_timings());
+    const std::string prompt = "\r\n=>";
+    static const char dump[] = "\0\0\0\0\0\0\x48\x41\xFF\0"         // 0, 12.5
+                               "\x01\x02\x03\x04\x05\x06\x07\xFF\0" // 7 bytes
+                               "\x01\xFF\x07"                       // framing error
+                               "\xFF\xFF\0\0\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x3F\xFF\0"
+                               "\xBC\x7F\0\0\xA4\x70\x45\x41\xFF\0" // 32700, 12.34
+                               "\xFF\0";
+    const std::string frames = std::string(dump, sizeof dump - 1) + "DUMP END" + prompt;
+    const std::string alarms = "0\t2007 MAR 05 09:05:30\t12.5\r\n"
+                               "2\t2007 mar 05 09:05:30\t2007 MAR 05 12:00:00\t12,5\r\n"
+                               "5\t2007 MAR 05 00:00:00\r\n";
+    const std::map<std::string, std::string> logger = {
+        {"~BLA BLA BLA", "LOGGER OK" + prompt},
+        // "ВЕС_НА_КРЮКЕ" in CP866.
+        {"~GET TYPE", "\x82\x85\x91_\x8D\x80_\x8A\x90\x9E\x8A\x85" + prompt},
+        {"~BDUMP LOG", frames},
+        {"~DUMP ALARMS", alarms + "=>\r\n"}};
+    auto read = [&](std::map<std::string, std::string> changes,
+                    device::ByteLink::Got when_quiet = device::ByteLink::Got::timeout) {
+        const auto script = script_logger(hw);
+        script->replies = logger;
+        for (auto& [command, reply] : changes)
+            script->replies[command] = reply;
+        script->when_quiet = when_quiet;
+        return device::run_read_session(hw, document, {});
+    };
+    EXPECT_EQ(read({}), "");
+    EXPECT_NE(read({{"~DUMP ALARMS", alarms + "ERR\r\n"}}), "");
+    EXPECT_NE(read({{"~DUMP ALARMS", alarms + "1\t2007 ABC 05 00:00:00\t1\r\n"}}), "");
+    EXPECT_NE(read({{"~BDUMP LOG", frames.substr(0, 20)}}), "");
+    EXPECT_NE(read({{"~GET TYPE", "VE"}}, device::ByteLink::Got::failure), "");
+    std::string garbage;
+    for (int i = 0; i <= device::max_rejected_frames; ++i)
+        garbage += "\x01\xFF\x07";
+    EXPECT_NE(read({{"~BDUMP LOG", garbage}}), "");
+    EXPECT_NE(read({{"~GET TYPE", std::string(device::max_message_bytes + 8, 'x')}}), "");
+    EXPECT_NE(read({{"~DUMP ALARMS", std::string(device::max_message_bytes + 1, '7')}}), "");
+    hw.set_caps({.records = 2});
+    EXPECT_NE(read({}), "");
+    hw.set_link_factory([](const std::string&, const device::PortTimings&) { return nullptr; });
+    EXPECT_NE(device::run_read_session(hw, document, {}), "");
+    // Recorded once; the log is what a maintainer reads after a failed read on a rig, so every
+    // byte of it stays.
+    EXPECT_EQ(read_text(dir.file("comm.log")),
+              read_text(VORNELL_TEST_DATA_DIR "/scripted_reads.comm.log"));
 }
