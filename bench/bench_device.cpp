@@ -6,6 +6,7 @@
 #include <QProcess>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include <unistd.h>
@@ -52,7 +53,7 @@ struct Simulator {
 struct ProgressSink {
     lib::lock_object lock;
     std::string text;
-    void operator()(const std::string& t, double) {
+    void operator()(const std::string& t, double, std::size_t) {
         lib::Locker hold(lock);
         text = t;
     }
@@ -71,14 +72,14 @@ void BM_MeasurementDump(benchmark::State& state) {
         state.PauseTiming();
         NullReporter reporter;
         Storage document(reporter);
-        HardWare hw(log);
+        device::HardWare hw(log);
         hw.name = sim.address;
         device::HardwareTimings t;
         t.dump_pause_ms = 0;
         t.port.reconnect_pause_ms = 0;
-        hw.set_timings(t);
+        hw.SetTimings(t);
         ProgressSink sink;
-        hw.set_progress_callback([&sink](const std::string& text, double f) { sink(text, f); });
+        hw.SetProgressCallback(std::ref(sink));
         hw.Open();
         state.ResumeTiming();
         // Beyond the dump this sends only two short commands; the dump is the whole cost.
@@ -101,13 +102,12 @@ void BM_WholeReadDefaultWaits(benchmark::State& state) {
     for (auto _ : state) {
         NullReporter reporter;
         Storage document(reporter);
-        HardWare hw(log);
+        device::HardWare hw(log);
         hw.name = sim.address;
         ProgressSink sink;
-        const std::string error = device::run_read_session(
-            hw, document, [&sink](const std::string& text, double f) { sink(text, f); });
-        if (!error.empty() || document.Data().item_count() != records)
-            state.SkipWithError(error.empty() ? "records lost" : error.c_str());
+        const device::ReadOutcome read = device::run_read_session(hw, document, std::ref(sink));
+        if (read.failure || document.Data().item_count() != records)
+            state.SkipWithError(read.failure ? read.text.c_str() : "records lost");
         std::filesystem::remove(log);
     }
 }

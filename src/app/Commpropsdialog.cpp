@@ -19,7 +19,7 @@ constexpr int port_path_role = Qt::UserRole;
 
 } // namespace
 
-TCommPropsForm::TCommPropsForm(QWidget* owner, HardWare& hardware)
+TCommPropsForm::TCommPropsForm(QWidget* owner, device::HardWare& hardware)
     : QDialog(owner), hardware_(hardware) {
     setWindowTitle("Настройка связи датчика с компьютером");
     Label1 = new QLabel("Имя ком-порта", this);

@@ -3,14 +3,16 @@
 // chosen name as the link's port name; cancelling changes nothing.
 #include <QDialog>
 
+namespace device {
 class HardWare;
+}
 class QComboBox;
 class QLabel;
 class QPushButton;
 
 class TCommPropsForm : public QDialog {
 public:
-    TCommPropsForm(QWidget* owner, HardWare& hardware);
+    TCommPropsForm(QWidget* owner, device::HardWare& hardware);
 
     void accept() override;
 
@@ -21,7 +23,7 @@ private:
     void fill_port_names();
     void select_current_name();
 
-    HardWare& hardware_;
+    device::HardWare& hardware_;
     QLabel* Label1;
     QComboBox* cbxPortName;
     QPushButton* MyButton1;

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/Readdatathread.h"
+#include "device/Hardware.h"
 #include "widgets/Busyindicator.h"
 #include "widgets/Controlworks.h"
 #include "widgets/Simplegraphics.h"
@@ -26,12 +27,15 @@ QPushButton* make_button(QWidget* parent, const QString& text) {
 
 } // namespace
 
-TReadDataForm::TReadDataForm(QWidget* owner, Storage& document, HardWare& hardware)
+TReadDataForm::TReadDataForm(QWidget* owner, Storage& document, device::HardWare& hardware)
     : QDialog(owner), document_(document), hardware_(hardware) {
     setWindowTitle(" Считывание информации с датчика-регистратора");
-    // No close box: a running read cannot be interrupted.
+    // No close box, as designed: "Отмена" is the way out, also of a running read.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowMinMaxButtonsHint);
+
+    lblPort = new QLabel(this);
+    lblPort->setObjectName("lblPort");
 
     pnlProgress = new QFrame(this);
     pnlProgress->setObjectName("pnlProgress");
@@ -44,10 +48,13 @@ TReadDataForm::TReadDataForm(QWidget* owner, Storage& document, HardWare& hardwa
     progrBar->setObjectName("progrBar");
     progrBar->setRange(0, 100);
     progrBar->setValue(0);
+    lblStatistics = new QLabel(pnlProgress);
+    lblStatistics->setObjectName("lblStatistics");
     auto* panel_layout = new QVBoxLayout(pnlProgress);
     panel_layout->addWidget(aniProgress);
     panel_layout->addWidget(lblWhatHappen);
     panel_layout->addWidget(progrBar);
+    panel_layout->addWidget(lblStatistics);
     // The dialog keeps its size whether the panel shows or not.
     QSizePolicy keep = pnlProgress->sizePolicy();
     keep.setRetainSizeWhenHidden(true);
@@ -67,6 +74,7 @@ TReadDataForm::TReadDataForm(QWidget* owner, Storage& document, HardWare& hardwa
     const int margin = design_px(this, 12);
     layout->setContentsMargins(margin, margin, margin, margin);
     layout->setSpacing(design_px(this, 10));
+    layout->addWidget(lblPort);
     layout->addWidget(pnlProgress);
     layout->addLayout(buttons);
 
@@ -83,27 +91,39 @@ TReadDataForm::TReadDataForm(QWidget* owner, Storage& document, HardWare& hardwa
     Timer.setInterval(poll_ms);
     connect(&Timer, &QTimer::timeout, this, [this] { TimerTimer(); });
     connect(btnReadData, &QPushButton::clicked, this, [this] { btnReadDataClick(); });
-    connect(btnCancel, &QPushButton::clicked, this, [this] { reject(); });
+    connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
 }
 
 // The thread's destructor waits for a read still running.
 TReadDataForm::~TReadDataForm() = default;
 
 void TReadDataForm::showEvent(QShowEvent* event) {
+    lblPort->setText(QString::fromStdString("Порт: " + device::port_text(hardware_.name)));
     QDialog::showEvent(event);
     CenterOnScreen(this);
 }
 
 void TReadDataForm::reject() {
-    if (!reading())
+    btnCancelClick();
+}
+
+void TReadDataForm::btnCancelClick() {
+    if (!reading()) {
         QDialog::reject();
+        return;
+    }
+    // The dialog closes once the thread has ended and put the document back.
+    thread_->cancel();
+    btnCancel->setEnabled(false);
 }
 
 void TReadDataForm::closeEvent(QCloseEvent* event) {
-    if (reading())
+    if (reading()) {
+        btnCancelClick();
         event->ignore();
-    else
+    } else {
         QDialog::closeEvent(event);
+    }
 }
 
 void TReadDataForm::btnReadDataClick() {
@@ -111,7 +131,9 @@ void TReadDataForm::btnReadDataClick() {
         return;
     btnReadData->setEnabled(false);
     lblWhatHappen->clear();
-    progrBar->setValue(0);
+    lblStatistics->clear();
+    // The logger never tells its memory's size: a busy bar until a fraction comes.
+    progrBar->setRange(0, 0);
     pnlProgress->show();
     aniProgress->start();
     thread_ = std::make_unique<TReadDataThread>(document_, hardware_);
@@ -120,6 +142,7 @@ void TReadDataForm::btnReadDataClick() {
         thread_.get(), &QThread::finished, this, [this] { ThreadFinished(); },
         Qt::QueuedConnection);
     Timer.start();
+    clock_.start();
     thread_->start_read();
 }
 
@@ -128,19 +151,30 @@ void TReadDataForm::TimerTimer() {
         return;
     const ReadProgressData progress = thread_->progress();
     lblWhatHappen->setText(QString::fromStdString(progress.text));
-    progrBar->setValue(static_cast<int>(progrBar->maximum() * progress.fraction + 0.5));
+    if (progress.fraction > 0.0) {
+        progrBar->setRange(0, 100);
+        progrBar->setValue(static_cast<int>(progrBar->maximum() * progress.fraction + 0.5));
+    }
+    lblStatistics->setText(
+        QString::fromStdString(read_statistics_text(progress.records, clock_.elapsed())));
 }
 
 void TReadDataForm::ThreadFinished() {
     thread_->wait();
-    const std::string error = thread_->error_text();
+    const device::ReadOutcome outcome = thread_->outcome();
     thread_.reset();
     set_idle();
-    if (error.empty()) {
+    if (!outcome.failure) {
         accept();
         return;
     }
-    QMessageBox box(QMessageBox::Critical, error_caption, QString::fromStdString(error),
+    if (outcome.failure->kind == device::ReadErrorKind::cancelled) {
+        QDialog::reject();
+        return;
+    }
+    const std::string log = hardware_.Logging() ? hardware_.LogPath() : std::string();
+    QMessageBox box(QMessageBox::Critical, error_caption,
+                    QString::fromStdString(device::read_error_box_text(*outcome.failure, log)),
                     QMessageBox::Ok, this);
     box.exec();
 }
@@ -149,5 +183,8 @@ void TReadDataForm::set_idle() {
     Timer.stop();
     aniProgress->stop();
     pnlProgress->hide();
+    progrBar->setRange(0, 100);
+    progrBar->setValue(0);
     btnReadData->setEnabled(true);
+    btnCancel->setEnabled(true);
 }

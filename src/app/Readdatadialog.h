@@ -1,13 +1,17 @@
 #pragma once
-// The modal dialog of a device read: starts the reading thread, shows its progress every 100 ms
-// and closes with Accepted when the read has succeeded. While a read runs it cannot be closed.
+// The modal dialog of a device read: shows the port it reads, starts the reading thread, shows
+// its progress every 100 ms and closes with Accepted when the read has succeeded. "Отмена", Esc
+// and the window's close stop a running read and close it with Rejected once the read has ended.
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <memory>
 
 class BusyIndicator;
+namespace device {
 class HardWare;
+}
 class QFrame;
 class QLabel;
 class QProgressBar;
@@ -19,12 +23,12 @@ class TReadDataForm : public QDialog {
 public:
     static constexpr const char* error_caption = " ВНИМАНИЕ!";
 
-    TReadDataForm(QWidget* owner, Storage& document, HardWare& hardware);
+    TReadDataForm(QWidget* owner, Storage& document, device::HardWare& hardware);
     ~TReadDataForm() override;
 
     bool reading() const { return thread_ != nullptr; }
 
-    // Esc and "Отмена" end here; both do nothing while a read runs.
+    // Esc ends here, as "Отмена" does.
     void reject() override;
 
 protected:
@@ -33,19 +37,23 @@ protected:
 
 private:
     void btnReadDataClick();
+    void btnCancelClick();
     void TimerTimer();
     void ThreadFinished();
     void set_idle();
 
     Storage& document_;
-    HardWare& hardware_;
+    device::HardWare& hardware_;
     std::unique_ptr<TReadDataThread> thread_;
+    QElapsedTimer clock_; // since "Считать!"
 
+    QLabel* lblPort;
     QPushButton* btnReadData;
     QPushButton* btnCancel;
     QFrame* pnlProgress;
     QLabel* lblWhatHappen;
     BusyIndicator* aniProgress;
     QProgressBar* progrBar;
+    QLabel* lblStatistics;
     QTimer Timer;
 };

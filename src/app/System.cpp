@@ -6,7 +6,7 @@ void HardWareIni::describe_ini(lib::ini_options_elements& e) {
     e.add_string(hardware_.name, "HardWare", "name");
 }
 
-RegSystem::RegSystem() : hardware_(std::make_unique<HardWare>()) {}
+RegSystem::RegSystem() : hardware_(std::make_unique<device::HardWare>()) {}
 
 RegSystem::~RegSystem() = default;
 

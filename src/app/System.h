@@ -12,11 +12,11 @@ namespace detailed {
 // The link's entry of the settings file: section "HardWare", key "name".
 class HardWareIni : public lib::ini_options {
 public:
-    explicit HardWareIni(HardWare& hardware) : hardware_(hardware) {}
+    explicit HardWareIni(device::HardWare& hardware) : hardware_(hardware) {}
     void describe_ini(lib::ini_options_elements& elements) override;
 
 private:
-    HardWare& hardware_;
+    device::HardWare& hardware_;
 };
 
 class RegSystem {
@@ -25,7 +25,7 @@ public:
     RegSystem(const RegSystem&) = delete;
     RegSystem& operator=(const RegSystem&) = delete;
 
-    HardWare& hardware() { return *hardware_; }
+    device::HardWare& hardware() { return *hardware_; }
     // A missing file or key keeps the current port name.
     void load_settings(const std::string& path);
     // A file that cannot be written loses the setting silently.
@@ -35,7 +35,7 @@ private:
     RegSystem();
     ~RegSystem();
 
-    std::unique_ptr<HardWare> hardware_;
+    std::unique_ptr<device::HardWare> hardware_;
 };
 
 } // namespace detailed

@@ -18,7 +18,7 @@ namespace {
 // part of a read, so they are passed on in batches at most 100 ms apart.
 class ProgressPrinter {
 public:
-    void operator()(const std::string& text, double /*fraction*/) {
+    void operator()(const std::string& text) {
         if (text == last_)
             return;
         last_ = text;
@@ -84,24 +84,26 @@ int cmd_read(const std::vector<std::string>& args) {
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
 
-    HardWare hardware(log_path);
-    if (!hardware.logging())
+    device::HardWare hardware(log_path);
+    if (!hardware.Logging())
         throw std::runtime_error("Невозможно открыть журнал обмена: " + log_path);
     hardware.name = positional[0];
     if (byte_timeout > 0)
-        hardware.set_timings(hardware.timings().capped(static_cast<std::uint32_t>(byte_timeout)));
+        hardware.SetTimings(hardware.Timings().capped(static_cast<std::uint32_t>(byte_timeout)));
     Storage document(stderr_reporter());
     ProgressPrinter printer;
-    const std::string error = device::run_read_session(
-        hardware, document, [&printer](const std::string& text, double f) { printer(text, f); });
+    const device::ReadOutcome read = device::run_read_session(
+        hardware, document,
+        [&printer](const std::string& text, double, std::size_t) { printer(text); });
     printer.flush();
-    if (error.empty())
+    // Every failure of a read exits 1, whatever its kind.
+    if (!read.failure)
         return document.Save(out) ? 0 : 1;
-    // Marked read means the records are complete and only the journal failed: keep them.
-    if (document.IsModified() && document.Save(out))
-        std::cerr << error << "\nЖурнал датчика не считан полностью; записи сохранены в " << out
+    // Only the journal failed: the records are complete, so they are kept.
+    if (read.records_complete && document.Save(out))
+        std::cerr << read.text << "\nЖурнал датчика не считан полностью; записи сохранены в " << out
                   << '\n';
     else
-        std::cerr << error << '\n';
+        std::cerr << read.text << '\n';
     return 1;
 }

@@ -233,6 +233,35 @@ void FileStorage::clear() {
     text_values_.lines.clear();
 }
 
+FileStorage::Content FileStorage::take_content() {
+    Content content{.items = std::move(items_),
+                    .block = std::move(block_),
+                    .params = {params_, params_ + param_count_},
+                    .sector_param_count = sector_param_count_,
+                    .sector_map = sector_map_,
+                    .remarks = std::move(remarks_),
+                    .lines = std::move(text_values_.lines),
+                    .messages = std::move(messages_)};
+    clear();
+    messages_.clear();
+    return content;
+}
+
+void FileStorage::restore_content(Content&& content) {
+    items_ = std::move(content.items);
+    block_ = std::move(content.block);
+    param_count_ = 0;
+    for (const FileStorageParam& param : content.params) {
+        params_[param_count_] = param;
+        ident_lower_[param_count_++] = lib::lower_ident(param.ident);
+    }
+    sector_param_count_ = content.sector_param_count;
+    sector_map_ = content.sector_map;
+    remarks_ = std::move(content.remarks);
+    text_values_.lines = std::move(content.lines);
+    messages_ = std::move(content.messages);
+}
+
 int FileStorage::add_param(const FileStorageParam& param) {
     if (param_count_ == max_params)
         throw FileStorageException("слишком много параметров", false);
@@ -305,7 +334,7 @@ std::vector<std::string> data_files_of(const std::string& path) {
     return files;
 }
 
-bool FileStorage::load(const std::string& path, bool text_only) {
+void FileStorage::load(const std::string& path, bool text_only) {
     std::string extension;
     switch (family_of(path, extension)) {
     case FileFamily::native: {
@@ -313,13 +342,12 @@ bool FileStorage::load(const std::string& path, bool text_only) {
         file.open(path, true);
         load_native(file, text_only);
         native_format_ = true;
-        return true;
+        return;
     }
-    case FileFamily::legacy: {
-        const bool loaded = load_legacy(path, text_only);
+    case FileFamily::legacy:
+        load_legacy(path, text_only);
         native_format_ = false;
-        return loaded;
-    }
+        return;
     case FileFamily::unknown:
         break;
     }
@@ -343,15 +371,16 @@ void FileStorage::save(const std::string& path, bool text_only,
     } else {
         unit = legacy_files(path, text_only);
     }
-    const std::size_t own = unit.size();
     unit.insert(unit.end(), companions.begin(), companions.end());
     try {
         lib::io::replace_files(unit);
     } catch (const lib::io::replace_error& e) {
-        if (e.file() >= own)
-            throw lib::io::replace_error(e.what(), e.file() - own, e.step());
+        // A companion's failure is its owner's to word.
+        if (std::any_of(companions.begin(), companions.end(),
+                        [&](const lib::io::file_replacement& f) { return f.target == e.target(); }))
+            throw;
         if (!native_format_)
-            legacy_failure(path, unit[e.file()].target, e.what());
+            legacy_failure(path, e.target(), e.what());
         if (!text_only || !companions.empty())
             throw std::runtime_error(e.what());
         append_native_text(path);

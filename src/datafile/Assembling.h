@@ -159,6 +159,22 @@ public:
     // Empties records, remarks, the parameter count and the text list; keeps messages, run
     // information, native_format, source_path and the descriptor table's contents.
     void clear();
+
+    // What clear() and the messages' clear empty, held whole so it can be put back.
+    struct Content {
+        std::vector<std::shared_ptr<FileStorageItem>> items;
+        std::shared_ptr<std::vector<FileStorageItem>> block;
+        std::vector<FileStorageParam> params;
+        int sector_param_count = 0;
+        lib::array<int, max_params> sector_map;
+        std::vector<SimpleRemark> remarks;
+        TextLines lines;
+        std::vector<std::string> messages;
+    };
+    // Hands the content over, leaving the model cleared and without messages.
+    Content take_content();
+    // Puts back content that take_content handed over, in place of the model's own.
+    void restore_content(Content&& content);
     // Index of the descriptor with the same identifier (case-insensitive), or of the new entry.
     // Raises a non-fatal "слишком много параметров" when the table is full.
     int add_param(const FileStorageParam& param);
@@ -172,14 +188,15 @@ public:
     int item_count() const { return static_cast<int>(items_.size()); }
     const FileStorageItem* item(int i) const;
 
-    // Chooses the loader by the lower-cased extension of path.
-    bool load(const std::string& path, bool text_only);
+    // Chooses the loader by the lower-cased extension of path; an unknown one raises a fatal
+    // FileStorageException.
+    void load(const std::string& path, bool text_only);
     // Native files load from any byte source, a mapped file or bytes in memory.
     void load_native(lib::io::InputMemoryView& source, bool text_only);
     // Replaces the file (an older-family file with its run file, and with a description file
     // when its folder has none) as one unit through lib::io::replace_files. The companions (the
     // document's journal) join that unit after the model's own files; a failure in one of them
-    // raises its replace_error, counted among the companions. Only a text-only update without
+    // passes on as the replace_error that names it. Only a text-only update without
     // companions falls back to appending the text when the file cannot be copied.
     void save(const std::string& path, bool text_only,
               const std::vector<lib::io::file_replacement>& companions = {});
@@ -203,7 +220,7 @@ private:
     class NativeLoader;
 
     // Legacy (".dep", ".ldp", ".tim") files.
-    bool load_legacy(const std::string& path, bool text_only);
+    void load_legacy(const std::string& path, bool text_only);
     // The files of an older-family save, in replace order: the data file (unless text_only),
     // a description file when the folder has none, the run file.
     std::vector<lib::io::file_replacement> legacy_files(const std::string& path, bool text_only);

@@ -165,7 +165,7 @@ bool read_lines(const std::string& path, std::vector<std::string>& lines) {
 
 } // namespace
 
-bool FileStorage::load_legacy(const std::string& path, bool text_only) {
+void FileStorage::load_legacy(const std::string& path, bool text_only) {
     source_path_ = path;
     // The run file describes this data file alone: what it lacks (or a missing run file) must
     // not leave an earlier document's run in the model, to be saved as this one's.
@@ -178,7 +178,7 @@ bool FileStorage::load_legacy(const std::string& path, bool text_only) {
         text_values_.load_from_file(run_file);
     }
     if (text_only)
-        return false;
+        return;
 
     try {
         lib::io::InputMappedFile description;
@@ -204,7 +204,6 @@ bool FileStorage::load_legacy(const std::string& path, bool text_only) {
     } catch (...) {
         messages_.emplace_back("Неизвестная ошибка");
     }
-    return !items_.empty();
 }
 
 std::vector<lib::io::file_replacement> FileStorage::legacy_files(const std::string& name,

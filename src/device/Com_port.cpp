@@ -1,30 +1,48 @@
 #include "device/Com_port.h"
 
+#include <QEventLoop>
 #include <QHostAddress>
 #include <QSerialPort>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <thread>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace device {
+
+Until Until::Within(int ms) const {
+    const Deadline end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    return Until(std::min(end, deadline_), stop_);
+}
+
+int Until::LeftMs() const {
+    if (Stopped())
+        return 0;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline_ - std::chrono::steady_clock::now());
+    return static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 1 << 30));
+}
+
+int Until::SliceMs() const {
+    return std::min(LeftMs(), WAIT_SLICE_MS);
+}
+
+void Until::Sleep() const {
+    for (int ms = SliceMs(); ms > 0; ms = SliceMs())
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 namespace {
 
 // Bytes taken from the OS in one go; far more than a reply, so one-byte reads stay cheap.
 constexpr qint64 fetch_chunk = 64 * 1024;
-
-int ms_left(Deadline deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    return static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 1 << 30));
-}
-
-// A wait of `ms` that never runs past the deadline.
-int within(int ms, Deadline deadline) {
-    return std::min(ms, ms_left(deadline));
-}
 
 ByteLink::Got take_available(QIODevice& dev, std::string& rx) {
     const qint64 n = std::min(dev.bytesAvailable(), fetch_chunk);
@@ -37,24 +55,117 @@ ByteLink::Got take_available(QIODevice& dev, std::string& rx) {
     return got > 0 ? ByteLink::Got::data : ByteLink::Got::timeout;
 }
 
-bool send_all(QIODevice& dev, const char* bytes, std::size_t count, int wait_ms) {
+// Whether a wait that returned false only ran out of time, so the next slice may follow.
+bool timed_out(QSerialPort& port) {
+    const auto e = port.error();
+    if (e != QSerialPort::NoError && e != QSerialPort::TimeoutError)
+        return false;
+    port.clearError();
+    return true;
+}
+
+bool timed_out(const QTcpSocket& socket) {
+    return socket.error() == QAbstractSocket::SocketTimeoutError &&
+           socket.state() == QAbstractSocket::ConnectedState;
+}
+
+enum class Waited { ready, over, failed };
+
+// Runs wait(ms) slice by slice until it succeeds, the wait is over or the device fails.
+template <class Device, class Wait> Waited wait_sliced(Device& dev, const Until& until, Wait wait) {
+    for (int ms = until.SliceMs(); ms > 0; ms = until.SliceMs()) {
+        if (wait(ms))
+            return Waited::ready;
+        if (!timed_out(dev))
+            return Waited::failed;
+    }
+    return Waited::over;
+}
+
+template <class Device>
+bool send_all(Device& dev, const char* bytes, std::size_t count, const Until& until) {
     if (dev.write(bytes, static_cast<qint64>(count)) != static_cast<qint64>(count))
         return false;
     while (dev.bytesToWrite() > 0)
-        if (!dev.waitForBytesWritten(wait_ms))
+        if (wait_sliced(dev, until, [&](int ms) { return dev.waitForBytesWritten(ms); }) !=
+            Waited::ready)
             return false;
     return true;
 }
 
-// A serial line waits for bytes up to the deadline and a quiet line is a short read; after a
-// line error it pauses and reopens the device.
+// waitForConnected abandons the attempt when its time runs out, so it cannot be cut into
+// slices: a local event loop waits for the attempt instead, looking at the wait between slices.
+bool wait_connected(QTcpSocket& socket, const Until& until) {
+    QEventLoop loop;
+    QTimer slice;
+    slice.setSingleShot(true);
+    const auto next_slice = [&] {
+        const int ms = until.SliceMs();
+        if (ms > 0)
+            slice.start(ms);
+        else
+            loop.quit();
+    };
+    QObject::connect(&slice, &QTimer::timeout, &loop, next_slice);
+    QObject::connect(&socket, &QAbstractSocket::stateChanged, &loop,
+                     [&](QAbstractSocket::SocketState state) {
+                         if (state == QAbstractSocket::ConnectedState ||
+                             state == QAbstractSocket::UnconnectedState)
+                             loop.quit();
+                     });
+    if (socket.state() == QAbstractSocket::ConnectingState ||
+        socket.state() == QAbstractSocket::HostLookupState) {
+        next_slice();
+        if (slice.isActive())
+            loop.exec();
+    }
+    return socket.state() == QAbstractSocket::ConnectedState;
+}
+
+// The group that owns a device, for the hint that the user must belong to it.
+std::string group_of(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return {};
+    const struct group* g = ::getgrgid(st.st_gid);
+    return g ? g->gr_name : std::string();
+}
+
+OpenFault fault_of(const QSerialPort& port, const std::string& path) {
+    OpenFault fault;
+    fault.device = path;
+    fault.system_text = port.errorString().toStdString();
+    switch (port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        fault.reason = OpenFault::no_device;
+        break;
+    case QSerialPort::PermissionError:
+        // Qt says the same when another program holds the line: ask the system which it is.
+        if (::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES) {
+            fault.reason = OpenFault::no_permission;
+            fault.group = group_of(path);
+        } else {
+            fault.reason = OpenFault::busy;
+        }
+        break;
+    default:
+        fault.reason = OpenFault::other;
+        break;
+    }
+    return fault;
+}
+
+// A serial line waits for bytes up to the end of the wait and a quiet line is a short read; after
+// a line error it pauses and reopens the device.
 class SerialLink : public ByteLink {
 public:
-    SerialLink(const std::string& path, int error_pause_ms) : error_pause_ms_(error_pause_ms) {
+    SerialLink(const std::string& path, int error_pause_ms)
+        : path_(path), error_pause_ms_(error_pause_ms) {
         port_.setPortName(QString::fromStdString(path));
     }
 
     bool open() { return port_.open(QIODevice::ReadWrite); }
+    OpenFault fault() const { return fault_of(port_, path_); }
 
     bool configure(std::uint32_t baud, std::uint32_t parity) override {
         static constexpr QSerialPort::Parity parities[] = {
@@ -70,28 +181,27 @@ public:
         return ok;
     }
 
-    Got fetch(std::string& rx, Deadline deadline) override {
-        if (port_.bytesAvailable() == 0 && !port_.waitForReadyRead(ms_left(deadline))) {
-            const auto e = port_.error();
-            if (e != QSerialPort::NoError && e != QSerialPort::TimeoutError)
-                return Got::failure;
-            port_.clearError();
-        }
+    Got fetch(std::string& rx, const Until& until) override {
+        if (port_.bytesAvailable() == 0 && wait_sliced(port_, until, [&](int ms) {
+                                               return port_.waitForReadyRead(ms);
+                                           }) == Waited::failed)
+            return Got::failure;
         return take_available(port_, rx);
     }
 
-    bool send(const char* bytes, std::size_t count, Deadline deadline) override {
-        return send_all(port_, bytes, count, ms_left(deadline));
+    bool send(const char* bytes, std::size_t count, const Until& until) override {
+        return send_all(port_, bytes, count, until);
     }
 
-    bool recover(Deadline deadline) override {
-        pause_ms(within(error_pause_ms_, deadline));
+    bool recover(const Until& until) override {
+        until.Within(error_pause_ms_).Sleep();
         port_.close();
         return open() && configure(baud_, parity_);
     }
 
 private:
     QSerialPort port_;
+    std::string path_;
     int error_pause_ms_;
     std::uint32_t baud_ = 57600;
     std::uint32_t parity_ = 0;
@@ -106,33 +216,36 @@ public:
 
     bool configure(std::uint32_t, std::uint32_t) override { return true; }
 
-    Got fetch(std::string& rx, Deadline deadline) override {
-        if (!connect(deadline))
+    Got fetch(std::string& rx, const Until& until) override {
+        if (!connect(until))
             return Got::failure;
         if (socket_->bytesAvailable() == 0 &&
-            !socket_->waitForReadyRead(within(timings_.tcp_wait_ms, deadline)))
+            wait_sliced(*socket_, until.Within(timings_.tcp_wait_ms),
+                        [&](int ms) { return socket_->waitForReadyRead(ms); }) != Waited::ready)
             return Got::failure;
         return take_available(*socket_, rx) == Got::data ? Got::data : Got::failure;
     }
 
-    bool send(const char* bytes, std::size_t count, Deadline deadline) override {
-        return connect(deadline) &&
-               send_all(*socket_, bytes, count, within(timings_.tcp_wait_ms, deadline));
+    bool send(const char* bytes, std::size_t count, const Until& until) override {
+        return connect(until) &&
+               send_all(*socket_, bytes, count, until.Within(timings_.tcp_wait_ms));
     }
 
-    bool recover(Deadline) override {
+    bool recover(const Until&) override {
         socket_.reset();
         return true;
     }
 
 private:
-    bool connect(Deadline deadline) {
+    bool connect(const Until& until) {
         if (socket_ && socket_->state() == QAbstractSocket::ConnectedState)
             return true;
-        pause_ms(within(timings_.reconnect_pause_ms, deadline));
+        until.Within(timings_.reconnect_pause_ms).Sleep();
         socket_ = std::make_unique<QTcpSocket>();
+        if (until.Stopped())
+            return false;
         socket_->connectToHost(QHostAddress(address_), port_);
-        if (!socket_->waitForConnected(within(timings_.tcp_wait_ms, deadline)))
+        if (!wait_connected(*socket_, until.Within(timings_.tcp_wait_ms)))
             return false;
         socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         return true;
@@ -146,16 +259,11 @@ private:
 
 } // namespace
 
-void pause_ms(int ms) {
-    if (ms > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 CommPort::~CommPort() {
     Close();
 }
 
-std::string CommPort::device_path(const std::string& name) {
+std::string CommPort::DevicePath(const std::string& name) {
     if (name.size() > 3 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "com") == 0) &&
         std::all_of(name.begin() + 3, name.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
         name.size() <= 6) {
@@ -166,7 +274,11 @@ std::string CommPort::device_path(const std::string& name) {
     return name;
 }
 
-CommPort::TcpPeer CommPort::tcp_peer(const std::string& name) {
+bool CommPort::IsTcpName(const std::string& name) {
+    return name.find(':') != std::string::npos;
+}
+
+CommPort::TcpPeer CommPort::TcpPeerOf(const std::string& name) {
     const auto colon = name.find(':');
     TcpPeer peer;
     peer.address = name.substr(0, colon);
@@ -183,19 +295,23 @@ CommPort::TcpPeer CommPort::tcp_peer(const std::string& name) {
     return peer;
 }
 
-std::unique_ptr<ByteLink> CommPort::make_link(const std::string& name, const PortTimings& t) {
-    if (name.find(':') != std::string::npos)
-        return std::make_unique<TcpLink>(tcp_peer(name), t);
-    auto serial = std::make_unique<SerialLink>(device_path(name), t.serial_error_pause_ms);
-    if (!serial->open())
+std::unique_ptr<ByteLink> CommPort::MakeLink(const std::string& name, const PortTimings& t,
+                                             OpenFault& fault) {
+    if (IsTcpName(name))
+        return std::make_unique<TcpLink>(TcpPeerOf(name), t);
+    auto serial = std::make_unique<SerialLink>(DevicePath(name), t.serial_error_pause_ms);
+    if (!serial->open()) {
+        fault = serial->fault();
         return nullptr;
+    }
     return serial;
 }
 
 bool CommPort::Open(const std::string& name) {
     if (IsOpen())
         return false;
-    link_ = factory_(name, timings_);
+    fault_ = {};
+    link_ = factory_(name, timings_, fault_);
     return link_ != nullptr;
 }
 
@@ -216,26 +332,31 @@ bool CommPort::Close() {
     return true;
 }
 
-Deadline CommPort::after_timeout() const {
-    return std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms_);
+Until CommPort::UntilTimeout() const {
+    return Until(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms_), stop_);
 }
 
 bool CommPort::Write(const void* bytes, std::size_t count) {
     if (!link_)
         return false;
-    const Deadline deadline = after_timeout();
-    if (link_->send(static_cast<const char*>(bytes), count, deadline))
+    const Until until = UntilTimeout();
+    if (link_->send(static_cast<const char*>(bytes), count, until))
         return true;
-    if (!link_->recover(deadline))
+    if (!link_->recover(until))
         Close();
     return false;
 }
 
 bool CommPort::Read(void* bytes, std::size_t count, std::size_t& received) {
-    return Read(bytes, count, received, after_timeout());
+    return ReadUntil(bytes, count, received, UntilTimeout());
 }
 
 bool CommPort::Read(void* bytes, std::size_t count, std::size_t& received, Deadline deadline) {
+    return ReadUntil(bytes, count, received, Until(deadline, stop_));
+}
+
+bool CommPort::ReadUntil(void* bytes, std::size_t count, std::size_t& received,
+                         const Until& until) {
     received = 0;
     if (!link_)
         return false;
@@ -250,11 +371,11 @@ bool CommPort::Read(void* bytes, std::size_t count, std::size_t& received, Deadl
         }
         rx_.clear();
         rx_pos_ = 0;
-        const ByteLink::Got got = link_->fetch(rx_, deadline);
+        const ByteLink::Got got = link_->fetch(rx_, until);
         if (got == ByteLink::Got::timeout)
             return true; // fewer bytes came; the caller compares
         if (got == ByteLink::Got::failure) {
-            if (!link_->recover(deadline))
+            if (!link_->recover(until))
                 Close();
             return false;
         }

@@ -33,7 +33,7 @@ FrameDecoder::Step FrameDecoder::feed(std::uint8_t byte) {
         escape_ = true;
         return Step::more;
     }
-    if (payload_.size() >= max_message_bytes) {
+    if (payload_.size() >= MAX_MESSAGE_BYTES) {
         done_ = true;
         return Step::framing_error;
     }
@@ -91,7 +91,7 @@ int month_lookup(std::string_view text) {
     return -1;
 }
 
-double decode_alarm_datetime(std::string_view text) {
+std::optional<double> decode_alarm_datetime(std::string_view text) {
     const int year = int_or(field(text, 1, 4), -1);
     const int month = month_lookup(field(text, 6, 3));
     const int day = int_or(field(text, 10, 2), -1);
@@ -101,24 +101,27 @@ double decode_alarm_datetime(std::string_view text) {
     // A day past its month's end comes back from the calendar as a day of the next month.
     if (year < 1 || year > 9999 || month < 1 || day < 1 ||
         lib::datetime_to_parts(lib::parts_to_datetime({year, month, day})).day != day)
-        throw ConvertError{"Invalid date: " + std::string(text)};
+        return std::nullopt;
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
-        throw ConvertError{"Invalid time: " + std::string(text)};
+        return std::nullopt;
     return lib::parts_to_datetime({year, month, day, hour, minute, second});
 }
 
-std::optional<AlarmLine> decode_alarm_line(std::string_view line) {
+AlarmLineShape decode_alarm_line(std::string_view line, AlarmLine& out) {
     std::vector<std::string> items;
     lib::split_text(line, '\t', items);
     if (items.size() != 3 && items.size() != 4)
-        return std::nullopt;
-    AlarmLine a;
-    a.start = decode_alarm_datetime(items[1]);
-    if (items.size() == 4)
-        a.end = decode_alarm_datetime(items[2]);
-    a.value = static_cast<float>(lib::text_to_number(items.back()));
-    a.code = int_or(items[0], 255);
-    return a;
+        return AlarmLineShape::skipped;
+    const std::optional<double> start = decode_alarm_datetime(items[1]);
+    const std::optional<double> end =
+        items.size() == 4 ? decode_alarm_datetime(items[2]) : std::optional<double>(0.0);
+    if (!start || !end)
+        return AlarmLineShape::impossible_date;
+    out.start = *start;
+    out.end = *end;
+    out.value = static_cast<float>(lib::text_to_number(items.back()));
+    out.code = int_or(items[0], 255);
+    return AlarmLineShape::record;
 }
 
 } // namespace device

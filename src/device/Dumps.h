@@ -10,10 +10,10 @@
 namespace device {
 
 // Longest reply, line or frame payload we accept; a logger that streams past it is faulty.
-constexpr std::size_t max_message_bytes = 64 * 1024;
+inline constexpr std::size_t MAX_MESSAGE_BYTES = 64 * 1024;
 // Frames in a row that are no record (framing errors, wrong lengths) before the dump counts as
 // garbage; without it a logger streaming noise would keep the read going for ever.
-constexpr int max_rejected_frames = 1024;
+inline constexpr int MAX_REJECTED_FRAMES = 1024;
 
 // One frame at a time, fed byte by byte. On the wire a frame is its payload with every 255
 // doubled, then 255, 0.
@@ -22,7 +22,7 @@ public:
     enum class Step { more, complete, framing_error };
 
     // After `complete` or `framing_error` the next byte starts a new frame. A payload that grows
-    // past max_message_bytes is a framing error.
+    // past MAX_MESSAGE_BYTES is a framing error.
     Step feed(std::uint8_t byte);
     const std::string& payload() const { return payload_; }
 
@@ -44,18 +44,12 @@ std::optional<MeasurementRecord> decode_record(std::string_view payload);
 // The program time of a record: logger seconds + 86400 in 32-bit unsigned arithmetic.
 std::uint32_t record_time(std::uint32_t logger_time);
 
-// Raised for an impossible date or time in an alarm line. Deliberately outside the standard
-// exception family: the read session reports it with its generic text.
-struct ConvertError {
-    std::string text;
-};
-
 // "JAN".."DEC" in any case -> 1..12; anything else -> -1.
 int month_lookup(std::string_view text);
 
 // Fixed positions "YYYY?MMM?DD?hh?mm?ss" (any separators, later characters ignored) ->
-// calendar date-time number. Throws ConvertError when the moment does not exist.
-double decode_alarm_datetime(std::string_view text);
+// calendar date-time number; nothing when the moment does not exist.
+std::optional<double> decode_alarm_datetime(std::string_view text);
 
 struct AlarmLine {
     double start = 0.0;
@@ -64,9 +58,11 @@ struct AlarmLine {
     float value = 0.0f;
 };
 
-// Three fields (code, start, value) or four (code, start, end, value), tab-separated; any other
-// count gives nothing. A code that is not an integer gives 255. Throws ConvertError on an
-// impossible date.
-std::optional<AlarmLine> decode_alarm_line(std::string_view line);
+enum class AlarmLineShape { record, skipped, impossible_date };
+
+// Three fields (code, start, value) or four (code, start, end, value), tab-separated, give a
+// `record` in `out`; any other count is `skipped`. A code that is not an integer gives 255. A
+// date or time that does not exist ends the read: the logger's journal is broken.
+AlarmLineShape decode_alarm_line(std::string_view line, AlarmLine& out);
 
 } // namespace device

@@ -36,23 +36,15 @@ HardwareTimings HardwareTimings::capped(std::uint32_t ms) const {
     return t;
 }
 
-} // namespace device
-
-namespace {
-
-const std::string prompt = "\r\n=>";
-
-} // namespace
-
 HardWare::HardWare(const std::string& log_path) {
-    set_log_path(log_path);
+    SetLogPath(log_path);
 }
 
 HardWare::~HardWare() {
     Close();
 }
 
-bool HardWare::set_log_path(const std::string& path) {
+bool HardWare::SetLogPath(const std::string& path) {
     log_.close();
     log_.clear();
     log_.open(path, std::ios::out | std::ios::app | std::ios::binary);
@@ -62,12 +54,17 @@ bool HardWare::set_log_path(const std::string& path) {
     return log_.good();
 }
 
-void HardWare::set_timings(const device::HardwareTimings& t) {
+void HardWare::SetTimings(const HardwareTimings& t) {
     timings_ = t;
-    port_.set_timings(t.port);
+    port_.SetTimings(t.port);
 }
 
-void HardWare::log_bytes(const char* bytes, std::size_t count) {
+void HardWare::SetStopFlag(const std::atomic<bool>* stop) {
+    stop_ = stop;
+    port_.SetStopFlag(stop);
+}
+
+void HardWare::LogBytes(const char* bytes, std::size_t count) {
     log_.write(bytes, static_cast<std::streamsize>(count));
     log_.flush();
     log_size_ += count;
@@ -77,15 +74,15 @@ void HardWare::log_bytes(const char* bytes, std::size_t count) {
     log_.close();
     std::error_code ec;
     std::filesystem::rename(log_path_, log_path_ + ".1", ec);
-    set_log_path(log_path_);
+    SetLogPath(log_path_);
 }
 
-void HardWare::log_line(const std::string& cp1251_text) {
+void HardWare::LogLine(const std::string& cp1251_text) {
     const std::string line = cp1251_text + '\n';
-    log_bytes(line.data(), line.size());
+    LogBytes(line.data(), line.size());
 }
 
-void HardWare::log_record(std::uint32_t time, float value) {
+void HardWare::LogRecord(std::uint32_t time, float value) {
     // "%g" with six significant digits, the stream's default, without a stream's per-call cost.
     char line[64] = "## added bin ";
     char* p = line + 13;
@@ -94,64 +91,87 @@ void HardWare::log_record(std::uint32_t time, float value) {
     *p++ = ' ';
     p = std::to_chars(p, end, static_cast<double>(value), std::chars_format::general, 6).ptr;
     *p++ = '\n';
-    log_bytes(line, static_cast<std::size_t>(p - line));
+    LogBytes(line, static_cast<std::size_t>(p - line));
 }
 
 void HardWare::Open() {
-    if (!port_.Open(name))
-        throw std::runtime_error("Невозможно открыть COM-порт");
-    port_.Configure(57600, 0, timings_.byte_timeout_ms, -1);
-    log_line("\n\n##------------------------------------------------##\n" +
-             lib::to_cp1251("Начало сеанса"));
+    if (!port_.Open(name)) {
+        ReadFailure failure(ReadErrorKind::port);
+        failure.port = name;
+        failure.fault = port_.LastOpenFault();
+        throw ReadError(failure);
+    }
+    port_.Configure(BAUD_RATE, PARITY_NONE, timings_.byte_timeout_ms, -1);
+    LogLine("\n\n##------------------------------------------------##\n" +
+            lib::to_cp1251("Начало сеанса"));
 }
 
 void HardWare::Close() {
     port_.Close();
 }
 
+void HardWare::CheckStop() {
+    if (stop_ && stop_->load(std::memory_order_relaxed))
+        Fail(ReadErrorKind::cancelled);
+}
+
+void HardWare::Pause(int ms) {
+    Until(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms), stop_).Sleep();
+    CheckStop();
+}
+
 void HardWare::SendCommand(const std::string& command) {
-    log_line("<- " + command);
-    const std::string bytes = command + '\r';
+    LogLine("<- " + command);
+    const std::string bytes = command + COMMAND_END;
     // A command that did not leave gets no reply: waiting for one would only cost time.
-    if (!port_.Write(bytes.data(), bytes.size()))
-        Fail("Аппаратная ошибка при чтении данных");
+    if (!port_.Write(bytes.data(), bytes.size())) {
+        CheckStop();
+        Fail(ReadErrorKind::link);
+    }
 }
 
 void HardWare::ReadExact(void* buffer, std::size_t count) {
+    CheckStop();
     // Reopening cannot bring back a reply whose command went to the old connection, so the
     // whole wait, reopenings included, is bounded as a serial line bounds one byte.
-    const device::Deadline deadline =
+    const Deadline deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(timings_.byte_timeout_ms);
     std::size_t received = 0;
-    while (!port_.Read(buffer, count, received, deadline)) {
-        if (error_budget_ >= 100 || std::chrono::steady_clock::now() >= deadline) {
-            error_budget_ = 0;
-            Fail("Аппаратная ошибка при чтении данных");
-        }
-        Close();
-        Open();
-        ++error_budget_;
+    while (!port_.Read(buffer, count, received, deadline))
+        RetryOrFail(deadline);
+    if (received < count) {
+        CheckStop();
+        Fail(ReadErrorKind::timeout);
     }
-    if (received < count)
-        Fail("Датчик не ответил по истечению отведённого времени");
+}
+
+void HardWare::RetryOrFail(Deadline deadline) {
+    CheckStop();
+    if (error_budget_ >= MAXRETRIES || std::chrono::steady_clock::now() >= deadline) {
+        error_budget_ = 0;
+        Fail(ReadErrorKind::link);
+    }
+    Close();
+    Open();
+    ++error_budget_;
 }
 
 std::string HardWare::ReadReply() {
+    const std::string_view prompt = PROMPT;
     std::string reply;
     for (;;) {
         char c;
         ReadExact(&c, 1);
         reply.push_back(c);
         // Appended one byte at a time, so the prompt can only show up at the end.
-        if (c == '>' && reply.ends_with(prompt)) {
+        if (c == prompt.back() && reply.ends_with(prompt)) {
             reply.resize(reply.size() - prompt.size());
             break;
         }
-        if (reply.size() > device::max_message_bytes + prompt.size())
-            Fail("Ответ датчика слишком длинный: нет приглашения \"=>\" после " +
-                 std::to_string(device::max_message_bytes) + " байт");
+        if (reply.size() > MAX_MESSAGE_BYTES + prompt.size())
+            Fail({ReadErrorKind::long_reply, MAX_MESSAGE_BYTES});
     }
-    log_line("-> " + reply);
+    LogLine("-> " + reply);
     return reply;
 }
 
@@ -164,12 +184,11 @@ std::string HardWare::ReadLine() {
             continue;
         if (c == '\n')
             break;
-        if (line.size() >= device::max_message_bytes)
-            Fail("Строка ответа датчика слишком длинная: нет конца строки после " +
-                 std::to_string(device::max_message_bytes) + " байт");
+        if (line.size() >= MAX_MESSAGE_BYTES)
+            Fail({ReadErrorKind::long_line, MAX_MESSAGE_BYTES});
         line.push_back(c);
     }
-    log_line("-> " + line);
+    LogLine("-> " + line);
     return line;
 }
 
@@ -177,27 +196,27 @@ void HardWare::RunListCommand(const std::string& command, const LineFn& on_line)
     SendCommand(command);
     for (;;) {
         const std::string line = ReadLine();
-        if (line.empty() || line == "=>")
+        if (line.empty() || line == LIST_END)
             return;
-        if (line == "ERR")
-            Fail("Ответ датчика : ERR");
+        if (line == LIST_ERR)
+            Fail(ReadErrorKind::protocol);
         if (on_line)
             on_line(line);
     }
 }
 
 bool HardWare::ReadFrame(std::string& out) {
-    device::FrameDecoder decoder;
+    FrameDecoder decoder;
     for (;;) {
         std::uint8_t b;
         ReadExact(&b, 1);
         switch (decoder.feed(b)) {
-        case device::FrameDecoder::Step::more:
+        case FrameDecoder::Step::more:
             break;
-        case device::FrameDecoder::Step::complete:
+        case FrameDecoder::Step::complete:
             out = decoder.payload();
             return true;
-        case device::FrameDecoder::Step::framing_error:
+        case FrameDecoder::Step::framing_error:
             out.clear();
             return false;
         }
@@ -206,25 +225,26 @@ bool HardWare::ReadFrame(std::string& out) {
 
 void HardWare::ReportProgress(const std::string& text, double fraction) {
     if (progress_)
-        progress_(text, fraction);
+        progress_(text, fraction, records_);
 }
 
-void HardWare::Fail(const std::string& text) {
-    log_line("## communication error ## " + lib::to_cp1251(text));
-    throw std::runtime_error(text);
+void HardWare::Fail(const ReadFailure& failure) {
+    LogLine("## communication error ## " + lib::to_cp1251(read_error_message(failure)));
+    throw ReadError(failure);
 }
 
 void HardWare::ReadMeasurements(Storage& document) {
     error_budget_ = 0;
+    records_ = 0;
     ReportProgress("Запрос записей...", 0.0);
-    device::pause_ms(timings_.dump_pause_ms);
-    SendCommand("~BLA BLA BLA");
+    Pause(timings_.dump_pause_ms);
+    SendCommand(CMD_HELLO);
     ReadReply();
-    SendCommand("~GET TYPE");
+    SendCommand(CMD_GET_TYPE);
     FileStorage& data = document.Data();
     const int k = data.add_param(label_for_type(lib::from_cp866(ReadReply())));
 
-    SendCommand("~BDUMP LOG");
+    SendCommand(CMD_DUMP_LOG);
     FileStorageItem item;
     std::string frame;
     int rejected = 0;
@@ -232,19 +252,18 @@ void HardWare::ReadMeasurements(Storage& document) {
         const bool framed = ReadFrame(frame);
         if (framed && frame.empty())
             break;
-        const auto record = framed ? device::decode_record(frame) : std::nullopt;
+        const auto record = framed ? decode_record(frame) : std::nullopt;
         if (!record) {
-            if (++rejected > device::max_rejected_frames)
-                Fail("Датчик передаёт искажённые данные: более " +
-                     std::to_string(device::max_rejected_frames) + " негодных кадров подряд");
+            if (++rejected > MAX_REJECTED_FRAMES)
+                Fail({ReadErrorKind::garbled, MAX_REJECTED_FRAMES});
             continue;
         }
         rejected = 0;
-        if (static_cast<std::size_t>(data.item_count()) >= caps_.records)
-            Fail("Датчик передаёт записи без конца: прочитано " + std::to_string(caps_.records) +
-                 ", чтение остановлено");
-        const std::uint32_t t = device::record_time(record->time);
-        log_record(t, record->value);
+        if (records_ >= caps_.records)
+            Fail({ReadErrorKind::records_cap, caps_.records});
+        const std::uint32_t t = record_time(record->time);
+        LogRecord(t, record->value);
+        ++records_;
         ReportProgress(lib::time_to_text(t) + ", знач. = " + lib::number_to_text(record->value, 1),
                        0.0);
         item.time = t;
@@ -258,14 +277,24 @@ void HardWare::ReadMeasurements(Storage& document) {
 
 void HardWare::ReadAlarms(Storage& document) {
     ReportProgress("Запрос журнала...", 0.0);
-    device::pause_ms(timings_.dump_pause_ms);
+    Pause(timings_.dump_pause_ms);
     LogStorage& journal = document.Journal();
     std::size_t lines = 0;
-    RunListCommand("~DUMP ALARMS", [&](const std::string& line) {
+    RunListCommand(CMD_DUMP_ALARMS, [&](const std::string& line) {
         if (++lines > caps_.alarm_lines)
-            Fail("Датчик передаёт журнал без конца: прочитано " +
-                 std::to_string(caps_.alarm_lines) + " строк, чтение остановлено");
-        if (const auto a = device::decode_alarm_line(line))
-            journal.Add(a->start, a->end, a->code, a->value);
+            Fail({ReadErrorKind::alarms_cap, caps_.alarm_lines});
+        AlarmLine alarm;
+        switch (decode_alarm_line(line, alarm)) {
+        case AlarmLineShape::record:
+            journal.Add(alarm.start, alarm.end, alarm.code, alarm.value);
+            break;
+        case AlarmLineShape::skipped:
+            break;
+        case AlarmLineShape::impossible_date:
+            // Not a fault of the line: the journal says nothing the log could add to.
+            throw ReadError(ReadErrorKind::bad_date);
+        }
     });
 }
+
+} // namespace device

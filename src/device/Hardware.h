@@ -1,6 +1,7 @@
 #pragma once
 // HardWare: the logger's command protocol over a CommPort, its two dumps and the communication
-// log; failures raise std::runtime_error with the user's text. HarwareScoper closes the port.
+// log; failures raise a ReadError. HarwareScoper closes the port.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
@@ -8,39 +9,58 @@
 #include <string>
 
 #include "device/Com_port.h"
+#include "device/Read_error.h"
+
+class Storage;
 
 namespace device {
 
+// The logger's protocol: its commands, the line it speaks, its limits and pauses.
+inline constexpr const char* CMD_HELLO = "~BLA BLA BLA"; // only the prompt after it matters
+inline constexpr const char* CMD_GET_TYPE = "~GET TYPE";
+inline constexpr const char* CMD_DUMP_LOG = "~BDUMP LOG";
+inline constexpr const char* CMD_DUMP_ALARMS = "~DUMP ALARMS";
+inline constexpr char COMMAND_END = '\r';
+inline constexpr const char* PROMPT = "\r\n=>"; // ends every reply to a command
+inline constexpr const char* LIST_END = "=>";   // a list line that ends the list, as an empty one
+inline constexpr const char* LIST_ERR = "ERR";  // a list line that fails the read
+inline constexpr std::uint32_t BAUD_RATE = 57600;
+inline constexpr std::uint32_t PARITY_NONE = 0;
+inline constexpr std::uint32_t BYTE_TIMEOUT_MS = 25000; // how long one byte may take
+inline constexpr int DUMP_PAUSE_MS = 500;               // before each of the two dumps
+inline constexpr int MAXRETRIES = 100;                  // port reopenings within one read
+// Far beyond any logger's memory: a logger that streams past them is faulty.
+inline constexpr std::size_t MAX_RECORDS = 10'000'000;
+inline constexpr std::size_t MAX_ALARM_LINES = 1'000'000;
+inline constexpr std::uint64_t MAX_LOG_BYTES = 64ull << 20; // then the log moves to one older file
+
 struct HardwareTimings {
-    std::uint32_t byte_timeout_ms = 25000; // serial: how long one byte may take
-    int dump_pause_ms = 500;               // pause before each of the two dumps
+    std::uint32_t byte_timeout_ms = BYTE_TIMEOUT_MS;
+    int dump_pause_ms = DUMP_PAUSE_MS;
     PortTimings port;
 
     // The same waits, none longer than ms: what a shortened byte time-out means for a read.
     HardwareTimings capped(std::uint32_t ms) const;
 };
 
-// Far beyond any logger's memory: a logger that streams past them is faulty.
 struct DumpCaps {
-    std::size_t records = 10'000'000;
-    std::size_t alarm_lines = 1'000'000;
-    std::uint64_t log_bytes = 64ull << 20; // then the log moves to one older file
+    std::size_t records = MAX_RECORDS;
+    std::size_t alarm_lines = MAX_ALARM_LINES;
+    std::uint64_t log_bytes = MAX_LOG_BYTES;
 };
 
 // ~/.local/share/Vornell/vornell_comm.log (the directory is created when missing).
 std::string default_comm_log_path();
 
-} // namespace device
-
-class Storage;
-
 class HardWare {
 public:
-    using ProgressFn = std::function<void(const std::string& text, double fraction)>;
+    // The text of the step, its completed part (0.0-1.0) and the records read so far.
+    using ProgressFn =
+        std::function<void(const std::string& text, double fraction, std::size_t records)>;
     using LineFn = std::function<void(const std::string& line)>;
 
     // Opens the communication log for appending; a log that cannot be opened is silently off.
-    explicit HardWare(const std::string& log_path = device::default_comm_log_path());
+    explicit HardWare(const std::string& log_path = default_comm_log_path());
     ~HardWare();
     HardWare(const HardWare&) = delete;
     HardWare& operator=(const HardWare&) = delete;
@@ -48,56 +68,67 @@ public:
     // The stored option: the port name given to CommPort::Open.
     std::string name = "COM1";
 
-    // "Невозможно открыть COM-порт" (not logged) when the port cannot be opened.
+    // A port that cannot be opened fails with the kind `port` (not logged).
     void Open();
     void Close();
     void SendCommand(const std::string& command);
-    // Bytes up to the prompt "\r\n=>", as received (no code-page conversion).
+    // Bytes up to the prompt, as received (no code-page conversion).
     std::string ReadReply();
     // One line: CR skipped, LF ends it.
     std::string ReadLine();
-    // Sends the command and hands each line to on_line until an empty line or "=>";
-    // "ERR" fails with "Ответ датчика : ERR".
+    // Sends the command and hands each line to on_line until an empty line or LIST_END;
+    // LIST_ERR fails with the kind `protocol`.
     void RunListCommand(const std::string& command, const LineFn& on_line);
     // One escaped frame into `out`; false on a framing error (an over-long frame is one).
     bool ReadFrame(std::string& out);
     // Exactly count bytes within the byte time-out, reopening the port after link failures
-    // while that time and the error budget last.
+    // while that time and the error budget last (RetryOrFail).
     void ReadExact(void* buffer, std::size_t count);
     void ReportProgress(const std::string& text, double fraction);
-    // Logs the failure and raises std::runtime_error(text).
-    [[noreturn]] void Fail(const std::string& text);
+    // Logs the failure and raises it.
+    [[noreturn]] void Fail(const ReadFailure& failure);
 
     // The two dumps of a read into the document.
     void ReadMeasurements(Storage& document);
     void ReadAlarms(Storage& document);
 
-    void set_progress_callback(ProgressFn fn) { progress_ = std::move(fn); }
-    bool has_progress_callback() const { return static_cast<bool>(progress_); }
-    void set_timings(const device::HardwareTimings& t);
-    const device::HardwareTimings& timings() const { return timings_; }
-    void set_caps(const device::DumpCaps& c) { caps_ = c; }
+    void SetProgressCallback(ProgressFn fn) { progress_ = std::move(fn); }
+    bool HasProgressCallback() const { return static_cast<bool>(progress_); }
+    // Once *stop is set (from any thread), the read ends within one wait slice with the kind
+    // `cancelled`; nullptr reads to the end.
+    void SetStopFlag(const std::atomic<bool>* stop);
+    void SetTimings(const HardwareTimings& t);
+    const HardwareTimings& Timings() const { return timings_; }
+    void SetCaps(const DumpCaps& c) { caps_ = c; }
     // Links come from `factory` instead of the port name (tests script a logger with it).
-    void set_link_factory(device::LinkFactory factory) {
-        port_.set_link_factory(std::move(factory));
-    }
+    void SetLinkFactory(LinkFactory factory) { port_.SetLinkFactory(std::move(factory)); }
     // Switches the communication log to another file (appending); false when it cannot be
     // opened, and the log is then off.
-    bool set_log_path(const std::string& path);
-    bool logging() const { return log_.is_open(); }
-    int error_budget() const { return error_budget_; }
-    device::CommPort& port() { return port_; }
+    bool SetLogPath(const std::string& path);
+    bool Logging() const { return log_.is_open(); }
+    const std::string& LogPath() const { return log_path_; }
+    int ErrorBudget() const { return error_budget_; }
+    CommPort& Port() { return port_; }
 
 private:
-    void log_line(const std::string& cp1251_text);
-    void log_bytes(const char* bytes, std::size_t count);
-    void log_record(std::uint32_t time, float value);
+    // After a failed read of the port: gives up when the read was stopped, the reopenings are
+    // used up or the byte's time is over; otherwise reopens the port for another try.
+    void RetryOrFail(Deadline deadline);
+    // Fails with the kind `cancelled` once the read has been stopped.
+    void CheckStop();
+    // A pause that a stop cuts short.
+    void Pause(int ms);
+    void LogLine(const std::string& cp1251_text);
+    void LogBytes(const char* bytes, std::size_t count);
+    void LogRecord(std::uint32_t time, float value);
 
-    device::CommPort port_;
-    device::HardwareTimings timings_;
-    device::DumpCaps caps_;
+    CommPort port_;
+    HardwareTimings timings_;
+    DumpCaps caps_;
     int error_budget_ = 0;
+    std::size_t records_ = 0; // read in this measurement dump
     ProgressFn progress_;
+    const std::atomic<bool>* stop_ = nullptr;
     std::ofstream log_;
     std::string log_path_;
     std::uint64_t log_size_ = 0;
@@ -114,3 +145,5 @@ public:
 private:
     HardWare* hw_;
 };
+
+} // namespace device

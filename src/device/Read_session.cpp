@@ -6,24 +6,39 @@
 
 namespace device {
 
-std::string run_read_session(HardWare& hardware, Storage& document, HardWare::ProgressFn progress) {
-    std::string error;
-    hardware.set_progress_callback(std::move(progress));
+ReadOutcome run_read_session(HardWare& hardware, Storage& document, HardWare::ProgressFn progress,
+                             const std::atomic<bool>* stop) {
+    ReadOutcome outcome;
+    hardware.SetProgressCallback(std::move(progress));
+    hardware.SetStopFlag(stop);
+    std::optional<Storage::Content> before;
     try {
         HarwareScoper scoper(&hardware);
         hardware.Open();
-        document.ClearForRead();
+        before = document.ClearForRead();
         hardware.ReadMeasurements(document);
         // The records are complete; a damaged journal must not make them unsaveable.
         document.MarkRead();
+        outcome.records_complete = true;
         hardware.ReadAlarms(document);
+    } catch (const ReadError& e) {
+        outcome.failure = e.failure();
     } catch (const std::exception& e) {
-        error = std::string(read_error_prefix) + e.what();
+        outcome.failure = ReadFailure(ReadErrorKind::other);
+        outcome.failure->text = e.what();
     } catch (...) {
-        error = unknown_read_error;
+        outcome.failure = ReadFailure(ReadErrorKind::unknown);
     }
-    hardware.set_progress_callback({});
-    return error;
+    if (outcome.failure) {
+        outcome.text = read_error_text(*outcome.failure);
+        if (outcome.failure->kind == ReadErrorKind::cancelled && before) {
+            document.Restore(std::move(*before));
+            outcome.records_complete = false;
+        }
+    }
+    hardware.SetStopFlag(nullptr);
+    hardware.SetProgressCallback({});
+    return outcome;
 }
 
 } // namespace device

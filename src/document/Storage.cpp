@@ -291,17 +291,23 @@ lib::io::file_replacement LogStorage::FileReplacement(const std::string& path) c
             }};
 }
 
-std::runtime_error LogStorage::SaveError(const lib::io::replace_error& e, const std::string& path) {
+namespace {
+
+// A failed replace of a journal, as the document tells it: the stream's own words for a write
+// that failed, the journal's name when it could not be made or put in place.
+std::runtime_error journal_failure(const lib::io::replace_error& e) {
     if (e.step() == lib::io::replace_error::writing)
         return std::runtime_error(e.what());
-    return std::runtime_error("Невозможно открыть файл '" + path + "' для записи");
+    return std::runtime_error("Невозможно открыть файл '" + e.target() + "' для записи");
 }
+
+} // namespace
 
 void LogStorage::SaveToFile(const std::string& path) const {
     try {
         lib::io::replace_files({FileReplacement(path)});
     } catch (const lib::io::replace_error& e) {
-        throw SaveError(e, path);
+        throw journal_failure(e);
     }
 }
 
@@ -374,11 +380,11 @@ bool Storage::Save(const std::string& path) {
         "В процессе записи файла\n'" + path + "'\nпроизошла следующая ошибка:\n\n";
     const bool ok = Guarded(prefix, [&] {
         // One unit: the data file never stands beside a journal of another save.
-        const std::string journal = JournalPath(path);
         try {
-            data_.save(path, false, {journal_.FileReplacement(journal)});
+            data_.save(path, false, {journal_.FileReplacement(JournalPath(path))});
         } catch (const lib::io::replace_error& e) {
-            throw LogStorage::SaveError(e, journal);
+            // The data model words the failures of its own files; what passes is the journal's.
+            throw journal_failure(e);
         }
     });
     // A failed save keeps the flag, so closing still asks before the read data are lost.
@@ -387,10 +393,21 @@ bool Storage::Save(const std::string& path) {
     return ok;
 }
 
-void Storage::ClearForRead() {
+Storage::Content Storage::ClearForRead() {
+    Content before{.file_name = std::move(file_name_),
+                   .modified = modified_,
+                   .data = data_.take_content(),
+                   .journal = {}};
     // The read is not the opened file's content: a save must not go over that file.
     file_name_.clear();
-    data_.clear();
-    data_.messages().clear();
-    journal_.Clear();
+    modified_ = false;
+    std::swap(journal_, before.journal);
+    return before;
+}
+
+void Storage::Restore(Content&& content) {
+    file_name_ = std::move(content.file_name);
+    modified_ = content.modified;
+    data_.restore_content(std::move(content.data));
+    std::swap(journal_, content.journal);
 }

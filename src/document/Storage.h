@@ -38,8 +38,6 @@ public:
     void SaveToFile(const std::string& path) const;
     // The journal as one file of a replace, so it can be saved in one unit with its data file.
     lib::io::file_replacement FileReplacement(const std::string& path) const;
-    // What the user is told when the replace of the journal at path failed in its own step.
-    static std::runtime_error SaveError(const lib::io::replace_error& e, const std::string& path);
     // A missing or unreadable file gives an empty journal. The file is read in pieces of
     // piece_bytes; a line longer than longest_line (its line end not counted) is damage and is
     // skipped without being held. Both loads leave the records little unused room.
@@ -74,11 +72,22 @@ public:
     // Both return false after a failure, which has been reported.
     bool Open(const std::string& path);
     bool Save(const std::string& path);
-    // Empties the document for a device read; the read has no file, so the name goes too.
-    void ClearForRead();
+    // What a device read replaces, handed back so that a cancelled read can put it back.
+    struct Content {
+        std::string file_name;
+        bool modified = false;
+        FileStorage::Content data;
+        LogStorage journal;
+    };
+    // Empties the document for a device read and hands over what it held; the read has no file,
+    // so the name goes too, and an empty document holds no unsaved read.
+    Content ClearForRead();
+    // Puts back what ClearForRead handed over, as if the read had never begun.
+    void Restore(Content&& content);
     void MarkRead() { modified_ = true; }
 
-    bool IsModified() const { return modified_; }
+    // Unsaved read data: a read that was not saved since, and that holds records or events.
+    bool IsModified() const { return modified_ && (HasData() || journal_.Count() > 0); }
     const std::string& FileName() const { return file_name_; }
     const std::string& SensorType() const { return sensor_type_; }
     const std::string& Unit() const { return unit_; }

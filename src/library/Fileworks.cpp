@@ -341,13 +341,13 @@ void replace_files(const std::vector<file_replacement>& files) {
         std::string temp;
     };
     std::vector<std::unique_ptr<Pending>> unit;
-    auto step = [](std::size_t file, replace_error::Step step, auto action) {
+    auto step = [](const file_replacement& file, replace_error::Step step, auto action) {
         try {
             action();
         } catch (const replace_error&) {
             throw;
         } catch (const std::exception& e) {
-            throw replace_error(e.what(), file, step);
+            throw replace_error(e.what(), file.target, step);
         }
     };
     std::size_t renamed = 0;
@@ -356,7 +356,7 @@ void replace_files(const std::vector<file_replacement>& files) {
             Pending& p = *unit.emplace_back(std::make_unique<Pending>());
             // The new file replaces the file a link points to, not the link.
             p.path = resolve_links(files[i].target);
-            step(i, replace_error::opening, [&] {
+            step(files[i], replace_error::opening, [&] {
                 p.target.open_to_replace(p.path);
                 remove_stale_temporaries(p.path);
                 p.temp = p.out.file().create_beside(p.path);
@@ -364,14 +364,14 @@ void replace_files(const std::vector<file_replacement>& files) {
             files[i].write(p.out);
             // The temporary file stays open, and so locked, up to its rename: no other save's
             // cleanup may take it for a stale one.
-            step(i, replace_error::writing, [&] {
+            step(files[i], replace_error::writing, [&] {
                 p.out.flush();
                 p.out.file().sync();
             });
         }
         for (; renamed < unit.size(); ++renamed) {
             if (!replace_file(unit[renamed]->temp, unit[renamed]->path))
-                throw replace_error("Невозможно записать в файл!", renamed,
+                throw replace_error("Невозможно записать в файл!", files[renamed].target,
                                     replace_error::renaming);
         }
     } catch (...) {

@@ -70,18 +70,19 @@ struct file_replacement {
     std::function<void(BinaryOutputStream&)> write;
 };
 
-// A failure in one of replace_files' own steps: which file, and whether its temporary file
-// could not be made (or the target not held), not be written, or not be renamed.
+// A failure in one of replace_files' own steps: the file it failed on (its target as given),
+// and whether its temporary file could not be made (or the target not held), not be written, or
+// not be renamed.
 class replace_error : public std::runtime_error {
 public:
     enum Step { opening, writing, renaming };
-    replace_error(const std::string& message, std::size_t file, Step step)
-        : std::runtime_error(message), file_(file), step_(step) {}
-    std::size_t file() const { return file_; }
+    replace_error(const std::string& message, std::string target, Step step)
+        : std::runtime_error(message), target_(std::move(target)), step_(step) {}
+    const std::string& target() const { return target_; }
     Step step() const { return step_; }
 
 private:
-    std::size_t file_;
+    std::string target_;
     Step step_;
 };
 

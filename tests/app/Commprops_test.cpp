@@ -15,7 +15,7 @@ namespace {
 
 struct PortDialog {
     ScratchDir dir;
-    HardWare hw{dir.file("comm.log")};
+    device::HardWare hw{dir.file("comm.log")};
     std::unique_ptr<TCommPropsForm> form;
 
     explicit PortDialog(const std::string& name) {

@@ -15,7 +15,7 @@ TEST(RegSystem, WritesThePortNameQuotedBeforeTheGraphOptionsAndReadsItBack) {
     const std::string path = dir.file("Vornell.ini");
     auto& system = detailed::RegSystem::instance();
     EXPECT_EQ(&system, &detailed::RegSystem::instance());
-    HardWare& hw = system.hardware();
+    device::HardWare& hw = system.hardware();
     const std::string kept = hw.name;
 
     hw.name = "COM1";

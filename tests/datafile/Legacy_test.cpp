@@ -306,7 +306,7 @@ TEST_F(LegacyFiles, LoadGivesThirtyTwoColumns) {
     model.text_values().well = "old";
     model.clear();
 
-    EXPECT_TRUE(model.load(path, false));
+    model.load(path, false);
     EXPECT_FALSE(model.native_format());
     EXPECT_EQ(model.source_path(), path);
     EXPECT_TRUE(model.messages().empty());
@@ -332,7 +332,7 @@ TEST_F(LegacyFiles, LoadFailuresBecomeMessages) {
     // No description file: nothing loads.
     put_bytes(dir.file("a.tim"), record(0, t_1000, f_0, f_0, f_0));
     FileStorage model;
-    EXPECT_FALSE(model.load(dir.file("a.tim"), false));
+    model.load(dir.file("a.tim"), false);
     EXPECT_EQ(model.messages(), std::vector<std::string>{"Файл не найден!"});
     EXPECT_EQ(model.item_count(), 0);
 
@@ -342,7 +342,7 @@ TEST_F(LegacyFiles, LoadFailuresBecomeMessages) {
     cut.resize(cut.size() + 144);
     put_bytes(dir.file("b.LDP"), cut);
     model.clear();
-    EXPECT_TRUE(model.load(dir.file("b.LDP"), false));
+    model.load(dir.file("b.LDP"), false);
     EXPECT_EQ(model.item_count(), 2);
     EXPECT_EQ(model.messages().back(), "InputMappedFile::read: eof");
 
@@ -350,7 +350,7 @@ TEST_F(LegacyFiles, LoadFailuresBecomeMessages) {
               record(0, t_1000, f_0, f_0, f_0) + record(0, t_empty, f_0, f_0, f_0) +
                   record(0, t_1001, f_0, f_0, f_0) + record(0, t_1002, f_0, f_minus_1, f_0));
     model.clear();
-    EXPECT_TRUE(model.load(dir.file("c.dep"), false));
+    model.load(dir.file("c.dep"), false);
     EXPECT_EQ(model.item_count(), 2);
     EXPECT_EQ(model.messages().back(), "Некорректная глубина на записи №2");
 }
@@ -379,7 +379,7 @@ TEST_F(LegacyFiles, SaveWritesRecordsAndRunFile) {
     // Read back: the run file fills the run information and the text list.
     put_bytes(dir.file("inpgti.nbl"), two_entries());
     FileStorage back;
-    EXPECT_TRUE(back.load(dir.file("run.2007.dep"), false));
+    back.load(dir.file("run.2007.dep"), false);
     EXPECT_EQ(back.text_values().run_number, 7);
     EXPECT_EQ(back.text_values().well, "12-бис");
     EXPECT_DOUBLE_EQ(back.text_values().bit_diameter, 215.9);
@@ -389,7 +389,7 @@ TEST_F(LegacyFiles, SaveWritesRecordsAndRunFile) {
 
     // A text-only load reads the run file alone.
     FileStorage text;
-    EXPECT_FALSE(text.load(dir.file("run.2007.dep"), true));
+    text.load(dir.file("run.2007.dep"), true);
     EXPECT_EQ(text.item_count(), 0);
     EXPECT_EQ(text.text_values().run_number, 7);
 }
@@ -424,7 +424,7 @@ TEST_F(LegacyFiles, FailedSaveRaisesAndKeepsTheOldFile) {
 
 TEST_F(LegacyFiles, NativeCopyKeepsEveryColumn) {
     FileStorage model;
-    ASSERT_TRUE(model.load(write_sample(), false));
+    model.load(write_sample(), false);
     model.save(dir.file("copy.realtim"), false);
     EXPECT_TRUE(model.native_format());
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "device/Dumps.h"
@@ -64,7 +66,7 @@ TEST(FrameDecoder, BadEscapeIsFramingErrorAndNextFrameStartsClean) {
 TEST(FrameDecoder, OverLongFrameIsFramingError) {
     FrameDecoder d;
     int errors = 0;
-    for (std::size_t i = 0; i < device::max_message_bytes + 10; ++i)
+    for (std::size_t i = 0; i < device::MAX_MESSAGE_BYTES + 10; ++i)
         if (d.feed(1) == FrameDecoder::Step::framing_error)
             ++errors;
     EXPECT_EQ(errors, 1);
@@ -90,11 +92,11 @@ TEST(DecodeRecord, LittleEndianTimeAndSingleValue) {
 }
 
 TEST(AlarmDateTime, FixedPositionsAnySeparatorsAnyMonthCase) {
-    EXPECT_DOUBLE_EQ(device::decode_alarm_datetime("2007 MAR 05 09:05:30"),
+    EXPECT_DOUBLE_EQ(*device::decode_alarm_datetime("2007 MAR 05 09:05:30"),
                      march_5_2007 + at_9_05_30);
-    EXPECT_DOUBLE_EQ(device::decode_alarm_datetime("2007-mar-05T09.05.30 trailing"),
+    EXPECT_DOUBLE_EQ(*device::decode_alarm_datetime("2007-mar-05T09.05.30 trailing"),
                      march_5_2007 + at_9_05_30);
-    EXPECT_DOUBLE_EQ(device::decode_alarm_datetime("2008/Feb/29 23:59:59"),
+    EXPECT_DOUBLE_EQ(*device::decode_alarm_datetime("2008/Feb/29 23:59:59"),
                      39507.0 + 86399.0 / 86400.0);
 
     EXPECT_EQ(device::month_lookup("jan"), 1);
@@ -105,48 +107,57 @@ TEST(AlarmDateTime, FixedPositionsAnySeparatorsAnyMonthCase) {
     EXPECT_EQ(device::month_lookup("МАР"), -1);
 }
 
-TEST(AlarmDateTime, ImpossibleMomentsThrowOutsideStdFamily) {
+TEST(AlarmDateTime, ImpossibleMomentsGiveNothing) {
     for (const char* text : {"2007 XYZ 05 09:05:30", "2007 APR 31 09:05:30", "2007 FEB 29 00:00:00",
                              "2007 MAR 05 24:00:00", "2007 MAR 05 09:60:00", "2007 MAR 05 09:05:60",
-                             "20x7 MAR 05 09:05:30", "2007 MAR 00 09:05:30", "2007 MAR", ""}) {
-        bool converted = false;
-        try {
-            device::decode_alarm_datetime(text);
-        } catch (const std::exception&) {
-            ADD_FAILURE() << "std exception for " << text;
-        } catch (const device::ConvertError&) {
-            converted = true;
-        }
-        EXPECT_TRUE(converted) << text;
-    }
+                             "20x7 MAR 05 09:05:30", "2007 MAR 00 09:05:30", "2007 MAR", ""})
+        EXPECT_FALSE(device::decode_alarm_datetime(text)) << text;
 }
 
+namespace {
+
+std::optional<device::AlarmLine> record_of(std::string_view line) {
+    device::AlarmLine a;
+    if (device::decode_alarm_line(line, a) != device::AlarmLineShape::record)
+        return std::nullopt;
+    return a;
+}
+
+device::AlarmLineShape shape_of(std::string_view line) {
+    device::AlarmLine a;
+    return device::decode_alarm_line(line, a);
+}
+
+} // namespace
+
 TEST(AlarmLine, ThreeAndFourFieldsOthersIgnored) {
-    auto a = device::decode_alarm_line("0\t2007 MAR 05 09:05:30\t12.5");
+    auto a = record_of("0\t2007 MAR 05 09:05:30\t12.5");
     ASSERT_TRUE(a);
     EXPECT_EQ(a->code, 0);
     EXPECT_DOUBLE_EQ(a->start, march_5_2007 + at_9_05_30);
     EXPECT_DOUBLE_EQ(a->end, 0.0);
     EXPECT_FLOAT_EQ(a->value, 12.5f);
 
-    a = device::decode_alarm_line("7\t2007 MAR 05 09:05:30\t2007 MAR 05 10:00:00\t12,5");
+    a = record_of("7\t2007 MAR 05 09:05:30\t2007 MAR 05 10:00:00\t12,5");
     ASSERT_TRUE(a);
     EXPECT_EQ(a->code, 7);
     EXPECT_DOUBLE_EQ(a->end, march_5_2007 + 10.0 / 24.0);
     EXPECT_FLOAT_EQ(a->value, 12.5f);
 
-    a = device::decode_alarm_line("x\t2007 mar 05 09:05:30\tnone\t");
+    a = record_of("x\t2007 mar 05 09:05:30\tnone\t");
     ASSERT_TRUE(a); // a trailing tab adds no item
     EXPECT_EQ(a->code, 255);
     EXPECT_FLOAT_EQ(a->value, 0.0f);
 
-    EXPECT_EQ(device::decode_alarm_line("99999999999\t2007 MAR 05 09:05:30\t1")->code, 255);
+    EXPECT_EQ(record_of("99999999999\t2007 MAR 05 09:05:30\t1")->code, 255);
 
-    EXPECT_FALSE(device::decode_alarm_line("0\t2007 MAR 05 09:05:30"));
-    EXPECT_FALSE(device::decode_alarm_line("0\t2007 MAR 05 09:05:30\t1\t2\t3"));
-    EXPECT_FALSE(device::decode_alarm_line(""));
-    EXPECT_FALSE(device::decode_alarm_line("   "));
-    // Shape is checked before dates, so a malformed two-field line never throws.
-    EXPECT_FALSE(device::decode_alarm_line("0\tgarbage"));
-    EXPECT_THROW(device::decode_alarm_line("0\tgarbage\t1"), device::ConvertError);
+    using Shape = device::AlarmLineShape;
+    EXPECT_EQ(shape_of("0\t2007 MAR 05 09:05:30"), Shape::skipped);
+    EXPECT_EQ(shape_of("0\t2007 MAR 05 09:05:30\t1\t2\t3"), Shape::skipped);
+    EXPECT_EQ(shape_of(""), Shape::skipped);
+    EXPECT_EQ(shape_of("   "), Shape::skipped);
+    // Shape is checked before dates, so a malformed two-field line is only skipped.
+    EXPECT_EQ(shape_of("0\tgarbage"), Shape::skipped);
+    EXPECT_EQ(shape_of("0\tgarbage\t1"), Shape::impossible_date);
+    EXPECT_EQ(shape_of("0\t2007 MAR 05 09:05:30\t2007 MAR 32 00:00:00\t1"), Shape::impossible_date);
 }

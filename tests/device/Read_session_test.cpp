@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QTcpServer>
+
+#include <atomic>
+#include <chrono>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Logger_sim_process.h"
@@ -25,20 +32,30 @@ struct Reading {
     ScratchDir dir;
     Recorder reporter;
     Storage document{reporter};
-    HardWare hw{dir.file("comm.log")};
+    device::HardWare hw{dir.file("comm.log")};
     std::vector<std::string> progress;
-    std::string error;
+    std::size_t records = 0;
+    device::ReadOutcome outcome;
 
     explicit Reading(const std::string& port_name, device::HardwareTimings t = fast_timings()) {
         hw.name = port_name;
-        hw.set_timings(t);
+        hw.SetTimings(t);
     }
     Reading& run() {
-        error = device::run_read_session(hw, document, [this](const std::string& text, double f) {
-            EXPECT_EQ(f, 0.0);
-            progress.push_back(text);
-        });
+        outcome = device::run_read_session(
+            hw, document, [this](const std::string& text, double f, std::size_t n) {
+                EXPECT_EQ(f, 0.0);
+                progress.push_back(text);
+                records = n;
+            });
         return *this;
+    }
+    // The kind of the failure; nothing after a complete read.
+    std::optional<device::ReadErrorKind> failed() const {
+        if (!outcome.failure)
+            return std::nullopt;
+        EXPECT_EQ(outcome.text, device::read_error_text(*outcome.failure));
+        return outcome.failure->kind;
     }
     std::string log() const { return read_text(dir.file("comm.log")); }
     const FileStorage& data() const { return document.Data(); }
@@ -52,6 +69,8 @@ QStringList with_files(const ScratchDir& dir, const std::string& dump, const std
     return more;
 }
 
+using Kind = device::ReadErrorKind;
+
 // 5 March 2007 is day 39146 after 30 December 1899.
 constexpr double march_5_2007 = 39146.0;
 
@@ -61,9 +80,9 @@ TEST(ReadSession, FullReadOverTcpAndPseudoTerminalIsSavedAndReopened) {
     for (bool pty : {false, true}) {
         LoggerSimProcess sim({"--records", "300", "--alarms", "6"}, pty);
         Reading r(sim.port_name());
-        ASSERT_EQ(r.run().error, "") << (pty ? "pty" : "tcp");
-        EXPECT_FALSE(r.hw.port().IsOpen());
-        EXPECT_FALSE(r.hw.has_progress_callback());
+        ASSERT_EQ(r.run().failed(), std::nullopt) << (pty ? "pty" : "tcp");
+        EXPECT_FALSE(r.hw.Port().IsOpen());
+        EXPECT_FALSE(r.hw.HasProgressCallback());
         EXPECT_TRUE(r.document.IsModified());
         ASSERT_EQ(r.data().param_count(), 1);
         EXPECT_EQ(r.data().param(0)->name, "Вес на крюке");
@@ -99,7 +118,7 @@ TEST(ReadSession, RecordsEdgeCasesAndTheirLogLines) {
                              "raw FF FF 00 00 FF FF FF FF FF FF FF FF 3F FF 00\n";
     LoggerSimProcess sim(with_files(dir, dump, "", {"--type", "ВЕС_НА_КРЮКЕ"}));
     Reading r(sim.port_name());
-    ASSERT_EQ(r.run().error, "");
+    ASSERT_EQ(r.run().failed(), std::nullopt);
     const FileStorage& d = r.data();
     ASSERT_EQ(d.param_count(), 1);
     EXPECT_EQ(d.param(0)->name, "Вес на крюке");
@@ -129,7 +148,7 @@ TEST(ReadSession, EmptyDumpAndUnknownType) {
     ScratchDir dir;
     LoggerSimProcess sim(with_files(dir, "", "", {"--type", "глубина?"}));
     Reading r(sim.port_name());
-    ASSERT_EQ(r.run().error, "");
+    ASSERT_EQ(r.run().failed(), std::nullopt);
     ASSERT_EQ(r.data().param_count(), 1);
     EXPECT_EQ(r.data().item_count(), 0);
     EXPECT_EQ(r.data().param(0)->ident, "вес_на_крюке");
@@ -150,7 +169,7 @@ TEST(ReadSession, AlarmLinesOfEveryShape) {
                                "8\t2007 MAR 05 00:00:00\t1\n";
     LoggerSimProcess sim(with_files(dir, "", alarms));
     Reading r(sim.port_name());
-    ASSERT_EQ(r.run().error, "");
+    ASSERT_EQ(r.run().failed(), std::nullopt);
     const auto& j = r.journal();
     ASSERT_EQ(j.size(), 4u);
     EXPECT_EQ(j[0].code, 0);
@@ -171,19 +190,19 @@ TEST(ReadSession, FailuresGiveTheDialogTextsAndKeepWhatWasRead) {
                                         "0\t2007 MAR 05 09:05:30\t1\n"
                                         "0\t2007 ABC 05 09:05:30\t1\n"));
         Reading r(sim.port_name());
-        EXPECT_EQ(r.run().error, "В процессе считывания данных произошла неизвестная ошибка");
+        EXPECT_EQ(r.run().failed(), Kind::bad_date);
         EXPECT_EQ(r.data().item_count(), 2);
         EXPECT_EQ(r.journal().size(), 1u);
         EXPECT_TRUE(r.document.IsModified()); // the records are complete, so they can be saved
-        EXPECT_FALSE(r.hw.port().IsOpen());
-        EXPECT_FALSE(r.hw.has_progress_callback());
+        EXPECT_FALSE(r.hw.Port().IsOpen());
+        EXPECT_FALSE(r.hw.HasProgressCallback());
     }
     {
         LoggerSimProcess sim({"--alarm-err", "--records", "5"});
         Reading r(sim.port_name());
-        EXPECT_EQ(r.run().error, "Произошла ошибка:\nОтвет датчика : ERR");
+        EXPECT_EQ(r.run().failed(), Kind::protocol);
         EXPECT_EQ(r.data().item_count(), 5);
-        EXPECT_FALSE(r.hw.has_progress_callback());
+        EXPECT_FALSE(r.hw.HasProgressCallback());
     }
     {
         // Noise without a single record ends the read instead of keeping it going for ever.
@@ -191,18 +210,19 @@ TEST(ReadSession, FailuresGiveTheDialogTextsAndKeepWhatWasRead) {
         for (int i = 0; i < 1024; ++i)
             dump += i % 2 ? "raw FF 07\n" : "raw 01 02 03 FF 00\n";
         LoggerSimProcess ok(with_files(dir, dump + "2 2\n", ""));
-        EXPECT_EQ(Reading(ok.port_name()).run().error, "");
+        EXPECT_EQ(Reading(ok.port_name()).run().failed(), std::nullopt);
         LoggerSimProcess noisy(with_files(dir, dump + "raw FF 07\n2 2\n", ""));
         Reading r(noisy.port_name());
-        EXPECT_EQ(r.run().error, "Произошла ошибка:\nДатчик передаёт искажённые данные: более "
-                                 "1024 негодных кадров подряд");
+        EXPECT_EQ(r.run().failed(), Kind::garbled);
         EXPECT_EQ(r.data().item_count(), 1);
     }
     {
         Reading r("/nonexistent/tty");
-        EXPECT_EQ(r.run().error, "Произошла ошибка:\nНевозможно открыть COM-порт");
+        EXPECT_EQ(r.run().failed(), Kind::port);
+        EXPECT_EQ(r.outcome.failure->port, "/nonexistent/tty");
+        EXPECT_EQ(r.outcome.failure->fault.reason, device::OpenFault::no_device);
         EXPECT_EQ(r.log(), "");
-        EXPECT_FALSE(r.hw.has_progress_callback());
+        EXPECT_FALSE(r.hw.HasProgressCallback());
     }
 }
 
@@ -215,11 +235,10 @@ TEST(ReadSession, LoggerFallingSilentMidDump) {
         auto t = fast_timings();
         t.byte_timeout_ms = 300;
         Reading r(sim.port_name(), t);
-        EXPECT_EQ(r.run().error,
-                  "Произошла ошибка:\nДатчик не ответил по истечению отведённого времени");
+        EXPECT_EQ(r.run().failed(), Kind::timeout);
         EXPECT_GT(r.data().item_count(), 0);
         EXPECT_LT(r.data().item_count(), 50);
-        EXPECT_FALSE(r.hw.port().IsOpen());
+        EXPECT_FALSE(r.hw.Port().IsOpen());
         EXPECT_FALSE(r.document.IsModified());
     }
     {
@@ -227,18 +246,18 @@ TEST(ReadSession, LoggerFallingSilentMidDump) {
         LoggerSimProcess sim({"--records", "50", "--drop-after", QString::number(replies + 40)},
                              true);
         Reading r(sim.port_name());
-        EXPECT_EQ(r.run().error, "Произошла ошибка:\nНевозможно открыть COM-порт");
+        EXPECT_EQ(r.run().failed(), Kind::port);
         EXPECT_GT(r.data().item_count(), 0);
-        EXPECT_FALSE(r.hw.port().IsOpen());
+        EXPECT_FALSE(r.hw.Port().IsOpen());
     }
     {
         LoggerSimProcess sim({"--records", "50", "--drop-after", QString::number(replies + 40)});
         auto t = fast_timings();
         t.port.tcp_wait_ms = 25;
         Reading r(sim.port_name(), t);
-        EXPECT_EQ(r.run().error, "Произошла ошибка:\nАппаратная ошибка при чтении данных");
+        EXPECT_EQ(r.run().failed(), Kind::link);
         EXPECT_GT(r.data().item_count(), 0);
-        EXPECT_FALSE(r.hw.port().IsOpen());
+        EXPECT_FALSE(r.hw.Port().IsOpen());
     }
 }
 
@@ -247,13 +266,13 @@ TEST(ReadSession, SimulatorFaultFlags) {
         // 7- and 9-byte frames and a framing error before every 1000th record are skipped.
         LoggerSimProcess sim({"--records", "2500", "--odd-frames", "--trickle"});
         Reading r(sim.port_name());
-        ASSERT_EQ(r.run().error, "");
+        ASSERT_EQ(r.run().failed(), std::nullopt);
         EXPECT_EQ(r.data().item_count(), 2500);
     }
     {
         LoggerSimProcess sim({"--records", "10", "--alarms", "3", "--bad-date"});
         Reading r(sim.port_name());
-        EXPECT_EQ(r.run().error, device::unknown_read_error);
+        EXPECT_EQ(r.run().failed(), Kind::bad_date);
         EXPECT_EQ(r.journal().size(), 3u);
         EXPECT_EQ(r.data().item_count(), 10);
     }
@@ -270,22 +289,19 @@ TEST(ReadSession, EndlessDumpsStopAtTheirCapsAndKeepWhatWasRead) {
         script->replies[command] = "";
         // The queue runs dry only after the endless command: every other reply is complete.
         script->more = [piece] { return piece; };
-        r.hw.set_caps({.records = 50, .alarm_lines = 20});
-        return r.run().error;
+        r.hw.SetCaps({.records = 50, .alarm_lines = 20});
+        return r.run().failed();
     };
     {
         Reading r("scripted");
         EXPECT_EQ(endless(r, "~BDUMP LOG", std::string("\x01\0\0\0\0\0\x48\x41\xFF\0", 10)),
-                  "Произошла ошибка:\nДатчик передаёт записи без конца: прочитано 50, чтение "
-                  "остановлено");
+                  Kind::records_cap);
         EXPECT_EQ(r.data().item_count(), 50);
         EXPECT_FALSE(r.document.IsModified());
     }
     {
         Reading r("scripted");
-        EXPECT_EQ(endless(r, "~DUMP ALARMS", "0\t2007 MAR 05 09:05:30\t1\r\n"),
-                  "Произошла ошибка:\nДатчик передаёт журнал без конца: прочитано 20 строк, "
-                  "чтение остановлено");
+        EXPECT_EQ(endless(r, "~DUMP ALARMS", "0\t2007 MAR 05 09:05:30\t1\r\n"), Kind::alarms_cap);
         EXPECT_EQ(r.journal().size(), 20u);
         // The records are complete, so the document can be saved as after a whole read.
         ASSERT_TRUE(r.document.IsModified());
@@ -302,9 +318,9 @@ TEST(ReadSession, CommunicationLogOfScriptedReadsIsAsRecorded) {
     ScratchDir dir;
     Recorder reporter;
     Storage document(reporter);
-    HardWare hw(dir.file("comm.log"));
+    device::HardWare hw(dir.file("comm.log"));
     hw.name = "scripted";
-    hw.set_timings(fast_timings());
+    hw.SetTimings(fast_timings());
     const std::string prompt = "\r\n=>";
     static const char dump[] = "\0\0\0\0\0\0\x48\x41\xFF\0"         // 0, 12.5
                                "\x01\x02\x03\x04\x05\x06\x07\xFF\0" // 7 bytes
@@ -329,25 +345,88 @@ TEST(ReadSession, CommunicationLogOfScriptedReadsIsAsRecorded) {
         for (auto& [command, reply] : changes)
             script->replies[command] = reply;
         script->when_quiet = when_quiet;
-        return device::run_read_session(hw, document, {});
+        return device::run_read_session(hw, document, {}).failure.has_value();
     };
-    EXPECT_EQ(read({}), "");
-    EXPECT_NE(read({{"~DUMP ALARMS", alarms + "ERR\r\n"}}), "");
-    EXPECT_NE(read({{"~DUMP ALARMS", alarms + "1\t2007 ABC 05 00:00:00\t1\r\n"}}), "");
-    EXPECT_NE(read({{"~BDUMP LOG", frames.substr(0, 20)}}), "");
-    EXPECT_NE(read({{"~GET TYPE", "VE"}}, device::ByteLink::Got::failure), "");
+    EXPECT_FALSE(read({}));
+    EXPECT_TRUE(read({{"~DUMP ALARMS", alarms + "ERR\r\n"}}));
+    EXPECT_TRUE(read({{"~DUMP ALARMS", alarms + "1\t2007 ABC 05 00:00:00\t1\r\n"}}));
+    EXPECT_TRUE(read({{"~BDUMP LOG", frames.substr(0, 20)}}));
+    EXPECT_TRUE(read({{"~GET TYPE", "VE"}}, device::ByteLink::Got::failure));
     std::string garbage;
-    for (int i = 0; i <= device::max_rejected_frames; ++i)
+    for (int i = 0; i <= device::MAX_REJECTED_FRAMES; ++i)
         garbage += "\x01\xFF\x07";
-    EXPECT_NE(read({{"~BDUMP LOG", garbage}}), "");
-    EXPECT_NE(read({{"~GET TYPE", std::string(device::max_message_bytes + 8, 'x')}}), "");
-    EXPECT_NE(read({{"~DUMP ALARMS", std::string(device::max_message_bytes + 1, '7')}}), "");
-    hw.set_caps({.records = 2});
-    EXPECT_NE(read({}), "");
-    hw.set_link_factory([](const std::string&, const device::PortTimings&) { return nullptr; });
-    EXPECT_NE(device::run_read_session(hw, document, {}), "");
+    EXPECT_TRUE(read({{"~BDUMP LOG", garbage}}));
+    EXPECT_TRUE(read({{"~GET TYPE", std::string(device::MAX_MESSAGE_BYTES + 8, 'x')}}));
+    EXPECT_TRUE(read({{"~DUMP ALARMS", std::string(device::MAX_MESSAGE_BYTES + 1, '7')}}));
+    hw.SetCaps({.records = 2});
+    EXPECT_TRUE(read({}));
+    hw.SetLinkFactory(
+        [](const std::string&, const device::PortTimings&, device::OpenFault&) { return nullptr; });
+    EXPECT_TRUE(device::run_read_session(hw, document, {}).failure);
     // Recorded once; the log is what a maintainer reads after a failed read on a rig, so every
     // byte of it stays.
     EXPECT_EQ(read_text(dir.file("comm.log")),
               read_text(VORNELL_TEST_DATA_DIR "/scripted_reads.comm.log"));
+}
+
+TEST(ReadSession, StopEndsEveryKindOfWaitWithinASecondAndPutsTheDocumentBack) {
+    // "## communication error ## чтение прервано пользователем" in Windows-1251.
+    const std::string cancelled = "## communication error ## \xF7\xF2\xE5\xED\xE8\xE5 "
+                                  "\xEF\xF0\xE5\xF0\xE2\xE0\xED\xEE \xEF\xEE\xEB\xFC\xE7\xEE"
+                                  "\xE2\xE0\xF2\xE5\xEB\xE5\xEC\n";
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const std::string nobody = "127.0.0.1:" + std::to_string(closed.serverPort());
+    closed.close();
+    struct Case {
+        const char* what;
+        std::unique_ptr<LoggerSimProcess> sim;
+        std::string port;
+        int dump_pause_ms = 0;
+    };
+    std::vector<Case> cases;
+    const QStringList silent = {"--silent-after", "0"};
+    cases.push_back({"a byte wait", std::make_unique<LoggerSimProcess>(silent, true), "", 0});
+    cases.push_back({"TCP waits", std::make_unique<LoggerSimProcess>(silent), "", 0});
+    cases.push_back({"reconnection pauses", nullptr, nobody, 0});
+    cases.push_back({"the pause before a dump", nullptr, "scripted", 60000});
+    cases.push_back({"a dump without end", nullptr, "scripted", 0});
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Reading r(c.sim ? c.sim->port_name() : c.port, device::HardwareTimings{});
+        if (c.port == "scripted") {
+            const auto script = script_logger(r.hw);
+            script->replies = {{"~BLA BLA BLA", "OK\r\n=>"}, {"~GET TYPE", "\r\n=>"}};
+            script->more = [] { return std::string("\x01\0\0\0\0\0\x48\x41\xFF\0", 10); };
+        }
+        device::HardwareTimings t;
+        t.dump_pause_ms = c.dump_pause_ms;
+        r.hw.SetTimings(t);
+        // What an earlier, unsaved read left.
+        r.document.Data().add_param({"Глубина", "H", "м", "глубина", 0.0f, 5000.0f});
+        r.document.Journal().Add(39146.5, 0.0, 0, 1.0f);
+        r.document.MarkRead();
+
+        std::atomic<bool> stop{false};
+        std::chrono::steady_clock::time_point stopped;
+        std::thread user([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(700));
+            stopped = std::chrono::steady_clock::now();
+            stop = true;
+        });
+        r.outcome = device::run_read_session(r.hw, r.document, {}, &stop);
+        const auto returned = std::chrono::steady_clock::now();
+        user.join();
+        EXPECT_EQ(r.failed(), Kind::cancelled);
+        EXPECT_LT(returned - stopped, std::chrono::seconds(1));
+        EXPECT_FALSE(r.hw.Port().IsOpen());
+        EXPECT_TRUE(r.document.IsModified());
+        ASSERT_EQ(r.data().param_count(), 1);
+        EXPECT_EQ(r.data().param(0)->name, "Глубина");
+        EXPECT_EQ(r.data().item_count(), 0);
+        EXPECT_EQ(r.journal().size(), 1u);
+        const std::string log = r.log();
+        ASSERT_GE(log.size(), cancelled.size());
+        EXPECT_EQ(log.substr(log.size() - cancelled.size()), cancelled);
+    }
 }

@@ -20,7 +20,7 @@ class ScriptedLink : public device::ByteLink {
 public:
     explicit ScriptedLink(std::shared_ptr<Script> s) : s_(std::move(s)) {}
     bool configure(std::uint32_t, std::uint32_t) override { return true; }
-    Got fetch(std::string& rx, device::Deadline) override {
+    Got fetch(std::string& rx, const device::Until&) override {
         if (queue_.empty() && s_->more)
             queue_ = s_->more();
         if (queue_.empty())
@@ -30,14 +30,14 @@ public:
         queue_.erase(0, n);
         return Got::data;
     }
-    bool send(const char* bytes, std::size_t count, device::Deadline) override {
+    bool send(const char* bytes, std::size_t count, const device::Until&) override {
         if (s_->refuse_send)
             return false;
         const std::string command(bytes, count);
         queue_ += s_->replies[command.substr(0, command.find('\r'))];
         return true;
     }
-    bool recover(device::Deadline) override { return true; }
+    bool recover(const device::Until&) override { return true; }
 
 private:
     std::shared_ptr<Script> s_;
@@ -45,9 +45,9 @@ private:
 };
 
 // Makes hw talk to the script from its next Open on.
-inline std::shared_ptr<Script> script_logger(HardWare& hw) {
+inline std::shared_ptr<Script> script_logger(device::HardWare& hw) {
     auto s = std::make_shared<Script>();
-    hw.set_link_factory([s](const std::string&, const device::PortTimings&) {
+    hw.SetLinkFactory([s](const std::string&, const device::PortTimings&, device::OpenFault&) {
         ++s->opens;
         return std::make_unique<ScriptedLink>(s);
     });

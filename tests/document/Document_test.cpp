@@ -67,11 +67,27 @@ TEST(DocumentState, NewDocumentAndReadCycle) {
     EXPECT_EQ(doc.JournalCellText(2, 0), "Превышение установок (12,5)");
     EXPECT_EQ(Storage::JournalColumnTitle(1), "Дата/Время");
 
-    doc.ClearForRead(); // a new read starts: the flag is the reader's business
-    EXPECT_TRUE(doc.IsModified());
+    // A new read starts: the emptied document holds no unsaved read, nor does an empty read.
+    Storage::Content before = doc.ClearForRead();
+    EXPECT_FALSE(doc.IsModified());
     EXPECT_FALSE(doc.HasData());
     EXPECT_EQ(doc.Data().param_count(), 0);
     EXPECT_EQ(doc.JournalCount(), 0);
+    doc.Data().add_param(hook_load());
+    doc.MarkRead();
+    EXPECT_FALSE(doc.IsModified());
+    doc.Journal().Add(39146.5, 0.0, 0, 1.0f);
+    EXPECT_TRUE(doc.IsModified()); // a journal alone is read data
+
+    // A cancelled read puts the document back as it was.
+    doc.Restore(std::move(before));
+    EXPECT_TRUE(doc.IsModified());
+    ASSERT_EQ(doc.Data().param_count(), 1);
+    EXPECT_EQ(doc.Data().param(0)->name, "Вес на крюке");
+    ASSERT_EQ(doc.Data().item_count(), 3);
+    EXPECT_EQ(doc.Data().item(2)->values[0], 20.0f);
+    EXPECT_EQ(doc.JournalCount(), 2);
+    EXPECT_EQ(doc.JournalCellText(2, 0), "Превышение установок (12,5)");
     EXPECT_TRUE(recorder.reports.empty());
 }
 
@@ -209,7 +225,18 @@ TEST_F(Document, EachOpenHasOnlyItsOwnNotesAndAReadForgetsTheOpenedFile) {
     EXPECT_GE(first, 1u);
     EXPECT_EQ(doc.FileName(), path);
 
-    doc.ClearForRead();
+    Storage::Content before = doc.ClearForRead();
     EXPECT_EQ(doc.FileName(), "");
     EXPECT_TRUE(doc.Data().messages().empty());
+    // Put back, the opened file is the document again, notes, name and lookups included.
+    doc.Restore(std::move(before));
+    EXPECT_EQ(doc.FileName(), path);
+    EXPECT_EQ(doc.Data().messages().size(), first);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.Data().add_param(hook_load()), 0); // the same identifier, found again
+    ASSERT_TRUE(doc.Save(at("again.realtim")));
+    Storage again(recorder);
+    ASSERT_TRUE(again.Open(at("again.realtim")));
+    EXPECT_EQ(again.Data().item_count(), 3);
+    EXPECT_EQ(again.JournalCount(), 2);
 }

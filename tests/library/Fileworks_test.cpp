@@ -321,7 +321,7 @@ TEST_F(ReplaceFiles, AFailureAnywhereReplacesNothingAndLeavesNoTemporary) {
                 lib::io::replace_files({text_file(a, "new"), text_file(bad, "x")});
                 ADD_FAILURE() << "no error";
             } catch (const lib::io::replace_error& e) {
-                EXPECT_EQ(e.file(), 1u);
+                EXPECT_EQ(e.target(), bad);
                 EXPECT_EQ(e.step(), lib::io::replace_error::opening);
             }
         }

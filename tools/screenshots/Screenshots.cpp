@@ -156,6 +156,14 @@ void print_after_read(Context& ctx, TMainForm& window) {
     }
 }
 
+// "Считать данные..." before "Считать!": the dialog names the port it will read.
+void read_dialog_ready(Context& ctx) {
+    TMainForm window(ctx.settings_path);
+    window.show();
+    wait_ms(200);
+    shoot_modal(ctx, "read-dialog-ready", 300, [&] { window.actConnect->trigger(); });
+}
+
 // The read runs through "Считать данные..."; the dialog is saved while it reads and closes
 // by itself when the read is done.
 void main_after_read(Context& ctx) {
@@ -262,6 +270,7 @@ void about_box(Context& ctx) {
 // clang-format off
 const std::vector<std::pair<const char*, void (*)(Context&)>> shots = {
     {"main-empty", main_empty},
+    {"read-dialog-ready", read_dialog_ready},
     {"main-journal-after-read", main_after_read},
     {"graph-pauses", graph_pauses},
     {"port-dialog", port_dialog},
@@ -288,8 +297,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "screenshots: the logger simulator did not start\n");
         return 1;
     }
-    HardWare& hardware = detailed::RegSystem::instance().hardware();
-    hardware.set_log_path(scratch.filePath("comm.log").toStdString());
+    device::HardWare& hardware = detailed::RegSystem::instance().hardware();
+    hardware.SetLogPath(scratch.filePath("comm.log").toStdString());
     hardware.name = sim_address;
 
     for (const auto& [name, shot] : shots)
