@@ -37,29 +37,7 @@ TReadDataForm::TReadDataForm(QWidget* owner, Storage& document, device::HardWare
     lblPort = new QLabel(this);
     lblPort->setObjectName("lblPort");
 
-    pnlProgress = new QFrame(this);
-    pnlProgress->setObjectName("pnlProgress");
-    pnlProgress->setFrameShape(QFrame::StyledPanel);
-    aniProgress = new BusyIndicator(pnlProgress);
-    aniProgress->setObjectName("aniProgress");
-    lblWhatHappen = new QLabel(pnlProgress);
-    lblWhatHappen->setObjectName("lblWhatHappen");
-    progrBar = new QProgressBar(pnlProgress);
-    progrBar->setObjectName("progrBar");
-    progrBar->setRange(0, 100);
-    progrBar->setValue(0);
-    lblStatistics = new QLabel(pnlProgress);
-    lblStatistics->setObjectName("lblStatistics");
-    auto* panel_layout = new QVBoxLayout(pnlProgress);
-    panel_layout->addWidget(aniProgress);
-    panel_layout->addWidget(lblWhatHappen);
-    panel_layout->addWidget(progrBar);
-    panel_layout->addWidget(lblStatistics);
-    // The dialog keeps its size whether the panel shows or not.
-    QSizePolicy keep = pnlProgress->sizePolicy();
-    keep.setRetainSizeWhenHidden(true);
-    pnlProgress->setSizePolicy(keep);
-    pnlProgress->hide();
+    make_progress_panel();
 
     btnReadData = make_button(this, "Считать!");
     btnReadData->setObjectName("btnReadData");
@@ -86,6 +64,9 @@ TReadDataForm::TReadDataForm(QWidget* owner, Storage& document, device::HardWare
     lblWhatHappen->setMinimumWidth(
         QFontMetrics(larger).horizontalAdvance("22 сентября 2026г. 23:59, знач. = -12345,678"));
     pnlProgress->setMinimumWidth(design_px(this, 400));
+    // The dialog keeps its width while the counts grow.
+    lblStatistics->setMinimumWidth(QFontMetrics(font()).horizontalAdvance(
+        QString::fromStdString(read_statistics_text(10'000'000, 35'999'000))));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     Timer.setInterval(poll_ms);
@@ -94,8 +75,34 @@ TReadDataForm::TReadDataForm(QWidget* owner, Storage& document, device::HardWare
     connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
 }
 
-// The thread's destructor waits for a read still running.
+// The thread's destructor stops a read still running and waits for it.
 TReadDataForm::~TReadDataForm() = default;
+
+void TReadDataForm::make_progress_panel() {
+    pnlProgress = new QFrame(this);
+    pnlProgress->setObjectName("pnlProgress");
+    pnlProgress->setFrameShape(QFrame::StyledPanel);
+    aniProgress = new BusyIndicator(pnlProgress);
+    aniProgress->setObjectName("aniProgress");
+    lblWhatHappen = new QLabel(pnlProgress);
+    lblWhatHappen->setObjectName("lblWhatHappen");
+    progrBar = new QProgressBar(pnlProgress);
+    progrBar->setObjectName("progrBar");
+    progrBar->setRange(0, 100);
+    progrBar->setValue(0);
+    lblStatistics = new QLabel(pnlProgress);
+    lblStatistics->setObjectName("lblStatistics");
+    auto* panel_layout = new QVBoxLayout(pnlProgress);
+    panel_layout->addWidget(aniProgress);
+    panel_layout->addWidget(lblWhatHappen);
+    panel_layout->addWidget(progrBar);
+    panel_layout->addWidget(lblStatistics);
+    // The dialog keeps its size whether the panel shows or not.
+    QSizePolicy keep = pnlProgress->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    pnlProgress->setSizePolicy(keep);
+    pnlProgress->hide();
+}
 
 void TReadDataForm::showEvent(QShowEvent* event) {
     lblPort->setText(QString::fromStdString("Порт: " + device::port_text(hardware_.name)));

@@ -36,6 +36,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The panel that shows while a read runs: animation, step, bar and counts.
+    void make_progress_panel();
     void btnReadDataClick();
     void btnCancelClick();
     void TimerTimer();

@@ -170,13 +170,20 @@ void main_after_read(Context& ctx) {
     TMainForm window(ctx.settings_path);
     window.show();
     wait_ms(300);
+    // Long pauses before the dumps: the shot falls in the one before the journal, when every
+    // record has been counted.
+    device::HardWare& hardware = detailed::RegSystem::instance().hardware();
+    device::HardwareTimings slow;
+    slow.dump_pause_ms = 3000;
+    hardware.SetTimings(slow);
     shoot_modal(
-        ctx, "read-dialog-reading", 1500, [&] { window.actConnect->trigger(); },
+        ctx, "read-dialog-reading", 5500, [&] { window.actConnect->trigger(); },
         [](QWidget* dialog) {
             if (auto* button = dialog->findChild<QAbstractButton*>("btnReadData"))
                 button->click();
         },
         [](QWidget*) {});
+    hardware.SetTimings({});
     graph_after_read(ctx, window);
     window.pages()->setCurrentIndex(1);
     wait_ms(300);
