@@ -3,12 +3,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QSocketNotifier>
 #include <QStandardPaths>
-#include <QWidget>
+#include <QTimer>
 
 #include <exception>
 
+#include "app/Main.h"
 #include "library/Quitsignals.h"
 #include "widgets/Messageboxes.h"
 
@@ -19,6 +21,10 @@ VornellApplication::VornellApplication(int& argc, char** argv) : QApplication(ar
     // The icon and the desktop entry an installation puts in place under the program's name.
     setWindowIcon(QIcon::fromTheme(QStringLiteral("vornell")));
     setDesktopFileName(QStringLiteral("vornell"));
+    // Every text of the program is Russian, so Qt's are too, whatever the system's language.
+    qt_translated_ = qt_texts_.load(QStringLiteral("qtbase_ru"),
+                                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+                     installTranslator(&qt_texts_);
 }
 
 VornellApplication::~VornellApplication() {
@@ -37,14 +43,14 @@ bool VornellApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
-void VornellApplication::close_on_quit_signals(QWidget* window) {
+void VornellApplication::close_on_quit_signals(TMainForm* window) {
     const int fd = signal_notifier_ ? -1 : lib::quit_signal_fd();
     if (fd < 0)
         return;
     signal_notifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     connect(signal_notifier_, &QSocketNotifier::activated, window, [window] {
         lib::drain_quit_signal();
-        window->close();
+        window->CloseOnSignal();
     });
 }
 
@@ -55,4 +61,16 @@ std::string default_settings_path() {
     const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(config);
     return QDir(config).filePath(QStringLiteral("Vornell.ini")).toStdString();
+}
+
+int run_main_window(VornellApplication& app, const std::string& settings_path,
+                    const QStringList& files) {
+    TMainForm window(settings_path);
+    app.close_on_quit_signals(&window);
+    window.show();
+    if (!files.isEmpty())
+        QTimer::singleShot(0, &window, [&window, file = files.front()] {
+            window.OpenDataFile(file.toStdString());
+        });
+    return app.exec();
 }

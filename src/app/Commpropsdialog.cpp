@@ -1,23 +1,99 @@
 #include "app/Commpropsdialog.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSerialPortInfo>
+
+#include <algorithm>
 
 #include "device/Hardware.h"
 #include "widgets/Controlworks.h"
+#include "widgets/Messageboxes.h"
 #include "widgets/Simplegraphics.h"
 
 namespace {
 
 constexpr int com_names = 256;
+constexpr int visible_rows = 20;
 // The name a system port entry stands for; its text also carries the description.
 constexpr int port_path_role = Qt::UserRole;
 
+bool is_usb_adapter(const QSerialPortInfo& info) {
+    return info.hasVendorIdentifier() || info.portName().contains(QStringLiteral("USB")) ||
+           info.portName().contains(QStringLiteral("ACM"));
+}
+
 } // namespace
+
+PortNameCheck check_port_name(const QString& text) {
+    const QString name = text.trimmed();
+    if (name.isEmpty())
+        return {PortNameFault::empty, name};
+    if (name.contains(QLatin1Char(':'))) {
+        static const QRegularExpression host(QStringLiteral("^[A-Za-z0-9.-]+$"));
+        static const QRegularExpression digits(QStringLiteral("^[0-9]{1,5}$"));
+        const QStringList parts = name.split(QLatin1Char(':'));
+        if (parts.size() != 2 || !host.match(parts[0]).hasMatch())
+            return {PortNameFault::tcp_address, name};
+        const int port = digits.match(parts[1]).hasMatch() ? parts[1].toInt() : 0;
+        if (port < 1 || port > 65535)
+            return {PortNameFault::tcp_port, name};
+        return {PortNameFault::none, name};
+    }
+    if (name.startsWith(QLatin1Char('/'))) {
+        const QFileInfo device(name);
+        if (!device.exists() || device.isDir())
+            return {PortNameFault::no_device, name};
+        return {PortNameFault::none, name};
+    }
+    static const QRegularExpression com(QStringLiteral("^COM([0-9]+)$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch match = com.match(name); match.hasMatch()) {
+        bool ok = false;
+        const int number = match.captured(1).toInt(&ok);
+        if (!ok || number >= com_names)
+            return {PortNameFault::com_number, name};
+        return {PortNameFault::none, QStringLiteral("COM%1").arg(number)};
+    }
+    return {PortNameFault::unknown, name};
+}
+
+QString port_name_fault_text(PortNameFault fault, const QString& text) {
+    QString problem;
+    switch (fault) {
+    case PortNameFault::none:
+        return {};
+    case PortNameFault::empty:
+        problem = QStringLiteral("Имя порта не введено.");
+        break;
+    case PortNameFault::com_number:
+        problem = QStringLiteral("Порта «%1» нет: номера COM-портов от 0 до %2.")
+                      .arg(text)
+                      .arg(com_names - 1);
+        break;
+    case PortNameFault::no_device:
+        problem = QStringLiteral("Устройство «%1» не найдено.").arg(text);
+        break;
+    case PortNameFault::tcp_address:
+        problem = QStringLiteral("Неправильный адрес в «%1».").arg(text);
+        break;
+    case PortNameFault::tcp_port:
+        problem = QStringLiteral("Неправильный номер порта в «%1»: нужен номер от 1 до 65535.")
+                      .arg(text);
+        break;
+    case PortNameFault::unknown:
+        problem = QStringLiteral("Неизвестное имя порта «%1».").arg(text);
+        break;
+    }
+    return problem + QStringLiteral("\n\nИмя порта: COM-порт (COM1), путь к устройству "
+                                    "(/dev/ttyUSB0) или адрес:порт (192.168.1.20:22002).");
+}
 
 TCommPropsForm::TCommPropsForm(QWidget* owner, device::HardWare& hardware)
     : QDialog(owner), hardware_(hardware) {
@@ -26,7 +102,12 @@ TCommPropsForm::TCommPropsForm(QWidget* owner, device::HardWare& hardware)
     Label1->setObjectName("Label1");
     cbxPortName = new QComboBox(this);
     cbxPortName->setObjectName("cbxPortName");
-    cbxPortName->setEditable(false);
+    // Typed names are checked on confirming and never become list entries; no completion, so
+    // that "COM2" stays COM2 and is not completed to COM25.
+    cbxPortName->setEditable(true);
+    cbxPortName->setInsertPolicy(QComboBox::NoInsert);
+    cbxPortName->setCompleter(nullptr);
+    cbxPortName->setMaxVisibleItems(visible_rows);
     cbxPortName->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     Label1->setBuddy(cbxPortName);
 
@@ -64,14 +145,18 @@ TCommPropsForm::TCommPropsForm(QWidget* owner, device::HardWare& hardware)
 }
 
 void TCommPropsForm::fill_port_names() {
-    for (int i = 0; i < com_names; ++i)
-        cbxPortName->addItem(QStringLiteral("COM%1").arg(i));
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+    QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    std::stable_sort(ports.begin(), ports.end(), [](const auto& a, const auto& b) {
+        return is_usb_adapter(a) && !is_usb_adapter(b);
+    });
+    for (const QSerialPortInfo& info : ports) {
         const QString path = info.systemLocation();
         const QString text =
             info.description().isEmpty() ? path : path + " (" + info.description() + ")";
         cbxPortName->addItem(text, path);
     }
+    for (int i = 0; i < com_names; ++i)
+        cbxPortName->addItem(QStringLiteral("COM%1").arg(i));
 }
 
 void TCommPropsForm::select_current_name() {
@@ -85,8 +170,18 @@ void TCommPropsForm::select_current_name() {
 }
 
 void TCommPropsForm::accept() {
-    const QVariant path = cbxPortName->currentData(port_path_role);
-    hardware_.name = (path.isValid() ? path.toString() : cbxPortName->currentText()).toStdString();
+    const QString text = cbxPortName->currentText();
+    // An entry of the list as it stands: a system port goes by its path, not its description.
+    const int entry = cbxPortName->findText(text, Qt::MatchExactly);
+    const QVariant path = entry >= 0 ? cbxPortName->itemData(entry, port_path_role) : QVariant();
+    const PortNameCheck check = check_port_name(path.isValid() ? path.toString() : text);
+    if (check.fault != PortNameFault::none) {
+        show_error_box(this, " ВНИМАНИЕ!", port_name_fault_text(check.fault, text.trimmed()).toStdString());
+        cbxPortName->setFocus();
+        cbxPortName->lineEdit()->selectAll();
+        return;
+    }
+    hardware_.name = check.name.toStdString();
     QDialog::accept();
 }
 

@@ -1,7 +1,9 @@
 #include "app/Journalview.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -99,8 +101,7 @@ JournalGrid::JournalGrid(const Storage& document, QWidget* parent)
 
 void JournalGrid::apply_row_height() {
     verticalHeader()->setMinimumSectionSize(1);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().boundingRect(QLatin1Char('#')).height() +
-                                            4);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().lineSpacing() + 4);
 }
 
 void JournalGrid::fit_columns() {
@@ -137,6 +138,33 @@ std::pair<int, int> JournalGrid::selected_range() const {
         last = std::max(last, index.row());
     }
     return {first + 1, last + 1};
+}
+
+QString JournalGrid::selected_text() const {
+    const auto [first, last] = selected_range();
+    if (first == 0)
+        return {};
+    auto line = [this](auto text_of) {
+        QStringList cells;
+        for (int column = 0; column < model_->columnCount(); ++column)
+            cells.push_back(text_of(column).simplified());
+        return cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    };
+    QString text = line([this](int column) {
+        return model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    });
+    for (int row = first - 1; row < last; ++row)
+        text += line([this, row](int column) { return model_->index(row, column).data().toString(); });
+    return text;
+}
+
+void JournalGrid::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        if (const QString text = selected_text(); !text.isEmpty())
+            QApplication::clipboard()->setText(text);
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void JournalGrid::refresh() {

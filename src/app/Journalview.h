@@ -41,8 +41,8 @@ class JournalGrid : public QTableView {
 public:
     JournalGrid(const Storage& document, QWidget* parent);
 
-    // Rows keep the height of "#" in the grid's font plus 4 pixels; every row the same, so a
-    // journal of millions of events scrolls without measuring them.
+    // Rows are the line height of the grid's font plus 4 pixels, so no letter is cut; every
+    // row the same, so a journal of millions of events scrolls without measuring them.
     void apply_row_height();
     // Each column as wide as its header and the texts of the rows in view, plus two blanks.
     void fit_columns();
@@ -51,6 +51,11 @@ public:
     std::pair<int, int> selected_range() const;
     void refresh();
     JournalModel& journal() { return *model_; }
+    // The selected rows under the header row, tab-separated, one line each; what Ctrl+C copies.
+    QString selected_text() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     JournalModel* model_;

@@ -1,14 +1,17 @@
 #include "app/Main.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -19,7 +22,6 @@
 #include "app/Commpropsdialog.h"
 #include "app/Journalview.h"
 #include "app/Readdatadialog.h"
-#include "app/System.h"
 #include "datafile/Records_csv.h"
 #include "graph/Graphicsform.h"
 #include "library/Fileworks.h"
@@ -43,6 +45,18 @@ QString moment_text(std::uint32_t t) {
                                   lib::format_long_time(parts));
 }
 
+// Cancels the open dialogs, innermost first; each one's own loop ends once control is back in
+// it. A dialog that does not close when cancelled is left to close by itself.
+void reject_modal_dialogs() {
+    QList<QDialog*> asked;
+    while (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        if (asked.contains(dialog))
+            return;
+        asked.push_back(dialog);
+        dialog->reject();
+    }
+}
+
 } // namespace
 
 QStringList data_file_filters() {
@@ -53,13 +67,19 @@ QStringList data_file_filters() {
                            "*.ldp)")};
 }
 
+QString proposed_file_name(const FileStorage& data) {
+    if (data.item_count() == 0)
+        return {};
+    const lib::time_parts t = lib::time_to_parts(data.item(0)->time);
+    return QString::asprintf("%04d-%02d-%02d_%02d%02d.realtim", t.year, t.month, t.day, t.hour,
+                             t.minute);
+}
+
 TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
-    : QMainWindow(parent), settings_path_(settings_path), reporter_(this), document_(reporter_) {
+    : QMainWindow(parent), system_(settings_path), reporter_(this), document_(reporter_) {
     UsePaper(printer_.Get());
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral(" Работа с датчиком - регистратором"));
-    detailed::RegSystem::instance().load_settings(settings_path_);
-    recent_.load_from_file(settings_path_);
 
     create_actions();
     create_menus();
@@ -73,7 +93,7 @@ TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
     pages_->setObjectName(QStringLiteral("PageControl"));
     pages_->setDocumentMode(true);
     pages_->addTab(create_graph_page(), QStringLiteral("Графики"));
-    graph_ = new TGrForm(graph_host_, settings_path_, document_.Data());
+    graph_ = new TGrForm(graph_host_, system_.graph_options(), document_.Data());
     graph_host_->layout()->addWidget(graph_);
     graph_->LoadOptions();
     grid_ = new JournalGrid(document_, pages_);
@@ -95,15 +115,60 @@ TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
     connect(pages_, &QTabWidget::currentChanged, this, &TMainForm::PageControlChange);
 
     setAcceptDrops(true);
-    resize(design_px(this, 775), design_px(this, 509));
+    restore_window_state();
     fill_recent_menu();
     UpdateCommandStates();
 }
 
 TMainForm::~TMainForm() {
-    detailed::RegSystem::instance().save_settings(settings_path_);
+    if (!settings_written_)
+        write_settings();
+}
+
+void TMainForm::restore_window_state() {
+    const WindowState& kept = system_.window_state();
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.push_back(screen->availableGeometry());
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QRect placed =
+        placed_window_rect(QRect(kept.left, kept.top, kept.width, kept.height), screens,
+                           primary ? primary->availableGeometry() : QRect());
+    if (placed.isEmpty())
+        resize(design_px(this, 775), design_px(this, 509));
+    else
+        setGeometry(placed);
+    if (kept.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    if (kept.page >= 0 && kept.page < pages_->count())
+        pages_->setCurrentIndex(kept.page);
+}
+
+void TMainForm::write_settings() {
+    WindowState& state = system_.window_state();
+    const QRect normal = isMaximized() ? normalGeometry() : geometry();
+    state.left = normal.left();
+    state.top = normal.top();
+    state.width = normal.width();
+    state.height = normal.height();
+    state.maximized = isMaximized() ? 1 : 0;
+    state.page = pages_->currentIndex();
     graph_->SaveOptions();
-    recent_.save_if_needed(settings_path_);
+    settings_written_ = true;
+    const std::string problem = system_.save_settings();
+    if (!problem.empty())
+        show_error_box(isVisible() ? this : nullptr, Storage::error_caption,
+                       "Настройки не записаны в файл\n'" + system_.path() + "':\n" + problem);
+}
+
+QString TMainForm::data_folder() {
+    const QString folder = QString::fromStdString(system_.last_folder().path);
+    return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+void TMainForm::remember_folder(const std::string& data_file) {
+    system_.last_folder().path =
+        QFileInfo(QString::fromStdString(data_file)).absolutePath().toStdString();
 }
 
 void TMainForm::create_actions() {
@@ -129,8 +194,12 @@ void TMainForm::create_actions() {
     make(actSavePicture, "actSavePicture", "Сохранить рисунок...",
          "Записать видимый график в файл PNG");
 
-    actSave->setShortcut(QKeySequence(Qt::Key_F2));
-    actPrint->setShortcut(QKeySequence(Qt::ALT | Qt::Key_P));
+    // The designed keys first, then the ones people expect from other programs.
+    actOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    actSave->setShortcuts({QKeySequence(Qt::Key_F2), QKeySequence(Qt::CTRL | Qt::Key_S)});
+    actPrint->setShortcuts(
+        {QKeySequence(Qt::ALT | Qt::Key_P), QKeySequence(Qt::CTRL | Qt::Key_P)});
+    actConnect->setShortcut(QKeySequence(Qt::Key_F5));
     actExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
     actOpen->setIcon(command_icon(CommandImage::open));
     actSave->setIcon(command_icon(CommandImage::save));
@@ -154,18 +223,18 @@ void TMainForm::create_actions() {
 }
 
 void TMainForm::create_menus() {
-    file_menu_ = menuBar()->addMenu(QStringLiteral("Файл"));
+    file_menu_ = menuBar()->addMenu(QStringLiteral("&Файл"));
     file_menu_->addActions({actOpen, actSave, actSaveAs, actExportCsv, actSavePicture});
     file_menu_->addSeparator();
     file_menu_->addActions({actPrint, actPrintSetup});
     recent_separator_ = file_menu_->addSeparator();
     file_menu_->addSeparator();
     file_menu_->addAction(actExit);
-    QMenu* device = menuBar()->addMenu(QStringLiteral("Датчик"));
+    QMenu* device = menuBar()->addMenu(QStringLiteral("&Датчик"));
     device->addAction(actConnect);
     device->addSeparator();
     device->addActions({actUnitOpts, actBondOpt});
-    QMenu* help = menuBar()->addMenu(QStringLiteral("Справка"));
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Справка"));
     help->addAction(actAbout);
     for (QMenu* menu : {file_menu_, device, help})
         menu->setToolTipsVisible(true);
@@ -225,14 +294,28 @@ QWidget* TMainForm::create_graph_page() {
 
 void TMainForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    // A window shown again writes its settings again when it next closes.
+    settings_written_ = false;
     UpdateCommandStates();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    if (may_discard_read_data())
-        event->accept();
-    else
+    if (!give_up_read_data_ && !may_discard_read_data()) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    if (!settings_written_)
+        write_settings();
+}
+
+void TMainForm::CloseOnSignal() {
+    if (closing_on_signal_)
+        give_up_read_data_ = true;
+    closing_on_signal_ = true;
+    reject_modal_dialogs();
+    close();
+    closing_on_signal_ = false;
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
@@ -275,9 +358,11 @@ QString TMainForm::status_text() const {
     const FileStorage& data = document_.Data();
     if (!document_.HasData())
         return no_data_line;
-    const QString name = document_.FileName().empty()
-                             ? QStringLiteral("не сохранено")
-                             : QFileInfo(QString::fromStdString(document_.FileName())).fileName();
+    QString name = QStringLiteral("не сохранено");
+    if (!saved_as_.empty())
+        name = QStringLiteral("сохранено в ") + QString::fromStdString(saved_as_);
+    else if (!document_.FileName().empty())
+        name = QFileInfo(QString::fromStdString(document_.FileName())).fileName();
     return QStringLiteral(" %1;  записей: %2;  %3 - %4")
         .arg(name)
         .arg(data.item_count())
@@ -313,7 +398,7 @@ void TMainForm::actOpenExecute() {
         return;
     const QString path =
         ask_file_name(this, QFileDialog::AcceptOpen, data_file_filters(), QStringLiteral("realtim"),
-                      QString::fromStdString(document_.FileName()));
+                      QString::fromStdString(document_.FileName()), data_folder());
     if (!path.isEmpty())
         open_file(path.toStdString());
 }
@@ -329,10 +414,13 @@ void TMainForm::open_file(const std::string& path) {
         ClockCursor cursor;
         cursor.Show();
         opened = document_.Open(path);
-        if (opened)
-            recent_.add(path);
-        else
-            recent_.remove(path);
+        saved_as_.clear();
+        if (opened) {
+            system_.recent_files().add(path);
+            remember_folder(path);
+        } else {
+            system_.recent_files().remove(path);
+        }
         fill_recent_menu();
         refresh_views();
     }
@@ -355,28 +443,37 @@ void TMainForm::actSaveExecute() {
     // A read that was never saved has no file of its own to go to.
     if (document_.FileName().empty())
         actSaveAsExecute();
-    else
-        document_.Save(document_.FileName());
+    else if (document_.Save(document_.FileName()))
+        remember_folder(document_.FileName());
 }
 
 bool TMainForm::actSaveAsExecute() {
-    const QString path =
-        ask_file_name(this, QFileDialog::AcceptSave, data_file_filters(), QStringLiteral("realtim"),
-                      QString::fromStdString(document_.FileName()));
-    return !path.isEmpty() && document_.Save(path.toStdString());
+    // A read has no file yet: it is named after its recording, in the folder last used.
+    const QString preset = document_.FileName().empty()
+                               ? proposed_file_name(document_.Data())
+                               : QString::fromStdString(document_.FileName());
+    const QString path = ask_file_name(this, QFileDialog::AcceptSave, data_file_filters(),
+                                       QStringLiteral("realtim"), preset, data_folder());
+    if (path.isEmpty() || !document_.Save(path.toStdString()))
+        return false;
+    saved_as_ = path.toStdString();
+    remember_folder(saved_as_);
+    status_->setText(status_text());
+    return true;
 }
 
 void TMainForm::actConnectExecute() {
     if (!may_discard_read_data())
         return;
-    TReadDataForm dialog(this, document_, detailed::RegSystem::instance().hardware());
+    TReadDataForm dialog(this, document_, system_.hardware());
     dialog.exec();
+    saved_as_.clear();
     // Even a failed read has cleared and partly refilled the document.
     refresh_views();
 }
 
 void TMainForm::actBondOptExecute() {
-    TCommPropsForm dialog(this, detailed::RegSystem::instance().hardware());
+    TCommPropsForm dialog(this, system_.hardware());
     dialog.exec();
 }
 
@@ -443,9 +540,11 @@ void TMainForm::fill_recent_menu() {
     int number = 1;
     QAction* before =
         file_menu_->actions().at(file_menu_->actions().indexOf(recent_separator_) + 1);
-    for (const std::string& path : recent_.files()) {
-        auto* action = new QAction(
-            QStringLiteral("&%1 %2").arg(number++).arg(QString::fromStdString(path)), this);
+    for (const std::string& path : system_.recent_files().files()) {
+        // A "&" of the name is shown, not taken for an accelerator.
+        QString shown = QString::fromStdString(path);
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        auto* action = new QAction(QStringLiteral("&%1 %2").arg(number++).arg(shown), this);
         action->setData(QString::fromStdString(path));
         connect(action, &QAction::triggered, this, [this, path] { OpenDataFile(path); });
         file_menu_->insertAction(before, action);

@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "widgets/Messageboxes.h"
-#include "app/Recentfiles.h"
+#include "app/System.h"
 #include "document/Storage.h"
 #include "print/Printjob.h"
+#include "widgets/Messageboxes.h"
 
 class JournalGrid;
 class QAction;
@@ -22,7 +22,8 @@ class TGrForm;
 
 class TMainForm : public QMainWindow {
 public:
-    // Reads the settings at settings_path now and writes them there when the window goes.
+    // Reads the settings at settings_path now and writes them there when the window closes (or
+    // goes without having been closed).
     explicit TMainForm(const std::string& settings_path, QWidget* parent = nullptr);
     ~TMainForm() override;
 
@@ -34,8 +35,8 @@ public:
     QWidget* graph_host() { return graph_host_; }
     TGrForm& graph_form() { return *graph_; }
     QTabWidget* pages() { return pages_; }
-    const std::string& settings_path() const { return settings_path_; }
-    const RecentFiles& recent_files() const { return recent_; }
+    detailed::RegSystem& system() { return system_; }
+    const RecentFiles& recent_files() { return system_.recent_files(); }
 
     void UpdateCommandStates();
     // The save question; with unsaved read data: Yes runs "Сохранить как...".
@@ -44,6 +45,9 @@ public:
     void OpenDataFile(const std::string& path);
     // The status bar line.
     QString status_text() const;
+    // SIGINT or SIGTERM: every open dialog is cancelled and the window closes as its close box
+    // does. A second signal while that close still asks about unsaved read data gives them up.
+    void CloseOnSignal();
 
     QAction* actOpen;
     QAction* actSave;
@@ -87,12 +91,16 @@ private:
     void open_file(const std::string& path);
     void refresh_views();
     void fill_recent_menu();
+    void restore_window_state();
+    void write_settings();
+    // The folder the file dialogs start in; empty when none is known or it has gone.
+    QString data_folder();
+    void remember_folder(const std::string& data_file);
 
-    std::string settings_path_;
+    detailed::RegSystem system_;
     BoxReporter reporter_;
     Storage document_;
     ProgramPrinter printer_;
-    RecentFiles recent_;
     QTabWidget* pages_ = nullptr;
     QWidget* graph_host_ = nullptr;
     TGrForm* graph_ = nullptr;
@@ -101,8 +109,16 @@ private:
     QMenu* file_menu_ = nullptr;
     QAction* recent_separator_ = nullptr;
     QList<QAction*> recent_actions_;
+    // Where the last "Сохранить как..." since the last open or read wrote the document.
+    std::string saved_as_;
+    bool settings_written_ = false;
+    bool closing_on_signal_ = false;
+    bool give_up_read_data_ = false;
 };
 
 // The filters of the open and save dialogs: every family the program reads and writes, the
 // native ".realtim" first.
 QStringList data_file_filters();
+// The name "Сохранить как..." proposes for a recording: its first record's date and time
+// ("2026-03-02_0600.realtim"); empty without records.
+QString proposed_file_name(const FileStorage& data);

@@ -1,16 +1,28 @@
 #include "app/Recentfiles.h"
 
 #include <algorithm>
+#include <filesystem>
+
+namespace {
+
+std::string absolute_path(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+} // namespace
 
 void RecentFiles::add(const std::string& path) {
-    remove(path);
-    files_.insert(files_.begin(), path);
+    const std::string kept = absolute_path(path);
+    remove(kept);
+    files_.insert(files_.begin(), kept);
     if (files_.size() > static_cast<std::size_t>(capacity))
         files_.resize(capacity);
 }
 
 void RecentFiles::remove(const std::string& path) {
-    files_.erase(std::remove(files_.begin(), files_.end(), path), files_.end());
+    files_.erase(std::remove(files_.begin(), files_.end(), absolute_path(path)), files_.end());
 }
 
 void RecentFiles::describe_ini(lib::ini_options_elements& e) {
@@ -33,11 +45,4 @@ void RecentFiles::after_load(lib::ini_file&) {
 void RecentFiles::before_save(lib::ini_file&) {
     for (int i = 0; i < capacity; ++i)
         slots_[i] = static_cast<std::size_t>(i) < files_.size() ? files_[i] : std::string();
-}
-
-void RecentFiles::save_if_needed(const std::string& path) {
-    if (files_.empty() && !in_file_)
-        return;
-    if (save_to_file(path))
-        in_file_ = !files_.empty();
 }

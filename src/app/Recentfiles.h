@@ -10,7 +10,8 @@ class RecentFiles : public lib::ini_options {
 public:
     static constexpr int capacity = 8;
 
-    // Puts path first; an earlier entry of the same path goes, the oldest beyond 8 drops off.
+    // Puts path first, made absolute so that it opens from any folder; an earlier entry of the
+    // same path goes, the oldest beyond 8 drops off.
     void add(const std::string& path);
     void remove(const std::string& path);
     const std::vector<std::string>& files() const { return files_; }
@@ -18,7 +19,7 @@ public:
     void describe_ini(lib::ini_options_elements& elements) override;
     // The section is written only when there is something to keep or to take away, so a first
     // start leaves no empty list in the file.
-    void save_if_needed(const std::string& path);
+    bool worth_saving() const { return !files_.empty() || in_file_; }
 
 protected:
     void before_load(lib::ini_file& file) override;

@@ -6,21 +6,28 @@ void HardWareIni::describe_ini(lib::ini_options_elements& e) {
     e.add_string(hardware_.name, "HardWare", "name");
 }
 
-RegSystem::RegSystem() : hardware_(std::make_unique<device::HardWare>()) {}
+RegSystem::RegSystem(std::string path)
+    : path_(std::move(path)), hardware_(std::make_unique<device::HardWare>()) {
+    // What cannot be read keeps the defaults; the reason is told when the file is written.
+    file_.load(path_);
+    HardWareIni(*hardware_).load(file_);
+    graph_.load(file_);
+    recent_.load(file_);
+    window_.load(file_);
+    folder_.load(file_);
+}
 
 RegSystem::~RegSystem() = default;
 
-RegSystem& RegSystem::instance() {
-    static RegSystem system;
-    return system;
-}
-
-void RegSystem::load_settings(const std::string& path) {
-    HardWareIni(*hardware_).load_from_file(path);
-}
-
-void RegSystem::save_settings(const std::string& path) {
-    HardWareIni(*hardware_).save_to_file(path);
+std::string RegSystem::save_settings() {
+    HardWareIni(*hardware_).save(file_);
+    graph_.save(file_);
+    if (recent_.worth_saving())
+        recent_.save(file_);
+    window_.save(file_);
+    if (folder_.worth_saving())
+        folder_.save(file_);
+    return file_.save() ? std::string() : file_.problem_text();
 }
 
 } // namespace detailed

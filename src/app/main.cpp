@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "app/Application.h"
-#include "app/Main.h"
+#include "library/Locale.h"
 
 namespace {
 
@@ -28,11 +28,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     VornellApplication app(argc, argv);
-    TMainForm window(default_settings_path());
-    app.close_on_quit_signals(&window);
-    window.show();
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() > 1)
-        window.OpenDataFile(args.at(1).toStdString());
-    return app.exec();
+    // Numbers and dates as the process locale writes them, the same as vornell-cli.
+    lib::Locale::set(lib::Locale::from_process_locale());
+    return run_main_window(app, default_settings_path(), QCoreApplication::arguments().mid(1));
 }

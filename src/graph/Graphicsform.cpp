@@ -49,8 +49,8 @@ QVBoxLayout* captioned(QLabel* caption, std::initializer_list<QWidget*> controls
 
 } // namespace
 
-TGrForm::TGrForm(QWidget* parent, const std::string& settings_path, FileStorage& data)
-    : QWidget(parent), data_(data), settings_path_(settings_path),
+TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, FileStorage& data)
+    : QWidget(parent), data_(data), settings_(settings),
       pixels_per_cm_(logicalDpiY() * cm_per_inch), points_(data) {
     setObjectName("GrForm");
     auto* panel = new QWidget(this);
@@ -139,7 +139,7 @@ TGrForm::TGrForm(QWidget* parent, const std::string& settings_path, FileStorage&
 TGrForm::~TGrForm() = default;
 
 void TGrForm::LoadOptions() {
-    options_.load_from_file(settings_path_);
+    options_ = settings_;
     edLeft->setText(QString::fromStdString(lib::number_to_text(options_.left)));
     edRight->setText(QString::fromStdString(lib::number_to_text(options_.right)));
     if (cbxScale->count() == 0)
@@ -258,7 +258,7 @@ GrFormOptions TGrForm::Options() const {
 
 void TGrForm::SaveOptions() {
     options_ = Options();
-    options_.save_to_file(settings_path_);
+    settings_ = options_;
 }
 
 int TGrForm::CurveIndex() const {

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
 
 #include "graph/Graphpoints.h"
 #include "params/Grformoptions.h"
@@ -27,7 +26,9 @@ public:
     static const char* const scale_texts[scale_count];
     static const int scale_minutes[scale_count];
 
-    TGrForm(QWidget* parent, const std::string& settings_path, FileStorage& data);
+    // `settings` is the graph's section of the settings file: LoadOptions shows it, SaveOptions
+    // puts the controls back into it.
+    TGrForm(QWidget* parent, GrFormOptions& settings, FileStorage& data);
     ~TGrForm() override;
 
     void LoadOptions();
@@ -75,7 +76,7 @@ private:
     void Redraw();
 
     FileStorage& data_;
-    std::string settings_path_;
+    GrFormOptions& settings_;
     const double pixels_per_cm_;
     GrFormOptions options_;
     GraphPoints points_;

@@ -1,5 +1,6 @@
 #include "library/Inifile.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <utility>
@@ -39,18 +40,30 @@ bool ini_file::load(const std::string& path) {
     path_ = path;
     sections_.clear();
     truncated_ = false;
+    problem_ = problem::none;
 
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (status.type() == std::filesystem::file_type::not_found)
         return true;
     // A directory, a pipe or a device is no settings file; reading one could block for ever.
-    if (ec || status.type() != std::filesystem::file_type::regular)
+    if (status.type() == std::filesystem::file_type::directory) {
+        problem_ = problem::folder;
         return false;
+    }
+    if (ec || status.type() != std::filesystem::file_type::regular) {
+        problem_ = ec ? problem::unreadable : problem::not_regular;
+        system_error_ = ec.value();
+        return false;
+    }
 
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in)
+    if (!in) {
+        problem_ = problem::unreadable;
+        system_error_ = errno;
         return false;
+    }
     // In pieces, so that a small file costs little and a growing one stops at the limit.
     std::string bytes;
     char chunk[65536];
@@ -58,11 +71,15 @@ bool ini_file::load(const std::string& path) {
         in.read(chunk, sizeof chunk);
         bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
     }
-    if (in.bad())
+    if (in.bad()) {
+        problem_ = problem::unreadable;
+        system_error_ = errno;
         return false;
+    }
     if (bytes.size() > max_file_size) {
         bytes.resize(max_file_size);
         truncated_ = true;
+        problem_ = problem::too_large;
     }
     parse(bytes);
     return true;
@@ -118,16 +135,64 @@ std::string ini_file::serialize() const {
     return to_cp1251(text);
 }
 
-bool ini_file::save() const {
-    if (path_.empty() || truncated_)
+bool ini_file::save() {
+    // A file that could not be read, or only in part, would lose what it holds.
+    if (truncated_ || problem_ == problem::folder || problem_ == problem::not_regular ||
+        problem_ == problem::unreadable)
         return false;
-    // A failed write never leaves a half-written settings file behind.
-    return io::write_file_replacing(path_, serialize());
+    if (path_.empty()) {
+        problem_ = problem::unwritable;
+        system_error_ = 0;
+        return false;
+    }
+    // A failed write never leaves a half-written settings file behind. The replace keeps the
+    // errno of the step that failed.
+    errno = 0;
+    if (io::write_file_replacing(path_, serialize()))
+        return true;
+    problem_ = problem::unwritable;
+    system_error_ = errno;
+    return false;
 }
 
 bool ini_file::save(const std::string& path) {
     path_ = path;
     return save();
+}
+
+std::string ini_file::problem_text() const {
+    switch (problem_) {
+    case problem::none:
+        return {};
+    case problem::folder:
+        return "на месте файла папка";
+    case problem::not_regular:
+        return "на месте файла канал или устройство, а не обычный файл";
+    case problem::too_large:
+        return "файл больше " + std::to_string(max_file_size >> 20) + " МиБ";
+    case problem::unreadable:
+    case problem::unwritable:
+        break;
+    }
+    const std::string action =
+        problem_ == problem::unreadable ? "файл не читается" : "файл не записывается";
+    switch (system_error_) {
+    case EACCES:
+    case EPERM:
+        return action + ": нет прав доступа";
+    case ENOSPC:
+    case EDQUOT:
+        return action + ": на диске нет места";
+    case EROFS:
+        return action + ": диск только для чтения";
+    case ENOENT:
+    case ENOTDIR:
+        return action + ": нет такой папки";
+    case 0:
+        return action;
+    default:
+        return action + " (ошибка системы " + std::to_string(system_error_) + ")";
+    }
 }
 
 const ini_file::section* ini_file::find_section(const std::string& ident) const {

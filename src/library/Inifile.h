@@ -14,8 +14,11 @@ class ini_file {
 public:
     // Files above this size are read only up to it and are then never written back, so that a
     // huge or endless file neither hangs the program nor loses its tail. Settings and run files
-    // hold a few kilobytes; a megabyte of empty lines still loads in well under a second.
-    static constexpr std::size_t max_file_size = 1u << 20;
+    // hold a few kilobytes; a file of several megabytes is still read and written like any other.
+    static constexpr std::size_t max_file_size = 16u << 20;
+
+    // Why the last load or save failed (or left a file that may not be written back).
+    enum class problem { none, folder, not_regular, too_large, unreadable, unwritable };
 
     ini_file() = default;
 
@@ -27,8 +30,9 @@ public:
     void parse(std::string_view bytes);
     // The Windows-1251 bytes of the file, every line ended by CR LF.
     std::string serialize() const;
-    // Replaces the file through io::replace_files; false on failure.
-    bool save() const;
+    // Replaces the file through io::replace_files; false on failure, and always after a load
+    // that failed or was cut short.
+    bool save();
     bool save(const std::string& path);
 
     // The value trimmed, with one pair of enclosing double quotes removed; nothing when the
@@ -41,6 +45,9 @@ public:
     std::vector<std::string> sections() const;
     std::vector<std::string> keys(std::string_view section) const;
     bool truncated() const { return truncated_; }
+    problem last_problem() const { return problem_; }
+    // The reason of last_problem() as the user reads it; empty for none.
+    std::string problem_text() const;
 
 private:
     struct line {
@@ -63,6 +70,8 @@ private:
     std::vector<section> sections_;
     std::string path_;
     bool truncated_ = false;
+    problem problem_ = problem::none;
+    int system_error_ = 0; // errno of an unreadable or unwritable file
 };
 
 } // namespace lib

@@ -132,7 +132,7 @@ void CenterOnScreen(QWidget* window) {
 }
 
 QString ask_file_name(QWidget* owner, QFileDialog::AcceptMode mode, const QStringList& filters,
-                      const QString& suffix, const QString& preset) {
+                      const QString& suffix, const QString& preset, const QString& folder) {
     QFileDialog dialog(owner);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(mode);
@@ -140,6 +140,8 @@ QString ask_file_name(QWidget* owner, QFileDialog::AcceptMode mode, const QStrin
                                                        : QFileDialog::AnyFile);
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(suffix);
+    if (!folder.isEmpty())
+        dialog.setDirectory(folder);
     if (!preset.isEmpty())
         dialog.selectFile(preset);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -25,6 +25,8 @@ void SelectComboText(QComboBox* combo, const QString& text);
 void CenterOnScreen(QWidget* window);
 
 // A file name from Qt's own file dialog (so it looks alike everywhere and tests can drive it);
-// empty when cancelled. preset is a name or path to start with.
+// empty when cancelled. preset is a name or path to start with; the dialog opens in folder
+// when one is given (an absolute preset still opens in its own folder).
 QString ask_file_name(QWidget* owner, QFileDialog::AcceptMode mode, const QStringList& filters,
-                      const QString& suffix, const QString& preset = {});
+                      const QString& suffix, const QString& preset = {},
+                      const QString& folder = {});

@@ -10,7 +10,6 @@
 
 #include "Modal_driver.h"
 #include "app/Main.h"
-#include "app/System.h"
 #include "datafile/Assembling.h"
 #include "graph/Graphicsform.h"
 #include "library/Mytime.h"
@@ -38,7 +37,6 @@ std::string saved_day(const ScratchDir& dir) {
 TEST(MainWindowGraph, OpenShowsTheGraphAndShutDownSavesItsOptionsAfterThePort) {
     ScratchDir dir;
     const std::string ini = dir.file("Vornell.ini");
-    detailed::RegSystem::instance().hardware().name = "COM1";
     auto window = std::make_unique<TMainForm>(ini);
     window->show();
     TGrForm& graph = window->graph_form();

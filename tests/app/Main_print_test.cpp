@@ -22,7 +22,6 @@
 #include "Pdf_probe.h"
 #include "app/Journalview.h"
 #include "app/Main.h"
-#include "app/System.h"
 #include "datafile/Assembling.h"
 #include "graph/Graphicsform.h"
 #include "library/Mytime.h"
@@ -58,7 +57,6 @@ TLogPreviewForm* preview_form(QWidget* w) {
 class PrintCommand : public ::testing::Test {
 protected:
     void SetUp() override {
-        detailed::RegSystem::instance().hardware().name = "COM1";
         window = std::make_unique<TMainForm>(dir.file("Vornell.ini"));
         window->show();
         window->OpenDataFile(saved_run());

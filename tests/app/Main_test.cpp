@@ -44,7 +44,6 @@ void fill_as_read(Storage& doc) {
 class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        detailed::RegSystem::instance().hardware().name = "COM1";
         window = std::make_unique<TMainForm>(ini);
         window->show();
     }
@@ -247,8 +246,8 @@ TEST_F(MainWindow, SettingsAreWrittenAtEveryShutDownAndReadAtCreation) {
 
     std::ofstream(ini, std::ios::binary) << "[HardWare]\r\nname=\"127.0.0.1:22002\"\r\n";
     window = std::make_unique<TMainForm>(ini);
-    EXPECT_EQ(detailed::RegSystem::instance().hardware().name, "127.0.0.1:22002");
-    detailed::RegSystem::instance().hardware().name = "COM7";
+    EXPECT_EQ(window->system().hardware().name, "127.0.0.1:22002");
+    window->system().hardware().name = "COM7";
     window.reset();
     EXPECT_NE(file_text(ini).find("name=\"COM7\""), std::string::npos);
 }

@@ -8,13 +8,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 
 #include "Graph_records.h"
 #include "datafile/Assembling.h"
 #include "graph/Graphicsform.h"
-#include "library/Scratch_dir.h"
 #include "widgets/Colorpicker.h"
 #include "widgets/Stripchart.h"
 
@@ -45,8 +43,7 @@ struct FormFixture : ::testing::Test {
         }
     }
 
-    ScratchDir dir;
-    std::string settings = dir.file("Vornell.ini");
+    GrFormOptions settings;
     FileStorage data;
 };
 
@@ -66,7 +63,7 @@ TEST_F(FormFixture, MissingSettingsGiveTenMinutesTheDefaultRangeAndBlue) {
 }
 
 TEST_F(FormFixture, ScaleOutsideTheListGivesFifteenMinutesAfterTheFirstLoad) {
-    std::ofstream(settings) << "[GrFormOptions]\nscale=12\n";
+    settings.scale = 12;
     auto form = make_form();
     EXPECT_EQ(form->cbxScale->currentIndex(), -1);
     fill_records(data, t0, 100, 1);

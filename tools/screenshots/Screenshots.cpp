@@ -40,6 +40,7 @@ constexpr const char* sim_address = "127.0.0.1:22013";
 struct Context {
     QDir out;
     std::string settings_path;
+    std::string comm_log;
     bool ok = true;
 };
 
@@ -168,11 +169,12 @@ void read_dialog_ready(Context& ctx) {
 // by itself when the read is done.
 void main_after_read(Context& ctx) {
     TMainForm window(ctx.settings_path);
+    device::HardWare& hardware = window.system().hardware();
+    hardware.SetLogPath(ctx.comm_log);
     window.show();
     wait_ms(300);
     // Long pauses before the dumps: the shot falls in the one before the journal, when every
     // record has been counted.
-    device::HardWare& hardware = detailed::RegSystem::instance().hardware();
     device::HardwareTimings slow;
     slow.dump_pause_ms = 3000;
     hardware.SetTimings(slow);
@@ -294,8 +296,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     QTemporaryDir scratch;
-    Context ctx{QDir(QString::fromLocal8Bit(argv[1])),
-                scratch.filePath("Vornell.ini").toStdString()};
+    Context ctx{QDir(QString::fromLocal8Bit(argv[1])), scratch.filePath("Vornell.ini").toStdString(),
+                scratch.filePath("comm.log").toStdString()};
     QDir().mkpath(ctx.out.path());
 
     QProcess sim;
@@ -304,9 +306,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "screenshots: the logger simulator did not start\n");
         return 1;
     }
-    device::HardWare& hardware = detailed::RegSystem::instance().hardware();
-    hardware.SetLogPath(scratch.filePath("comm.log").toStdString());
-    hardware.name = sim_address;
+    // Every window reads the simulator's address from the settings and keeps it there.
+    QFile settings(QString::fromStdString(ctx.settings_path));
+    if (!settings.open(QIODevice::WriteOnly) ||
+        settings.write(QByteArray("[HardWare]\r\nname=\"") + sim_address + "\"\r\n") < 0) {
+        std::fprintf(stderr, "screenshots: could not write %s\n", ctx.settings_path.c_str());
+        return 1;
+    }
+    settings.close();
 
     for (const auto& [name, shot] : shots)
         shot(ctx);
