@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ make pkg-config
   libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-serialport-dev
+  qt6-translations-l10n # Qt's own buttons and dialogs in Russian
   xvfb xauth poppler-utils fonts-dejavu-core # screenshots under a virtual display, PDF page counts
   ccache
   nlohmann-json3-dev

@@ -1,8 +1,13 @@
 #include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 
@@ -19,6 +24,7 @@
 #include "app/System.h"
 #include "datafile/Assembling.h"
 #include "datafile/Records_csv.h"
+#include "library/Mytime.h"
 #include "library/Scratch_dir.h"
 
 namespace fs = std::filesystem;
@@ -305,6 +311,178 @@ TEST_F(MainWindow, DropOpensADataFileAndExportWritesTheRecordsAsCsv) {
     records_csv(window->document().Data(), [&](std::string_view piece) { expected += piece; });
     EXPECT_EQ(file_text(csv), expected);
     EXPECT_EQ(expected.substr(0, 10), "index,time");
+}
+
+TEST_F(MainWindow, SizePlaceMaximisedStateAndTabComeBackAtTheNextStart) {
+    window->setGeometry(110, 120, 700, 450);
+    window->pages()->setCurrentIndex(1);
+    ASSERT_TRUE(window->close());
+    window.reset();
+    window = std::make_unique<TMainForm>(ini);
+    window->show();
+    EXPECT_EQ(window->geometry(), QRect(110, 120, 700, 450));
+    EXPECT_EQ(window->pages()->currentIndex(), 1);
+    EXPECT_FALSE(window->isMaximized());
+
+    window->showMaximized();
+    window.reset();
+    window = std::make_unique<TMainForm>(ini);
+    window->show();
+    EXPECT_TRUE(window->isMaximized());
+    EXPECT_EQ(window->normalGeometry(), QRect(110, 120, 700, 450));
+
+    // Kept off every screen (a monitor that has gone): centred on the primary one.
+    window.reset();
+    std::ofstream(ini, std::ios::binary)
+        << "[MainForm]\r\nleft=-5000\r\ntop=300\r\nwidth=700\r\nheight=450\r\npage=7\r\n";
+    window = std::make_unique<TMainForm>(ini);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(window->geometry().center(), screen.center());
+    EXPECT_EQ(window->geometry().size(), QSize(700, 450));
+    EXPECT_EQ(window->pages()->currentIndex(), 0);
+}
+
+TEST(WindowPlacement, AWindowStaysWhereItWasWhileItsTitleCanBeReached) {
+    const QRect left(0, 0, 1920, 1080), right(1920, 0, 1280, 1024);
+    const struct {
+        QRect kept;
+        QRect placed;
+    } cases[] = {
+        {{100, 100, 800, 600}, {100, 100, 800, 600}},
+        {{2000, 50, 800, 600}, {2000, 50, 800, 600}},       // on the second screen
+        {{-700, 10, 800, 600}, {-700, 10, 800, 600}},       // 100 pixels of its title still shown
+        {{-750, 10, 800, 600}, {560, 240, 800, 600}},       // only 50
+        {{100, 1075, 800, 600}, {560, 240, 800, 600}},      // title below the screens
+        {{5000, 5000, 3000, 2000}, {0, 0, 1920, 1080}},     // no larger than the screen
+        {{0, 0, 0, 0}, {}},                                  // none kept
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(placed_window_rect(c.kept, {left, right}, left), c.placed)
+            << c.kept.x() << "," << c.kept.y();
+}
+
+TEST_F(MainWindow, KeysOfOtherProgramsRunTheCommands) {
+    EXPECT_EQ(window->actOpen->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_TRUE(window->actSave->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_S)));
+    EXPECT_TRUE(window->actPrint->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_P)));
+    EXPECT_EQ(window->actConnect->shortcut(), QKeySequence(Qt::Key_F5));
+    QStringList accelerators;
+    for (QAction* menu : window->menuBar()->actions())
+        accelerators.push_back(QKeySequence::mnemonic(menu->text()).toString());
+    EXPECT_EQ(accelerators, (QStringList{"Alt+Ф", "Alt+Д", "Alt+С"}));
+
+    read(*window);
+    for (const auto& [key, expected] :
+         {std::pair{QKeySequence(Qt::CTRL | Qt::Key_S), "file dialog"},
+          {QKeySequence(Qt::CTRL | Qt::Key_O), "  ВНИМАНИЕ!|Сохранить считанные данные?"},
+          {QKeySequence(Qt::Key_F5), "  ВНИМАНИЕ!|Сохранить считанные данные?"}}) {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        Driver driver({Driver::cancel()});
+        QTest::keySequence(window.get(), key);
+        EXPECT_EQ(driver.seen(), std::vector<std::string>{expected}) << key.toString().toStdString();
+    }
+}
+
+TEST(ProposedFileName, IsTheFirstRecordsDateAndTime) {
+    FileStorage data;
+    EXPECT_EQ(proposed_file_name(data), "");
+    for (const std::uint32_t t :
+         {lib::parts_to_time(2026, 3, 2, 6, 0, 59), lib::parts_to_time(2026, 3, 2, 23, 59, 0)}) {
+        FileStorageItem item;
+        item.time = t;
+        item.values.push_back(1.0f);
+        data.add_item(item);
+    }
+    EXPECT_EQ(proposed_file_name(data), "2026-03-02_0600.realtim");
+}
+
+TEST_F(MainWindow, SaveAsProposesTheRecordingsNameInTheLastFolderAndTheStatusSaysWhereItWent) {
+    const std::string folder = dir.file("archive");
+    fs::create_directory(folder);
+    const std::string opened = saved_file("archive/old.realtim");
+    window->OpenDataFile(opened);
+    read(*window);
+    std::string directory, name;
+    const std::string target = folder + "/" + proposed_file_name(window->document().Data()).toStdString();
+    {
+        Driver driver({[&](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            ASSERT_NE(dialog, nullptr);
+            directory = dialog->directory().absolutePath().toStdString();
+            name = dialog->selectedFiles().value(0).toStdString();
+            static_cast<QDialog*>(dialog)->accept();
+        }});
+        window->actSaveAs->trigger();
+    }
+    EXPECT_EQ(directory, folder);
+    EXPECT_EQ(name, target);
+    EXPECT_EQ(target, folder + "/2008-01-09_2120.realtim");
+    ASSERT_TRUE(fs::exists(target));
+    EXPECT_NE(window->status_text().indexOf(QString::fromStdString("сохранено в " + target)), -1)
+        << window->status_text().toStdString();
+
+    // The folder is kept for the next start: the open dialog begins there.
+    window.reset();
+    window = std::make_unique<TMainForm>(ini);
+    Driver driver({[&](QWidget* w) {
+        directory = qobject_cast<QFileDialog*>(w)->directory().absolutePath().toStdString();
+        qobject_cast<QDialog*>(w)->reject();
+    }});
+    window->actOpen->trigger();
+    EXPECT_EQ(directory, folder);
+}
+
+TEST_F(MainWindow, CtrlCCopiesTheSelectedJournalRowsUnderTheHeader) {
+    read(*window);
+    JournalGrid& grid = window->journal_grid();
+    window->pages()->setCurrentIndex(1);
+    EXPECT_GE(grid.rowHeight(0), grid.fontMetrics().lineSpacing() + 4);
+    grid.selectAll();
+    QTest::keySequence(&grid, QKeySequence::Copy);
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+              "№\tДата/Время\tСитуация\n"
+              "1\t05.03.2007 12:00:00\tПревышение установок (12,5)\n"
+              "2\t06.03.2007 6:00:00 - 06.03.2007 12:00:00\t" +
+                  cell(1, 2) + "\n");
+    grid.selectionModel()->select(grid.model()->index(1, 0), QItemSelectionModel::ClearAndSelect |
+                                                               QItemSelectionModel::Rows);
+    QTest::keySequence(&grid, QKeySequence::Copy);
+    EXPECT_EQ(QApplication::clipboard()->text().count('\n'), 2);
+}
+
+TEST_F(MainWindow, RecentFilesAreAbsoluteAndShowAnAmpersandAsItIs) {
+    const std::string odd = saved_file("semi;colon&amp.realtim");
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir.path().string())));
+    window->OpenDataFile("semi;colon&amp.realtim");
+    QDir::setCurrent(before);
+    EXPECT_EQ(window->recent_files().files(), std::vector<std::string>{odd});
+    QAction* entry = nullptr;
+    for (QAction* a : window->findChildren<QAction*>())
+        if (a->data().toString().toStdString() == odd)
+            entry = a;
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->text().toStdString(), "&1 " + dir.path().string() + "/semi;colon&&amp.realtim");
+}
+
+TEST_F(MainWindow, SettingsThatCannotBeWrittenAreReportedOnceAtClose) {
+    window.reset();
+    fs::remove(ini);
+    fs::create_directory(ini); // a folder in the settings file's place
+    window = std::make_unique<TMainForm>(ini);
+    window->show();
+    {
+        Driver driver({Driver::answer(QMessageBox::Ok)});
+        EXPECT_TRUE(window->close());
+        ASSERT_EQ(driver.seen().size(), 1u);
+        EXPECT_NE(driver.seen()[0].find(ini), std::string::npos) << driver.seen()[0];
+        EXPECT_NE(driver.seen()[0].find("папка"), std::string::npos) << driver.seen()[0];
+    }
+    Driver after({});
+    window.reset();
+    EXPECT_TRUE(after.seen().empty());
+    EXPECT_TRUE(fs::is_directory(ini));
 }
 
 TEST(Application, AnExceptionOfAnEventHandlerEndsInOneBox) {

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -151,13 +153,25 @@ TEST(IniFile, LoadAndSaveFiles) {
 
 TEST(IniFile, UnusableFilesAreNotOverwritten) {
     ScratchDir dir;
+    using problem = lib::ini_file::problem;
     lib::ini_file ini;
     EXPECT_FALSE(ini.load(dir.path().string())); // a directory
     EXPECT_FALSE(ini.save());
+    EXPECT_EQ(ini.last_problem(), problem::folder);
+
+    const std::string fifo = dir.file("fifo.ini");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    lib::ini_file pipe;
+    EXPECT_FALSE(pipe.load(fifo)); // at once: a pipe without a writer is never opened
+    EXPECT_FALSE(pipe.save());
+    EXPECT_EQ(pipe.last_problem(), problem::not_regular);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 
     lib::ini_file nowhere;
     nowhere.write("a", "b", "c");
     EXPECT_FALSE(nowhere.save(dir.file("no/such/dir/x.ini")));
+    EXPECT_EQ(nowhere.last_problem(), problem::unwritable);
+    EXPECT_NE(nowhere.problem_text().find("нет такой папки"), std::string::npos);
 
     // A file beyond the size limit is read up to it and then never written back.
     const std::string huge = dir.file("huge.ini");
@@ -169,5 +183,6 @@ TEST(IniFile, UnusableFilesAreNotOverwritten) {
     EXPECT_EQ(big.read("a", "b"), "1");
     big.write("a", "b", "2");
     EXPECT_FALSE(big.save());
+    EXPECT_EQ(big.last_problem(), problem::too_large);
     EXPECT_EQ(std::filesystem::file_size(huge), lib::ini_file::max_file_size + 10);
 }
