@@ -128,7 +128,8 @@ void BM_OpenToFirstGraph_1M(benchmark::State& state) {
     model(1'000'000).save(path, false);
     Quiet quiet;
     Storage doc(quiet);
-    TGrForm form(nullptr, "", doc.Data());
+    GrFormOptions options;
+    TGrForm form(nullptr, options, doc.Data());
     form.resize(800, 1000);
     form.show();
     double seconds = 0;

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QItemSelectionModel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
@@ -165,6 +166,18 @@ void read_dialog_ready(Context& ctx) {
     shoot_modal(ctx, "read-dialog-ready", 300, [&] { window.actConnect->trigger(); });
 }
 
+// The unsaved read asks before "Открыть..." goes on, and "Сохранить как..." proposes its name;
+// both in Qt's Russian texts.
+void save_after_read(Context& ctx, TMainForm& window) {
+    shoot_modal(
+        ctx, "save-question", 300, [&] { window.actOpen->trigger(); }, {},
+        [](QWidget* box) {
+            if (auto* question = qobject_cast<QMessageBox*>(box))
+                question->button(QMessageBox::Cancel)->click();
+        });
+    shoot_modal(ctx, "file-dialog-save-as", 500, [&] { window.actSaveAs->trigger(); });
+}
+
 // The read runs through "Считать данные..."; the dialog is saved while it reads and closes
 // by itself when the read is done.
 void main_after_read(Context& ctx) {
@@ -191,6 +204,7 @@ void main_after_read(Context& ctx) {
     wait_ms(300);
     save(ctx, &window, "main-journal-after-read");
     print_after_read(ctx, window);
+    save_after_read(ctx, window);
 }
 
 // 05.03.2026 0:00 to 1:13, a pause of 2 h 15 min, an hour, a pause of 31 days, half an hour;
@@ -266,6 +280,30 @@ void port_dialog(Context& ctx) {
     window.show();
     wait_ms(200);
     shoot_modal(ctx, "port-dialog", 300, [&] { window.actBondOpt->trigger(); });
+    auto type = [](const QString& name) {
+        return [name](QWidget* dialog) {
+            if (auto* combo = dialog->findChild<QComboBox*>("cbxPortName"))
+                combo->setEditText(name);
+        };
+    };
+    shoot_modal(
+        ctx, "port-dialog-typed", 300, [&] { window.actBondOpt->trigger(); },
+        type("192.168.1.20:22002"));
+    // A port number out of range is refused; the box stands over the dialog, which stays.
+    shoot_modal(
+        ctx, "port-dialog-refused", 500, [&] { window.actBondOpt->trigger(); },
+        [type](QWidget* dialog) {
+            type("192.168.1.20:70000")(dialog);
+            if (auto* save = dialog->findChild<QAbstractButton*>("MyButton1"))
+                click_later(save);
+        },
+        [](QWidget* box) {
+            qobject_cast<QDialog*>(box)->reject();
+            QTimer::singleShot(100, [] {
+                if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                    d->reject();
+            });
+        });
 }
 
 void about_box(Context& ctx) {
