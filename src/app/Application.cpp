@@ -50,7 +50,9 @@ void VornellApplication::close_on_quit_signals(TMainForm* window) {
     signal_notifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     connect(signal_notifier_, &QSocketNotifier::activated, window, [window] {
         lib::drain_quit_signal();
-        window->CloseOnSignal();
+        // Posted, so that this handler returns at once: a notifier whose handler still runs
+        // (in the loop of a box the close opened) is not heard again.
+        QMetaObject::invokeMethod(window, &TMainForm::CloseOnSignal, Qt::QueuedConnection);
     });
 }
 

@@ -84,8 +84,8 @@ QString port_name_fault_text(PortNameFault fault, const QString& text) {
         problem = QStringLiteral("Неправильный адрес в «%1».").arg(text);
         break;
     case PortNameFault::tcp_port:
-        problem = QStringLiteral("Неправильный номер порта в «%1»: нужен номер от 1 до 65535.")
-                      .arg(text);
+        problem =
+            QStringLiteral("Неправильный номер порта в «%1»: нужен номер от 1 до 65535.").arg(text);
         break;
     case PortNameFault::unknown:
         problem = QStringLiteral("Неизвестное имя порта «%1».").arg(text);
@@ -176,7 +176,8 @@ void TCommPropsForm::accept() {
     const QVariant path = entry >= 0 ? cbxPortName->itemData(entry, port_path_role) : QVariant();
     const PortNameCheck check = check_port_name(path.isValid() ? path.toString() : text);
     if (check.fault != PortNameFault::none) {
-        show_error_box(this, " ВНИМАНИЕ!", port_name_fault_text(check.fault, text.trimmed()).toStdString());
+        show_error_box(this, " ВНИМАНИЕ!",
+                       port_name_fault_text(check.fault, text.trimmed()).toStdString());
         cbxPortName->setFocus();
         cbxPortName->lineEdit()->selectAll();
         return;

@@ -154,7 +154,8 @@ QString JournalGrid::selected_text() const {
         return model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
     });
     for (int row = first - 1; row < last; ++row)
-        text += line([this, row](int column) { return model_->index(row, column).data().toString(); });
+        text +=
+            line([this, row](int column) { return model_->index(row, column).data().toString(); });
     return text;
 }
 

@@ -197,8 +197,7 @@ void TMainForm::create_actions() {
     // The designed keys first, then the ones people expect from other programs.
     actOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     actSave->setShortcuts({QKeySequence(Qt::Key_F2), QKeySequence(Qt::CTRL | Qt::Key_S)});
-    actPrint->setShortcuts(
-        {QKeySequence(Qt::ALT | Qt::Key_P), QKeySequence(Qt::CTRL | Qt::Key_P)});
+    actPrint->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_P), QKeySequence(Qt::CTRL | Qt::Key_P)});
     actConnect->setShortcut(QKeySequence(Qt::Key_F5));
     actExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
     actOpen->setIcon(command_icon(CommandImage::open));
@@ -300,7 +299,8 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    if (!give_up_read_data_ && !may_discard_read_data()) {
+    // A signal that comes while the question is open cancels it and gives the read data up.
+    if (!give_up_read_data_ && !may_discard_read_data() && !give_up_read_data_) {
         event->ignore();
         return;
     }
@@ -314,6 +314,7 @@ void TMainForm::CloseOnSignal() {
         give_up_read_data_ = true;
     closing_on_signal_ = true;
     reject_modal_dialogs();
+    // Within the close of the signal before, this close does nothing: that one goes on.
     close();
     closing_on_signal_ = false;
 }

@@ -129,7 +129,8 @@ TEST(CommPropsForm, TypedNamesAreCheckedBeforeTheyAreStored) {
         const int result = d.form->exec();
         EXPECT_EQ(result == QDialog::Accepted, accepted) << typed;
         EXPECT_EQ(d.hw.name, accepted ? typed : "COM2");
-        EXPECT_EQ(boxes.size(), accepted ? 0u : 1u) << typed << ": " << testing::PrintToString(boxes);
+        EXPECT_EQ(boxes.size(), accepted ? 0u : 1u)
+            << typed << ": " << testing::PrintToString(boxes);
         if (!accepted)
             EXPECT_TRUE(open_after_box);
     }

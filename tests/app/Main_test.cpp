@@ -349,12 +349,12 @@ TEST(WindowPlacement, AWindowStaysWhereItWasWhileItsTitleCanBeReached) {
         QRect placed;
     } cases[] = {
         {{100, 100, 800, 600}, {100, 100, 800, 600}},
-        {{2000, 50, 800, 600}, {2000, 50, 800, 600}},       // on the second screen
-        {{-700, 10, 800, 600}, {-700, 10, 800, 600}},       // 100 pixels of its title still shown
-        {{-750, 10, 800, 600}, {560, 240, 800, 600}},       // only 50
-        {{100, 1075, 800, 600}, {560, 240, 800, 600}},      // title below the screens
-        {{5000, 5000, 3000, 2000}, {0, 0, 1920, 1080}},     // no larger than the screen
-        {{0, 0, 0, 0}, {}},                                  // none kept
+        {{2000, 50, 800, 600}, {2000, 50, 800, 600}},   // on the second screen
+        {{-700, 10, 800, 600}, {-700, 10, 800, 600}},   // 100 pixels of its title still shown
+        {{-750, 10, 800, 600}, {560, 240, 800, 600}},   // only 50
+        {{100, 1075, 800, 600}, {560, 240, 800, 600}},  // title below the screens
+        {{5000, 5000, 3000, 2000}, {0, 0, 1920, 1080}}, // no larger than the screen
+        {{0, 0, 0, 0}, {}},                             // none kept
     };
     for (const auto& c : cases)
         EXPECT_EQ(placed_window_rect(c.kept, {left, right}, left), c.placed)
@@ -380,7 +380,8 @@ TEST_F(MainWindow, KeysOfOtherProgramsRunTheCommands) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         Driver driver({Driver::cancel()});
         QTest::keySequence(window.get(), key);
-        EXPECT_EQ(driver.seen(), std::vector<std::string>{expected}) << key.toString().toStdString();
+        EXPECT_EQ(driver.seen(), std::vector<std::string>{expected})
+            << key.toString().toStdString();
     }
 }
 
@@ -404,7 +405,8 @@ TEST_F(MainWindow, SaveAsProposesTheRecordingsNameInTheLastFolderAndTheStatusSay
     window->OpenDataFile(opened);
     read(*window);
     std::string directory, name;
-    const std::string target = folder + "/" + proposed_file_name(window->document().Data()).toStdString();
+    const std::string target =
+        folder + "/" + proposed_file_name(window->document().Data()).toStdString();
     {
         Driver driver({[&](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
@@ -445,8 +447,8 @@ TEST_F(MainWindow, CtrlCCopiesTheSelectedJournalRowsUnderTheHeader) {
               "1\t05.03.2007 12:00:00\tПревышение установок (12,5)\n"
               "2\t06.03.2007 6:00:00 - 06.03.2007 12:00:00\t" +
                   cell(1, 2) + "\n");
-    grid.selectionModel()->select(grid.model()->index(1, 0), QItemSelectionModel::ClearAndSelect |
-                                                               QItemSelectionModel::Rows);
+    grid.selectionModel()->select(grid.model()->index(1, 0),
+                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     QTest::keySequence(&grid, QKeySequence::Copy);
     EXPECT_EQ(QApplication::clipboard()->text().count('\n'), 2);
 }
@@ -463,7 +465,8 @@ TEST_F(MainWindow, RecentFilesAreAbsoluteAndShowAnAmpersandAsItIs) {
         if (a->data().toString().toStdString() == odd)
             entry = a;
     ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->text().toStdString(), "&1 " + dir.path().string() + "/semi;colon&&amp.realtim");
+    EXPECT_EQ(entry->text().toStdString(),
+              "&1 " + dir.path().string() + "/semi;colon&&amp.realtim");
 }
 
 TEST_F(MainWindow, SettingsThatCannotBeWrittenAreReportedOnceAtClose) {
@@ -483,6 +486,24 @@ TEST_F(MainWindow, SettingsThatCannotBeWrittenAreReportedOnceAtClose) {
     window.reset();
     EXPECT_TRUE(after.seen().empty());
     EXPECT_TRUE(fs::is_directory(ini));
+}
+
+TEST_F(MainWindow, ASignalAsksAboutUnsavedReadDataAndASecondOneDuringTheQuestionCloses) {
+    read(*window);
+    const std::string question = "  ВНИМАНИЕ!|Сохранить считанные данные?";
+    {
+        Driver driver({Driver::answer(QMessageBox::Cancel)});
+        window->CloseOnSignal();
+        EXPECT_EQ(driver.seen(), std::vector<std::string>{question});
+    }
+    EXPECT_TRUE(window->isVisible());
+    {
+        Driver driver({[&](QWidget*) { window->CloseOnSignal(); }});
+        window->CloseOnSignal();
+        EXPECT_EQ(driver.seen(), std::vector<std::string>{question});
+    }
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(file_text(ini).rfind("[HardWare]", 0), 0u);
 }
 
 TEST(Application, AnExceptionOfAnEventHandlerEndsInOneBox) {

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
+#include <string>
 
 #include "app/Application.h"
 #include "library/Scratch_dir.h"
@@ -25,28 +27,60 @@ TEST(Application, QtsOwnButtonsAndDialogsSpeakRussian) {
     EXPECT_EQ(texts, (QStringList{"Да", "Нет", "Отмена"}));
 }
 
+struct StartUpChild {
+    ScratchDir dir;
+    QString ini = QString::fromStdString(dir.file("Vornell.ini"));
+    QProcess process;
+
+    void start() {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(env);
+        process.start(VORNELL_STARTUP_CHILD,
+                      {ini, QString::fromStdString(dir.file("gone.realtim"))});
+        ASSERT_TRUE(process.waitForStarted());
+    }
+    // The text of the next box the program opens.
+    std::string next_box() {
+        while (!process.canReadLine() && process.waitForReadyRead(15000)) {
+        }
+        const QString line = QString::fromUtf8(process.readLine()).trimmed();
+        EXPECT_TRUE(line.startsWith("box: ")) << line.toStdString();
+        return line.mid(5).toStdString();
+    }
+    void signal(int number) { ::kill(static_cast<pid_t>(process.processId()), number); }
+    void expect_clean_end() {
+        ASSERT_TRUE(process.waitForFinished(15000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0);
+    }
+};
+
 // `vornell FILE` with a file that is not there: its error box is open when the signal comes,
 // and the program still ends as its close box would end it, settings written.
 TEST(StartUp, ASignalWhileAStartUpBoxIsOpenEndsTheProgramWithItsSettingsWritten) {
-    for (const int signal : {SIGTERM, SIGINT}) {
-        ScratchDir dir;
-        const QString ini = QString::fromStdString(dir.file("Vornell.ini"));
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        child.setProcessEnvironment(env);
-        child.start(VORNELL_STARTUP_CHILD, {ini, QString::fromStdString(dir.file("gone.realtim"))});
-        ASSERT_TRUE(child.waitForStarted());
-        while (!child.canReadLine() && child.waitForReadyRead(15000)) {
-        }
-        const QString line = QString::fromUtf8(child.readLine());
-        ASSERT_TRUE(line.startsWith("box: ")) << line.toStdString();
-        ::kill(static_cast<pid_t>(child.processId()), signal);
-        ASSERT_TRUE(child.waitForFinished(15000)) << signal;
-        EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(child.exitCode(), 0);
-        EXPECT_EQ(file_text(ini.toStdString()).rfind("[HardWare]\r\nname=\"COM1\"\r\n", 0), 0u);
+    for (const int number : {SIGTERM, SIGINT}) {
+        StartUpChild child;
+        child.start();
+        EXPECT_NE(child.next_box().find("gone.realtim"), std::string::npos);
+        child.signal(number);
+        child.expect_clean_end();
+        EXPECT_EQ(file_text(child.ini.toStdString()).rfind("[HardWare]\r\nname=\"COM1\"\r\n", 0),
+                  0u);
     }
+}
+
+// A box that the signal's own close opens (here: the settings cannot be written, a folder
+// stands in their place) is ended by the next signal.
+TEST(StartUp, ASecondSignalEndsTheBoxTheFirstOnesCloseOpened) {
+    StartUpChild child;
+    std::filesystem::create_directory(child.ini.toStdString());
+    child.start();
+    child.next_box();
+    child.signal(SIGTERM);
+    EXPECT_NE(child.next_box().find("Vornell.ini"), std::string::npos);
+    child.signal(SIGTERM);
+    child.expect_clean_end();
 }
 
 } // namespace

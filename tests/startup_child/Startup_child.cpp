@@ -1,6 +1,7 @@
 // The program's start-up as main() runs it, for the signal tests of test_app: argv[1] is the
-// settings file, argv[2] the file to open. Prints "box: TEXT" once a message box is open.
+// settings file, argv[2] the file to open. Prints "box: TEXT" for each message box that opens.
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 
 #include <cstdio>
@@ -12,11 +13,13 @@ int main(int argc, char** argv) {
     if (argc != 3)
         return 2;
     QTimer probe;
-    QObject::connect(&probe, &QTimer::timeout, [&probe] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            std::printf("box: %s\n", box->text().toUtf8().constData());
+    QPointer<QMessageBox> told;
+    QObject::connect(&probe, &QTimer::timeout, [&told] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box && box != told) {
+            told = box;
+            std::printf("box: %s\n", box->text().simplified().toUtf8().constData());
             std::fflush(stdout);
-            probe.stop();
         }
     });
     probe.start(20);

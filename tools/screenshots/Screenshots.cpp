@@ -334,7 +334,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     QTemporaryDir scratch;
-    Context ctx{QDir(QString::fromLocal8Bit(argv[1])), scratch.filePath("Vornell.ini").toStdString(),
+    Context ctx{QDir(QString::fromLocal8Bit(argv[1])),
+                scratch.filePath("Vornell.ini").toStdString(),
                 scratch.filePath("comm.log").toStdString()};
     QDir().mkpath(ctx.out.path());
 
