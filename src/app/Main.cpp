@@ -468,7 +468,9 @@ void TMainForm::actConnectExecute() {
         return;
     TReadDataForm dialog(this, document_, system_.hardware());
     dialog.exec();
-    saved_as_.clear();
+    // New read data are saved nowhere yet.
+    if (document_.IsModified())
+        saved_as_.clear();
     // Even a failed read has cleared and partly refilled the document.
     refresh_views();
 }
