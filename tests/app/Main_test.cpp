@@ -362,10 +362,6 @@ TEST(WindowPlacement, AWindowStaysWhereItWasWhileItsTitleCanBeReached) {
 }
 
 TEST_F(MainWindow, KeysOfOtherProgramsRunTheCommands) {
-    EXPECT_EQ(window->actOpen->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-    EXPECT_TRUE(window->actSave->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_S)));
-    EXPECT_TRUE(window->actPrint->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_P)));
-    EXPECT_EQ(window->actConnect->shortcut(), QKeySequence(Qt::Key_F5));
     QStringList accelerators;
     for (QAction* menu : window->menuBar()->actions())
         accelerators.push_back(QKeySequence::mnemonic(menu->text()).toString());
@@ -375,7 +371,8 @@ TEST_F(MainWindow, KeysOfOtherProgramsRunTheCommands) {
     for (const auto& [key, expected] :
          {std::pair{QKeySequence(Qt::CTRL | Qt::Key_S), "file dialog"},
           {QKeySequence(Qt::CTRL | Qt::Key_O), "  ВНИМАНИЕ!|Сохранить считанные данные?"},
-          {QKeySequence(Qt::Key_F5), "  ВНИМАНИЕ!|Сохранить считанные данные?"}}) {
+          {QKeySequence(Qt::Key_F5), "  ВНИМАНИЕ!|Сохранить считанные данные?"},
+          {QKeySequence(Qt::CTRL | Qt::Key_P), "dialog"}}) {
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         Driver driver({Driver::cancel()});

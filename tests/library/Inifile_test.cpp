@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -158,14 +156,6 @@ TEST(IniFile, UnusableFilesAreNotOverwritten) {
     EXPECT_FALSE(ini.load(dir.path().string())); // a directory
     EXPECT_FALSE(ini.save());
     EXPECT_EQ(ini.last_problem(), problem::folder);
-
-    const std::string fifo = dir.file("fifo.ini");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    lib::ini_file pipe;
-    EXPECT_FALSE(pipe.load(fifo)); // at once: a pipe without a writer is never opened
-    EXPECT_FALSE(pipe.save());
-    EXPECT_EQ(pipe.last_problem(), problem::not_regular);
-    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 
     lib::ini_file nowhere;
     nowhere.write("a", "b", "c");
