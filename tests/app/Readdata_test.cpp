@@ -199,7 +199,9 @@ TEST(ReadStatistics, CountElapsedTimeAndRate) {
 
 TEST(ReadDataForm, AFailedReadThatEmptiedTheDocumentLeavesNothingToSave) {
     ScratchDir dir;
-    device::HardWare& hw = detailed::RegSystem::instance().hardware();
+    TMainForm window(dir.file("Vornell.ini"));
+    device::HardWare& hw = window.system().hardware();
+    hw.SetLogPath(dir.file("comm.log"));
     hw.SetTimings(fast_timings());
     const auto script = script_logger(hw);
     static const char dump[] = "\x01\0\0\0\0\0\x48\x41\xFF\0\xFF\0=>\r\n=>"; // one record
@@ -207,7 +209,6 @@ TEST(ReadDataForm, AFailedReadThatEmptiedTheDocumentLeavesNothingToSave) {
                        {"~GET TYPE", "\r\n=>"},
                        {"~BDUMP LOG", std::string(dump, sizeof dump - 1)},
                        {"~DUMP ALARMS", "\r\n"}};
-    TMainForm window(dir.file("Vornell.ini"));
     window.show();
     // "Считать!" once in each dialog; the failed read's box is acknowledged, then "Отмена".
     std::vector<std::string> errors;
