@@ -56,9 +56,17 @@ void VornellApplication::close_on_quit_signals(TMainForm* window) {
     });
 }
 
+bool settings_beside_program(const QString& program_dir, bool writable) {
+    const QString dir = QDir::cleanPath(program_dir);
+    for (const char* system : {"/usr", "/bin", "/sbin"})
+        if (dir == QLatin1String(system) || dir.startsWith(QLatin1String(system) + '/'))
+            return false;
+    return writable;
+}
+
 std::string default_settings_path() {
     const QString beside = QCoreApplication::applicationDirPath();
-    if (QFileInfo(beside).isWritable())
+    if (settings_beside_program(beside, QFileInfo(beside).isWritable()))
         return QDir(beside).filePath(QStringLiteral("Vornell.ini")).toStdString();
     const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(config);

@@ -34,6 +34,9 @@ private:
 // build tree), otherwise Vornell.ini in the user's configuration directory for the program
 // (~/.config/Vornell/), created when missing.
 std::string default_settings_path();
+// Whether the settings go beside an executable in program_dir: it must be writable, and not one
+// of the system's program folders, which root can write but no user's settings belong in.
+bool settings_beside_program(const QString& program_dir, bool writable);
 
 // The program from its first window to its end: the main window on the settings at
 // settings_path, closed by the quit signals, and the first of `files` opened once the event

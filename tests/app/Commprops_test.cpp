@@ -131,8 +131,7 @@ TEST(CommPropsForm, TypedNamesAreCheckedBeforeTheyAreStored) {
         EXPECT_EQ(d.hw.name, accepted ? typed : "COM2");
         EXPECT_EQ(boxes.size(), accepted ? 0u : 1u)
             << typed << ": " << testing::PrintToString(boxes);
-        if (!accepted)
-            EXPECT_TRUE(open_after_box);
+        EXPECT_TRUE(accepted || open_after_box) << typed << ": the dialog closed on a refusal";
     }
 }
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "app/Application.h"
 #include "app/System.h"
 #include "library/Scratch_dir.h"
 
@@ -97,3 +98,14 @@ TEST(RegSystem, ALargeFileIsKeptWholeAndWhatCannotBeWrittenSaysWhy) {
 }
 
 } // namespace
+
+TEST(SettingsPath, BesideAWritableProgramOutsideTheSystemFolders) {
+    const struct {
+        const char* dir;
+        bool writable, beside;
+    } cases[] = {{"/home/op/vornell", true, true}, {"/home/op/vornell", false, false},
+                 {"/usr/bin", true, false},        {"/usr/local/bin/", true, false},
+                 {"/bin", true, false},            {"/usrdata/vornell", true, true}};
+    for (const auto& c : cases)
+        EXPECT_EQ(settings_beside_program(c.dir, c.writable), c.beside) << c.dir;
+}
