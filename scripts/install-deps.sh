@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing, benchmarking, fuzzing and packaging need.
+# Installs every Debian package that building, testing, benchmarking, fuzzing and packaging need;
+# `install-deps.sh windows` also the cross compiler and wine for the Windows build.
 # Idempotent: does nothing (quickly) when all of them are present.
 set -euo pipefail
 
@@ -16,6 +17,10 @@ packages=(
   dpkg-dev file fakeroot help2man lintian desktop-file-utils qt6-translations-l10n
   libqt6svg6 # draws the SVG window icon
 )
+if [ "${1:-}" = windows ]; then
+  # The POSIX thread model gives std::thread and std::mutex; wine64 runs the cross-built tests.
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64)
+fi
 
 # One dpkg query for all of them; a package dpkg has never heard of prints nothing.
 installed=$(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "${packages[@]}" 2>/dev/null || true)

@@ -5,7 +5,16 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "library/Console.h"
 #include "library/Locale.h"
+
+// The reading and drawing commands need Qt; a build of the core alone (the Windows one) has
+// only the file commands and answers the others "not in this build".
+#ifdef VORNELL_CLI_CORE_ONLY
+#define QT_COMMAND(run) nullptr
+#else
+#define QT_COMMAND(run) run
+#endif
 
 namespace {
 
@@ -13,7 +22,7 @@ struct Command {
     const char* name;
     const char* arguments;
     const char* summary;
-    int (*run)(const std::vector<std::string>&);
+    int (*run)(const std::vector<std::string>&); // nullptr: not in this build
 };
 
 // One line per command.
@@ -23,23 +32,26 @@ const Command commands[] = {
     {"journal", "FILE", "print the journal kept beside a data file as CSV", cmd_journal},
     {"convert", "IN OUT", "open a document and save it as another file", cmd_convert},
     {"read", "PORT OUT [--log PATH] [--byte-timeout MS]", "read a logger and save the document",
-     cmd_read},
+     QT_COMMAND(cmd_read)},
     {"report", "FILE OUT.html [--rows FIRST:LAST]",
-     "write the journal report of a document (events FIRST to LAST, from 0)", cmd_report},
+     "write the journal report of a document (events FIRST to LAST, from 0)",
+     QT_COMMAND(cmd_report)},
     {"render",
      "FILE OUT.png [--scale I] [--curve K] [--range L:R] [--color RRGGBB] [--top PX] "
      "[--size WxH] [--dpi D]",
      "draw the graph tab's chart of a document into a PNG; print its layout and marks as JSON",
-     cmd_render},
+     QT_COMMAND(cmd_render)},
     {"print",
      "FILE OUT.pdf [--day YYYY-MM-DD] [--scale I] [--curve K] [--range L:R] [--color RRGGBB] "
      "[--paper A4|A3|Letter] [--landscape] [--dpi D] [--max-pages N]",
-     "print the graph into a PDF at the physical scale of the screen", cmd_print},
+     "print the graph into a PDF at the physical scale of the screen", QT_COMMAND(cmd_print)},
 };
 
 void print_usage(std::ostream& out) {
     out << "Usage: vornell-cli COMMAND [ARGUMENTS]\n\nCommands:\n";
     for (const auto& c : commands) {
+        if (!c.run)
+            continue;
         std::string head = std::string(c.name) + " " + c.arguments;
         head.resize(std::max<std::size_t>(head.size() + 2, 24), ' ');
         out << "  " << head << c.summary << "\n";
@@ -52,12 +64,14 @@ void print_usage(std::ostream& out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    lib::use_utf8_standard_streams();
+    const std::vector<std::string> arguments = lib::utf8_arguments(argc, argv);
     lib::Locale::set(lib::Locale::from_process_locale());
-    if (argc < 2) {
+    if (arguments.size() < 2) {
         print_usage(std::cerr);
         return 2;
     }
-    const std::string name = argv[1];
+    const std::string& name = arguments[1];
     if (name == "-h" || name == "--help" || name == "help") {
         print_usage(std::cout);
         return 0;
@@ -69,8 +83,12 @@ int main(int argc, char** argv) {
     for (const auto& c : commands) {
         if (name != c.name)
             continue;
+        if (!c.run) {
+            std::cerr << "vornell-cli: " << name << " is not in this build\n";
+            return 2;
+        }
         try {
-            return c.run(std::vector<std::string>(argv + 2, argv + argc));
+            return c.run(std::vector<std::string>(arguments.begin() + 2, arguments.end()));
         } catch (const UsageError& e) {
             std::cerr << "vornell-cli " << c.name << ": " << e.what() << "\n\n";
             print_usage(std::cerr);

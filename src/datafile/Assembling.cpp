@@ -8,6 +8,7 @@
 
 #include "datafile/Legacy.h"
 #include "library/Codepage.h"
+#include "library/Fileworks.h"
 #include "library/Locale.h"
 #include "library/Mappedfile.h"
 #include "library/Numstr.h"
@@ -304,9 +305,8 @@ enum class FileFamily { native, legacy, unknown };
 
 FileFamily family_of(const std::string& path, std::string& extension) {
     // The extension starts at the last dot of the file name, not of a directory.
-    const std::size_t slash = path.find_last_of('/');
     const std::size_t dot = path.find_last_of('.');
-    extension = dot == std::string::npos || (slash != std::string::npos && dot < slash)
+    extension = dot == std::string::npos || dot < lib::io::file_name_start(path)
                     ? std::string()
                     : lib::lower_ident(path.substr(dot));
     if (extension == ".realtim" || extension == ".realdep" || extension == ".reallag" ||

@@ -39,9 +39,7 @@ constexpr std::size_t values_offset = 13;
 } // namespace
 
 std::string description_path(const std::string& data_path) {
-    const std::size_t slash = data_path.rfind('/');
-    return (slash == std::string::npos ? std::string() : data_path.substr(0, slash + 1)) +
-           description_file;
+    return data_path.substr(0, lib::io::file_name_start(data_path)) + description_file;
 }
 
 void read_description(lib::io::InputMemoryView& source, FileStorage& model) {

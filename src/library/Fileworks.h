@@ -38,10 +38,12 @@ public:
     std::string create_beside(const std::string& path);
     // Reads up to count bytes; 0 at the end ("Невозможно прочитать файл!" on failure).
     std::size_t read(void* into, std::size_t count);
-    // Exclusive lock over [0, 0x7FFFFFF00000000), open-file-description lock so a second open in
-    // this process conflicts too; 20 attempts 100 ms apart, then "Невозможно заблокировать файл!".
-    // A descriptor open only for reading can hold just a shared lock, which still excludes every
-    // writer; open(path, 1, true) asks for write access to get the exclusive one when it may.
+    // Exclusive lock over [0, 0x7FFFFFF00000000) that a second open in this process conflicts
+    // with too (an open-file-description lock; LockFileEx on Windows, where it also keeps other
+    // opens from reading or writing the file); 20 attempts 100 ms apart, then "Невозможно
+    // заблокировать файл!". On POSIX a descriptor open only for reading can hold just a shared
+    // lock, which still excludes every writer; open(path, 1, true) asks for write access to get
+    // the exclusive one when it may.
     void lock();
     void unlock();
     void close();
@@ -51,15 +53,16 @@ public:
     // Pushes written data to the disk ("Невозможно записать в файл!" on failure).
     void sync();
 
-    bool is_open() const { return fd_ >= 0; }
+    bool is_open() const { return fd_ != -1; }
     bool locked() const { return locked_; }
-    int handle() const { return fd_; }
+    // The descriptor, or the HANDLE on Windows; -1 when closed.
+    std::intptr_t handle() const { return fd_; }
 
     // Retry pause between attempts; tests shorten it.
     static void set_retry_pause_ms(int ms);
 
 private:
-    int fd_ = -1;
+    std::intptr_t fd_ = -1;
     bool locked_ = false;
 };
 
@@ -90,12 +93,15 @@ private:
 // held locked when it exists (retried only while another process holds it), freed of the
 // temporary files that killed saves of it left (those no process holds), and written completely
 // into a temporary file beside it, which is then synced. Only when all are written are they
-// renamed over their targets, in order, and the folders synced. On any failure every temporary
-// file is removed and, unless a later rename itself fails, no target is touched. A kill leaves
-// each target old or new, never cut short, and a new target absent or complete.
+// renamed over their targets, in order, and the folders synced (on Windows each target is let
+// go just before its rename, since an open file cannot be replaced there, and the rename writes
+// through). On any failure every temporary file is removed and, unless a later rename itself
+// fails, no target is touched. A kill leaves each target old or new, never cut short, and a new
+// target absent or complete.
 void replace_files(const std::vector<file_replacement>& files);
 
-// Renames `from` over `to` (atomic on one file system); false on failure.
+// Renames `from` over `to` (atomic on one file system); false on failure. On Windows a target
+// that another program has open is waited for as a locked file is.
 bool replace_file(const std::string& from, const std::string& to);
 // replace_files of one file holding bytes; false on any failure (the old file is kept then).
 bool write_file_replacing(const std::string& path, std::string_view bytes);
@@ -107,5 +113,7 @@ std::string resolve_links(const std::string& path);
 // True when both names reach one existing file, however they are spelt: through links, "./" or
 // another hard link. False when either does not exist.
 bool same_file(const std::string& a, const std::string& b);
+// Where the file name in path starts: after the last '/' (on Windows also '\\' or a drive's ':').
+std::size_t file_name_start(std::string_view path);
 
 } // namespace lib::io

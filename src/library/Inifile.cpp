@@ -42,8 +42,10 @@ bool ini_file::load(const std::string& path) {
     truncated_ = false;
     problem_ = problem::none;
 
+    // The name is UTF-8 whatever the system's code page.
+    const std::filesystem::path name(std::u8string(path.begin(), path.end()));
     std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
+    const auto status = std::filesystem::status(name, ec);
     if (status.type() == std::filesystem::file_type::not_found)
         return true;
     // A directory, a pipe or a device is no settings file; reading one could block for ever.
@@ -58,7 +60,7 @@ bool ini_file::load(const std::string& path) {
     }
 
     errno = 0;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(name, std::ios::binary);
     if (!in) {
         problem_ = problem::unreadable;
         system_error_ = errno;

@@ -1,10 +1,7 @@
 #include "library/Locale.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <iterator>
-#include <langinfo.h>
-#include <locale.h>
 
 namespace lib {
 
@@ -13,44 +10,6 @@ namespace {
 Locale& current_locale() {
     static Locale locale;
     return locale;
-}
-
-// The locale name that the C library would pick for a category: LC_ALL, then the category's
-// own variable, then LANG; unset or empty variables are skipped.
-std::string env_locale_name(const char* category_var) {
-    for (const char* var : {"LC_ALL", category_var, "LANG"}) {
-        const char* value = std::getenv(var);
-        if (value && *value)
-            return value;
-    }
-    return "C";
-}
-
-bool is_c_locale(const std::string& name) {
-    return name == "C" || name == "POSIX" || name.rfind("C.", 0) == 0;
-}
-
-// Owns a locale_t for the length of a lookup.
-class LocaleHandle {
-public:
-    LocaleHandle(int mask, const std::string& name) : handle_(newlocale(mask, name.c_str(), 0)) {}
-    ~LocaleHandle() {
-        if (handle_)
-            freelocale(handle_);
-    }
-    LocaleHandle(const LocaleHandle&) = delete;
-    LocaleHandle& operator=(const LocaleHandle&) = delete;
-
-    explicit operator bool() const { return handle_ != nullptr; }
-    std::string info(nl_item item) const { return nl_langinfo_l(item, handle_); }
-
-private:
-    locale_t handle_;
-};
-
-bool is_ascii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 bool is_pattern_letter(char c) {
@@ -85,36 +44,6 @@ constexpr Field fields[] = {
 
 Locale Locale::russian() {
     return Locale{",", "dd.MM.yyyy", "H:mm:ss"};
-}
-
-Locale Locale::from_process_locale() {
-    Locale result = russian();
-
-    const std::string numeric = env_locale_name("LC_NUMERIC");
-    if (is_c_locale(numeric)) {
-        result.decimal_separator.assign(1, '.');
-    } else if (LocaleHandle loc(LC_NUMERIC_MASK | LC_CTYPE_MASK, numeric); loc) {
-        const std::string radix = loc.info(RADIXCHAR);
-        // The radix comes in the locale's own code set; only ASCII or UTF-8 can be kept as is.
-        if (!radix.empty() && (is_ascii(radix) || loc.info(CODESET) == "UTF-8"))
-            result.decimal_separator = radix;
-    }
-
-    const std::string time = env_locale_name("LC_TIME");
-    if (!is_c_locale(time)) {
-        if (LocaleHandle loc(LC_TIME_MASK | LC_CTYPE_MASK, time); loc) {
-            const bool utf8 = loc.info(CODESET) == "UTF-8";
-            const std::string date = loc.info(D_FMT);
-            const std::string clock = loc.info(T_FMT);
-            if (utf8 || is_ascii(date))
-                if (std::string p = pattern_from_strftime(date); !p.empty())
-                    result.short_date_format = p;
-            if (utf8 || is_ascii(clock))
-                if (std::string p = pattern_from_strftime(clock); !p.empty())
-                    result.long_time_format = p;
-        }
-    }
-    return result;
 }
 
 const Locale& Locale::current() {
@@ -189,6 +118,64 @@ std::string pattern_from_strftime(std::string_view format) {
         default:
             return {}; // names of days and months and the like have no pattern
         }
+    }
+    return any_field ? out : std::string{};
+}
+
+std::string pattern_from_windows(std::string_view format) {
+    // The marker may stand anywhere, so look for it before the hour fields come.
+    bool has_marker = false;
+    for (std::size_t i = 0, quoted = 0; i < format.size(); ++i) {
+        quoted ^= format[i] == '\'' ? 1 : 0;
+        has_marker = has_marker || (!quoted && format[i] == 't');
+    }
+    std::string out;
+    bool any_field = false;
+    for (std::size_t i = 0; i < format.size();) {
+        const char c = format[i];
+        if (c == '\'') {
+            const std::size_t close = std::min(format.find('\'', i + 1), format.size());
+            const std::string_view literal = format.substr(i + 1, close - i - 1);
+            if (std::any_of(literal.begin(), literal.end(), is_pattern_letter))
+                return {}; // a literal letter would read as a field
+            out += literal;
+            i = close + 1;
+            continue;
+        }
+        std::size_t run = 1;
+        while (i + run < format.size() && format[i + run] == c)
+            ++run;
+        i += run;
+        switch (c) {
+        case 'd':
+        case 'M':
+            if (run > 2)
+                return {}; // names of days and months
+            out.append(run, c);
+            break;
+        case 'y':
+            out += run > 2 ? "yyyy" : "yy";
+            break;
+        case 'h':
+        case 'H':
+        case 'm':
+        case 's':
+            out.append(std::min<std::size_t>(run, 2), c == 'h' && has_marker ? 'H' : c);
+            break;
+        case 't':
+            // Drop the marker together with the space that set it apart.
+            while (!out.empty() && out.back() == ' ')
+                out.pop_back();
+            while (i < format.size() && format[i] == ' ')
+                ++i;
+            continue;
+        case 'g':
+            return {}; // an era
+        default:
+            out.append(run, c);
+            continue;
+        }
+        any_field = true;
     }
     return any_field ? out : std::string{};
 }

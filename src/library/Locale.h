@@ -12,9 +12,9 @@ struct Locale {
     std::string long_time_format = "H:mm:ss";     // H, HH, h, hh, m, mm, s, ss; other chars literal
 
     static Locale russian();
-    // Reads LC_NUMERIC / LC_TIME of the environment without changing the C library's locale.
-    // The C/POSIX locale gives "." with the Russian formats; falls back to russian() where
-    // unknown.
+    // POSIX: reads LC_NUMERIC / LC_TIME of the environment without changing the C library's
+    // locale; the C/POSIX locale gives "." with the Russian formats. Windows: the user's
+    // regional settings. Falls back to russian() where unknown.
     static Locale from_process_locale();
 
     static const Locale& current();
@@ -25,5 +25,8 @@ struct Locale {
 // ("dd.MM.yyyy"). A 12-hour clock with an AM/PM marker becomes the 24-hour clock, since patterns
 // have no marker. Empty when the format cannot be expressed as a pattern.
 std::string pattern_from_strftime(std::string_view format);
+// The same for a Windows date or time picture ("dd.MM.yyyy", "h:mm:ss tt"): 'quoted' text is
+// literal, an AM/PM marker (t, tt) makes the clock 24-hour, day and month names or an era give "".
+std::string pattern_from_windows(std::string_view format);
 
 } // namespace lib

@@ -20,7 +20,7 @@ public:
 
 private:
     OSFile file_;
-    void* mapping_ = nullptr;
+    const void* mapping_ = nullptr;
     std::size_t mapped_size_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
-// quit_signal_fd: SIGINT and SIGTERM as something an event loop can wait for, a self-pipe whose
-// read end becomes readable when one of them arrives.
+// quit_signal_fd: SIGINT and SIGTERM (on Windows Ctrl+C, Ctrl+Break and the console's close,
+// log-off and shut-down) as something an event loop can wait for, a self-pipe (a loopback
+// socket pair on Windows) whose read end becomes readable when one of them arrives.
 namespace lib {
 
 // Installs the handlers on the first call; the read end of the pipe, or -1 when it could not

@@ -1,5 +1,5 @@
 #pragma once
-// lock_object, a lock either in-process (a mutex) or system-wide (a POSIX named semaphore), and
+// lock_object, a lock either in-process (a mutex) or system-wide (a named semaphore), and
 // Locker, which holds one for a scope.
 #include <memory>
 #include <mutex>
@@ -22,7 +22,7 @@ public:
 
 private:
     std::mutex mutex_;
-    void* sem_ = nullptr; // sem_t*
+    void* sem_ = nullptr; // sem_t* or a HANDLE
 };
 
 class Locker {

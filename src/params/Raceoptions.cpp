@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "library/Binary_io.h"
+#include "library/Fileworks.h"
 #include "library/Strworks.h"
 
 namespace {
@@ -232,8 +233,7 @@ void RaceInfo::serialize(lib::io::BinaryInputStream& stream) {
 }
 
 std::string RaceInfo::run_file_path(const std::string& data_path) {
-    const std::size_t slash = data_path.rfind('/');
-    const std::size_t name_start = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t name_start = lib::io::file_name_start(data_path);
     const std::size_t dot = data_path.find('.', name_start);
     if (dot == std::string::npos)
         return {};

@@ -1,3 +1,4 @@
+// SIGINT and SIGTERM through a self-pipe.
 #include "library/Quitsignals.h"
 
 #include <csignal>
