@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
 .PHONY: deps configure build run screenshots check-first-start test test-asan bench fuzz package \
-	build-no-tests clean
+	build-no-tests windows test-windows clean
 
 deps:
 	@scripts/install-deps.sh
@@ -67,5 +67,17 @@ build-no-tests: deps
 		$(LAUNCHER) >/dev/null
 	@cmake --build build-no-tests -j $(JOBS) --target vornell vornell-cli vornell-logger-sim
 
+# The core, its tests and vornell-cli.exe cross-built for Windows (mingw-w64), tested under wine.
+windows:
+	@scripts/install-deps.sh windows
+	@cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
+		-DVORNELL_CORE_ONLY=ON -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake $(LAUNCHER) >/dev/null
+	@cmake --build build-windows -j $(JOBS)
+
+# Compares vornell-cli.exe's files with those of the Linux vornell-cli in $(BUILD).
+test-windows: windows configure
+	@cmake --build $(BUILD) -j $(JOBS) --target vornell-cli vornell-logger-sim
+	@scripts/test-windows.sh build-windows $(BUILD)
+
 clean:
-	rm -rf build build-asan build-fuzz build-no-tests
+	rm -rf build build-asan build-fuzz build-no-tests build-windows

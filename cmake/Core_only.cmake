@@ -14,11 +14,10 @@ add_library(nlohmann_json::nlohmann_json ALIAS nlohmann_json)
 
 add_subdirectory(src/cli)
 
-# GoogleTest built for the target from Debian's sources.
+# GoogleTest built for the target from Debian's sources (it names its targets GTest::gtest).
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-add_library(GTest::gtest ALIAS gtest)
 
 enable_testing()
 add_subdirectory(tests)

@@ -32,8 +32,9 @@ void pause_before_retry() {
 }
 
 // The regular file at path, or no handle when there is nothing at path (a missing file or
-// folder). Other failures are tried `tries` times in all, 100 ms apart, then end in
-// "Невозможно открыть файл!"; anything but a regular file ends in it at once.
+// folder). Other failures are tried `tries` times in all (an open another program keeps out as
+// often as a lock is), 100 ms apart, then end in "Невозможно открыть файл!"; anything but a
+// regular file ends in it at once.
 os::handle open_regular(const std::string& path, os::access how, bool create, int tries) {
     for (int attempt = 1;; ++attempt) {
         const os::opened_file got = os::open_regular(path, how, create);
@@ -47,7 +48,7 @@ os::handle open_regular(const std::string& path, os::access how, bool create, in
         default:
             break;
         }
-        if (attempt == tries)
+        if (attempt >= (got.status == os::outcome::busy ? attempts : tries))
             fail("Невозможно открыть файл!");
         pause_before_retry();
     }

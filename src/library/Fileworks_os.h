@@ -19,6 +19,7 @@ enum class outcome {
     missing,     // nothing at the path (a missing file or folder)
     exists,      // create_new: the name is taken
     not_regular, // a folder, a pipe, a device: refused at once
+    busy,        // another program's open keeps ours out (Windows sharing): waited for as a lock
     failed,      // anything else; may pass on a retry
 };
 struct opened_file {

@@ -16,6 +16,8 @@ constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // The range [0, 0x7FFFFFF00000000) as LockFileEx takes it.
 constexpr DWORD lock_length_low = 0;
 constexpr DWORD lock_length_high = 0x07FFFFFF;
+// UTF-16 units in a file name on every Windows file system in use.
+constexpr std::size_t longest_name = 255;
 // ReadFile and WriteFile take a 32-bit count.
 constexpr std::size_t largest_transfer = 1u << 30;
 
@@ -38,7 +40,14 @@ bool is_regular(HANDLE file) {
 }
 
 HANDLE create_file(const std::string& path, DWORD desired, DWORD disposition, DWORD flags) {
-    return ::CreateFileW(win32::wide(path).c_str(), desired, share_all, nullptr, disposition,
+    const std::wstring name = win32::wide(path);
+    // A name longer than any file system takes is refused as one, not looked for (as wine would).
+    const std::size_t start = name.find_last_of(L"/\\:");
+    if (name.size() - (start == std::wstring::npos ? 0 : start + 1) > longest_name) {
+        ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return INVALID_HANDLE_VALUE;
+    }
+    return ::CreateFileW(name.c_str(), desired, share_all, nullptr, disposition,
                          FILE_ATTRIBUTE_NORMAL | flags, nullptr);
 }
 
@@ -61,8 +70,12 @@ opened_file open_regular(const std::string& path, access how, bool create) {
         if (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT)
             file = create_file(path, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
     }
-    if (file == INVALID_HANDLE_VALUE)
-        return {no_handle, nothing_there(::GetLastError()) ? outcome::missing : outcome::failed};
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        return {no_handle, nothing_there(error)               ? outcome::missing
+                           : error == ERROR_SHARING_VIOLATION ? outcome::busy
+                                                              : outcome::failed};
+    }
     if (!is_regular(file)) {
         ::CloseHandle(file);
         return {no_handle, outcome::not_regular};
@@ -231,8 +244,8 @@ void remove_if_unheld(const std::string& path) {
 }
 
 std::size_t name_limit(const std::string&) {
-    // 255 UTF-16 units on every Windows file system in use; a UTF-8 byte count never has fewer.
-    return 255;
+    // A UTF-8 byte count is never below the UTF-16 one.
+    return longest_name;
 }
 
 std::uint64_t process_id() {

@@ -23,7 +23,7 @@ Locale Locale::from_process_locale() {
         result.decimal_separator = separator;
     if (std::string p = pattern_from_windows(user_setting(LOCALE_SSHORTDATE)); !p.empty())
         result.short_date_format = p;
-    if (std::string p = pattern_from_windows(user_setting(LOCALE_SLONGTIME)); !p.empty())
+    if (std::string p = pattern_from_windows(user_setting(LOCALE_STIMEFORMAT)); !p.empty())
         result.long_time_format = p;
     return result;
 }

@@ -9,10 +9,13 @@
 namespace lib::os {
 
 void* open_named_lock(const std::string& name, std::string& error) {
-    // Local\ is the user's session.
-    HANDLE lock = ::CreateSemaphoreW(nullptr, 1, 1, win32::wide("Local\\" + name).c_str());
+    // Local\ is the user's session. Windows documents names up to MAX_PATH long.
+    const std::wstring full = win32::wide("Local\\" + name);
+    HANDLE lock =
+        full.size() > MAX_PATH ? nullptr : ::CreateSemaphoreW(nullptr, 1, 1, full.c_str());
     if (!lock)
-        error = win32::reason(::GetLastError());
+        error =
+            win32::reason(full.size() > MAX_PATH ? ERROR_FILENAME_EXCED_RANGE : ::GetLastError());
     return lock;
 }
 

@@ -412,13 +412,19 @@ TEST_F(LegacyFiles, FailedSaveRaisesAndKeepsTheOldFile) {
     EXPECT_EQ(dir.names(), std::vector<std::string>{"busy.dep"});
 
     // A user's file named like a temporary one is not the save's to overwrite, and a file
-    // reached through a link is replaced, not the link.
+    // reached through a link is replaced, not the link (links need a privilege on Windows).
     const std::string path = write_sample("keep.dep");
     put_bytes(path + ".tmp", {7});
-    std::filesystem::create_symlink(path, dir.file("link.dep"));
-    model.save(dir.file("link.dep"), false);
+    std::string saved_as = path;
+#ifndef _WIN32
+    saved_as = dir.file("link.dep");
+    std::filesystem::create_symlink(path, saved_as);
+#endif
+    model.save(saved_as, false);
     EXPECT_EQ(get_bytes(path), Bytes{}); // the model holds no record
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.dep")));
+#ifndef _WIN32
+    EXPECT_TRUE(std::filesystem::is_symlink(saved_as));
+#endif
     EXPECT_EQ(get_bytes(path + ".tmp"), Bytes{7});
 }
 

@@ -276,13 +276,16 @@ TEST_F(NativeWriter, SaveKeepsPermissionsAndLeavesOtherFilesAlone) {
         FileStorage back;
         back.load(path, false);
         EXPECT_EQ(back.item_count(), 1);
+#ifndef _WIN32 // a Windows file takes its folder's permissions
         EXPECT_EQ(std::filesystem::status(path).permissions(),
                   std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                       std::filesystem::perms::group_read);
+#endif
         EXPECT_EQ(get_bytes(path + ".tmp"), Bytes{7});
         EXPECT_EQ(names(), (Names{"run.realtim", "run.realtim.tmp"}));
     }
 
+#ifndef _WIN32 // links need a privilege on Windows
     // Saved through a link, the linked file takes the data and the link stays a link.
     std::filesystem::create_directory(dir.file("archive"));
     const std::string linked = dir.file("archive/run.realtim");
@@ -295,6 +298,7 @@ TEST_F(NativeWriter, SaveKeepsPermissionsAndLeavesOtherFilesAlone) {
         back.load(linked, false);
         EXPECT_EQ(back.item_count(), 1);
     }
+#endif
 }
 
 TEST_F(NativeWriter, LockedTargetIsNotOverwrittenAndSavedFileIsLockable) {

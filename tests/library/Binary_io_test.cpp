@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include <sys/stat.h>
 
 #include "Scratch_dir.h"
 #include "library/Mappedfile.h"
@@ -23,8 +22,9 @@ Bytes contents(const BinaryMemoryOutputStream& sink) {
 }
 
 std::int64_t size_on_disk(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? st.st_size : -1;
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(u8_path(path), ec);
+    return ec ? -1 : static_cast<std::int64_t>(size);
 }
 
 // A source that is not a memory view, so the byte-by-byte text reading is used.

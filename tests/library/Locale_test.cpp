@@ -41,6 +41,39 @@ TEST(Locale, FormatsWithoutPatternAreRefused) {
     EXPECT_EQ(lib::pattern_from_strftime("%p"), "");
 }
 
+TEST(Locale, PatternFromWindows) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"dd.MM.yyyy", "dd.MM.yyyy"},
+        {"H:mm:ss", "H:mm:ss"},
+        {"M/d/yyyy", "M/d/yyyy"},
+        {"d.M.yy", "d.M.yy"},
+        {"y-MM-dd", "yy-MM-dd"},
+        {"yyyy年M月d日", "yyyy年M月d日"},
+        {"HH:mm", "HH:mm"},
+        {"hh.mm.ss", "hh.mm.ss"},  // no marker: the 12-hour clock stays
+        {"h:mm:ss tt", "H:mm:ss"}, // under a marker the clock is 24-hour
+        {"tt hh:mm:ss", "HH:mm:ss"},
+        {"dd.MM.yyyy' г.'", "dd.MM.yyyy г."},
+        {"dddd, d MMMM yyyy", ""}, // names
+        {"dd MMM yy", ""},
+        {"gg yyyy", ""}, // an era
+        {"'de' dd", ""}, // a quoted letter would read as a field
+        {"", ""},
+        {"'only text'", ""},
+    };
+    for (const auto& [picture, pattern] : cases)
+        EXPECT_EQ(lib::pattern_from_windows(picture), pattern) << picture;
+}
+
+#ifdef _WIN32
+TEST(Locale, WindowsRegionalSettingsGiveUsablePatterns) {
+    // Windows has no LC_* variables; whatever the user's settings, the result formats.
+    const lib::Locale loc = lib::Locale::from_process_locale();
+    EXPECT_FALSE(loc.decimal_separator.empty());
+    EXPECT_NE(loc.short_date_format.find('d'), std::string::npos);
+    EXPECT_NE(loc.long_time_format.find('m'), std::string::npos);
+}
+#else
 // Sets locale variables for one test and puts the old values back.
 class LocaleEnv : public ::testing::Test {
 protected:
@@ -100,6 +133,7 @@ TEST_F(LocaleEnv, ReadingTheEnvironmentLeavesTheCLocaleAlone) {
     lib::Locale::from_process_locale();
     EXPECT_EQ(std::setlocale(LC_ALL, nullptr), before);
 }
+#endif
 
 TEST(Locale, SetReplacesTheCurrentConventions) {
     lib::Locale custom{".", "yyyy-MM-dd", "HH:mm"};

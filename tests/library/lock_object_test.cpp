@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <future>
 #include <stdexcept>
 #include <string>
 
+#ifndef _WIN32
 #include <semaphore.h>
 #include <unistd.h>
+#endif
 
 #include "library/array.h"
 
@@ -27,11 +30,15 @@ bool free_elsewhere(lib::lock_object& lock) {
 
 class SystemLock : public ::testing::Test {
 protected:
-    const std::string name = "vornell_test_lock_" + std::to_string(::getpid());
-    // The semaphore outlives its handles; remove it so test runs leave nothing behind.
+    const std::string name =
+        "vornell_test_lock_" +
+        std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+#ifndef _WIN32
+    // A POSIX semaphore outlives its handles; remove it so test runs leave nothing behind.
     void TearDown() override {
         ::sem_unlink(("/" + name + "." + std::to_string(::getuid())).c_str());
     }
+#endif
 };
 
 std::string construction_error(const std::string& name) {
