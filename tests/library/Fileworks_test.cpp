@@ -454,6 +454,8 @@ TEST_F(ReplaceFiles, NonAsciiNamesOpenMapAndReplace) {
                                                      "Скважина №7 ёж.realtim"}));
     EXPECT_TRUE(lib::io::file_exists(journal));
     EXPECT_TRUE(lib::io::resolve_links(data).ends_with("Скважина №7 ёж.realtim"));
+    EXPECT_TRUE(lib::io::same_file(data, lib::io::resolve_links(data)));
+    EXPECT_FALSE(lib::io::same_file(data, journal));
 
     OSFile file;
     file.open(data, OSFile::read_existing, true);
