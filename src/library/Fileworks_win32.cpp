@@ -47,8 +47,11 @@ HANDLE create_file(const std::string& path, DWORD desired, DWORD disposition, DW
         ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return INVALID_HANDLE_VALUE;
     }
-    return ::CreateFileW(name.c_str(), desired, share_all, nullptr, disposition,
-                         FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+    HANDLE file = ::CreateFileW(name.c_str(), desired, share_all, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        win32::keep_errno();
+    return file;
 }
 
 } // namespace
@@ -125,7 +128,10 @@ std::int64_t read(handle file, void* into, std::size_t count) {
 std::int64_t write(handle file, const void* bytes, std::size_t count) {
     DWORD written = 0;
     const auto offer = static_cast<DWORD>(std::min(count, largest_transfer));
-    return ::WriteFile(handle_of(file), bytes, offer, &written, nullptr) ? written : -1;
+    if (::WriteFile(handle_of(file), bytes, offer, &written, nullptr))
+        return written;
+    win32::keep_errno();
+    return -1;
 }
 
 std::int64_t seek(handle file, std::int64_t offset, int origin) {
@@ -169,6 +175,7 @@ move rename_over(const std::string& from, const std::string& to) {
     if (::MoveFileExW(win32::wide(from).c_str(), win32::wide(to).c_str(),
                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return move::done;
+    win32::keep_errno();
     const DWORD error = ::GetLastError();
     // A target that someone has open (a reader, a virus scanner) cannot be replaced until
     // they let it go.

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <system_error>
 #include <fstream>
 #include <utility>
 
@@ -178,23 +179,18 @@ std::string ini_file::problem_text() const {
     }
     const std::string action =
         problem_ == problem::unreadable ? "файл не читается" : "файл не записывается";
-    switch (system_error_) {
-    case EACCES:
-    case EPERM:
-        return action + ": нет прав доступа";
-    case ENOSPC:
-    case EDQUOT:
-        return action + ": на диске нет места";
-    case EROFS:
-        return action + ": диск только для чтения";
-    case ENOENT:
-    case ENOTDIR:
-        return action + ": нет такой папки";
-    case 0:
+    if (system_error_ == 0)
         return action;
-    default:
-        return action + " (ошибка системы " + std::to_string(system_error_) + ")";
-    }
+    const std::error_condition e(system_error_, std::generic_category());
+    if (e == std::errc::permission_denied || e == std::errc::operation_not_permitted)
+        return action + ": нет прав доступа";
+    if (e == std::errc::no_space_on_device)
+        return action + ": на диске нет места";
+    if (e == std::errc::read_only_file_system)
+        return action + ": диск только для чтения";
+    if (e == std::errc::no_such_file_or_directory || e == std::errc::not_a_directory)
+        return action + ": нет такой папки";
+    return action + " (ошибка системы " + std::to_string(system_error_) + ")";
 }
 
 const ini_file::section* ini_file::find_section(const std::string& ident) const {

@@ -11,5 +11,8 @@ std::wstring wide(std::string_view utf8);
 std::string utf8(std::wstring_view wide);
 // The system's wording of an error code (GetLastError), without the final full stop.
 std::string reason(unsigned long code);
+// Sets errno to the POSIX kind of the thread's last Win32 error, so that the callers above the
+// OS layer read one kind of error code on both systems. Keeps the last error as it is.
+void keep_errno();
 
 } // namespace lib::win32

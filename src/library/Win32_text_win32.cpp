@@ -1,5 +1,6 @@
 #include "library/Win32_text.h"
 
+#include <cerrno>
 #include <climits>
 
 #include <windows.h>
@@ -41,6 +42,30 @@ std::string reason(unsigned long code) {
            (out.back() == '\n' || out.back() == '\r' || out.back() == '.' || out.back() == ' '))
         out.pop_back();
     return out;
+}
+
+void keep_errno() {
+    switch (::GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+        errno = ENOENT;
+        break;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        errno = EACCES;
+        break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        errno = ENOSPC;
+        break;
+    case ERROR_WRITE_PROTECT:
+        errno = EROFS;
+        break;
+    default:
+        errno = EIO;
+    }
 }
 
 } // namespace lib::win32
