@@ -5,6 +5,10 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 # A compiler cache makes rebuilds of a fresh clone on the same machine cheap.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+# The build folders of one checkout share cache entries: paths are taken relative to the checkout
+# and the folder a compiler runs in is left out, so build-no-tests reuses what build compiled.
+export CCACHE_BASEDIR ?= $(CURDIR)
+export CCACHE_NOHASHDIR ?= 1
 
 .PHONY: deps configure build run screenshots check-first-start test test-asan bench fuzz package \
 	build-no-tests windows test-windows clean
