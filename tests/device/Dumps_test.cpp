@@ -45,6 +45,18 @@ std::string bytes(const std::vector<int>& v) {
 constexpr double march_5_2007 = 39146.0;
 constexpr double at_9_05_30 = (9 * 3600 + 5 * 60 + 30) / 86400.0;
 
+std::optional<device::AlarmLine> record_of(std::string_view line) {
+    device::AlarmLine a;
+    if (device::decode_alarm_line(line, a) != device::AlarmLineShape::record)
+        return std::nullopt;
+    return a;
+}
+
+device::AlarmLineShape shape_of(std::string_view line) {
+    device::AlarmLine a;
+    return device::decode_alarm_line(line, a);
+}
+
 } // namespace
 
 TEST(FrameDecoder, UnescapesDoubledByteAndSplitsFrames) {
@@ -113,22 +125,6 @@ TEST(AlarmDateTime, ImpossibleMomentsGiveNothing) {
                              "20x7 MAR 05 09:05:30", "2007 MAR 00 09:05:30", "2007 MAR", ""})
         EXPECT_FALSE(device::decode_alarm_datetime(text)) << text;
 }
-
-namespace {
-
-std::optional<device::AlarmLine> record_of(std::string_view line) {
-    device::AlarmLine a;
-    if (device::decode_alarm_line(line, a) != device::AlarmLineShape::record)
-        return std::nullopt;
-    return a;
-}
-
-device::AlarmLineShape shape_of(std::string_view line) {
-    device::AlarmLine a;
-    return device::decode_alarm_line(line, a);
-}
-
-} // namespace
 
 TEST(AlarmLine, ThreeAndFourFieldsOthersIgnored) {
     auto a = record_of("0\t2007 MAR 05 09:05:30\t12.5");

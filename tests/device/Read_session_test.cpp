@@ -5,10 +5,10 @@
 #include <atomic>
 #include <chrono>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "Logger_sim_process.h"
@@ -17,6 +17,7 @@
 #include "device/Hardware.h"
 #include "device/Read_session.h"
 #include "document/Storage.h"
+#include "library/Codepage.h"
 
 namespace {
 
@@ -34,20 +35,22 @@ struct Reading {
     Storage document{reporter};
     device::HardWare hw{dir.file("comm.log")};
     std::vector<std::string> progress;
-    std::size_t records = 0;
+    std::string error; // what the user is shown; empty after a complete read
     device::ReadOutcome outcome;
 
     explicit Reading(const std::string& port_name, device::HardwareTimings t = fast_timings()) {
         hw.name = port_name;
         hw.SetTimings(t);
     }
-    Reading& run() {
+    Reading& run(const std::atomic<bool>* stop = nullptr) {
         outcome = device::run_read_session(
-            hw, document, [this](const std::string& text, double f, std::size_t n) {
+            hw, document,
+            [this](const std::string& text, double f, std::size_t) {
                 EXPECT_EQ(f, 0.0);
                 progress.push_back(text);
-                records = n;
-            });
+            },
+            stop);
+        error = outcome.text;
         return *this;
     }
     // The kind of the failure; nothing after a complete read.
@@ -80,7 +83,7 @@ TEST(ReadSession, FullReadOverTcpAndPseudoTerminalIsSavedAndReopened) {
     for (bool pty : {false, true}) {
         LoggerSimProcess sim({"--records", "300", "--alarms", "6"}, pty);
         Reading r(sim.port_name());
-        ASSERT_EQ(r.run().failed(), std::nullopt) << (pty ? "pty" : "tcp");
+        ASSERT_EQ(r.run().error, "") << (pty ? "pty" : "tcp");
         EXPECT_FALSE(r.hw.Port().IsOpen());
         EXPECT_FALSE(r.hw.HasProgressCallback());
         EXPECT_TRUE(r.document.IsModified());
@@ -118,7 +121,7 @@ TEST(ReadSession, RecordsEdgeCasesAndTheirLogLines) {
                              "raw FF FF 00 00 FF FF FF FF FF FF FF FF 3F FF 00\n";
     LoggerSimProcess sim(with_files(dir, dump, "", {"--type", "ВЕС_НА_КРЮКЕ"}));
     Reading r(sim.port_name());
-    ASSERT_EQ(r.run().failed(), std::nullopt);
+    ASSERT_EQ(r.run().error, "");
     const FileStorage& d = r.data();
     ASSERT_EQ(d.param_count(), 1);
     EXPECT_EQ(d.param(0)->name, "Вес на крюке");
@@ -148,7 +151,7 @@ TEST(ReadSession, EmptyDumpAndUnknownType) {
     ScratchDir dir;
     LoggerSimProcess sim(with_files(dir, "", "", {"--type", "глубина?"}));
     Reading r(sim.port_name());
-    ASSERT_EQ(r.run().failed(), std::nullopt);
+    ASSERT_EQ(r.run().error, "");
     ASSERT_EQ(r.data().param_count(), 1);
     EXPECT_EQ(r.data().item_count(), 0);
     EXPECT_EQ(r.data().param(0)->ident, "вес_на_крюке");
@@ -169,7 +172,7 @@ TEST(ReadSession, AlarmLinesOfEveryShape) {
                                "8\t2007 MAR 05 00:00:00\t1\n";
     LoggerSimProcess sim(with_files(dir, "", alarms));
     Reading r(sim.port_name());
-    ASSERT_EQ(r.run().failed(), std::nullopt);
+    ASSERT_EQ(r.run().error, "");
     const auto& j = r.journal();
     ASSERT_EQ(j.size(), 4u);
     EXPECT_EQ(j[0].code, 0);
@@ -210,7 +213,7 @@ TEST(ReadSession, FailuresGiveTheDialogTextsAndKeepWhatWasRead) {
         for (int i = 0; i < 1024; ++i)
             dump += i % 2 ? "raw FF 07\n" : "raw 01 02 03 FF 00\n";
         LoggerSimProcess ok(with_files(dir, dump + "2 2\n", ""));
-        EXPECT_EQ(Reading(ok.port_name()).run().failed(), std::nullopt);
+        EXPECT_EQ(Reading(ok.port_name()).run().error, "");
         LoggerSimProcess noisy(with_files(dir, dump + "raw FF 07\n2 2\n", ""));
         Reading r(noisy.port_name());
         EXPECT_EQ(r.run().failed(), Kind::garbled);
@@ -266,7 +269,7 @@ TEST(ReadSession, SimulatorFaultFlags) {
         // 7- and 9-byte frames and a framing error before every 1000th record are skipped.
         LoggerSimProcess sim({"--records", "2500", "--odd-frames", "--trickle"});
         Reading r(sim.port_name());
-        ASSERT_EQ(r.run().failed(), std::nullopt);
+        ASSERT_EQ(r.run().error, "");
         EXPECT_EQ(r.data().item_count(), 2500);
     }
     {
@@ -315,12 +318,7 @@ TEST(ReadSession, EndlessDumpsStopAtTheirCapsAndKeepWhatWasRead) {
 }
 
 TEST(ReadSession, CommunicationLogOfScriptedReadsIsAsRecorded) {
-    ScratchDir dir;
-    Recorder reporter;
-    Storage document(reporter);
-    device::HardWare hw(dir.file("comm.log"));
-    hw.name = "scripted";
-    hw.SetTimings(fast_timings());
+    Reading r("scripted");
     const std::string prompt = "\r\n=>";
     static const char dump[] = "\0\0\0\0\0\0\x48\x41\xFF\0"         // 0, 12.5
                                "\x01\x02\x03\x04\x05\x06\x07\xFF\0" // 7 bytes
@@ -332,76 +330,66 @@ TEST(ReadSession, CommunicationLogOfScriptedReadsIsAsRecorded) {
     const std::string alarms = "0\t2007 MAR 05 09:05:30\t12.5\r\n"
                                "2\t2007 mar 05 09:05:30\t2007 MAR 05 12:00:00\t12,5\r\n"
                                "5\t2007 MAR 05 00:00:00\r\n";
-    const std::map<std::string, std::string> logger = {
-        {"~BLA BLA BLA", "LOGGER OK" + prompt},
-        // "ВЕС_НА_КРЮКЕ" in CP866.
-        {"~GET TYPE", "\x82\x85\x91_\x8D\x80_\x8A\x90\x9E\x8A\x85" + prompt},
-        {"~BDUMP LOG", frames},
-        {"~DUMP ALARMS", alarms + "=>\r\n"}};
     auto read = [&](std::map<std::string, std::string> changes,
                     device::ByteLink::Got when_quiet = device::ByteLink::Got::timeout) {
-        const auto script = script_logger(hw);
-        script->replies = logger;
+        const auto script = script_logger(r.hw);
+        // "ВЕС_НА_КРЮКЕ" in CP866.
+        script->replies = {{"~BLA BLA BLA", "LOGGER OK" + prompt},
+                           {"~GET TYPE", "\x82\x85\x91_\x8D\x80_\x8A\x90\x9E\x8A\x85" + prompt},
+                           {"~BDUMP LOG", frames},
+                           {"~DUMP ALARMS", alarms + "=>\r\n"}};
         for (auto& [command, reply] : changes)
             script->replies[command] = reply;
         script->when_quiet = when_quiet;
-        return device::run_read_session(hw, document, {}).failure.has_value();
+        return r.run().failed();
     };
-    EXPECT_FALSE(read({}));
-    EXPECT_TRUE(read({{"~DUMP ALARMS", alarms + "ERR\r\n"}}));
-    EXPECT_TRUE(read({{"~DUMP ALARMS", alarms + "1\t2007 ABC 05 00:00:00\t1\r\n"}}));
-    EXPECT_TRUE(read({{"~BDUMP LOG", frames.substr(0, 20)}}));
-    EXPECT_TRUE(read({{"~GET TYPE", "VE"}}, device::ByteLink::Got::failure));
+    EXPECT_EQ(read({}), std::nullopt);
+    EXPECT_EQ(read({{"~DUMP ALARMS", alarms + "ERR\r\n"}}), Kind::protocol);
+    EXPECT_EQ(read({{"~DUMP ALARMS", alarms + "1\t2007 ABC 05 00:00:00\t1\r\n"}}), Kind::bad_date);
+    EXPECT_EQ(read({{"~BDUMP LOG", frames.substr(0, 20)}}), Kind::timeout);
+    EXPECT_EQ(read({{"~GET TYPE", "VE"}}, device::ByteLink::Got::failure), Kind::link);
     std::string garbage;
     for (int i = 0; i <= device::MAX_REJECTED_FRAMES; ++i)
         garbage += "\x01\xFF\x07";
-    EXPECT_TRUE(read({{"~BDUMP LOG", garbage}}));
-    EXPECT_TRUE(read({{"~GET TYPE", std::string(device::MAX_MESSAGE_BYTES + 8, 'x')}}));
-    EXPECT_TRUE(read({{"~DUMP ALARMS", std::string(device::MAX_MESSAGE_BYTES + 1, '7')}}));
-    hw.SetCaps({.records = 2});
-    EXPECT_TRUE(read({}));
-    hw.SetLinkFactory(
+    EXPECT_EQ(read({{"~BDUMP LOG", garbage}}), Kind::garbled);
+    EXPECT_EQ(read({{"~GET TYPE", std::string(device::MAX_MESSAGE_BYTES + 8, 'x')}}),
+              Kind::long_reply);
+    EXPECT_EQ(read({{"~DUMP ALARMS", std::string(device::MAX_MESSAGE_BYTES + 1, '7')}}),
+              Kind::long_line);
+    r.hw.SetCaps({.records = 2});
+    EXPECT_EQ(read({}), Kind::records_cap);
+    r.hw.SetLinkFactory(
         [](const std::string&, const device::PortTimings&, device::OpenFault&) { return nullptr; });
-    EXPECT_TRUE(device::run_read_session(hw, document, {}).failure);
-    // Recorded once; the log is what a maintainer reads after a failed read on a rig, so every
-    // byte of it stays.
-    EXPECT_EQ(read_text(dir.file("comm.log")),
-              read_text(VORNELL_TEST_DATA_DIR "/scripted_reads.comm.log"));
+    EXPECT_EQ(r.run().failed(), Kind::port);
+    // Recorded once: the log is what a maintainer reads after a failed read on a rig.
+    EXPECT_EQ(r.log(), read_text(VORNELL_TEST_DATA_DIR "/scripted_reads.comm.log"));
 }
 
 TEST(ReadSession, StopEndsEveryKindOfWaitWithinASecondAndPutsTheDocumentBack) {
-    // "## communication error ## чтение прервано пользователем" in Windows-1251.
-    const std::string cancelled = "## communication error ## \xF7\xF2\xE5\xED\xE8\xE5 "
-                                  "\xEF\xF0\xE5\xF0\xE2\xE0\xED\xEE \xEF\xEE\xEB\xFC\xE7\xEE"
-                                  "\xE2\xE0\xF2\xE5\xEB\xE5\xEC\n";
+    const std::string cancelled =
+        "## communication error ## " + lib::to_cp1251("чтение прервано пользователем") + "\n";
     QTcpServer closed;
     ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
     const std::string nobody = "127.0.0.1:" + std::to_string(closed.serverPort());
     closed.close();
-    struct Case {
-        const char* what;
-        std::unique_ptr<LoggerSimProcess> sim;
-        std::string port;
-        int dump_pause_ms = 0;
-    };
-    std::vector<Case> cases;
     const QStringList silent = {"--silent-after", "0"};
-    cases.push_back({"a byte wait", std::make_unique<LoggerSimProcess>(silent, true), "", 0});
-    cases.push_back({"TCP waits", std::make_unique<LoggerSimProcess>(silent), "", 0});
-    cases.push_back({"reconnection pauses", nullptr, nobody, 0});
-    cases.push_back({"the pause before a dump", nullptr, "scripted", 60000});
-    cases.push_back({"a dump without end", nullptr, "scripted", 0});
-    for (Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Reading r(c.sim ? c.sim->port_name() : c.port, device::HardwareTimings{});
-        if (c.port == "scripted") {
+    LoggerSimProcess pty(silent, true), tcp(silent);
+    const std::tuple<const char*, std::string, int> cases[] = {
+        {"a byte wait", pty.port_name(), 0},
+        {"TCP waits", tcp.port_name(), 0},
+        {"reconnection pauses", nobody, 0},
+        {"the pause before a dump", "scripted", 60000},
+        {"a dump without end", "scripted", 0}};
+    for (const auto& [what, port, dump_pause_ms] : cases) {
+        SCOPED_TRACE(what);
+        device::HardwareTimings t;
+        t.dump_pause_ms = dump_pause_ms;
+        Reading r(port, t);
+        if (port == "scripted") {
             const auto script = script_logger(r.hw);
             script->replies = {{"~BLA BLA BLA", "OK\r\n=>"}, {"~GET TYPE", "\r\n=>"}};
             script->more = [] { return std::string("\x01\0\0\0\0\0\x48\x41\xFF\0", 10); };
         }
-        device::HardwareTimings t;
-        t.dump_pause_ms = c.dump_pause_ms;
-        r.hw.SetTimings(t);
         // What an earlier, unsaved read left.
         r.document.Data().add_param({"Глубина", "H", "м", "глубина", 0.0f, 5000.0f});
         r.document.Journal().Add(39146.5, 0.0, 0, 1.0f);
@@ -414,7 +402,7 @@ TEST(ReadSession, StopEndsEveryKindOfWaitWithinASecondAndPutsTheDocumentBack) {
             stopped = std::chrono::steady_clock::now();
             stop = true;
         });
-        r.outcome = device::run_read_session(r.hw, r.document, {}, &stop);
+        r.run(&stop);
         const auto returned = std::chrono::steady_clock::now();
         user.join();
         EXPECT_EQ(r.failed(), Kind::cancelled);
@@ -423,10 +411,7 @@ TEST(ReadSession, StopEndsEveryKindOfWaitWithinASecondAndPutsTheDocumentBack) {
         EXPECT_TRUE(r.document.IsModified());
         ASSERT_EQ(r.data().param_count(), 1);
         EXPECT_EQ(r.data().param(0)->name, "Глубина");
-        EXPECT_EQ(r.data().item_count(), 0);
         EXPECT_EQ(r.journal().size(), 1u);
-        const std::string log = r.log();
-        ASSERT_GE(log.size(), cancelled.size());
-        EXPECT_EQ(log.substr(log.size() - cancelled.size()), cancelled);
+        EXPECT_TRUE(r.log().ends_with(cancelled));
     }
 }
