@@ -7,6 +7,7 @@
 
 #include "Cli_run.h"
 #include "datafile/Assembling.h"
+#include "graph/Graph_records.h"
 #include "library/Mytime.h"
 
 namespace {
@@ -109,37 +110,23 @@ TEST_F(RenderFixture, CurveOutOfRangeRendersTheEmptyChartAndAFailedOpenExitsOne)
 }
 
 TEST_F(RenderFixture, JsonListsThePausesOfTheWindowWithTheirRealLength) {
-    FileStorage model;
-    model.add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0, 250});
-    FileStorageItem item;
-    item.values = {50};
     // Ten minutes, a pause of two hours, ten minutes, a pause of 121 s, ten minutes.
-    for (std::uint32_t pause : {0u, 7200u, 121u}) {
-        const std::uint32_t from =
-            model.item_count() ? model.item(model.item_count() - 1)->time : start;
-        for (int i = 0; i < 600; ++i) {
-            item.time = from + pause + static_cast<std::uint32_t>(i);
-            model.add_item(item);
-        }
-    }
+    FileStorage model;
+    fill_records(model, start, 600, 1);
+    fill_records(model, start + 599 + 7200, 600, 1);
+    fill_records(model, start + 599 + 7200 + 599 + 121, 600, 1);
     model.save(file, false);
-    CliRun r = run_cli(dir, "render '" + file + "' '" + png + "' --scale 0 --size 400x2000");
-    ASSERT_EQ(r.code, 0) << r.err;
-    auto j = nlohmann::json::parse(r.out);
-    ASSERT_EQ(j["pauses"].size(), 2u) << r.out;
-    EXPECT_EQ(j["pauses"][0]["index"], 600);
-    EXPECT_EQ(j["pauses"][0]["offset"].get<double>(), offset_of(609)); // counted as 10 s
-    EXPECT_EQ(j["pauses"][0]["seconds"], 7200);
-    EXPECT_EQ(j["pauses"][1]["index"], 1200);
-    EXPECT_EQ(j["pauses"][1]["seconds"], 121);
-
-    // A window below the first pause lists only the second.
-    r = run_cli(dir, "render '" + file + "' '" + png + "' --scale 0 --size 400x300 --top " +
-                         std::to_string(offset_of(1000)));
-    ASSERT_EQ(r.code, 0) << r.err;
-    j = nlohmann::json::parse(r.out);
-    ASSERT_EQ(j["pauses"].size(), 1u) << r.out;
-    EXPECT_EQ(j["pauses"][0]["index"], 1200);
+    const auto pauses = [&](const std::string& window) {
+        const CliRun r = run_cli(dir, "render '" + file + "' '" + png + "' --scale 0 " + window);
+        EXPECT_EQ(r.code, 0) << r.err;
+        return nlohmann::json::parse(r.out)["pauses"];
+    };
+    // Each counted as 10 s.
+    const nlohmann::json first = {{"index", 600}, {"offset", offset_of(609)}, {"seconds", 7200}},
+                         second = {{"index", 1200}, {"offset", offset_of(1218)}, {"seconds", 121}};
+    EXPECT_EQ(pauses("--size 400x2000"), nlohmann::json::array({first, second}));
+    EXPECT_EQ(pauses("--size 400x300 --top " + std::to_string(offset_of(1000))),
+              nlohmann::json::array({second}));
 }
 
 } // namespace
