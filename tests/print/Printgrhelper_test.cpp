@@ -7,11 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <regex>
-#include <sstream>
 
+#include "Pdf_probe.h"
 #include "document/Storage.h"
 #include "graph/Graphpoints.h"
 #include "library/Mytime.h"
@@ -50,6 +49,8 @@ protected:
     QPrinter printer{QPrinter::HighResolution};
     GrPrintDataIn in;
     const std::uint32_t morning = lib::parts_to_time(2007, 5, 3, 6, 0, 0);
+    const PrinterPage page{8983, 13099, 1200};
+    const PageRooms rooms{30, 25, 1, 26};
 };
 
 } // namespace
@@ -71,16 +72,12 @@ TEST_F(GraphPrint, PagesKeepTheScaleAndEachStartsWhereTheOneBeforeEnded) {
     in.minutes_per_cm = 1;
     GraphPoints points(doc.Data());
     GraphPrintPlan plan;
-    const PrinterPage page{8983, 13099, 1200};
-    const PageRooms rooms{30, 25, 1, 26};
     ASSERT_TRUE(PlanGraphPrint(points, in, 96, page, rooms, plan));
     EXPECT_EQ(plan.total_height, 136063); // 216000 s x 37.795 px / 60 s
-    EXPECT_EQ(plan.plot_height, 136063);
     EXPECT_EQ(plan.picture_height, 30 + 25 + 136063 + 26);
     EXPECT_EQ(plan.chart_width, 718); // 19.014 cm of screen pixels
     // 13099 printer pixels are 1047.9 screen pixels; header, scale and closing line take 56.
     EXPECT_EQ(plan.page_plot_height, 991);
-    EXPECT_DOUBLE_EQ(plan.page_height_cm, 991 / (96 / 2.54));
     EXPECT_EQ(plan.pages, (136063 + 25 + 990) / 991);
     int top = 0;
     for (int i = 0; i < plan.pages; ++i) {
@@ -91,40 +88,17 @@ TEST_F(GraphPrint, PagesKeepTheScaleAndEachStartsWhereTheOneBeforeEnded) {
         ASSERT_LE(rooms.header + rooms.top_scale + w.height + room, 1047) << i;
         top += w.height;
     }
-    EXPECT_EQ(top, plan.plot_height);
-
-    // One record: no height of its own, a centimetre of plot on paper.
-    Storage single(silent);
-    single.Data().add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f});
-    FileStorageItem item;
-    item.time = morning;
-    item.values = {50};
-    single.Data().add_item(item);
-    GraphPoints one(single.Data());
-    ASSERT_TRUE(PlanGraphPrint(one, in, 96, page, rooms, plan));
-    EXPECT_EQ(plan.total_height, 0);
-    EXPECT_EQ(plan.plot_height, 38);
-    EXPECT_EQ(plan.pages, 1);
-    EXPECT_EQ(PageWindowOf(plan, 0).height, 38);
+    EXPECT_EQ(top, 136063);
 }
 
-TEST_F(GraphPrint, EveryPageHeaderNamesItsFirstAndLastRecordAndItsNumber) {
-    record(lib::parts_to_time(2026, 3, 5, 0, 0, 0), 3 * 3600, 10);
-    in.minutes_per_cm = 3;
+TEST_F(GraphPrint, ALoneRecordHasACentimetreOfPlot) {
+    record(morning, 0, 10);
     GraphPoints points(doc.Data());
     GraphPrintPlan plan;
-    ASSERT_TRUE(PlanGraphPrint(points, in, 96, {8983, 13099, 1200}, {30, 25, 1, 26}, plan));
-    ASSERT_EQ(plan.pages, 3); // 60 cm at 26.2 cm a page
-    const PageHeader first = PageHeaderOf(points, doc.Data(), plan, 0, "Вес на крюке, т");
-    EXPECT_EQ(first.title, "Вес на крюке, т");
-    EXPECT_EQ(first.sheet, "Лист 1 из 3");
-    // 991 pixels are 4720 s at 3 minutes per centimetre.
-    EXPECT_EQ(first.span, "05.03.2026 0:00 – 05.03.2026 1:18");
-    EXPECT_EQ(PageHeaderOf(points, doc.Data(), plan, 1, "").span,
-              "05.03.2026 1:18 – 05.03.2026 2:37");
-    EXPECT_EQ(PageHeaderOf(points, doc.Data(), plan, 2, "").sheet, "Лист 3 из 3");
-    EXPECT_EQ(PageHeaderOf(points, doc.Data(), plan, 2, "").span,
-              "05.03.2026 2:37 – 05.03.2026 3:00");
+    ASSERT_TRUE(PlanGraphPrint(points, in, 96, page, rooms, plan));
+    EXPECT_EQ(plan.total_height, 0);
+    EXPECT_EQ(plan.pages, 1);
+    EXPECT_EQ(PageWindowOf(plan, 0).height, 38);
 }
 
 TEST_F(GraphPrint, ChartTakesTheGraphViewsColourAndRange) {
@@ -183,41 +157,6 @@ TEST_F(GraphPrint, DayWithoutRecordsOrARefusedLongJobStartsNoJob) {
     EXPECT_EQ(asked, 1);
 }
 
-namespace {
-
-struct PdfWord {
-    double left, top, right, bottom; // points from the page's top-left corner
-    std::string text;
-};
-
-// The words of each page as pdftotext places them.
-std::vector<std::vector<PdfWord>> pdf_words(const std::string& pdf, const ScratchDir& dir) {
-    const std::string html = dir.file("words.html");
-    if (std::system(("pdftotext -bbox '" + pdf + "' '" + html + "' 2>/dev/null").c_str()) != 0)
-        return {};
-    std::ifstream in(html);
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string all = text.str();
-    std::vector<std::vector<PdfWord>> pages;
-    const std::regex word(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
-    std::size_t at = 0;
-    while ((at = all.find("<page ", at)) != std::string::npos) {
-        const std::size_t end = std::min(all.find("</page>", at), all.size());
-        const std::string page = all.substr(at, end - at);
-        pages.emplace_back();
-        for (auto it = std::sregex_iterator(page.begin(), page.end(), word);
-             it != std::sregex_iterator(); ++it)
-            pages.back().push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]),
-                                    std::stod((*it)[4]), (*it)[5]});
-        at = end;
-    }
-    return pages;
-}
-
-} // namespace
-
 TEST_F(GraphPrint, EveryPageHasItsHeaderAndScaleAndEveryTimeLabelIsWholeOnOnePage) {
     // 6:00 to 9:40 at 3 minutes per centimetre: three pages, a time label every 3 minutes.
     record(morning, 13200, 10);
@@ -227,48 +166,45 @@ TEST_F(GraphPrint, EveryPageHasItsHeaderAndScaleAndEveryTimeLabelIsWholeOnOnePag
     ASSERT_TRUE(form.Print(job, {}));
     job.End();
     const GraphPrintPlan& plan = form.Plan();
-    const std::vector<std::vector<PdfWord>> pages = pdf_words(pdf, dir);
-    ASSERT_EQ(static_cast<int>(pages.size()), plan.pages);
-    ASSERT_GE(plan.pages, 3);
+    const auto pages = pdf_probe::words(pdf);
+    // The times of each page's first and last record; a record on the row where a page ends
+    // belongs to the next.
+    const std::vector<std::string> heads = {
+        "Вес на крюке, т 03.05.2007 6:00 – 03.05.2007 7:19 Лист 1 из 3 ",
+        "Вес на крюке, т 03.05.2007 7:19 – 03.05.2007 8:38 Лист 2 из 3 ",
+        "Вес на крюке, т 03.05.2007 8:38 – 03.05.2007 9:40 Лист 3 из 3 "};
+    ASSERT_EQ(plan.pages, 3);
+    ASSERT_EQ(pages.size(), 3u);
 
-    const double point_per_px = 72.0 / 96;
-    const std::regex time_label(R"(\d{1,2}:\d\d)");
+    // Points from the paper's top edge where the header line, the top scale and the page end.
+    const double header_end = 35 + plan.rooms.header * 0.75;
+    const double scale_end = header_end + plan.rooms.top_scale * 0.75;
+    const double page_end = 28.35 + printer.height() * 72.0 / 1200;
+    const std::regex number(R"(\d+)"), time_label(R"(\d{1,2}:\d\d)");
     std::map<std::string, int> seen;
     int at_a_break = 0; // labels in the last 15 points of a page that continues
     for (int k = 0; k < plan.pages; ++k) {
-        const auto& words = pages[k];
+        const bool last = k == plan.pages - 1;
         std::string head;
-        double scale_bottom = 0, bottom_scale_top = 1e9;
-        for (const PdfWord& w : words) {
-            if (w.bottom < 35 + plan.rooms.header * point_per_px) {
+        double scale_bottom = 0, band_bottom = page_end;
+        for (const pdf_probe::Word& w : pages[k]) {
+            if (w.bottom < header_end)
                 head += w.text + " ";
-                continue;
-            }
-            const bool number = std::regex_match(w.text, std::regex(R"(\d+)"));
-            if (number && w.top < 35 + (plan.rooms.header + plan.rooms.top_scale) * point_per_px)
+            else if (std::regex_match(w.text, number) && w.top < scale_end)
                 scale_bottom = std::max(scale_bottom, w.bottom);
-            else if (number)
-                bottom_scale_top = std::min(bottom_scale_top, w.top);
+            else if (std::regex_match(w.text, number))
+                band_bottom = std::min(band_bottom, w.top); // the bottom scale
         }
-        EXPECT_EQ(head.find("Вес на крюке, т "), 0u) << head;
-        EXPECT_NE(head.find("Лист " + std::to_string(k + 1) + " из " + std::to_string(plan.pages)),
-                  std::string::npos)
-            << head;
-        EXPECT_NE(head.find("03.05.2007"), std::string::npos) << head;
+        EXPECT_EQ(head, heads[k]);
         EXPECT_GT(scale_bottom, 0) << "the value scale at the top of page " << k + 1;
-        EXPECT_EQ(bottom_scale_top < 1e9, k == plan.pages - 1)
-            << "the bottom scale, page " << k + 1;
-        // The page's graph band: below the top scale, above the page's end or the bottom scale.
-        const double band_bottom =
-            std::min(bottom_scale_top, 28.35 + printer.height() * 72.0 / 1200);
-        for (const PdfWord& w : words) {
-            if (w.bottom < 35 + plan.rooms.header * point_per_px ||
-                !std::regex_match(w.text, time_label))
+        EXPECT_EQ(band_bottom < page_end, last) << "the bottom scale, page " << k + 1;
+        for (const pdf_probe::Word& w : pages[k]) {
+            if (w.bottom < header_end || !std::regex_match(w.text, time_label))
                 continue;
             ++seen[w.text];
             EXPECT_GE(w.top, scale_bottom) << w.text << " on page " << k + 1;
             EXPECT_LE(w.bottom, band_bottom) << w.text << " on page " << k + 1;
-            at_a_break += k < plan.pages - 1 && w.bottom > band_bottom - 15;
+            at_a_break += !last && w.bottom > band_bottom - 15;
         }
     }
     for (const auto& [text, count] : seen)
