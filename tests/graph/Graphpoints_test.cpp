@@ -169,23 +169,19 @@ TEST(GraphPoints, PausesOverTwoMinutesAreMarkedWithTheirRealLengthAndStillCountT
         add_records(data, {t0 + 990, t0 + 1000, third, third + 5});
         GraphPoints g(data);
         g.SetScale(60, 60); // one pixel per second
-        const int shown = c.step >= 1 && c.step <= 120 ? static_cast<int>(c.step) : 10;
-        EXPECT_EQ(offsets(g), (std::vector<int>{0, 10, 10 + shown, 15 + shown})) << c.step;
         RecordedSeries series;
         g.FillSeries(series, 0, 1000, 0, 0, 60);
-        if (!c.text) {
-            EXPECT_TRUE(g.Pauses().empty()) << c.step;
-            continue;
+        ASSERT_EQ(g.Pauses().size(), c.text ? 1u : 0u) << c.step;
+        if (c.text) {
+            const GraphPoints::PauseMark& pause = g.Pauses()[0];
+            EXPECT_EQ(pause.index, 2);
+            EXPECT_EQ(pause.offset, 20); // counted as 10 s
+            EXPECT_EQ(pause.seconds, c.step);
+            EXPECT_EQ(GraphPoints::PauseText(pause.seconds), c.text);
         }
-        ASSERT_EQ(g.Pauses().size(), 1u) << c.step;
-        const GraphPoints::PauseMark& pause = g.Pauses()[0];
-        EXPECT_EQ(pause.index, 2);
-        EXPECT_EQ(pause.offset, 20);
-        EXPECT_EQ(pause.seconds, c.step);
-        EXPECT_EQ(GraphPoints::PauseText(pause.seconds), c.text);
     }
 
-    // A window that starts at the record after a pause still marks it.
+    // A window whose reach begins at the record after a pause still marks it.
     FileStorage data;
     fill_records(data, t0, 200, 1);
     fill_records(data, t0 + 1199, 200, 1); // 1000 s after the last record
@@ -195,34 +191,31 @@ TEST(GraphPoints, PausesOverTwoMinutesAreMarkedWithTheirRealLengthAndStillCountT
     g.FillSeries(series, 209 + 60, 400, 0, 0, 60);
     ASSERT_EQ(g.Pauses().size(), 1u);
     EXPECT_EQ(g.Pauses()[0].index, 200);
-    EXPECT_EQ(g.Pauses()[0].seconds, 1000u);
     g.FillSeries(series, 209 + 61, 400, 0, 0, 60);
     EXPECT_TRUE(g.Pauses().empty());
 }
 
 TEST(GraphPoints, EveryChangeOfCalendarDateGetsADateMark) {
-    const struct {
-        lib::time_parts second; // the record after 3 May 2007 10:30:00
-        const char* date;       // its date mark; none without
-    } cases[] = {{{2007, 6, 3, 10, 30, 0}, " 3.6.2007 "}, {{2008, 5, 3, 10, 30, 0}, " 3.5.2008 "},
-                 {{2007, 5, 4, 10, 30, 0}, " 4.5.2007 "}, {{2007, 5, 4, 0, 0, 0}, " 4.5.2007 "},
-                 {{2007, 5, 3, 23, 59, 59}, nullptr},     {{2007, 4, 3, 10, 30, 0}, " 3.4.2007 "},
-                 {{2007, 5, 3, 10, 30, 0}, nullptr}};
-    for (const auto& c : cases) {
+    const std::uint32_t first = lib::parts_to_time(2007, 5, 3, 10, 30, 0);
+    const std::pair<std::uint32_t, const char*> cases[] = {
+        {lib::parts_to_time(2007, 6, 3, 10, 30, 0), " 3.6.2007 "},
+        {lib::parts_to_time(2008, 5, 3, 10, 30, 0), " 3.5.2008 "},
+        {lib::parts_to_time(2007, 5, 4, 10, 30, 0), " 4.5.2007 "},
+        {lib::parts_to_time(2007, 5, 4, 0, 0, 0), " 4.5.2007 "},
+        {lib::parts_to_time(2007, 5, 3, 23, 59, 59), ""},
+        {lib::parts_to_time(2007, 4, 3, 10, 30, 0), " 3.4.2007 "},
+        {first, ""}};
+    for (const auto& [second, date] : cases) {
         FileStorage data;
-        const auto& p = c.second;
-        add_records(data, {lib::parts_to_time(2007, 5, 3, 10, 30, 0),
-                           lib::parts_to_time(p.year, p.month, p.day, p.hour, p.minute, p.second)});
+        add_records(data, {first, second});
         GraphPoints g(data);
         g.SetScale(600, 37.8);
         RecordedSeries series;
         g.FillSeries(series, 0, 100, 0, 0, 37.8);
-        std::vector<std::string> dates;
+        std::string dates; // of the second record
         for (const auto& m : g.Marks())
-            if (m.date && m.index == 1)
-                dates.push_back(m.text);
-        EXPECT_EQ(dates, c.date ? std::vector<std::string>{c.date} : std::vector<std::string>{})
-            << lib::time_to_text(data.item(1)->time);
+            dates += m.date && m.index == 1 ? m.text : "";
+        EXPECT_EQ(dates, date) << lib::time_to_text(second);
     }
 }
 
