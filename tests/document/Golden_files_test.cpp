@@ -4,16 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "Recorder.h"
 #include "document/Storage.h"
+#include "library/Scratch_dir.h"
 
 namespace {
-
-const std::string data_dir = VORNELL_TEST_DATA_DIR;
 
 std::string number(float v) {
     char buf[64];
@@ -52,19 +49,15 @@ std::string summary(const Storage& document) {
     return out;
 }
 
-std::string file_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 } // namespace
 
 TEST(GoldenFiles, LoadersReadWhatWasRecorded) {
     for (const char* name : {"recorded.realtim", "older/recorded.dep"}) {
+        const std::string path = std::string(VORNELL_TEST_DATA_DIR "/") + name;
         Recorder reporter;
         Storage document(reporter);
-        ASSERT_TRUE(document.Open(data_dir + "/" + name)) << name;
+        ASSERT_TRUE(document.Open(path)) << name;
         EXPECT_TRUE(reporter.reports.empty()) << name;
-        EXPECT_EQ(summary(document), file_text(data_dir + "/" + name + ".summary.txt")) << name;
+        EXPECT_EQ(summary(document), file_text(path + ".summary.txt")) << name;
     }
 }
