@@ -63,36 +63,32 @@ TEST(CommPropsForm, ListsTheSystemPortsThenEveryComNameAndSelectsTheCurrentOne) 
 
 TEST(CommPropsForm, TypedNamesAreCheckedBeforeTheyAreStored) {
     ScratchDir dir;
-    const struct {
-        QString text;
-        PortNameFault fault;
-        QString stored;
-    } cases[] = {
-        {" logger.rig-7:1 ", PortNameFault::none, "logger.rig-7:1"},
-        {"host:65535", PortNameFault::none, "host:65535"},
-        {"Com255", PortNameFault::none, "COM255"},
-        {"COM007", PortNameFault::none, "COM7"},
-        {"/dev/null", PortNameFault::none, "/dev/null"},
-        {" \t ", PortNameFault::empty, ""},
-        {"COM256", PortNameFault::com_number, ""},
-        {"COM99999999999", PortNameFault::com_number, ""},
-        {QString::fromStdString(dir.file("ttyUSB9")), PortNameFault::no_device, ""},
-        {QString::fromStdString(dir.path().string()), PortNameFault::no_device, ""},
-        {"host:0", PortNameFault::tcp_port, ""},
-        {"host:65536", PortNameFault::tcp_port, ""},
-        {"host:22x", PortNameFault::tcp_port, ""},
-        {":22002", PortNameFault::tcp_address, ""},
-        {"my host:22002", PortNameFault::tcp_address, ""},
-        {"::1:22002", PortNameFault::tcp_address, ""},
-        {"ttyUSB0", PortNameFault::unknown, ""},
+    const std::pair<QString, QString> accepted[] = {{" logger.rig-7:1 ", "logger.rig-7:1"},
+                                                    {"host:65535", "host:65535"},
+                                                    {"Com255", "COM255"},
+                                                    {"COM007", "COM7"},
+                                                    {"/dev/null", "/dev/null"}};
+    for (const auto& [text, stored] : accepted) {
+        EXPECT_EQ(check_port_name(text).fault, PortNameFault::none) << text.toStdString();
+        EXPECT_EQ(check_port_name(text).name, stored);
+    }
+    const std::pair<QString, PortNameFault> refused[] = {
+        {" \t ", PortNameFault::empty},
+        {"COM256", PortNameFault::com_number},
+        {"COM99999999999", PortNameFault::com_number},
+        {QString::fromStdString(dir.file("ttyUSB9")), PortNameFault::no_device},
+        {QString::fromStdString(dir.path().string()), PortNameFault::no_device},
+        {"host:0", PortNameFault::tcp_port},
+        {"host:65536", PortNameFault::tcp_port},
+        {"host:22x", PortNameFault::tcp_port},
+        {":22002", PortNameFault::tcp_address},
+        {"my host:22002", PortNameFault::tcp_address},
+        {"::1:22002", PortNameFault::tcp_address},
+        {"ttyUSB0", PortNameFault::unknown},
     };
-    for (const auto& c : cases) {
-        const PortNameCheck check = check_port_name(c.text);
-        EXPECT_EQ(check.fault, c.fault) << c.text.toStdString();
-        if (c.fault == PortNameFault::none)
-            EXPECT_EQ(check.name, c.stored) << c.text.toStdString();
-        else
-            EXPECT_FALSE(port_name_fault_text(c.fault, c.text).isEmpty());
+    for (const auto& [text, fault] : refused) {
+        EXPECT_EQ(check_port_name(text).fault, fault) << text.toStdString();
+        EXPECT_FALSE(port_name_fault_text(fault, text).isEmpty());
     }
 
     // Typed and confirmed with Enter: a bad name gets a box and the dialog stays open.
