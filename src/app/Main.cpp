@@ -299,8 +299,10 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    // A signal that comes while the question is open cancels it and gives the read data up.
-    if (!give_up_read_data_ && !may_discard_read_data() && !give_up_read_data_) {
+    // A signal that comes while the question is open cancels it and gives the read data up, so
+    // the flag is read again once the question is over.
+    const bool kept = !give_up_read_data_ && !may_discard_read_data();
+    if (kept && !give_up_read_data_) {
         event->ignore();
         return;
     }

@@ -1,26 +1,10 @@
 // Splitting a command's arguments into positional ones and options, and the check of an output.
 #include <algorithm>
-#include <cctype>
 
 #include "cli/Commands.h"
 #include "document/Storage.h"
+#include "library/Codepage.h"
 #include "library/Fileworks.h"
-
-namespace {
-
-// The extension after the last dot of the file name, in lower case; empty without one.
-std::string extension_of(const std::string& path) {
-    const std::size_t name = path.find_last_of('/') + 1; // npos + 1 is 0
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || dot < name)
-        return {};
-    std::string extension = path.substr(dot + 1);
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension;
-}
-
-} // namespace
 
 ParsedArgs parse_args(const std::vector<std::string>& args,
                       const std::vector<std::string_view>& with_value,
@@ -48,7 +32,10 @@ ParsedArgs parse_args(const std::vector<std::string>& args,
 
 void check_output(const std::string& input, const std::string& output,
                   std::initializer_list<std::string_view> extensions) {
-    if (std::find(extensions.begin(), extensions.end(), extension_of(output)) == extensions.end()) {
+    // Without the dot, in lower case; empty without an extension.
+    const std::size_t dot = std::min(lib::io::extension_start(output) + 1, output.size());
+    if (std::find(extensions.begin(), extensions.end(), lib::lower_ident(output.substr(dot))) ==
+        extensions.end()) {
         std::string kinds;
         for (const std::string_view extension : extensions)
             kinds += (kinds.empty() ? "." : " or .") + std::string(extension);

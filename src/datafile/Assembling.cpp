@@ -304,11 +304,7 @@ namespace {
 enum class FileFamily { native, legacy, unknown };
 
 FileFamily family_of(const std::string& path, std::string& extension) {
-    // The extension starts at the last dot of the file name, not of a directory.
-    const std::size_t dot = path.find_last_of('.');
-    extension = dot == std::string::npos || dot < lib::io::file_name_start(path)
-                    ? std::string()
-                    : lib::lower_ident(path.substr(dot));
+    extension = lib::lower_ident(path.substr(lib::io::extension_start(path)));
     if (extension == ".realtim" || extension == ".realdep" || extension == ".reallag" ||
         extension == ".rtm")
         return FileFamily::native;

@@ -322,10 +322,7 @@ Storage::Storage(Reporter& reporter) : reporter_(reporter) {
 }
 
 std::string Storage::JournalPath(const std::string& data_path) {
-    const std::size_t name_start = lib::io::file_name_start(data_path);
-    const std::size_t dot = data_path.rfind('.');
-    const bool has_extension = dot != std::string::npos && dot >= name_start;
-    return data_path.substr(0, has_extension ? dot : data_path.size()) + ".dat";
+    return data_path.substr(0, lib::io::extension_start(data_path)) + ".dat";
 }
 
 std::vector<std::string> Storage::Files(const std::string& data_path) {

@@ -364,6 +364,11 @@ std::size_t file_name_start(std::string_view path) {
     return last == std::string_view::npos ? 0 : last + 1;
 }
 
+std::size_t extension_start(std::string_view path) {
+    const std::size_t dot = path.find_last_of('.');
+    return dot == std::string_view::npos || dot < file_name_start(path) ? path.size() : dot;
+}
+
 bool same_file(const std::string& a, const std::string& b) {
     // The names are UTF-8 whatever the system's code page.
     const auto name = [](const std::string& utf8) {

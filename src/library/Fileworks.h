@@ -115,5 +115,7 @@ std::string resolve_links(const std::string& path);
 bool same_file(const std::string& a, const std::string& b);
 // Where the file name in path starts: after the last '/' (on Windows also '\\' or a drive's ':').
 std::size_t file_name_start(std::string_view path);
+// Where the extension of the file name in path starts (at its last dot); path.size() without one.
+std::size_t extension_start(std::string_view path);
 
 } // namespace lib::io
