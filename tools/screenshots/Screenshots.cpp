@@ -241,6 +241,7 @@ void graph_pauses(Context& ctx) {
     window.resize(window.width(), window.width() * 3 / 2); // the whole recording at 10 min/cm
     window.show();
     window.OpenDataFile(path);
+    window.pages()->setCurrentIndex(0); // the window comes back on the tab an earlier shot left
     window.graph_form().cbxScale->setCurrentIndex(3); // "10 мин. на 1 см."
     wait_ms(300);
     save(ctx, &window, "graph-pauses");
