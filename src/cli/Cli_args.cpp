@@ -1,5 +1,7 @@
-// Splitting a command's arguments into positional ones and options, and the check of an output.
+// Splitting a command's arguments into positional ones and options, whole-number options, and
+// the check of an output.
 #include <algorithm>
+#include <climits>
 
 #include "cli/Commands.h"
 #include "document/Storage.h"
@@ -28,6 +30,17 @@ ParsedArgs parse_args(const std::vector<std::string>& args,
         }
     }
     return parsed;
+}
+
+int whole_option(const ParsedArgs& parsed, const char* name, int fallback, int low, int high) {
+    const auto it = parsed.options.find(name);
+    if (it == parsed.options.end())
+        return fallback;
+    int value = 0;
+    if (!parse_number(it->second, value) || value < low || value > high)
+        throw UsageError(std::string(name) + " needs a whole number from " + std::to_string(low) +
+                         (high == INT_MAX ? "" : " to " + std::to_string(high)));
+    return value;
 }
 
 void check_output(const std::string& input, const std::string& output,

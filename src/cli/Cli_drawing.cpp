@@ -1,5 +1,4 @@
-// The options that render and print share, and whole-number options: one parser, so both
-// commands read them alike.
+// The options that render and print share: one parser, so both commands read them alike.
 #include <climits>
 #include <cmath>
 #include <string>
@@ -12,17 +11,6 @@ namespace {
 constexpr int lowest_dpi = 24, highest_dpi = 1200;
 
 } // namespace
-
-int whole_option(const ParsedArgs& parsed, const char* name, int fallback, int low, int high) {
-    const auto it = parsed.options.find(name);
-    if (it == parsed.options.end())
-        return fallback;
-    int value = 0;
-    if (!parse_number(it->second, value) || value < low || value > high)
-        throw UsageError(std::string(name) + " needs a whole number from " + std::to_string(low) +
-                         (high == INT_MAX ? "" : " to " + std::to_string(high)));
-    return value;
-}
 
 std::vector<std::string_view> with_drawing_options(std::initializer_list<std::string_view> own) {
     std::vector<std::string_view> names(own);

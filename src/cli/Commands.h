@@ -1,5 +1,5 @@
 #pragma once
-// The commands of vornell-cli (cmd_info .. cmd_print, in the Cli_*.cpp files) and what they
+// The commands of vornell-cli (cmd_info .. cmd_activity, in the Cli_*.cpp files) and what they
 // share: parse_args, check_output, the drawing options, stderr_reporter, open_document,
 // model_info_json.
 #include <charconv>
@@ -78,6 +78,7 @@ int cmd_read(const std::vector<std::string>& args);
 int cmd_report(const std::vector<std::string>& args);
 int cmd_render(const std::vector<std::string>& args);
 int cmd_print(const std::vector<std::string>& args);
+int cmd_activity(const std::vector<std::string>& args);
 
 // Prints the text that the window would show in its message box on stderr.
 Reporter& stderr_reporter();

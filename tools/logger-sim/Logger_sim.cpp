@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "Drilling.h"
 #include "Recording.h"
 #include "library/Codepage.h"
 
@@ -30,6 +31,11 @@ const char* const usage =
     "Usage: vornell-logger-sim (--listen ADDR:PORT | --pty) [OPTIONS]\n"
     "\n"
     "Options:\n"
+    "  --profile NAME       the synthetic recording: 'default' (the tests' one) or\n"
+    "                       'drilling': a day of a rig, its journal following the load\n"
+    "  --block-weight T     drilling: the travelling block's weight (default 22.5 t)\n"
+    "  --string-weight T    drilling: the drill string's weight at the start (default 60 t)\n"
+    "  --set-point T        drilling: the alarm set-point (default block + string + 30 t)\n"
     "  --type TEXT          sensor type (UTF-8, sent in CP866; default вес_на_крюке)\n"
     "  --records N          number of records (default 21600)\n"
     "  --interval S         seconds between records (default 4)\n"
@@ -61,6 +67,8 @@ struct Options {
     bool pty = false;
     std::string type = "вес_на_крюке";
     sim::RecordingOptions rec;
+    bool drilling = false;
+    sim::DrillingOptions drill;
     std::string records_file;
     std::string alarms_file;
     std::string hello = "LOGGER OK";
@@ -264,10 +272,22 @@ bool parse(int argc, char** argv, Options& o) {
             return argv[++i];
         };
         auto number = [&]() { return std::stoull(value()); };
+        auto tonnes = [&]() { return std::stod(value()); };
         if (a == "--listen")
             o.listen = value();
         else if (a == "--pty")
             o.pty = true;
+        else if (a == "--profile") {
+            const std::string name = value();
+            if (name != "default" && name != "drilling")
+                throw std::runtime_error("unknown profile " + name);
+            o.drilling = name == "drilling";
+        } else if (a == "--block-weight")
+            o.drill.block_weight = tonnes();
+        else if (a == "--string-weight")
+            o.drill.string_weight = tonnes();
+        else if (a == "--set-point")
+            o.drill.set_point = tonnes();
         else if (a == "--type")
             o.type = value();
         else if (a == "--records")
@@ -392,19 +412,25 @@ int main(int argc, char** argv) {
             std::cerr << usage;
             return 2;
         }
-        std::string dump = o.records_file.empty()
-                               ? sim::synthetic_dump(o.rec)
-                               : sim::dump_from_script(read_file(o.records_file));
-        std::vector<std::string> alarms;
-        if (o.alarms_file.empty()) {
-            alarms = sim::synthetic_alarms(o.rec);
+        sim::RigDay day;
+        if (o.drilling) {
+            day = sim::drilling_day(o.rec, o.drill);
         } else {
+            if (o.records_file.empty())
+                day.wire = sim::synthetic_dump(o.rec);
+            if (o.alarms_file.empty())
+                day.alarms = sim::synthetic_alarms(o.rec);
+        }
+        if (!o.records_file.empty())
+            day.wire = sim::dump_from_script(read_file(o.records_file));
+        if (!o.alarms_file.empty()) {
+            day.alarms.clear();
             std::istringstream in(read_file(o.alarms_file));
             std::string line;
             while (std::getline(in, line))
-                alarms.push_back(line);
+                day.alarms.push_back(line);
         }
-        return o.pty ? serve_pty(o, dump, alarms) : serve_tcp(o, dump, alarms);
+        return o.pty ? serve_pty(o, day.wire, day.alarms) : serve_tcp(o, day.wire, day.alarms);
     } catch (const std::exception& e) {
         std::cerr << "vornell-logger-sim: " << e.what() << '\n';
         return 2;
