@@ -7,6 +7,7 @@ build="${1:-build}"
 sim="$build/tools/logger-sim/vornell-logger-sim"
 cli="$build/src/cli/vornell-cli"
 address=127.0.0.1:22002
+sim_profile=drilling # a day of a rig
 out=demo.realtim
 
 for program in "$sim" "$cli"; do

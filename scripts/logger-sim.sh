@@ -1,5 +1,6 @@
 # Sourced by the run scripts: starts the logger simulator on $address in the background and
-# stops it when the script exits. Needs $sim (the simulator) and $address.
+# stops it when the script exits. Needs $sim (the simulator) and $address; $sim_profile, when
+# set, names its profile.
 scratch=$(mktemp -d)
 sim_pid=""
 stop_sim() {
@@ -13,7 +14,7 @@ trap stop_sim EXIT
 trap 'exit 130' INT TERM
 
 start_sim() {
-  "$sim" --listen "$address" >"$scratch/sim.out" 2>"$scratch/sim.err" &
+  "$sim" --listen "$address" ${sim_profile:+--profile "$sim_profile"} >"$scratch/sim.out" 2>"$scratch/sim.err" &
   sim_pid=$!
   for _ in $(seq 200); do
     grep -q '^listening' "$scratch/sim.out" && return 0

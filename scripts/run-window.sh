@@ -13,6 +13,7 @@ fi
 sim="$build/tools/logger-sim/vornell-logger-sim"
 vornell="$build/vornell"
 address=127.0.0.1:22002
+sim_profile=drilling # a day of a rig
 for program in "$sim" "$vornell"; do
   if [ ! -x "$program" ]; then
     echo "make run: $program is missing; build first (make build)" >&2

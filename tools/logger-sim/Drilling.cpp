@@ -97,9 +97,9 @@ private:
                 return;
             }
             // The deep part of the hole is tight now and then.
-            const bool tight = stands_left_ > stands_ * 6 / 10 && tonnes(0, 1) < 0.25;
+            const bool tight = stands_left_ > stands_ * 6 / 10 && tonnes(0, 1) < 0.3;
             queue_.push_back({seconds(60, 100), hung + tonnes(3, 6), false,
-                              tight ? tonnes(15, 35) : 0.0});
+                              tight ? tonnes(20, 45) : 0.0});
             queue_.push_back({seconds(50, 90), block_});
             string_ -= stand_weight;
             --stands_left_;
@@ -141,7 +141,7 @@ std::string tonnes_text(double value) {
 } // namespace
 
 RigDay drilling_day(const RecordingOptions& o, const DrillingOptions& d) {
-    const double set_point = d.set_point.value_or(d.block_weight + d.string_weight + 30);
+    const double set_point = d.set_point.value_or(d.block_weight + d.string_weight + 20);
     RigDay day;
     day.wire.reserve(static_cast<std::size_t>(o.records) * 11);
     Rig rig(d, o.seed);

@@ -11,7 +11,7 @@ namespace sim {
 struct DrillingOptions {
     double block_weight = 22.5;       // tonnes: the travelling block and the top drive
     double string_weight = 60;        // tonnes: the drill string at the start, on the hook
-    std::optional<double> set_point;  // tonnes; default block + string + 30
+    std::optional<double> set_point;  // tonnes; default block + string + 20
 };
 
 struct RigDay {

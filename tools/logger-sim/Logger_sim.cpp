@@ -35,7 +35,7 @@ const char* const usage =
     "                       'drilling': a day of a rig, its journal following the load\n"
     "  --block-weight T     drilling: the travelling block's weight (default 22.5 t)\n"
     "  --string-weight T    drilling: the drill string's weight at the start (default 60 t)\n"
-    "  --set-point T        drilling: the alarm set-point (default block + string + 30 t)\n"
+    "  --set-point T        drilling: the alarm set-point (default block + string + 20 t)\n"
     "  --type TEXT          sensor type (UTF-8, sent in CP866; default вес_на_крюке)\n"
     "  --records N          number of records (default 21600)\n"
     "  --interval S         seconds between records (default 4)\n"

@@ -91,7 +91,8 @@ void main_empty(Context& ctx) {
     save(ctx, &window, "main-empty");
 }
 
-// The simulated day starts at 06:00:03 with a record every 4 s, so midnight comes 64797 s in.
+// The simulated day of a rig starts at 06:00:03 with a record every 4 s, so midnight comes
+// 64797 s in (its power loss comes later).
 void graph_after_read(Context& ctx, TMainForm& window) {
     TGrForm& graph = window.graph_form();
     window.pages()->setCurrentIndex(0);
@@ -341,7 +342,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(ctx.out.path());
 
     QProcess sim;
-    sim.start(QString::fromLocal8Bit(argv[2]), {"--listen", sim_address});
+    sim.start(QString::fromLocal8Bit(argv[2]), {"--listen", sim_address, "--profile", "drilling"});
     if (!sim.waitForStarted() || !sim.waitForReadyRead(5000)) {
         std::fprintf(stderr, "screenshots: the logger simulator did not start\n");
         return 1;
