@@ -27,7 +27,7 @@ FileStorage& model(int count) {
             item.time = 1'772'517'600u + static_cast<std::uint32_t>(i);
             const int in_stand = i % 2580;
             item.values[0] = in_stand < 180 ? 22.0f + static_cast<float>(i % 5) * 0.1f
-                                             : 95.0f + static_cast<float>(i % 97) * 0.1f;
+                                            : 95.0f + static_cast<float>(i % 97) * 0.1f;
             m->add_item(item);
         }
     }
@@ -67,8 +67,12 @@ void run(benchmark::State& state, std::optional<double> block_weight) {
     state.counters["plain_loop_ms"] = plain_loop_ms(m);
 }
 
-void BM_Activity_Estimated(benchmark::State& state) { run(state, std::nullopt); }
-void BM_Activity_GivenBlockWeight(benchmark::State& state) { run(state, 22.0); }
+void BM_Activity_Estimated(benchmark::State& state) {
+    run(state, std::nullopt);
+}
+void BM_Activity_GivenBlockWeight(benchmark::State& state) {
+    run(state, 22.0);
+}
 
 } // namespace
 

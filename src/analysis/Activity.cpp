@@ -50,11 +50,13 @@ public:
         const auto window = [&](std::ptrdiff_t from, std::ptrdiff_t to) {
             from = std::clamp<std::ptrdiff_t>(from, 0, bins);
             to = std::clamp<std::ptrdiff_t>(to + 1, 0, bins);
-            return from < to ? sums[static_cast<std::size_t>(to)] -
-                                   sums[static_cast<std::size_t>(from)]
-                             : 0.0;
+            return from < to
+                       ? sums[static_cast<std::size_t>(to)] - sums[static_cast<std::size_t>(from)]
+                       : 0.0;
         };
-        const auto near = [&](std::ptrdiff_t b) { return window(b - level_reach, b + level_reach); };
+        const auto near = [&](std::ptrdiff_t b) {
+            return window(b - level_reach, b + level_reach);
+        };
         const double total = static_cast<double>(total_);
         const auto low = static_cast<std::ptrdiff_t>(lowest_bin);
         for (std::ptrdiff_t b = low; b < bins; ++b) {
@@ -97,10 +99,10 @@ void add_statistics(Activity& a, std::uint64_t recorded) {
     a.mean_seconds = static_cast<double>(a.total_seconds) / static_cast<double>(seconds.size());
     std::sort(seconds.begin(), seconds.end());
     const std::size_t half = seconds.size() / 2;
-    a.median_seconds = seconds.size() % 2 ? seconds[half]
-                                          : (static_cast<double>(seconds[half - 1]) +
-                                             static_cast<double>(seconds[half])) /
-                                                2;
+    a.median_seconds =
+        seconds.size() % 2
+            ? seconds[half]
+            : (static_cast<double>(seconds[half - 1]) + static_cast<double>(seconds[half])) / 2;
 }
 
 } // namespace
@@ -139,15 +141,15 @@ Activity analyse_activity(const FileStorage& data, int curve, const ActivitySett
     const bool level = a.block_weight.has_value();
     const double ceiling = level ? *a.block_weight + a.margin : 0.0;
     const std::uint32_t shortest = std::max<std::uint32_t>(settings.min_seconds, 1);
-    std::uint64_t recorded = 0;   // recorded time up to the current record, pauses excluded
-    std::uint64_t run_from = 0;   // recorded time at the open run's start
-    std::uint64_t hook_from = 0;  // recorded time at the last period's end
-    int run = -1;                 // the open run's first record
+    std::uint64_t recorded = 0;  // recorded time up to the current record, pauses excluded
+    std::uint64_t run_from = 0;  // recorded time at the open run's start
+    std::uint64_t hook_from = 0; // recorded time at the last period's end
+    int run = -1;                // the open run's first record
     const auto close = [&](int end_index) {
         const std::uint32_t start = view.at(run).time, end = view.at(end_index).time;
         if (end - start >= shortest) {
-            a.periods.push_back({run, end_index, start, end,
-                                 static_cast<std::uint32_t>(run_from - hook_from)});
+            a.periods.push_back(
+                {run, end_index, start, end, static_cast<std::uint32_t>(run_from - hook_from)});
             hook_from = run_from + (end - start);
         }
         run = -1;

@@ -48,7 +48,7 @@ private:
     int size_;
 };
 
-inline constexpr double default_margin = 5.0;          // tonnes above the block weight
+inline constexpr double default_margin = 5.0;            // tonnes above the block weight
 inline constexpr std::uint32_t default_min_seconds = 20; // the shortest period
 
 struct ActivitySettings {

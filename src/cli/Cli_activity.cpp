@@ -33,8 +33,8 @@ int cmd_activity(const std::vector<std::string>& args) {
     analysis::ActivitySettings settings;
     settings.block_weight = tonnes_option(parsed, "--block-weight", std::nullopt);
     settings.margin = *tonnes_option(parsed, "--margin", settings.margin);
-    settings.min_seconds = static_cast<std::uint32_t>(whole_option(
-        parsed, "--min-seconds", static_cast<int>(settings.min_seconds), 1, INT_MAX));
+    settings.min_seconds = static_cast<std::uint32_t>(
+        whole_option(parsed, "--min-seconds", static_cast<int>(settings.min_seconds), 1, INT_MAX));
     const int asked = whole_option(parsed, "--curve", -1, 0, INT_MAX);
 
     const std::string& path = parsed.positional[0];

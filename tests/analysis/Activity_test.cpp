@@ -85,8 +85,8 @@ struct Case {
     double noise;
     std::uint32_t interval;
     std::function<void(Rig&)> day;
-    bool level = true;                 // the estimator must find one
-    std::optional<double> given = {};  // a block weight set by the user
+    bool level = true;                // the estimator must find one
+    std::optional<double> given = {}; // a block weight set by the user
 };
 
 void drilling(Rig& rig, int stands, double string_weight, std::uint32_t stand_minutes,
@@ -105,8 +105,7 @@ TEST(Activity, FindsThePeriodsOfGeneratedRecordings) {
     const std::vector<Case> cases = {
         {"drilling", 22.5, 0.0, 4, [](Rig& r) { drilling(r, 12, 110, 40, 300); }},
         {"drilling, 3 % in the slips", 30, 0.3, 4, [](Rig& r) { drilling(r, 8, 95, 58, 120); }},
-        {"tripping, half in the slips", 18.5, 0.0, 1,
-         [](Rig& r) { r.trip(60, 101, 30, 75, 75); }},
+        {"tripping, half in the slips", 18.5, 0.0, 1, [](Rig& r) { r.trip(60, 101, 30, 75, 75); }},
         {"drilling and both trips with noise", 25, 0.5, 4,
          [](Rig& r) {
              drilling(r, 6, 120, 35, 240);

@@ -10,8 +10,8 @@ namespace sim {
 
 namespace {
 
-constexpr double stand_weight = 0.8;       // tonnes a stand of pipe adds to the string
-constexpr std::uint32_t ramp_seconds = 8;  // the load moves from one level to the next
+constexpr double stand_weight = 0.8;      // tonnes a stand of pipe adds to the string
+constexpr std::uint32_t ramp_seconds = 8; // the load moves from one level to the next
 constexpr std::uint32_t drilling_before_trip = 9 * 3600;
 constexpr std::uint32_t power_lost_at = 20 * 3600, power_lost_for = 45 * 60;
 
@@ -26,8 +26,8 @@ struct Segment {
 class Rig {
 public:
     Rig(const DrillingOptions& d, std::uint32_t seed)
-        : block_(d.block_weight), string_(d.string_weight), rng_(seed),
-          current_{60, block_ + string_}, from_(block_ + string_) {}
+        : block_(d.block_weight), string_(d.string_weight),
+          rng_(seed), current_{60, block_ + string_}, from_(block_ + string_) {}
 
     // The load `elapsed` seconds into the day; elapsed never goes back.
     double load(std::uint32_t elapsed) {
@@ -84,10 +84,10 @@ private:
                 return;
             }
             queue_.push_back({seconds(30 * 60, 60 * 60), hung, true});
-            queue_.push_back({120, hung});                  // off bottom
-            queue_.push_back({seconds(180, 360), block_});  // the connection
+            queue_.push_back({120, hung});                 // off bottom
+            queue_.push_back({seconds(180, 360), block_}); // the connection
             string_ += stand_weight;
-            queue_.push_back({60, block_ + string_});       // picked up, back to bottom
+            queue_.push_back({60, block_ + string_}); // picked up, back to bottom
             return;
         case Phase::trip_out: {
             if (stands_left_ == 0) {
@@ -98,8 +98,8 @@ private:
             }
             // The deep part of the hole is tight now and then.
             const bool tight = stands_left_ > stands_ * 6 / 10 && tonnes(0, 1) < 0.3;
-            queue_.push_back({seconds(60, 100), hung + tonnes(3, 6), false,
-                              tight ? tonnes(20, 45) : 0.0});
+            queue_.push_back(
+                {seconds(60, 100), hung + tonnes(3, 6), false, tight ? tonnes(20, 45) : 0.0});
             queue_.push_back({seconds(50, 90), block_});
             string_ -= stand_weight;
             --stands_left_;

@@ -9,9 +9,9 @@
 namespace sim {
 
 struct DrillingOptions {
-    double block_weight = 22.5;       // tonnes: the travelling block and the top drive
-    double string_weight = 60;        // tonnes: the drill string at the start, on the hook
-    std::optional<double> set_point;  // tonnes; default block + string + 20
+    double block_weight = 22.5;      // tonnes: the travelling block and the top drive
+    double string_weight = 60;       // tonnes: the drill string at the start, on the hook
+    std::optional<double> set_point; // tonnes; default block + string + 20
 };
 
 struct RigDay {
