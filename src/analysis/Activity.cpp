@@ -117,11 +117,13 @@ int activity_curve(const FileStorage& data) {
 std::optional<double> estimate_block_weight(const CurveView& curve) {
     Histogram histogram;
     // Each step's time goes to the load at its start; pauses count as no time.
-    for (int i = 0; i + 1 < curve.size(); ++i) {
+    CurveView::Sample previous{0, 0};
+    for (int i = 0; i < curve.size(); ++i) {
         const CurveView::Sample s = curve.at(i);
-        const std::uint32_t next = curve.at(i + 1).time;
-        if (!is_pause(s.time, next) && next > s.time && !std::isnan(s.value))
-            histogram.add(s.value, next - s.time);
+        if (i > 0 && !is_pause(previous.time, s.time) && s.time > previous.time &&
+            !std::isnan(previous.value))
+            histogram.add(previous.value, s.time - previous.time);
+        previous = s;
     }
     return histogram.level();
 }
