@@ -30,14 +30,15 @@ class Histogram {
 public:
     void add(float value, std::uint32_t seconds) {
         total_ += seconds;
-        const double bin = std::floor(std::max(0.0, static_cast<double>(value)) / bin_width);
+        const double load = std::max(0.0, static_cast<double>(value));
+        const double bin = std::floor(load / bin_width);
         const std::size_t b = bin < max_bins ? static_cast<std::size_t>(bin) : max_bins - 1;
         if (b >= seconds_.size()) {
             seconds_.resize(b + 1, 0.0);
             loads_.resize(b + 1, 0.0);
         }
         seconds_[b] += seconds;
-        loads_[b] += static_cast<double>(value) * seconds;
+        loads_[b] += load * seconds;
     }
 
     std::optional<double> level() const {
