@@ -96,20 +96,13 @@ TEST(CliActivity, DrillingDayOfTheSimulator) {
 
     const CliRun journal = run_cli(dir, "journal '" + out + "'");
     ASSERT_EQ(journal.code, 0) << journal.err;
-    std::map<int, int> codes;
-    std::istringstream lines(journal.out);
-    std::string line;
-    std::getline(lines, line); // the header
-    while (std::getline(lines, line)) {
-        std::vector<std::string> fields;
-        std::istringstream cells(line);
-        for (std::string cell; std::getline(cells, cell, ',');)
-            fields.push_back(cell);
-        ASSERT_EQ(fields.size(), 5u) << line;
-        const int code = std::stoi(fields[1]);
+    std::map<int, int> codes; // lines "index,code,start,end,value" after the header
+    std::istringstream lines(journal.out.substr(journal.out.find('\n') + 1));
+    for (std::string line; std::getline(lines, line);) {
+        const int code = std::stoi(line.substr(line.find(',') + 1));
         ++codes[code];
         if (code == 0) {
-            EXPECT_GT(std::stod(fields[4]), 27.5 + 70 + 20) << line; // the set-point
+            EXPECT_GT(std::stod(line.substr(line.rfind(',') + 1)), 27.5 + 70 + 20) << line;
         }
     }
     EXPECT_GE(codes[0], 3);
