@@ -78,8 +78,7 @@ TEST(CliActivity, DrillingDayOfTheSimulator) {
     ASSERT_FALSE(sim.address().empty());
     ScratchDir dir;
     const std::string out = dir.file("day.realtim");
-    const CliRun read = run_cli(dir, "read " + sim.address() + " '" + out + "' --log '" +
-                                         dir.file("comm.log") + "' --byte-timeout 5000");
+    const CliRun read = run_cli(dir, read_arguments(sim, out, 5000));
     ASSERT_EQ(read.code, 0) << read.err;
 
     const CliRun r = run_cli(dir, "activity '" + out + "'");

@@ -17,8 +17,7 @@ TEST(CliRead, ReadsSavesAndReportsProgress) {
     ASSERT_FALSE(sim.address().empty());
     ScratchDir dir;
     const std::string out = dir.file("read.realtim");
-    const CliRun r = run_cli(dir, "read " + sim.address() + " '" + out + "' --log '" +
-                                      dir.file("comm.log") + "' --byte-timeout 2000");
+    const CliRun r = run_cli(dir, read_arguments(sim, out, 2000));
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err.rfind("Запрос записей...\n", 0), 0u) << r.err;
     EXPECT_NE(r.err.find("\n2 марта 2026г. 6:00, знач. = "), std::string::npos);
@@ -26,7 +25,7 @@ TEST(CliRead, ReadsSavesAndReportsProgress) {
     ASSERT_GE(r.err.size(), last.size());
     EXPECT_EQ(r.err.substr(r.err.size() - last.size()), last);
     EXPECT_TRUE(std::filesystem::exists(dir.file("read.dat")));
-    EXPECT_NE(slurp(dir.file("comm.log")).find("<- ~DUMP ALARMS\n"), std::string::npos);
+    EXPECT_NE(slurp(out + ".log").find("<- ~DUMP ALARMS\n"), std::string::npos);
 
     const CliRun info = run_cli(dir, "info '" + out + "'");
     ASSERT_EQ(info.code, 0) << info.err;

@@ -36,3 +36,10 @@ private:
     int pid_ = 0;
     std::string address_;
 };
+
+// vornell-cli's arguments that read the simulator into out, with the log beside it.
+inline std::string read_arguments(const Simulator& sim, const std::string& out,
+                                  int byte_timeout_ms) {
+    return "read " + sim.address() + " '" + out + "' --log '" + out + ".log' --byte-timeout " +
+           std::to_string(byte_timeout_ms);
+}
