@@ -13,6 +13,8 @@
 #include <unistd.h>
 
 #include "datafile/Assembling.h"
+#include "formats/Formats.h"
+#include "formats/Native_file.h"
 #include "library/Binary_io.h"
 #include "library/Fileworks.h"
 #include "library/Mappedfile.h"
@@ -53,7 +55,7 @@ std::string scratch_path(const std::string& name) {
 const std::vector<std::uint8_t>& big_file_bytes() {
     static const std::vector<std::uint8_t> bytes = [] {
         const std::string path = scratch_path("bytes.realtim");
-        big_model().save(path, false);
+        save_data_file(big_model(), path, false);
         lib::io::InputMappedFile file;
         file.open(path, false);
         std::vector<std::uint8_t> out(file.base(), file.base() + file.size());
@@ -85,7 +87,7 @@ void BM_LoadFromMemory(benchmark::State& state) {
     for (auto _ : state) {
         FileStorage model;
         lib::io::InputMemoryView view(bytes.data(), bytes.size());
-        model.load_native(view, false);
+        native::load(model, view, false);
         if (model.item_count() != record_count)
             state.SkipWithError("wrong record count");
         benchmark::DoNotOptimize(model.item(0));
@@ -97,10 +99,10 @@ BENCHMARK(BM_LoadFromMemory)->Unit(benchmark::kMillisecond);
 
 void BM_LoadFile(benchmark::State& state) {
     const std::string path = scratch_path("load.realtim");
-    big_model().save(path, false);
+    save_data_file(big_model(), path, false);
     for (auto _ : state) {
         FileStorage model;
-        model.load(path, false);
+        load_data_file(model, path, false);
         benchmark::DoNotOptimize(model.item(0));
     }
     state.SetBytesProcessed(
@@ -124,7 +126,7 @@ void BM_Save(benchmark::State& state) {
     FileStorage& model = big_model();
     const std::string path = scratch_path("save.realtim");
     for (auto _ : state)
-        model.save(path, false);
+        save_data_file(model, path, false);
     state.SetBytesProcessed(
         static_cast<std::int64_t>(state.iterations() * big_file_bytes().size()));
     per_record(state);
@@ -161,7 +163,7 @@ void BM_SalvageRandomBytes(benchmark::State& state) {
     for (auto _ : state) {
         FileStorage model;
         lib::io::InputMemoryView view(bytes.data(), bytes.size());
-        model.load_native(view, false);
+        native::load(model, view, false);
         benchmark::DoNotOptimize(model.item_count());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));

@@ -18,6 +18,7 @@
 
 #include "datafile/Assembling.h"
 #include "document/Storage.h"
+#include "formats/Formats.h"
 #include "graph/Graphchart.h"
 #include "graph/Graphicsform.h"
 
@@ -125,7 +126,7 @@ void BM_OpenToFirstGraph_1M(benchmark::State& state) {
     const std::string path = (std::filesystem::temp_directory_path() /
                               ("vornell-bench-graph-" + std::to_string(getpid()) + ".realtim"))
                                  .string();
-    model(1'000'000).save(path, false);
+    save_data_file(model(1'000'000), path, false);
     Quiet quiet;
     Storage doc(quiet);
     GrFormOptions options;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <exception>
 
-#include "datafile/Legacy.h"
+#include "formats/Legacy_file.h"
 #include "library/Binary_io.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

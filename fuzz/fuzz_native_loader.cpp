@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "datafile/Assembling.h"
+#include "formats/Native_file.h"
 #include "library/Binary_io.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         model.clear();
         model.messages().clear();
         lib::io::InputMemoryView view(data, size);
-        model.load_native(view, text_only); // damage is absorbed; anything raised is a bug
+        native::load(model, view, text_only); // damage is absorbed; anything raised is a bug
         if (model.param_count() < 0 || model.param_count() > FileStorage::max_params)
             std::abort();
         for (int i = 0; i < model.item_count(); ++i)

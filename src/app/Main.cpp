@@ -22,7 +22,7 @@
 #include "app/Commpropsdialog.h"
 #include "app/Journalview.h"
 #include "app/Readdatadialog.h"
-#include "datafile/Records_csv.h"
+#include "formats/Formats.h"
 #include "graph/Graphicsform.h"
 #include "library/Fileworks.h"
 #include "library/Mytime.h"
@@ -34,7 +34,6 @@
 
 namespace {
 
-constexpr const char* question_caption = "  ВНИМАНИЕ!";
 constexpr const char* notes_caption = " Сообщения при открытии файла";
 constexpr const char* no_data_line = " Нет данных: откройте файл или считайте данные с датчика";
 constexpr int graph_tab = 0, journal_tab = 1;
@@ -59,12 +58,32 @@ void reject_modal_dialogs() {
 
 } // namespace
 
+namespace {
+
+QString patterns_of(const FileFormat& format) {
+    QStringList patterns;
+    for (std::string_view extension : format.extensions)
+        patterns << QStringLiteral("*") + QString::fromUtf8(extension.data(), extension.size());
+    return patterns.join(' ');
+}
+
+} // namespace
+
+QString file_filter(const FileFormat& format) {
+    return QStringLiteral("%1 (%2)").arg(QString::fromUtf8(format.dialog_text),
+                                         patterns_of(format));
+}
+
 QStringList data_file_filters() {
-    return {QStringLiteral("Файлы реального времени (*.realtim)"),
-            QStringLiteral("Файлы данных (*.realtim *.realdep *.reallag *.rtm)"),
-            QStringLiteral("Файлы старого формата (*.tim *.dep *.ldp)"),
-            QStringLiteral("Все файлы данных (*.realtim *.realdep *.reallag *.rtm *.tim *.dep "
-                           "*.ldp)")};
+    QStringList filters{QStringLiteral("Файлы реального времени (*.realtim)")};
+    QStringList all;
+    for (const FileFormat& format : file_formats()) {
+        if (format.data_family()) {
+            filters << file_filter(format);
+            all << patterns_of(format);
+        }
+    }
+    return filters << QStringLiteral("Все файлы данных (%1)").arg(all.join(' '));
 }
 
 QString proposed_file_name(const FileStorage& data) {
@@ -506,36 +525,31 @@ void TMainForm::actAboutExecute() {
     dialog.exec();
 }
 
-void TMainForm::actExportCsvExecute() {
+void TMainForm::export_file(const QString& filter, const QString& suffix,
+                            const std::function<void(const std::string&)>& write) {
     QString preset;
     if (!document_.FileName().empty()) {
         const QFileInfo info(QString::fromStdString(document_.FileName()));
-        preset = info.dir().filePath(info.completeBaseName() + QStringLiteral(".csv"));
+        preset = info.dir().filePath(info.completeBaseName() + '.' + suffix);
     }
-    const QString path =
-        ask_file_name(this, QFileDialog::AcceptSave, {QStringLiteral("Файлы CSV (*.csv)")},
-                      QStringLiteral("csv"), preset);
-    if (path.isEmpty())
-        return;
-    std::string bytes;
-    records_csv(document_.Data(), [&bytes](std::string_view piece) { bytes += piece; });
-    if (!lib::io::write_file_replacing(path.toStdString(), bytes))
-        show_error_box(this, Storage::error_caption,
-                       "Невозможно записать файл '" + path.toStdString() + "'");
+    const QString path = ask_file_name(this, QFileDialog::AcceptSave, {filter}, suffix, preset);
+    if (!path.isEmpty())
+        write(path.toStdString());
+}
+
+void TMainForm::actExportCsvExecute() {
+    const FileFormat& csv = *format_of(".csv");
+    export_file(file_filter(csv), QStringLiteral("csv"),
+                [this, &csv](const std::string& path) { document_.Export(path, csv); });
 }
 
 void TMainForm::actSavePictureExecute() {
-    QString preset;
-    if (!document_.FileName().empty()) {
-        const QFileInfo info(QString::fromStdString(document_.FileName()));
-        preset = info.dir().filePath(info.completeBaseName() + QStringLiteral(".png"));
-    }
-    const QString path =
-        ask_file_name(this, QFileDialog::AcceptSave, {QStringLiteral("Рисунки PNG (*.png)")},
-                      QStringLiteral("png"), preset);
-    if (!path.isEmpty() && !save_png_replacing(graph_->GraphImage(), path.toStdString()))
-        show_error_box(this, Storage::error_caption,
-                       "Невозможно записать файл '" + path.toStdString() + "'");
+    export_file(QStringLiteral("Рисунки PNG (*.png)"), QStringLiteral("png"),
+                [this](const std::string& path) {
+                    if (!save_png_replacing(graph_->GraphImage(), path))
+                        show_error_box(this, Storage::error_caption,
+                                       "Невозможно записать файл '" + path + "'");
+                });
 }
 
 void TMainForm::fill_recent_menu() {

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,7 @@ class QMenu;
 class QPrinter;
 class QTabWidget;
 class TGrForm;
+struct FileFormat;
 
 class TMainForm : public QMainWindow {
 public:
@@ -85,6 +87,10 @@ private:
     void actAboutExecute();
     void actExportCsvExecute();
     void actSavePictureExecute();
+    // Asks for the name of an export (the document's name with suffix is proposed) and hands
+    // it to write, which reports its own failure.
+    void export_file(const QString& filter, const QString& suffix,
+                     const std::function<void(const std::string&)>& write);
 
     // False when the user chose Cancel, or Yes and the read data are still unsaved.
     bool may_discard_read_data();
@@ -119,6 +125,8 @@ private:
 // The filters of the open and save dialogs: every family the program reads and writes, the
 // native ".realtim" first.
 QStringList data_file_filters();
+// "Файлы CSV (*.csv)": the dialog filter of one format.
+QString file_filter(const FileFormat& format);
 // The name "Сохранить как..." proposes for a recording: its first record's date and time
 // ("2026-03-02_0600.realtim"); empty without records.
 QString proposed_file_name(const FileStorage& data);

@@ -5,8 +5,10 @@
 #include <string>
 
 #include "cli/Commands.h"
-#include "datafile/Records_csv.h"
 #include "document/Storage.h"
+#include "formats/Formats.h"
+#include "formats/Journal_file.h"
+#include "formats/Records_csv.h"
 
 namespace {
 
@@ -45,7 +47,7 @@ int cmd_journal(const std::vector<std::string>& args) {
     if (args.size() != 1)
         throw UsageError("expected exactly one FILE argument");
     LogStorage journal;
-    journal.LoadFromFile(Storage::JournalPath(args[0]));
+    journal_file::load(journal, Storage::JournalPath(args[0]));
 
     std::string out = "index,code,start,end,value\n";
     int index = 0;
@@ -73,5 +75,9 @@ int cmd_convert(const std::vector<std::string>& args) {
     Storage doc(stderr_reporter());
     if (!open_document(doc, args[0]))
         return 1;
-    return doc.Save(args[1]) ? 0 : 1;
+    // The name of OUT picks its format: a data family, or an export.
+    const FileFormat* format = format_of(args[1]);
+    const bool written =
+        format && !format->data_family() ? doc.Export(args[1], *format) : doc.Save(args[1]);
+    return written ? 0 : 1;
 }

@@ -6,8 +6,9 @@
 
 #include "cli/Commands.h"
 #include "datafile/Assembling.h"
-#include "datafile/Records_csv.h"
 #include "document/Storage.h"
+#include "formats/Formats.h"
+#include "formats/Records_csv.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ int cmd_info(const std::vector<std::string>& args) {
 int cmd_records(const std::vector<std::string>& args) {
     const std::string path = single_file(args);
     FileStorage model;
-    model.load(path, false);
+    load_data_file(model, path);
     print_load_notes(path, model);
 
     records_csv(model,

@@ -11,6 +11,7 @@
 #include "device/Hardware.h"
 #include "device/Read_session.h"
 #include "document/Storage.h"
+#include "formats/Formats.h"
 
 namespace {
 

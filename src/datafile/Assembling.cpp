@@ -6,11 +6,8 @@
 #include <string_view>
 #include <type_traits>
 
-#include "datafile/Legacy.h"
 #include "library/Codepage.h"
-#include "library/Fileworks.h"
 #include "library/Locale.h"
-#include "library/Mappedfile.h"
 #include "library/Numstr.h"
 #include "library/Optsbase.h"
 #include "library/Strworks.h"
@@ -230,7 +227,6 @@ void FileStorage::clear() {
     block_.reset();
     remarks_.clear();
     param_count_ = 0;
-    sector_param_count_ = 0;
     text_values_.lines.clear();
 }
 
@@ -238,8 +234,6 @@ FileStorage::Content FileStorage::take_content() {
     Content content{.items = std::move(items_),
                     .block = std::move(block_),
                     .params = {params_, params_ + param_count_},
-                    .sector_param_count = sector_param_count_,
-                    .sector_map = sector_map_,
                     .remarks = std::move(remarks_),
                     .lines = std::move(text_values_.lines),
                     .messages = std::move(messages_)};
@@ -256,8 +250,6 @@ void FileStorage::restore_content(Content&& content) {
         params_[param_count_] = param;
         ident_lower_[param_count_++] = lib::lower_ident(param.ident);
     }
-    sector_param_count_ = content.sector_param_count;
-    sector_map_ = content.sector_map;
     remarks_ = std::move(content.remarks);
     text_values_.lines = std::move(content.lines);
     messages_ = std::move(content.messages);
@@ -267,18 +259,30 @@ int FileStorage::add_param(const FileStorageParam& param) {
     if (param_count_ == max_params)
         throw FileStorageException("слишком много параметров", false);
     std::string ident = lib::lower_ident(param.ident);
-    if (const int known = find_param(ident); known >= 0)
+    if (const int known = find_lower(ident); known >= 0)
         return known;
     params_[param_count_] = param;
     ident_lower_[param_count_] = std::move(ident);
     return param_count_++;
 }
 
-int FileStorage::find_param(const std::string& ident_lower) const {
+int FileStorage::find_lower(const std::string& ident_lower) const {
     for (int i = 0; i < param_count_; ++i)
         if (ident_lower_[i] == ident_lower)
             return i;
     return -1;
+}
+
+int FileStorage::find_param(const std::string& ident) const {
+    return find_lower(lib::lower_ident(ident));
+}
+
+void FileStorage::pad_params(int count) {
+    // Padded entries are defaults, not what an earlier document left in the table.
+    for (; param_count_ < std::min(count, max_params); ++param_count_) {
+        params_[param_count_] = FileStorageParam{};
+        ident_lower_[param_count_].clear();
+    }
 }
 
 void FileStorage::add_item(FileStorageItem item) {
@@ -291,99 +295,31 @@ void FileStorage::add_item(FileStorageItem item) {
     items_.emplace_back(block_, &block_->back());
 }
 
+void FileStorage::reserve_items(std::size_t count) {
+    items_.reserve(items_.size() + count);
+}
+
+void FileStorage::fit_values() {
+    for (const auto& item : items_)
+        item->values.resize(static_cast<std::size_t>(param_count_));
+}
+
+std::string FileStorage::stored_ident(int i) const {
+    auto taken = [&](const std::string& name, int upto) {
+        return std::find(ident_lower_, ident_lower_ + upto, name) != ident_lower_ + upto;
+    };
+    if (!ident_lower_[i].empty() && !taken(ident_lower_[i], i))
+        return params_[i].ident;
+    std::string name = "параметр_" + std::to_string(i + 1);
+    while (taken(name, param_count_))
+        name += '_';
+    return name;
+}
+
 const FileStorageParam* FileStorage::param(int i) const {
     return i >= 0 && i < param_count_ ? &params_[i] : nullptr;
 }
 
 const FileStorageItem* FileStorage::item(int i) const {
     return i >= 0 && i < item_count() ? items_[i].get() : nullptr;
-}
-
-namespace {
-
-enum class FileFamily { native, legacy, unknown };
-
-FileFamily family_of(const std::string& path, std::string& extension) {
-    extension = lib::lower_ident(path.substr(lib::io::extension_start(path)));
-    if (extension == ".realtim" || extension == ".realdep" || extension == ".reallag" ||
-        extension == ".rtm")
-        return FileFamily::native;
-    if (extension == ".dep" || extension == ".ldp" || extension == ".tim")
-        return FileFamily::legacy;
-    return FileFamily::unknown;
-}
-
-} // namespace
-
-bool is_data_file_name(const std::string& path) {
-    std::string extension;
-    return family_of(path, extension) != FileFamily::unknown;
-}
-
-std::vector<std::string> data_files_of(const std::string& path) {
-    std::string extension;
-    if (family_of(path, extension) != FileFamily::legacy)
-        return {path};
-    std::vector<std::string> files{path, legacy::description_path(path)};
-    if (const std::string run_file = RaceInfo::run_file_path(path); !run_file.empty())
-        files.push_back(run_file);
-    return files;
-}
-
-void FileStorage::load(const std::string& path, bool text_only) {
-    std::string extension;
-    switch (family_of(path, extension)) {
-    case FileFamily::native: {
-        lib::io::InputMappedFile file;
-        file.open(path, true);
-        load_native(file, text_only);
-        native_format_ = true;
-        return;
-    }
-    case FileFamily::legacy:
-        load_legacy(path, text_only);
-        native_format_ = false;
-        return;
-    case FileFamily::unknown:
-        break;
-    }
-    throw FileStorageException("Неправильное расширение открываемого файла: " + extension, true);
-}
-
-void FileStorage::save(const std::string& path, bool text_only,
-                       const std::vector<lib::io::file_replacement>& companions) {
-    // The target's extension picks the writer, so a file always holds what its name says;
-    // under any other name the file could never be opened again.
-    std::string extension;
-    const FileFamily family = family_of(path, extension);
-    if (family == FileFamily::unknown)
-        throw FileStorageException("Неправильное расширение записываемого файла: " + extension,
-                                   false);
-    native_format_ = family == FileFamily::native;
-    std::vector<lib::io::file_replacement> unit;
-    if (native_format_) {
-        text_values_.race_to_lines();
-        unit.push_back(text_only ? native_text_file(path) : native_whole_file(path));
-    } else {
-        unit = legacy_files(path, text_only);
-    }
-    unit.insert(unit.end(), companions.begin(), companions.end());
-    try {
-        lib::io::replace_files(unit);
-    } catch (const lib::io::replace_error& e) {
-        // A companion's failure is its owner's to word.
-        if (std::any_of(companions.begin(), companions.end(),
-                        [&](const lib::io::file_replacement& f) { return f.target == e.target(); }))
-            throw;
-        if (!native_format_)
-            legacy_failure(path, e.target(), e.what());
-        if (!text_only || !companions.empty())
-            throw std::runtime_error(e.what());
-        append_native_text(path);
-    } catch (const std::exception&) {
-        // A writer's failure; the legacy writers report their own.
-        if (!native_format_ || !text_only || !companions.empty())
-            throw;
-        append_native_text(path);
-    }
 }

@@ -1,6 +1,6 @@
 #pragma once
 // FileStorage: the data model of one document (parameters, records, run information and text
-// lines, remarks, load messages); native files in Datafile_native.cpp, older ones in Legacy.h.
+// lines, remarks, load messages). It reads and writes no file: the formats do (formats/).
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -12,17 +12,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "library/Fileworks.h"
-#include "library/array.h"
 #include "library/lock_object.h"
 #include "params/All_params.h"
 #include "params/Raceoptions.h"
-
-namespace lib::io {
-class InputMemoryView;
-class BinaryOutputStream;
-class BinaryMemoryOutputStream;
-} // namespace lib::io
 
 using FileStorageParam = ParamLabel;
 
@@ -165,8 +157,6 @@ public:
         std::vector<std::shared_ptr<FileStorageItem>> items;
         std::shared_ptr<std::vector<FileStorageItem>> block;
         std::vector<FileStorageParam> params;
-        int sector_param_count = 0;
-        lib::array<int, max_params> sector_map;
         std::vector<SimpleRemark> remarks;
         TextLines lines;
         std::vector<std::string> messages;
@@ -178,28 +168,25 @@ public:
     // Index of the descriptor with the same identifier (case-insensitive), or of the new entry.
     // Raises a non-fatal "слишком много параметров" when the table is full.
     int add_param(const FileStorageParam& param);
+    // Index of the descriptor with this identifier (case-insensitive), or -1.
+    int find_param(const std::string& ident) const;
+    // Appends descriptors without an identifier (empty texts, 0.0 to 100.0) up to count.
+    void pad_params(int count);
     // Appends a deep copy. Records are stored in blocks, and each record's pointer shares
     // ownership of its block: one allocation per block instead of one per record keeps a large
     // model small.
     void add_item(FileStorageItem item);
+    // Room for count more records, so a loader that knows about how many come grows the model
+    // once.
+    void reserve_items(std::size_t count);
+    // Gives every record param_count() values: 0.0 for the parameters added after it.
+    void fit_values();
 
     int param_count() const { return param_count_; }
     const FileStorageParam* param(int i) const;
     int item_count() const { return static_cast<int>(items_.size()); }
     const FileStorageItem* item(int i) const;
 
-    // Chooses the loader by the lower-cased extension of path; an unknown one raises a fatal
-    // FileStorageException.
-    void load(const std::string& path, bool text_only);
-    // Native files load from any byte source, a mapped file or bytes in memory.
-    void load_native(lib::io::InputMemoryView& source, bool text_only);
-    // Replaces the file (an older-family file with its run file, and with a description file
-    // when its folder has none) as one unit through lib::io::replace_files. The companions (the
-    // document's journal) join that unit after the model's own files; a failure in one of them
-    // passes on as the replace_error that names it. Only a text-only update without
-    // companions falls back to appending the text when the file cannot be copied.
-    void save(const std::string& path, bool text_only,
-              const std::vector<lib::io::file_replacement>& companions = {});
     // The identifier as files store it: the parameter's own, or a name of its own when that is
     // empty or repeats an earlier one (readers merge equal identifiers).
     std::string stored_ident(int i) const;
@@ -217,59 +204,17 @@ public:
     void set_source_path(const std::string& path) { source_path_ = path; }
 
 private:
-    class NativeLoader;
-
-    // Legacy (".dep", ".ldp", ".tim") files.
-    void load_legacy(const std::string& path, bool text_only);
-    // The files of an older-family save, in replace order: the data file (unless text_only),
-    // a description file when the folder has none, the run file.
-    std::vector<lib::io::file_replacement> legacy_files(const std::string& path, bool text_only);
-    // Raises what a failure in one file of the legacy_files of path means to the user.
-    [[noreturn]] void legacy_failure(const std::string& path, const std::string& file,
-                                     const std::string& reason) const;
-
-    // Index of the descriptor whose lower-cased identifier is ident_lower, or -1.
-    int find_param(const std::string& ident_lower) const;
-    lib::io::file_replacement native_whole_file(const std::string& path) const;
-    lib::io::file_replacement native_text_file(const std::string& path) const;
-    // Appends the text chunk in place: the text-only update of a file that cannot be copied.
-    void append_native_text(const std::string& path) const;
-    void write_sector(lib::io::BinaryMemoryOutputStream& buffer,
-                      lib::io::BinaryOutputStream& sink) const;
-    void write_records_and_text(lib::io::BinaryOutputStream& sink,
-                                const lib::io::BinaryMemoryOutputStream& text) const;
-    std::shared_ptr<const lib::io::BinaryMemoryOutputStream> text_chunk() const;
+    int find_lower(const std::string& ident_lower) const;
 
     lib::lock_object mutex_;
     std::vector<std::shared_ptr<FileStorageItem>> items_;
     std::shared_ptr<std::vector<FileStorageItem>> block_;
-    lib::array<int, max_params> sector_map_;
     FileStorageParam params_[max_params];
     std::string ident_lower_[max_params]; // lower-cased identifiers, compared on every add
     int param_count_ = 0;
-    int sector_param_count_ = 0;
     bool native_format_ = true;
     std::string source_path_;
     std::vector<std::string> messages_;
     std::vector<SimpleRemark> remarks_;
     FileStorageTextValues text_values_{this};
 };
-
-// True for a name of a family the program reads and writes (native or older), by extension.
-bool is_data_file_name(const std::string& path);
-// The files a load of path reads: path itself and, for the older family, its run file and the
-// description file of its folder.
-std::vector<std::string> data_files_of(const std::string& path);
-
-// Writes one chunk: kind, the low 16 bits of the payload size, the payload. Payloads of 32768
-// bytes or more cannot be read back and raise a FileStorageException instead.
-void write_chunk(std::uint8_t kind, const std::uint8_t* payload, std::size_t size,
-                 lib::io::BinaryOutputStream& sink);
-
-// Load messages.
-inline constexpr const char* gaps_message =
-    "В файле были найдены пропуски, которые возникли из-за некорректного редактирования файла. "
-    "Данные считаны не полностью";
-inline constexpr const char* damage_message =
-    "Файл был повреждён. Программа попыталась найти в нём корректные данные методом "
-    "последовательного перебора";

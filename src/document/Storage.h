@@ -1,65 +1,16 @@
 #pragma once
 // Storage, the document: the data model (FileStorage) and the event journal (LogStorage) of one
-// read or one opened file, and Reporter, where it reports a failed open or save.
-#include <cstddef>
-#include <cstdint>
+// read or one opened file, bound to the file's name and the modified flag. Formats (formats/)
+// read and write them; the document reports a failed open, save or export to its Reporter.
 #include <functional>
-#include <map>
-#include <stdexcept>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "datafile/Assembling.h"
+#include "datafile/Journal.h"
+#include "document/Reporter.h"
 
-using EventKind = std::int32_t;
-
-struct LogRecord {
-    double start = 0.0; // calendar date-time number
-    double end = 0.0;   // 0.0 when the event has no end
-    EventKind code = -1;
-    float value = 0.0f;
-};
-
-class LogStorage {
-public:
-    LogStorage();
-
-    void Add(double start, double end, EventKind code, float value);
-    void Clear();
-    int Count() const { return static_cast<int>(records_.size()); }
-    const std::vector<LogRecord>& Records() const { return records_; }
-
-    std::string CellText(int column, int row) const;
-    std::string SituationText(EventKind code, float value) const;
-    static std::string ColumnTitle(int index);
-
-    // The ".dat" companion: Windows-1251 text, one "code start end value" line per record.
-    void SaveToFile(const std::string& path) const;
-    // The journal as one file of a replace, so it can be saved in one unit with its data file.
-    lib::io::file_replacement FileReplacement(const std::string& path) const;
-    // A missing or unreadable file gives an empty journal. The file is read in pieces of
-    // piece_bytes; a line longer than longest_line (its line end not counted) is damage and is
-    // skipped without being held. Both loads leave the records little unused room.
-    void LoadFromFile(const std::string& path);
-    std::string ToText() const;
-    void LoadFromText(std::string_view bytes);
-
-    static constexpr std::size_t piece_bytes = 1 << 20;
-    static constexpr std::size_t longest_line = 4096;
-
-private:
-    std::map<EventKind, std::string> kinds_;
-    std::vector<LogRecord> records_;
-};
-
-// Where the document reports a failed open or save: a message box in the window, stderr in the
-// command-line tool, a recorder in tests.
-class Reporter {
-public:
-    virtual ~Reporter() = default;
-    virtual void error(const std::string& caption, const std::string& text) = 0;
-};
+struct FileFormat;
 
 class Storage {
 public:
@@ -69,9 +20,12 @@ public:
     Storage(const Storage&) = delete;
     Storage& operator=(const Storage&) = delete;
 
-    // Both return false after a failure, which has been reported.
+    // All return false after a failure, which has been reported. Save writes a data family
+    // (chosen by path's name) with the journal beside it; Export writes the file of an export
+    // and leaves the name and the modified flag as they were.
     bool Open(const std::string& path);
     bool Save(const std::string& path);
+    bool Export(const std::string& path, const FileFormat& format);
     // What a device read replaces, handed back so that a cancelled read can put it back.
     struct Content {
         std::string file_name;

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "document/Storage.h"
+#include "document/Reporter.h"
 
 class QWidget;
 

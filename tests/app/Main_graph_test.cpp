@@ -11,6 +11,7 @@
 #include "Modal_driver.h"
 #include "app/Main.h"
 #include "datafile/Assembling.h"
+#include "formats/Formats.h"
 #include "graph/Graphicsform.h"
 #include "library/Mytime.h"
 #include "library/Scratch_dir.h"
@@ -30,7 +31,7 @@ std::string saved_day(const ScratchDir& dir) {
         model.add_item(item);
     }
     const std::string path = dir.file("day.realtim");
-    model.save(path, false);
+    save_data_file(model, path, false);
     return path;
 }
 
@@ -62,7 +63,8 @@ TEST(MainWindowGraph, OpenShowsTheGraphAndShutDownSavesItsOptionsAfterThePort) {
     // A file without parameters shows an empty chart, not the day before.
     ASSERT_GT(graph.Chart->Chart().Series().Count(), 0u);
     const std::string empty = dir.file("empty.realtim");
-    FileStorage().save(empty, false);
+    FileStorage nothing;
+    save_data_file(nothing, empty, false);
     ModalDriver no_box({});
     window->OpenDataFile(empty);
     EXPECT_EQ(graph.CurveIndex(), -1);

@@ -21,7 +21,8 @@
 #include "app/Main.h"
 #include "app/System.h"
 #include "datafile/Assembling.h"
-#include "datafile/Records_csv.h"
+#include "formats/Native_file.h"
+#include "formats/Records_csv.h"
 #include "library/Mytime.h"
 #include "library/Scratch_dir.h"
 
@@ -87,6 +88,15 @@ protected:
     std::string ini = dir.file("Vornell.ini");
     std::unique_ptr<TMainForm> window;
 };
+
+TEST(MainWindowDialogs, FiltersNameEveryDataFamilyFromTheFormatTable) {
+    EXPECT_EQ(data_file_filters(),
+              (QStringList{"Файлы реального времени (*.realtim)",
+                           "Файлы данных (*.realtim *.realdep *.reallag *.rtm)",
+                           "Файлы старого формата (*.tim *.dep *.ldp)",
+                           "Все файлы данных (*.realtim *.realdep *.reallag *.rtm *.tim *.dep "
+                           "*.ldp)"}));
+}
 
 TEST_F(MainWindow, CommandsAndGridFollowTheDocument) {
     TMainForm& w = *window;
@@ -168,8 +178,9 @@ TEST_F(MainWindow, OpenShowsTheNotesOfADamagedFileOnce) {
         ASSERT_EQ(driver.seen().size(), 1u);
         const std::string& box = driver.seen()[0];
         EXPECT_EQ(box.find(" Сообщения при открытии файла|"), 0u) << box;
-        EXPECT_NE(box.find(damage_message), std::string::npos);
-        EXPECT_EQ(box.find(damage_message), box.rfind(damage_message)); // once, not again
+        EXPECT_NE(box.find(native::damage_message), std::string::npos);
+        EXPECT_EQ(box.find(native::damage_message),
+                  box.rfind(native::damage_message)); // once, not again
     }
 }
 

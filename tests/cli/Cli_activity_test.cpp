@@ -9,6 +9,7 @@
 #include "Cli_run.h"
 #include "Cli_simulator.h"
 #include "datafile/Assembling.h"
+#include "formats/Formats.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ std::string two_connections(const ScratchDir& dir) {
         model.add_item(item);
     }
     const std::string path = dir.file("two.realtim");
-    model.save(path, false);
+    save_data_file(model, path, false);
     return path;
 }
 

@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "Cli_run.h"
-#include "datafile/Chunk_bytes.h"
+#include "formats/Chunk_bytes.h"
 #include "library/Codepage.h"
 
 namespace {
@@ -69,7 +69,7 @@ protected:
         model.text_values().bit_diameter = 215.9;
         model.text_values().start_time = 1'200'000'000u;
         const std::string path = dir.file(name);
-        model.save(path, false);
+        save_data_file(model, path, false);
         put_text(dir.file(std::filesystem::path(name).stem().string() + ".dat"),
                  "0 39146.5000000000 0.0000000000 12.500\r\n"
                  "13 39147.2500000000 39147.5000000000 0.100\r\n");
@@ -127,8 +127,8 @@ TEST_F(CliDocument, NativeToLegacyAndBack) {
     ASSERT_EQ(r.code, 0) << r.err;
 
     FileStorage original, copy;
-    original.load(native, false);
-    copy.load(dir.file("c.realtim"), false);
+    load_data_file(original, native, false);
+    load_data_file(copy, dir.file("c.realtim"), false);
     ASSERT_EQ(copy.item_count(), 3);
     for (int i = 0; i < 3; ++i) {
         const FileStorageItem& a = *original.item(i);
@@ -157,6 +157,14 @@ TEST_F(CliDocument, NativeToLegacyAndBack) {
     EXPECT_EQ(j["unit"], "");
 }
 
+TEST_F(CliDocument, ConvertToAnExportWritesThatFileAlone) {
+    const std::string native = native_sample("a.realtim");
+    const CliRun r = run("convert " + native + " " + dir.file("b.CSV"));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(slurp(dir.file("b.CSV")), run("records " + native).out);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("b.dat")));
+}
+
 TEST_F(CliDocument, LegacyToNativeKeepsAllColumns) {
     put_description({description_entry("Вес на крюке", "W кр.", "т", "вес_на_крюке", 0, 250)});
     std::vector<float> values;
@@ -174,7 +182,7 @@ TEST_F(CliDocument, LegacyToNativeKeepsAllColumns) {
     ASSERT_EQ(r.code, 0) << r.err;
 
     FileStorage copy;
-    copy.load(dir.file("new.rtm"), false);
+    load_data_file(copy, dir.file("new.rtm"), false);
     EXPECT_TRUE(copy.native_format());
     ASSERT_EQ(copy.param_count(), 32);
     ASSERT_EQ(copy.item_count(), 2);

@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "Cli_run.h"
-#include "datafile/Chunk_bytes.h"
+#include "formats/Chunk_bytes.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "Cli_run.h"
+#include "formats/Formats.h"
 #include "graph/Graph_records.h"
 #include "library/Mytime.h"
 
@@ -22,7 +23,7 @@ protected:
     void record(const std::string& path, int seconds) {
         FileStorage model;
         fill_records(model, lib::parts_to_time(2007, 3, 5, 8, 0, 0), seconds, 1);
-        model.save(path, false);
+        save_data_file(model, path, false);
         std::ofstream(path.substr(0, path.rfind('.')) + ".dat", std::ios::binary)
             << "0 39146.5000000000 0.0000000000 12.500\r\n";
     }

@@ -7,6 +7,7 @@
 #include "Cli_run.h"
 #include "Pdf_probe.h"
 #include "datafile/Assembling.h"
+#include "formats/Formats.h"
 #include "library/Mytime.h"
 
 namespace {
@@ -23,7 +24,7 @@ protected:
             item.values.push_back(static_cast<float>(t % 200));
             model.add_item(item);
         }
-        model.save(data, false);
+        save_data_file(model, data, false);
     }
     CliRun print(const std::string& options) {
         return run_cli(dir, "print '" + data + "' '" + out + "' " + options);

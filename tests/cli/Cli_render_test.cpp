@@ -7,6 +7,7 @@
 
 #include "Cli_run.h"
 #include "datafile/Assembling.h"
+#include "formats/Formats.h"
 #include "graph/Graph_records.h"
 #include "library/Mytime.h"
 
@@ -30,7 +31,7 @@ struct RenderFixture : ::testing::Test {
             item.values[0] = static_cast<float>(i % 200);
             model.add_item(item);
         }
-        model.save(file, false);
+        save_data_file(model, file, false);
     }
     ScratchDir dir;
     std::string file = dir.file("day.realtim");
@@ -115,7 +116,7 @@ TEST_F(RenderFixture, JsonListsThePausesOfTheWindowWithTheirRealLength) {
     fill_records(model, start, 600, 1);
     fill_records(model, start + 599 + 7200, 600, 1);
     fill_records(model, start + 599 + 7200 + 599 + 121, 600, 1);
-    model.save(file, false);
+    save_data_file(model, file, false);
     const auto pauses = [&](const std::string& window) {
         const CliRun r = run_cli(dir, "render '" + file + "' '" + png + "' --scale 0 " + window);
         EXPECT_EQ(r.code, 0) << r.err;

@@ -4,6 +4,7 @@
 
 #include "Cli_run.h"
 #include "datafile/Assembling.h"
+#include "formats/Formats.h"
 #include "library/Codepage.h"
 
 namespace {
@@ -19,7 +20,7 @@ protected:
             item.values.push_back(5.0f);
             model.add_item(item);
         }
-        model.save(data, false);
+        save_data_file(model, data, false);
         std::ofstream(dir.file("run.dat"), std::ios::binary)
             << "0 39146.5000000000 0.0000000000 12.500\r\n"
                "13 39147.2500000000 39147.5000000000 0.000\r\n"

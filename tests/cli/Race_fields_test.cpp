@@ -6,6 +6,7 @@
 
 #include "Cli_run.h"
 #include "datafile/Assembling.h"
+#include "formats/Formats.h"
 #include "library/Binary_io.h"
 
 namespace {
@@ -72,9 +73,9 @@ TEST(RaceFieldTable, EveryFieldSurvivesEachRepresentation) {
 
     FileStorage model;
     static_cast<RaceInfo&>(model.text_values()) = written;
-    model.save(dir.file("run.realtim"), false);
+    save_data_file(model, dir.file("run.realtim"), false);
     FileStorage lines;
-    lines.load(dir.file("run.realtim"), false);
+    load_data_file(lines, dir.file("run.realtim"), false);
     const RaceInfo& read = lines.text_values();
 
     const CliRun info = run_cli(dir, "info " + dir.file("run.realtim"));

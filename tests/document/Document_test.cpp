@@ -7,6 +7,7 @@
 
 #include "Recorder.h"
 #include "document/Storage.h"
+#include "formats/Formats.h"
 #include "library/Scratch_dir.h"
 
 namespace fs = std::filesystem;
@@ -122,10 +123,10 @@ TEST_F(Document, SensorTypeFromTheTextList) {
     FileStorage model;
     model.add_param(hook_load());
     model.text_values().set_value("тип_датчика", "\"ДНС-2\"");
-    model.save(at("typed.realtim"), false);
+    save_data_file(model, at("typed.realtim"), false);
 
     FileStorage bare;
-    bare.save(at("bare.realtim"), false);
+    save_data_file(bare, at("bare.realtim"), false);
 
     Storage doc(recorder);
     ASSERT_TRUE(doc.Open(at("typed.realtim")));
@@ -140,7 +141,7 @@ TEST_F(Document, SensorTypeFromTheTextList) {
     ASSERT_TRUE(doc.Open(at("typed.realtim")));
     ASSERT_TRUE(doc.Save(at("copy.realtim")));
     FileStorage copy;
-    copy.load(at("copy.realtim"), false);
+    load_data_file(copy, at("copy.realtim"), false);
     EXPECT_EQ(copy.text_values().value_of("тип_датчика"), "ДНС-2");
 }
 

@@ -29,6 +29,7 @@
 #include "app/Main.h"
 #include "app/System.h"
 #include "datafile/Assembling.h"
+#include "formats/Formats.h"
 #include "graph/Graphicsform.h"
 #include "library/Mytime.h"
 #include "print/Printdialog.h"
@@ -229,7 +230,7 @@ std::string recording_with_pauses(const QDir& dir) {
         t += length;
     }
     const std::string path = dir.filePath("pauses.realtim").toStdString();
-    model.save(path, false);
+    save_data_file(model, path, false);
     return path;
 }
 

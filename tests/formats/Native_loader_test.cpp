@@ -126,7 +126,7 @@ TEST(NativeLoader, DamagedStretchesAreRescannedAndReportedOnce) {
         FileStorage m;
         ASSERT_NO_THROW(load_bytes(m, c.bytes));
         EXPECT_EQ(values_of(m), c.values);
-        EXPECT_EQ(m.messages(), Messages{damage_message});
+        EXPECT_EQ(m.messages(), Messages{native::damage_message});
         // The load finished normally: the text lines reached the run information.
         EXPECT_EQ(m.text_values().run_number, 3);
     }
@@ -145,7 +145,7 @@ TEST(NativeLoader, FileCutInsideARecordKeepsEveryWholeRecord) {
         FileStorage m;
         ASSERT_NO_THROW(load_bytes(m, Bytes(whole.begin(), whole.begin() + cut)));
         EXPECT_EQ(values_of(m), (std::vector<float>{1, 2}));
-        EXPECT_EQ(m.messages(), Messages{damage_message});
+        EXPECT_EQ(m.messages(), Messages{native::damage_message});
     }
 }
 
@@ -159,7 +159,7 @@ TEST(NativeLoader, RecordWithAnotherCountIsDroppedAsAGap) {
     FileStorage m;
     load_bytes(m, bytes);
     EXPECT_EQ(values_of(m), (std::vector<float>{1, 3}));
-    EXPECT_EQ(m.messages(), Messages{gaps_message});
+    EXPECT_EQ(m.messages(), Messages{native::gaps_message});
 }
 
 TEST(NativeLoader, CountByteOfRecordIsUnsigned) {
@@ -171,7 +171,7 @@ TEST(NativeLoader, CountByteOfRecordIsUnsigned) {
     FileStorage m;
     load_bytes(m, b.bytes);
     EXPECT_EQ(values_of(m), (std::vector<float>{1, 3}));
-    EXPECT_EQ(m.messages(), Messages{damage_message});
+    EXPECT_EQ(m.messages(), Messages{native::damage_message});
 }
 
 TEST(NativeLoader, TextChunkNotEndingInZeroIsDamageAndChangesNothing) {
@@ -181,7 +181,7 @@ TEST(NativeLoader, TextChunkNotEndingInZeroIsDamageAndChangesNothing) {
     FileStorage m;
     load_bytes(m, b.bytes);
     EXPECT_EQ(m.text_values().lines.lines(), std::vector<std::string>{"мастер=Иванов"});
-    EXPECT_EQ(m.messages(), Messages{damage_message});
+    EXPECT_EQ(m.messages(), Messages{native::damage_message});
 }
 
 TEST(NativeLoader, ReservedKindsAreSkippedByTheirLength) {
@@ -250,7 +250,7 @@ TEST(NativeLoader, RepeatedSectorOfAFullTableIsHealthy) {
     load_bytes(full, b.bytes);
     EXPECT_EQ(full.param_count(), FileStorage::max_params);
     EXPECT_EQ(full.item_count(), 2);
-    EXPECT_EQ(full.messages(), Messages{damage_message});
+    EXPECT_EQ(full.messages(), Messages{native::damage_message});
 }
 
 TEST(NativeLoader, RemarksAreKeptInFileOrder) {
@@ -319,7 +319,7 @@ TEST_F(NativeFiles, ExtensionChoosesTheLoaderCaseInsensitively) {
         put_bytes(dir.file(name), healthy_file());
         FileStorage m;
         m.set_native_format(false);
-        m.load(dir.file(name), false);
+        load_data_file(m, dir.file(name), false);
         EXPECT_EQ(m.item_count(), 3);
         EXPECT_TRUE(m.native_format());
     }
@@ -327,7 +327,7 @@ TEST_F(NativeFiles, ExtensionChoosesTheLoaderCaseInsensitively) {
     for (const auto& [name, extension] : std::vector<std::pair<std::string, std::string>>{
              {"x.TXT", ".txt"}, {"noext", ""}, {"dir.realtim/file", ""}}) {
         try {
-            m.load(dir.file(name), false);
+            load_data_file(m, dir.file(name), false);
             ADD_FAILURE() << name;
         } catch (const FileStorageException& e) {
             EXPECT_TRUE(e.fatal());
@@ -342,13 +342,13 @@ TEST_F(NativeFiles, EmptyOrMissingFileFailsToOpen) {
     put_bytes(dir.file("empty.realtim"), {});
     FileStorage m;
     try {
-        m.load(dir.file("empty.realtim"), false);
+        load_data_file(m, dir.file("empty.realtim"), false);
         ADD_FAILURE();
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), "InputMappedFile::open: (h_file_mapping == NULL)");
     }
     try {
-        m.load(dir.file("missing.realtim"), false);
+        load_data_file(m, dir.file("missing.realtim"), false);
         ADD_FAILURE();
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), "Файл не найден!");
@@ -363,7 +363,7 @@ TEST_F(NativeFiles, LockedFileCannotBeLoaded) {
     holder.open(path, lib::io::OSFile::read_existing, true);
     FileStorage m;
     try {
-        m.load(path, false);
+        load_data_file(m, path, false);
         ADD_FAILURE();
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), "Невозможно заблокировать файл!");

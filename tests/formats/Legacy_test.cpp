@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "datafile/Legacy.h"
+#include "formats/Formats.h"
+#include "formats/Legacy_file.h"
 #include "library/Binary_io.h"
 #include "library/Fileworks.h"
 #include "library/Scratch_dir.h"
@@ -306,7 +307,7 @@ TEST_F(LegacyFiles, LoadGivesThirtyTwoColumns) {
     model.text_values().well = "old";
     model.clear();
 
-    model.load(path, false);
+    load_data_file(model, path, false);
     EXPECT_FALSE(model.native_format());
     EXPECT_EQ(model.source_path(), path);
     EXPECT_TRUE(model.messages().empty());
@@ -332,7 +333,7 @@ TEST_F(LegacyFiles, LoadFailuresBecomeMessages) {
     // No description file: nothing loads.
     put_bytes(dir.file("a.tim"), record(0, t_1000, f_0, f_0, f_0));
     FileStorage model;
-    model.load(dir.file("a.tim"), false);
+    load_data_file(model, dir.file("a.tim"), false);
     EXPECT_EQ(model.messages(), std::vector<std::string>{"Файл не найден!"});
     EXPECT_EQ(model.item_count(), 0);
 
@@ -342,7 +343,7 @@ TEST_F(LegacyFiles, LoadFailuresBecomeMessages) {
     cut.resize(cut.size() + 144);
     put_bytes(dir.file("b.LDP"), cut);
     model.clear();
-    model.load(dir.file("b.LDP"), false);
+    load_data_file(model, dir.file("b.LDP"), false);
     EXPECT_EQ(model.item_count(), 2);
     EXPECT_EQ(model.messages().back(), "InputMappedFile::read: eof");
 
@@ -350,7 +351,7 @@ TEST_F(LegacyFiles, LoadFailuresBecomeMessages) {
               record(0, t_1000, f_0, f_0, f_0) + record(0, t_empty, f_0, f_0, f_0) +
                   record(0, t_1001, f_0, f_0, f_0) + record(0, t_1002, f_0, f_minus_1, f_0));
     model.clear();
-    model.load(dir.file("c.dep"), false);
+    load_data_file(model, dir.file("c.dep"), false);
     EXPECT_EQ(model.item_count(), 2);
     EXPECT_EQ(model.messages().back(), "Некорректная глубина на записи №2");
 }
@@ -364,7 +365,7 @@ TEST_F(LegacyFiles, SaveWritesRecordsAndRunFile) {
 
     // The name picks the writer, whatever the model was loaded from.
     ASSERT_TRUE(model.native_format());
-    model.save(dir.file("run.2007.dep"), false);
+    save_data_file(model, dir.file("run.2007.dep"), false);
     EXPECT_FALSE(model.native_format());
     EXPECT_EQ(get_bytes(dir.file("run.2007.dep")), record(7, t_big, f_1_5, f_2_5, f_12_5));
     // The folder had no description, so the save wrote one for the file to open again.
@@ -379,7 +380,7 @@ TEST_F(LegacyFiles, SaveWritesRecordsAndRunFile) {
     // Read back: the run file fills the run information and the text list.
     put_bytes(dir.file("inpgti.nbl"), two_entries());
     FileStorage back;
-    back.load(dir.file("run.2007.dep"), false);
+    load_data_file(back, dir.file("run.2007.dep"), false);
     EXPECT_EQ(back.text_values().run_number, 7);
     EXPECT_EQ(back.text_values().well, "12-бис");
     EXPECT_DOUBLE_EQ(back.text_values().bit_diameter, 215.9);
@@ -389,7 +390,7 @@ TEST_F(LegacyFiles, SaveWritesRecordsAndRunFile) {
 
     // A text-only load reads the run file alone.
     FileStorage text;
-    text.load(dir.file("run.2007.dep"), true);
+    load_data_file(text, dir.file("run.2007.dep"), true);
     EXPECT_EQ(text.item_count(), 0);
     EXPECT_EQ(text.text_values().run_number, 7);
 }
@@ -398,7 +399,7 @@ TEST_F(LegacyFiles, FailedSaveRaisesAndKeepsTheOldFile) {
     FileStorage model;
     model.set_native_format(false);
     try {
-        model.save(dir.file("missing/x.dep"), false);
+        save_data_file(model, dir.file("missing/x.dep"), false);
         FAIL() << "no error";
     } catch (const FileStorageException& e) {
         EXPECT_EQ(std::string(e.what()).rfind(
@@ -408,7 +409,7 @@ TEST_F(LegacyFiles, FailedSaveRaisesAndKeepsTheOldFile) {
 
     // A directory in the way of the new file: the save fails and leaves nothing behind.
     std::filesystem::create_directories(dir.file("busy.dep") + "/inside");
-    EXPECT_THROW(model.save(dir.file("busy.dep"), false), FileStorageException);
+    EXPECT_THROW(save_data_file(model, dir.file("busy.dep"), false), FileStorageException);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"busy.dep"});
 
     // A user's file named like a temporary one is not the save's to overwrite, and a file
@@ -420,7 +421,7 @@ TEST_F(LegacyFiles, FailedSaveRaisesAndKeepsTheOldFile) {
     saved_as = dir.file("link.dep");
     std::filesystem::create_symlink(path, saved_as);
 #endif
-    model.save(saved_as, false);
+    save_data_file(model, saved_as, false);
     EXPECT_EQ(get_bytes(path), Bytes{}); // the model holds no record
 #ifndef _WIN32
     EXPECT_TRUE(std::filesystem::is_symlink(saved_as));
@@ -430,12 +431,12 @@ TEST_F(LegacyFiles, FailedSaveRaisesAndKeepsTheOldFile) {
 
 TEST_F(LegacyFiles, NativeCopyKeepsEveryColumn) {
     FileStorage model;
-    model.load(write_sample(), false);
-    model.save(dir.file("copy.realtim"), false);
+    load_data_file(model, write_sample(), false);
+    save_data_file(model, dir.file("copy.realtim"), false);
     EXPECT_TRUE(model.native_format());
 
     FileStorage back;
-    back.load(dir.file("copy.realtim"), false);
+    load_data_file(back, dir.file("copy.realtim"), false);
     ASSERT_EQ(back.param_count(), 32);
     EXPECT_EQ(back.param(0)->ident, "вес_на_крюке");
     EXPECT_EQ(back.param(1)->ident, "depth");

@@ -1,4 +1,4 @@
-#include "datafile/Legacy.h"
+#include "formats/Legacy_file.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/Formats.h"
 #include "library/Binary_io.h"
 #include "library/Codepage.h"
 #include "library/Fileworks.h"
@@ -140,8 +141,6 @@ void write_records(const FileStorage& model, lib::io::BinaryOutputStream& sink) 
     }
 }
 
-} // namespace legacy
-
 namespace {
 
 // The lines of the run file as plain text, for the model's text list.
@@ -161,72 +160,39 @@ bool read_lines(const std::string& path, std::vector<std::string>& lines) {
     return true;
 }
 
-} // namespace
-
-void FileStorage::load_legacy(const std::string& path, bool text_only) {
-    source_path_ = path;
-    // The run file describes this data file alone: what it lacks (or a missing run file) must
-    // not leave an earlier document's run in the model, to be saved as this one's.
-    static_cast<RaceInfo&>(text_values_) = RaceInfo();
-    const std::string run_file = RaceInfo::run_file_path(path);
-    if (!run_file.empty()) {
-        std::vector<std::string> lines;
-        if (read_lines(run_file, lines))
-            text_values_.lines.assign(lines);
-        text_values_.load_from_file(run_file);
-    }
-    if (text_only)
-        return;
-
-    try {
-        lib::io::InputMappedFile description;
-        description.open(legacy::description_path(path), true);
-        legacy::read_description(description, *this);
-        description.close();
-
-        // Always 32 columns; the ones the description does not name get default descriptors,
-        // not those of an earlier document.
-        for (int i = param_count_; i < legacy::value_count; ++i) {
-            params_[i] = FileStorageParam{};
-            ident_lower_[i].clear();
-        }
-        param_count_ = legacy::value_count;
-        for (const auto& item : items_)
-            item->values.resize(legacy::value_count);
-
-        lib::io::InputMappedFile data;
-        data.open(path, true);
-        legacy::read_records(data, *this);
-    } catch (const std::exception& e) {
-        messages_.emplace_back(e.what());
-    } catch (...) {
-        messages_.emplace_back("Неизвестная ошибка");
-    }
+// Raises what a failure in one file of a save of name means to the user.
+[[noreturn]] void failure(const std::string& name, const std::string& file,
+                          const std::string& reason) {
+    if (file == RaceInfo::run_file_path(name))
+        throw FileStorageException("Невозможно записать файл описания рейса '" + file + "'", false);
+    throw FileStorageException("Невозможно записать файл '" + file + "': " + reason, false);
 }
 
-std::vector<lib::io::file_replacement> FileStorage::legacy_files(const std::string& name,
-                                                                 bool text_only) {
-    auto reported = [this, name](const std::string& file,
-                                 std::function<void(lib::io::BinaryOutputStream&)> write) {
-        return lib::io::file_replacement{
-            file, [this, name, file, write](lib::io::BinaryOutputStream& out) {
-                try {
-                    write(out);
-                } catch (const std::exception& e) {
-                    legacy_failure(name, file, e.what());
-                }
-            }};
+// The files of a save, in replace order: the data file (unless text_only), a description file
+// when the folder has none, the run file.
+std::vector<lib::io::file_replacement> files_of_save(FileStorage& model, const std::string& name,
+                                                     bool text_only) {
+    auto reported = [name](const std::string& file,
+                           std::function<void(lib::io::BinaryOutputStream&)> write) {
+        return lib::io::file_replacement{file,
+                                         [name, file, write](lib::io::BinaryOutputStream& out) {
+                                             try {
+                                                 write(out);
+                                             } catch (const std::exception& e) {
+                                                 failure(name, file, e.what());
+                                             }
+                                         }};
     };
     std::vector<lib::io::file_replacement> unit;
     if (!text_only) {
         unit.push_back(reported(
-            name, [this](lib::io::BinaryOutputStream& out) { legacy::write_records(*this, out); }));
+            name, [&model](lib::io::BinaryOutputStream& out) { write_records(model, out); }));
         // Without a description the data file opens with no records, so a folder without one
         // gets one; an existing one may describe other files as well and is left alone.
-        const std::string description = legacy::description_path(name);
+        const std::string description = description_path(name);
         if (!lib::io::file_exists(description)) {
-            unit.push_back(reported(description, [this](lib::io::BinaryOutputStream& out) {
-                legacy::write_description(*this, out);
+            unit.push_back(reported(description, [&model](lib::io::BinaryOutputStream& out) {
+                write_description(model, out);
             }));
         }
     }
@@ -236,8 +202,8 @@ std::vector<lib::io::file_replacement> FileStorage::legacy_files(const std::stri
         // its other sections.
         auto run = std::make_shared<lib::ini_file>();
         if (!run->load(run_file) || run->truncated())
-            legacy_failure(name, run_file, "");
-        text_values_.save(*run);
+            failure(name, run_file, "");
+        model.text_values().save(*run);
         unit.push_back(reported(run_file, [run](lib::io::BinaryOutputStream& out) {
             const std::string bytes = run->serialize();
             out.write(bytes.data(), bytes.size());
@@ -246,9 +212,64 @@ std::vector<lib::io::file_replacement> FileStorage::legacy_files(const std::stri
     return unit;
 }
 
-void FileStorage::legacy_failure(const std::string& name, const std::string& file,
-                                 const std::string& reason) const {
-    if (file == RaceInfo::run_file_path(name))
-        throw FileStorageException("Невозможно записать файл описания рейса '" + file + "'", false);
-    throw FileStorageException("Невозможно записать файл '" + file + "': " + reason, false);
+} // namespace
+
+std::vector<std::string> files_of(const std::string& path) {
+    std::vector<std::string> files{path, description_path(path)};
+    if (const std::string run_file = RaceInfo::run_file_path(path); !run_file.empty())
+        files.push_back(run_file);
+    return files;
 }
+
+void load(FileStorage& model, const std::string& path, bool text_only) {
+    model.set_source_path(path);
+    // The run file describes this data file alone: what it lacks (or a missing run file) must
+    // not leave an earlier document's run in the model, to be saved as this one's.
+    FileStorageTextValues& text_values = model.text_values();
+    static_cast<RaceInfo&>(text_values) = RaceInfo();
+    const std::string run_file = RaceInfo::run_file_path(path);
+    if (!run_file.empty()) {
+        std::vector<std::string> lines;
+        if (read_lines(run_file, lines))
+            text_values.lines.assign(lines);
+        text_values.load_from_file(run_file);
+    }
+    if (text_only)
+        return;
+
+    try {
+        lib::io::InputMappedFile description;
+        description.open(description_path(path), true);
+        read_description(description, model);
+        description.close();
+
+        // Always 32 columns; the ones the description does not name get default descriptors,
+        // not those of an earlier document.
+        model.pad_params(value_count);
+        model.fit_values();
+
+        lib::io::InputMappedFile data;
+        data.open(path, true);
+        read_records(data, model);
+    } catch (const std::exception& e) {
+        model.messages().emplace_back(e.what());
+    } catch (...) {
+        model.messages().emplace_back("Неизвестная ошибка");
+    }
+}
+
+void save(FileStorage& model, const std::string& path, bool text_only,
+          const std::vector<lib::io::file_replacement>& companions) {
+    std::vector<lib::io::file_replacement> unit = files_of_save(model, path, text_only);
+    unit.insert(unit.end(), companions.begin(), companions.end());
+    try {
+        lib::io::replace_files(unit);
+    } catch (const lib::io::replace_error& e) {
+        // A companion's failure is its owner's to word; the writers word their own.
+        if (failed_in(companions, e))
+            throw;
+        failure(path, e.target(), e.what());
+    }
+}
+
+} // namespace legacy

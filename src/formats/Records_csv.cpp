@@ -1,8 +1,9 @@
-#include "datafile/Records_csv.h"
+#include "formats/Records_csv.h"
 
 #include <charconv>
 
 #include "datafile/Assembling.h"
+#include "library/Binary_io.h"
 
 namespace {
 
@@ -52,4 +53,9 @@ void records_csv(const FileStorage& model, const std::function<void(std::string_
         }
     }
     sink(out);
+}
+
+void write_records_csv(const FileStorage& data, const LogStorage&,
+                       lib::io::BinaryOutputStream& out) {
+    records_csv(data, [&out](std::string_view piece) { out.write(piece.data(), piece.size()); });
 }

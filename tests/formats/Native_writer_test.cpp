@@ -66,7 +66,7 @@ TEST_F(NativeWriter, OneParameterTwoRecordsByteForByte) {
     m.add_param(weight());
     m.add_item(record(100, {5.0f}));
     m.add_item(record(101, {-1.0f}));
-    m.save(path, false);
+    save_data_file(m, path, false);
     const Bytes bytes = get_bytes(path);
 
     const Bytes expected_head = {
@@ -108,7 +108,7 @@ TEST_F(NativeWriter, SectorIsRepeatedEvery3600RecordsAndReadsBackHealthy) {
         item.values[t % FileStorage::max_params] = static_cast<float>(t);
         m.add_item(item);
     }
-    m.save(path, false);
+    save_data_file(m, path, false);
     std::string kinds;
     lib::io::InputMappedFile file; // a few MB: read through the mapping, not byte by byte
     file.open(path, false);
@@ -119,7 +119,7 @@ TEST_F(NativeWriter, SectorIsRepeatedEvery3600RecordsAndReadsBackHealthy) {
               "2" + std::string(3599, '1') + "2" + std::string(3600, '1') + "2" + "11" + "3");
 
     FileStorage back;
-    back.load(path, false);
+    load_data_file(back, path, false);
     EXPECT_TRUE(back.messages().empty());
     ASSERT_EQ(back.item_count(), 7201);
     EXPECT_EQ(back.param_count(), FileStorage::max_params);
@@ -128,7 +128,7 @@ TEST_F(NativeWriter, SectorIsRepeatedEvery3600RecordsAndReadsBackHealthy) {
 
 TEST_F(NativeWriter, EmptyModelWritesEmptySectorThenText) {
     FileStorage m;
-    m.save(path, false);
+    save_data_file(m, path, false);
     const Bytes bytes = get_bytes(path);
     ASSERT_GT(bytes.size(), 7u);
     EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 4), (Bytes{0x02, 0x01, 0x00, 0x00}));
@@ -141,14 +141,14 @@ TEST_F(NativeWriter, EmptyModelWritesEmptySectorThenText) {
 TEST_F(NativeWriter, WriteChunkOfEmptyTextIsOneZeroByte) {
     lib::io::BinaryMemoryOutputStream sink;
     const std::uint8_t zero = 0;
-    write_chunk(3, &zero, 1, sink);
+    native::write_chunk(3, &zero, 1, sink);
     EXPECT_EQ(Bytes(sink.data(), sink.data() + sink.size()), (Bytes{0x03, 0x01, 0x00, 0x00}));
     // The largest payload a reader takes as a positive signed 16-bit length, and one more.
     const Bytes big(0x8000, 1);
-    write_chunk(2, big.data(), 0x7FFF, sink);
+    native::write_chunk(2, big.data(), 0x7FFF, sink);
     ASSERT_EQ(sink.size(), 4u + 3 + 0x7FFF);
     EXPECT_EQ(Bytes(sink.data() + 4, sink.data() + 7), (Bytes{0x02, 0xFF, 0x7F}));
-    EXPECT_THROW(write_chunk(2, big.data(), big.size(), sink), FileStorageException);
+    EXPECT_THROW(native::write_chunk(2, big.data(), big.size(), sink), FileStorageException);
     EXPECT_EQ(sink.size(), 4u + 3 + 0x7FFF);
 }
 
@@ -173,13 +173,13 @@ TEST_F(NativeWriter, SaveThenLoadGivesTheSameModelAndSameBytesTwice) {
     tv.drill_type = RaceInfo::turbine;
     tv.start_time = 4294967295u;
     tv.set_value("тип_датчика", "ДВ-1");
-    m.save(path, false);
+    save_data_file(m, path, false);
     const Bytes first = get_bytes(path);
-    m.save(path, false);
+    save_data_file(m, path, false);
     EXPECT_EQ(get_bytes(path), first);
 
     FileStorage back;
-    back.load(path, false);
+    load_data_file(back, path, false);
     EXPECT_TRUE(back.messages().empty());
     ASSERT_EQ(back.param_count(), 2);
     EXPECT_EQ(back.param(1)->name, "Глубина");
@@ -217,9 +217,9 @@ TEST_F(NativeWriter, TextValuesThatTheFormatCannotHoldDoNotCostOtherLines) {
     m.text_values().set_value("тип_датчика", std::string("ДВ\0хвост", 15));
     m.text_values().master = "Иванов\r\nномер_рейса=99";
     m.text_values().run_number = 5;
-    m.save(path, false);
+    save_data_file(m, path, false);
     FileStorage back;
-    back.load(path, false);
+    load_data_file(back, path, false);
     EXPECT_EQ(back.text_values().value_of("тип_датчика"), "ДВ");
     EXPECT_EQ(back.text_values().master, "Иванов  номер_рейса=99");
     EXPECT_EQ(back.text_values().run_number, 5);
@@ -235,19 +235,19 @@ TEST_F(NativeWriter, FailedSaveLeavesTheOldFileAsItWas) {
         FileStorageItem wide = record(2, {});
         wide.values.resize(300);
         m.add_item(wide);
-        EXPECT_THROW(m.save(path, false), FileStorageException);
+        EXPECT_THROW(save_data_file(m, path, false), FileStorageException);
     }
     {
         // Text values that no reader could take back are refused.
         FileStorage m;
         m.text_values().set_value("заметки", std::string(40000, 'x'));
         try {
-            m.save(path, false);
+            save_data_file(m, path, false);
             ADD_FAILURE();
         } catch (const FileStorageException& e) {
             EXPECT_NE(std::string(e.what()).find("32767"), std::string::npos);
         }
-        EXPECT_THROW(m.save(path, true), FileStorageException);
+        EXPECT_THROW(save_data_file(m, path, true), FileStorageException);
     }
     EXPECT_EQ(get_bytes(path), (Bytes{1, 2, 3, 4, 5}));
     EXPECT_EQ(names(), Names{"run.realtim"});
@@ -255,7 +255,7 @@ TEST_F(NativeWriter, FailedSaveLeavesTheOldFileAsItWas) {
     // A failed save of a new file leaves no file behind.
     FileStorage m;
     m.text_values().set_value("заметки", std::string(40000, 'x'));
-    EXPECT_THROW(m.save(dir.file("new.realtim"), false), FileStorageException);
+    EXPECT_THROW(save_data_file(m, dir.file("new.realtim"), false), FileStorageException);
     EXPECT_FALSE(lib::io::file_exists(dir.file("new.realtim")));
     EXPECT_EQ(names(), Names{"run.realtim"});
 }
@@ -272,9 +272,9 @@ TEST_F(NativeWriter, SaveKeepsPermissionsAndLeavesOtherFilesAlone) {
     m.add_item(record(1, {1.0f}));
     for (bool text_only : {false, true}) {
         SCOPED_TRACE(text_only);
-        m.save(path, text_only);
+        save_data_file(m, path, text_only);
         FileStorage back;
-        back.load(path, false);
+        load_data_file(back, path, false);
         EXPECT_EQ(back.item_count(), 1);
 #ifndef _WIN32 // a Windows file takes its folder's permissions
         EXPECT_EQ(std::filesystem::status(path).permissions(),
@@ -292,10 +292,10 @@ TEST_F(NativeWriter, SaveKeepsPermissionsAndLeavesOtherFilesAlone) {
     put_bytes(linked, {9});
     std::filesystem::create_symlink(linked, dir.file("link.realtim"));
     for (bool text_only : {false, true}) {
-        m.save(dir.file("link.realtim"), text_only);
+        save_data_file(m, dir.file("link.realtim"), text_only);
         EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.realtim")));
         FileStorage back;
-        back.load(linked, false);
+        load_data_file(back, linked, false);
         EXPECT_EQ(back.item_count(), 1);
     }
 #endif
@@ -310,14 +310,14 @@ TEST_F(NativeWriter, LockedTargetIsNotOverwrittenAndSavedFileIsLockable) {
         lib::io::OSFile holder;
         holder.open(path, lib::io::OSFile::read_existing, true);
         try {
-            m.save(path, false);
+            save_data_file(m, path, false);
             ADD_FAILURE();
         } catch (const std::runtime_error& e) {
             EXPECT_STREQ(e.what(), "Невозможно заблокировать файл!");
         }
         EXPECT_EQ(get_bytes(path), (Bytes{9, 9, 9}));
     }
-    m.save(path, false);
+    save_data_file(m, path, false);
     lib::io::OSFile after;
     EXPECT_NO_THROW(after.open(path, lib::io::OSFile::read_existing, true));
     EXPECT_EQ(names(), Names{"run.realtim"});
@@ -337,7 +337,7 @@ TEST_F(NativeWriter, TextOnlyUpdateReplacesTextChunksAndKeepsTheRest) {
 
     FileStorage m;
     m.text_values().set_value("new", "2");
-    m.save(path, true);
+    save_data_file(m, path, true);
     const Bytes bytes = get_bytes(path);
     // Every chunk but the text, in order, then the new text chunk.
     ByteBuilder expected;
@@ -350,7 +350,7 @@ TEST_F(NativeWriter, TextOnlyUpdateReplacesTextChunksAndKeepsTheRest) {
     EXPECT_EQ(names(), Names{"run.realtim"});
 
     FileStorage back;
-    back.load(path, false);
+    load_data_file(back, path, false);
     EXPECT_EQ(back.item_count(), 2);
     EXPECT_EQ(back.text_values().value_of("new"), "2");
     EXPECT_EQ(back.text_values().value_of("old"), "");
@@ -373,7 +373,7 @@ TEST_F(NativeWriter, TextOnlyUpdateKeepsADamagedTailAndStopsOnBadLengths) {
 
         FileStorage m;
         m.text_values().set_value("k", "v");
-        m.save(path, true);
+        save_data_file(m, path, true);
         const Bytes bytes = get_bytes(path);
         // The good chunks, the text chunk, then the unparsed rest as it was but for its text.
         Bytes tail(file.bytes.begin() + good, file.bytes.begin() + old_text);
@@ -385,12 +385,12 @@ TEST_F(NativeWriter, TextOnlyUpdateKeepsADamagedTailAndStopsOnBadLengths) {
         EXPECT_EQ(bytes[good], 3);
 
         FileStorage back;
-        back.load(path, false);
+        load_data_file(back, path, false);
         EXPECT_EQ(back.item_count(), 2);
         EXPECT_EQ(back.text_values().value_of("k"), "v");
         EXPECT_EQ(back.text_values().value_of("old"), "");
         FileStorage text_only;
-        text_only.load(path, true);
+        load_data_file(text_only, path, true);
         EXPECT_EQ(text_only.text_values().value_of("k"), "v");
     }
 }
@@ -398,7 +398,7 @@ TEST_F(NativeWriter, TextOnlyUpdateKeepsADamagedTailAndStopsOnBadLengths) {
 TEST_F(NativeWriter, TextOnlyUpdateOfAMissingFileWritesTheTextAlone) {
     FileStorage m;
     m.text_values().set_value("k", "v");
-    m.save(path, true);
+    save_data_file(m, path, true);
     const auto chunks = chunks_of(get_bytes(path));
     ASSERT_EQ(chunks.size(), 1u);
     EXPECT_EQ(chunks[0].kind, 3);

@@ -3,14 +3,21 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
-#include "datafile/Assembling.h"
+#include "formats/Native_file.h"
+
+#include "formats/Formats.h"
+
 #include "library/Binary_io.h"
 #include "library/Codepage.h"
 #include "library/Fileworks.h"
 #include "library/Mappedfile.h"
+#include "library/array.h"
+
+namespace native {
 
 namespace {
 
@@ -81,9 +88,11 @@ void write_chunk(std::uint8_t kind, const std::uint8_t* payload, std::size_t siz
 // ---------------------------------------------------------------------------------------------
 // Writer
 
-std::shared_ptr<const lib::io::BinaryMemoryOutputStream> FileStorage::text_chunk() const {
+namespace {
+
+std::shared_ptr<const lib::io::BinaryMemoryOutputStream> text_chunk(const FileStorage& model) {
     std::string text;
-    for (const auto& line : text_values_.lines.lines()) {
+    for (const auto& line : model.text_values().lines.lines()) {
         // A 0 byte would end the whole text on reading, and a line break inside a value would
         // make a line of its own: neither may reach the file.
         const std::size_t start = text.size();
@@ -100,56 +109,45 @@ std::shared_ptr<const lib::io::BinaryMemoryOutputStream> FileStorage::text_chunk
     return buffer;
 }
 
-std::string FileStorage::stored_ident(int i) const {
-    auto taken = [&](const std::string& name, int upto) {
-        return std::find(ident_lower_, ident_lower_ + upto, name) != ident_lower_ + upto;
-    };
-    if (!ident_lower_[i].empty() && !taken(ident_lower_[i], i))
-        return params_[i].ident;
-    std::string name = "параметр_" + std::to_string(i + 1);
-    while (taken(name, param_count_))
-        name += '_';
-    return name;
-}
-
-void FileStorage::write_sector(lib::io::BinaryMemoryOutputStream& buffer,
-                               lib::io::BinaryOutputStream& sink) const {
+void write_sector(const FileStorage& model, lib::io::BinaryMemoryOutputStream& buffer,
+                  lib::io::BinaryOutputStream& sink) {
     buffer.reset();
-    lib::io::write_value(buffer, static_cast<std::uint8_t>(param_count_));
-    for (int i = 0; i < param_count_; ++i) {
-        const FileStorageParam& p = params_[i];
+    lib::io::write_value(buffer, static_cast<std::uint8_t>(model.param_count()));
+    for (int i = 0; i < model.param_count(); ++i) {
+        const FileStorageParam& p = *model.param(i);
         lib::io::write_text(buffer, p.name);
         lib::io::write_text(buffer, p.unit);
         lib::io::write_text(buffer, p.short_name);
-        lib::io::write_text(buffer, stored_ident(i));
+        lib::io::write_text(buffer, model.stored_ident(i));
         lib::io::write_value(buffer, p.low);
         lib::io::write_value(buffer, p.high);
     }
     write_payload(chunk_sector, buffer, sink);
 }
 
-void FileStorage::write_records_and_text(lib::io::BinaryOutputStream& sink,
-                                         const lib::io::BinaryMemoryOutputStream& text) const {
+void write_records_and_text(const FileStorage& model, lib::io::BinaryOutputStream& sink,
+                            const lib::io::BinaryMemoryOutputStream& text) {
     lib::io::BinaryMemoryOutputStream sector;
-    write_sector(sector, sink);
+    write_sector(model, sector, sink);
     std::uint8_t record[3 + record_fixed + 4 * max_values];
     int counter = 0;
-    for (const auto& item : items_) {
+    for (int i = 0; i < model.item_count(); ++i) {
         // The parameter table is repeated so a reader can pick up after damage.
         if (++counter == sector_rhythm) {
-            write_sector(sector, sink);
+            write_sector(model, sector, sink);
             counter = 0;
         }
-        sink.write(record, serialise_record(*item, record));
+        sink.write(record, serialise_record(*model.item(i), record));
     }
     write_payload(chunk_text, text, sink);
 }
 
-lib::io::file_replacement FileStorage::native_whole_file(const std::string& path) const {
+lib::io::file_replacement whole_file(const FileStorage& model, const std::string& path) {
     // Built first, so a text too large is refused before any file is touched.
-    auto text = text_chunk();
-    return {path,
-            [this, text](lib::io::BinaryOutputStream& out) { write_records_and_text(out, *text); }};
+    auto text = text_chunk(model);
+    return {path, [&model, text](lib::io::BinaryOutputStream& out) {
+                write_records_and_text(model, out, *text);
+            }};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -158,7 +156,7 @@ lib::io::file_replacement FileStorage::native_whole_file(const std::string& path
 // Damage is the common case while a damaged stretch is rescanned byte by byte, so the chunk
 // procedures report it by returning false instead of raising: an exception per byte would make
 // salvage crawl.
-class FileStorage::NativeLoader {
+class NativeLoader {
 public:
     NativeLoader(FileStorage& model, const lib::io::InputMemoryView& source)
         : m_(model), base_(source.base()), size_(source.size()),
@@ -203,6 +201,9 @@ private:
     bool gaps_ = false;
     bool damage_ = false;
     int uniform_width_ = -1; // every record has this many values; -1 when unknown
+    // The sector being read: its entry count and the parameter index of each of its entries.
+    int sector_param_count_ = 0;
+    lib::array<int, FileStorage::max_params> sector_map_;
     std::vector<std::pair<std::size_t, std::size_t>>* text_spans_ = nullptr;
     // For every block of zero_block bytes, the offset of the first 0 byte at or after its start.
     // Built on the first text that runs past a block, so rescans over long stretches without a
@@ -211,7 +212,7 @@ private:
     std::vector<std::size_t> zero_index_;
 };
 
-std::size_t FileStorage::NativeLoader::next_zero(std::size_t from) {
+std::size_t NativeLoader::next_zero(std::size_t from) {
     const std::size_t block_end = std::min(size_, (from / zero_block + 1) * zero_block);
     if (const void* zero = std::memchr(base_ + from, 0, block_end - from))
         return static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - base_);
@@ -232,7 +233,7 @@ std::size_t FileStorage::NativeLoader::next_zero(std::size_t from) {
     return zero_index_[block_end / zero_block];
 }
 
-bool FileStorage::NativeLoader::pass_text() {
+bool NativeLoader::pass_text() {
     const std::size_t zero = next_zero(pos_);
     if (zero >= size_)
         return false;
@@ -240,37 +241,36 @@ bool FileStorage::NativeLoader::pass_text() {
     return true;
 }
 
-void FileStorage::NativeLoader::append_values(FileStorageItem& item, std::size_t n) {
-    item.values.resize(static_cast<std::size_t>(m_.param_count_));
+void NativeLoader::append_values(FileStorageItem& item, std::size_t n) {
+    item.values.resize(static_cast<std::size_t>(m_.param_count()));
     for (std::size_t i = 0; i < n; ++i) {
         float value = 0;
         get(value);
         // Map entries are committed with whole sectors only, so they always lie within the values.
-        item.values[static_cast<std::size_t>(m_.sector_map_[i])] = value;
+        item.values[static_cast<std::size_t>(sector_map_[i])] = value;
     }
     m_.add_item(std::move(item));
 }
 
-void FileStorage::NativeLoader::make_uniform() {
-    if (uniform_width_ == m_.param_count_)
+void NativeLoader::make_uniform() {
+    if (uniform_width_ == m_.param_count())
         return;
-    for (auto& item : m_.items_)
-        item->values.resize(static_cast<std::size_t>(m_.param_count_));
-    uniform_width_ = m_.param_count_;
+    m_.fit_values();
+    uniform_width_ = m_.param_count();
 }
 
-bool FileStorage::NativeLoader::read_sector() {
+bool NativeLoader::read_sector() {
     // The sector takes effect only when it is whole: junk that happens to start with a sector
     // kind must not change the mapping of the good records that follow it.
     std::uint8_t count = 0;
-    if (!get(count) || count > max_params)
+    if (!get(count) || count > FileStorage::max_params)
         return false;
     struct Entry {
         std::size_t text[4]; // offsets of name, unit, short name, ident
         float low;
         float high;
     };
-    Entry entries[max_params];
+    Entry entries[FileStorage::max_params];
     for (int i = 0; i < count; ++i) {
         for (std::size_t& offset : entries[i].text) {
             offset = pos_;
@@ -280,16 +280,16 @@ bool FileStorage::NativeLoader::read_sector() {
         if (!get(entries[i].low) || !get(entries[i].high))
             return false;
     }
-    lib::array<int, max_params> map;
+    lib::array<int, FileStorage::max_params> map;
     for (int i = 0; i < count; ++i) {
         // A known identifier maps to its entry even in a full table: the writer repeats the
         // sector of a file with 128 parameters, and that repetition is no damage.
-        const int known = m_.find_param(lib::lower_ident(text_at(entries[i].text[3])));
+        const int known = m_.find_param(text_at(entries[i].text[3]));
         if (known >= 0) {
             map[i] = known;
             continue;
         }
-        if (m_.param_count_ == max_params)
+        if (m_.param_count() == FileStorage::max_params)
             return false;
         FileStorageParam param;
         param.name = text_at(entries[i].text[0]);
@@ -300,19 +300,19 @@ bool FileStorage::NativeLoader::read_sector() {
         param.high = entries[i].high;
         map[i] = m_.add_param(param);
     }
-    m_.sector_param_count_ = count;
-    m_.sector_map_ = map;
+    sector_param_count_ = count;
+    sector_map_ = map;
     make_uniform();
     return true;
 }
 
-bool FileStorage::NativeLoader::read_record() {
+bool NativeLoader::read_record() {
     if (!has(record_fixed))
         return false;
     const std::size_t n = base_[pos_ + 17];
     if (!has(record_fixed + 4 * n))
         return false;
-    if (static_cast<int>(n) != m_.sector_param_count_) {
+    if (static_cast<int>(n) != sector_param_count_) {
         pos_ += record_fixed + 4 * n;
         gaps_ = true;
         return true;
@@ -328,7 +328,7 @@ bool FileStorage::NativeLoader::read_record() {
     return true;
 }
 
-bool FileStorage::NativeLoader::read_text_values(std::size_t length) {
+bool NativeLoader::read_text_values(std::size_t length) {
     if (!has(length) || base_[pos_ + length - 1] != 0)
         return false;
     const auto* chunk = reinterpret_cast<const char*>(base_ + pos_);
@@ -349,12 +349,12 @@ bool FileStorage::NativeLoader::read_text_values(std::size_t length) {
         const std::string value =
             eq == std::string::npos ? std::string() : unquote(line.substr(eq + 1));
         if (lib::lower_ident(value) != "::не задано::")
-            m_.text_values_.set_value(key, value);
+            m_.text_values().set_value(key, value);
     }
     return true;
 }
 
-bool FileStorage::NativeLoader::read_remark() {
+bool NativeLoader::read_remark() {
     SimpleRemark remark;
     if (!get(remark.number1) || !get(remark.number2))
         return false;
@@ -362,12 +362,12 @@ bool FileStorage::NativeLoader::read_remark() {
     if (!pass_text())
         return false;
     remark.text = text_at(text);
-    m_.remarks_.push_back(std::move(remark));
+    m_.remarks().push_back(std::move(remark));
     return true;
 }
 
-bool FileStorage::NativeLoader::read_compact() {
-    const std::size_t n = static_cast<std::size_t>(m_.sector_param_count_);
+bool NativeLoader::read_compact() {
+    const std::size_t n = static_cast<std::size_t>(sector_param_count_);
     if (!has(4 + 4 * n))
         return false;
     FileStorageItem item;
@@ -378,9 +378,9 @@ bool FileStorage::NativeLoader::read_compact() {
     return true;
 }
 
-void FileStorage::NativeLoader::load() {
+void NativeLoader::load() {
     // The smallest record chunk is 21 bytes; reserving for that touches no memory up front.
-    m_.items_.reserve(m_.items_.size() + (size_ - pos_) / 21);
+    m_.reserve_items((size_ - pos_) / 21);
     while (pos_ < size_) {
         const std::size_t start = pos_;
         // One or two stray bytes where a header should be: damage, not the end of the load.
@@ -425,12 +425,12 @@ void FileStorage::NativeLoader::load() {
     }
     make_uniform();
     if (gaps_)
-        m_.messages_.push_back(gaps_message);
+        m_.messages().push_back(gaps_message);
     if (damage_)
-        m_.messages_.push_back(damage_message);
+        m_.messages().push_back(damage_message);
 }
 
-void FileStorage::NativeLoader::load_text_only() {
+void NativeLoader::load_text_only() {
     while (size_ - pos_ >= 3) {
         const std::uint8_t kind = base_[pos_];
         const auto length = static_cast<std::int16_t>(base_[pos_ + 1] | base_[pos_ + 2] << 8);
@@ -440,7 +440,7 @@ void FileStorage::NativeLoader::load_text_only() {
             break;
         if (kind == chunk_text) {
             if (!read_text_values(static_cast<std::size_t>(length))) {
-                m_.messages_.push_back(text_damage);
+                m_.messages().push_back(text_damage);
                 break;
             }
         } else {
@@ -451,14 +451,22 @@ void FileStorage::NativeLoader::load_text_only() {
     }
 }
 
-void FileStorage::load_native(lib::io::InputMemoryView& source, bool text_only) {
-    NativeLoader loader(*this, source);
+} // namespace
+
+void load(FileStorage& model, lib::io::InputMemoryView& source, bool text_only) {
+    NativeLoader loader(model, source);
     if (text_only)
         loader.load_text_only();
     else
         loader.load();
     source.seek(static_cast<std::ptrdiff_t>(loader.position()), lib::io::OSFile::from_begin);
-    text_values_.lines_to_race();
+    model.text_values().lines_to_race();
+}
+
+void load(FileStorage& model, const std::string& path, bool text_only) {
+    lib::io::InputMappedFile file;
+    file.open(path, true);
+    load(model, file, text_only);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -483,10 +491,8 @@ std::size_t copy_without_text(const std::uint8_t* base, std::size_t size,
     return pos;
 }
 
-} // namespace
-
-lib::io::file_replacement FileStorage::native_text_file(const std::string& path) const {
-    auto text = text_chunk();
+lib::io::file_replacement text_file(const FileStorage& model, const std::string& path) {
+    auto text = text_chunk(model);
     return {path, [path, text](lib::io::BinaryOutputStream& out) {
                 // The replace holds the old file locked, so it is mapped without a lock of its own.
                 lib::io::InputMappedFile source;
@@ -515,10 +521,41 @@ lib::io::file_replacement FileStorage::native_text_file(const std::string& path)
             }};
 }
 
-void FileStorage::append_native_text(const std::string& path) const {
-    const auto text = text_chunk();
+// Appends the text chunk in place: the text-only update of a file that cannot be copied.
+void append_text(const FileStorage& model, const std::string& path) {
+    const auto text = text_chunk(model);
     lib::io::BinaryOutputFileStream out;
     out.open(lib::io::resolve_links(path), true, true);
     write_payload(chunk_text, *text, out);
     out.close();
 }
+
+} // namespace
+
+void save(FileStorage& model, const std::string& path, bool text_only,
+          const std::vector<lib::io::file_replacement>& companions) {
+    model.text_values().race_to_lines();
+    std::vector<lib::io::file_replacement> unit{text_only ? text_file(model, path)
+                                                          : whole_file(model, path)};
+    unit.insert(unit.end(), companions.begin(), companions.end());
+    // Only a text-only update without companions falls back to appending the text when the
+    // file cannot be copied.
+    const bool may_append = text_only && companions.empty();
+    try {
+        lib::io::replace_files(unit);
+    } catch (const lib::io::replace_error& e) {
+        // A companion's failure is its owner's to word.
+        if (failed_in(companions, e))
+            throw;
+        if (!may_append)
+            throw std::runtime_error(e.what());
+        append_text(model, path);
+    } catch (const std::exception&) {
+        // A writer's failure.
+        if (!may_append)
+            throw;
+        append_text(model, path);
+    }
+}
+
+} // namespace native

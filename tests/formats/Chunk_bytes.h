@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "datafile/Assembling.h"
+#include "formats/Formats.h"
+#include "formats/Native_file.h"
 #include "library/Binary_io.h"
 
 using Bytes = std::vector<std::uint8_t>;
@@ -83,5 +85,5 @@ inline Bytes text_payload(const std::string& cp1251_lines) {
 // Loads bytes the way a file is loaded, but straight from memory.
 inline void load_bytes(FileStorage& model, const Bytes& bytes, bool text_only = false) {
     lib::io::InputMemoryView view(bytes.data(), bytes.size());
-    model.load_native(view, text_only);
+    native::load(model, view, text_only);
 }

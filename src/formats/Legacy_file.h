@@ -3,8 +3,15 @@
 // values, described by "inpgti.nbl" in the same folder and accompanied by a ".rac" run file.
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "datafile/Assembling.h"
+#include "library/Fileworks.h"
+
+namespace lib::io {
+class BinaryOutputStream;
+class InputMemoryView;
+} // namespace lib::io
 
 namespace legacy {
 
@@ -14,6 +21,19 @@ constexpr const char* description_file = "inpgti.nbl";
 
 // "inpgti.nbl" beside the data file.
 std::string description_path(const std::string& data_path);
+// The files a load of path reads: path, the description file of its folder and its run file.
+std::vector<std::string> files_of(const std::string& path);
+
+// Reads the run file into the run information and the text list and, unless text_only, the
+// description and the records into an emptied model. What fails on the way becomes a load
+// message; the records read before it stay.
+void load(FileStorage& model, const std::string& path, bool text_only);
+// Replaces the data file (unless text_only), a description file when the folder has none, and
+// the run file as one unit with the companions, which follow them. A failure in one of the
+// model's files raises a FileStorageException that names the file; a companion's passes on as
+// the replace_error that names it.
+void save(FileStorage& model, const std::string& path, bool text_only,
+          const std::vector<lib::io::file_replacement>& companions = {});
 
 // Adds the entries of a description file to the model until an empty identifier, the end or
 // the 32nd entry. Limits that are no numbers become the default ones.

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "document/Storage.h"
+#include "formats/Journal_file.h"
 #include "library/Scratch_dir.h"
 
 namespace fs = std::filesystem;
@@ -36,84 +36,27 @@ protected:
 
 } // namespace
 
-TEST(JournalTexts, SituationWording) {
-    LogStorage j;
-    EXPECT_EQ(j.SituationText(42, 0.0f), "Неизвестный код (42)");
-    EXPECT_EQ(j.SituationText(-7, 50.0f), "Неизвестный код (-7)");
-    EXPECT_EQ(j.SituationText(255, 0.0f), "Неизвестное событие");
-    EXPECT_EQ(j.SituationText(0, 0.0005f), "Превышение установок");
-    EXPECT_EQ(j.SituationText(0, 0.001f), "Превышение установок");
-    EXPECT_EQ(j.SituationText(0, -12.5f), "Превышение установок");
-    EXPECT_EQ(j.SituationText(0, 12.5f), "Превышение установок (12,5)");
-    EXPECT_EQ(j.SituationText(8, 0.0f), "всё слили в компьютер и стёрли флешку.");
-    EXPECT_EQ(j.SituationText(14, 3.14159f), "Сетевое питание в норме (3,14)");
-    EXPECT_EQ(j.SituationText(15, 0.0f), "Неизвестный код (15)");
-}
-
-TEST(JournalTexts, CellsAndTitles) {
-    LogStorage j;
-    j.Add(at_9_05, 0.0, 0, 12.5f);
-    j.Add(at_9_05, 0.5, 1, 0.0f);                 // end with integer part 0: not shown
-    j.Add(march5 + 0.5, march5 + 1.25, 13, 0.0f); // 12:00 to the next day 6:00
-    ASSERT_EQ(j.Count(), 3);
-
-    EXPECT_EQ(j.CellText(0, 0), "1");
-    EXPECT_EQ(j.CellText(0, 2), "3");
-    EXPECT_EQ(j.CellText(1, 0), "05.03.2007 9:05:00");
-    EXPECT_EQ(j.CellText(1, 1), "05.03.2007 9:05:00");
-    EXPECT_EQ(j.CellText(1, 2), "05.03.2007 12:00:00 - 06.03.2007 6:00:00");
-    EXPECT_EQ(j.CellText(2, 0), "Превышение установок (12,5)");
-    EXPECT_EQ(j.CellText(2, 2), "Пропало сетевое питание");
-    EXPECT_EQ(j.CellText(3, 0), "");
-    EXPECT_EQ(j.CellText(-1, 0), "");
-    EXPECT_EQ(j.CellText(0, -1), "");
-    EXPECT_EQ(j.CellText(0, 3), "");
-
-    EXPECT_EQ(LogStorage::ColumnTitle(0), "№");
-    EXPECT_EQ(LogStorage::ColumnTitle(1), "Дата/Время");
-    EXPECT_EQ(LogStorage::ColumnTitle(2), "Ситуация");
-    EXPECT_EQ(LogStorage::ColumnTitle(3), "");
-    EXPECT_EQ(LogStorage::ColumnTitle(7), "");
-    EXPECT_EQ(LogStorage::ColumnTitle(-1), "");
-
-    j.Clear();
-    EXPECT_EQ(j.Count(), 0);
-    EXPECT_EQ(j.CellText(0, 0), "");
-    EXPECT_EQ(j.SituationText(3, 0.0f), "Питание в норме"); // the kind table survives Clear
-}
-
-TEST(JournalTexts, MomentsOutsideTheCalendarShowNoDate) {
-    LogStorage j;
-    j.Add(std::numeric_limits<double>::quiet_NaN(), 0.0, 0, 0.0f);
-    j.Add(at_9_05, std::numeric_limits<double>::infinity(), 0, 0.0f);
-    j.Add(1e300, -1e300, 0, std::numeric_limits<float>::infinity());
-    EXPECT_EQ(j.CellText(1, 0), "");
-    EXPECT_EQ(j.CellText(1, 1), "05.03.2007 9:05:00");
-    EXPECT_EQ(j.CellText(1, 2), "");
-    EXPECT_EQ(j.CellText(2, 0), "Превышение установок");
-}
-
 TEST(JournalText, WritesFixedFieldsWithCrLf) {
     LogStorage j;
     j.Add(39146.5, 0.0, 0, 12.5f);
     j.Add(39146.123456789012, 39147.00000000004, -3, 0.0005f);
-    EXPECT_EQ(j.ToText(), "0 39146.5000000000 0.0000000000 12.500\r\n"
-                          "-3 39146.1234567890 39147.0000000000 0.001\r\n");
-    EXPECT_EQ(LogStorage().ToText(), "");
+    EXPECT_EQ(journal_file::to_text(j), "0 39146.5000000000 0.0000000000 12.500\r\n"
+                                        "-3 39146.1234567890 39147.0000000000 0.001\r\n");
+    EXPECT_EQ(journal_file::to_text(LogStorage()), "");
 }
 
 TEST(JournalText, ReadsBothLineEndsAndDropsLinesWithoutStart) {
     LogStorage j;
     j.Add(1.0, 0.0, 1, 1.0f); // replaced by the load
-    j.LoadFromText("0 39146.5000000000 0.0000000000 12.500\r\n"
-                   "\r\n"
-                   "3 39147.25 39147.5 0\n"
-                   "\n"
-                   "1 0.9999 0 0\r\n"     // integer part 0: dropped
-                   "1 -0.5 0 0\r\n"       // integer part 0 too
-                   "x 39148,75 0 1,5\r\n" // a code that is no number, commas
-                   "12abc 39149 0 0\n"
-                   "5 39150");
+    journal_file::load_text(j, "0 39146.5000000000 0.0000000000 12.500\r\n"
+                               "\r\n"
+                               "3 39147.25 39147.5 0\n"
+                               "\n"
+                               "1 0.9999 0 0\r\n"     // integer part 0: dropped
+                               "1 -0.5 0 0\r\n"       // integer part 0 too
+                               "x 39148,75 0 1,5\r\n" // a code that is no number, commas
+                               "12abc 39149 0 0\n"
+                               "5 39150");
     ASSERT_EQ(j.Count(), 5);
     const auto& r = j.Records();
     EXPECT_EQ(r[0].code, 0);
@@ -135,16 +78,16 @@ TEST(JournalText, ReadsBothLineEndsAndDropsLinesWithoutStart) {
 
 TEST(JournalText, DamagedNumbersAreDropped) {
     LogStorage j;
-    j.LoadFromText("0 nan 0 0\r\n" // words are no numbers: start 0
-                   "0 1e999 0 0\r\n"
-                   "0 1e300 0 0\r\n"
-                   "0 39146 -1e300 0\r\n"
-                   "0 39146 0 1e39\r\n"
-                   "0 39146 0 -1e400\r\n"
-                   "0 99999999999999999999999 0 0\r\n"
-                   "99999999999 39146 0 0\r\n"
-                   "1 39146 0 3.4e38\r\n"
-                   "2 39146 0 nan\r\n");
+    journal_file::load_text(j, "0 nan 0 0\r\n" // words are no numbers: start 0
+                               "0 1e999 0 0\r\n"
+                               "0 1e300 0 0\r\n"
+                               "0 39146 -1e300 0\r\n"
+                               "0 39146 0 1e39\r\n"
+                               "0 39146 0 -1e400\r\n"
+                               "0 99999999999999999999999 0 0\r\n"
+                               "99999999999 39146 0 0\r\n"
+                               "1 39146 0 3.4e38\r\n"
+                               "2 39146 0 nan\r\n");
     ASSERT_EQ(j.Count(), 3);
     EXPECT_EQ(j.Records()[0].code, 255); // a code beyond 32 bits is not a number
     EXPECT_EQ(j.Records()[1].code, 1);
@@ -159,11 +102,11 @@ TEST_F(JournalFile, RoundTripRoundsToTheFileFormat) {
     j.Add(39146.123456789012345, 39147.98765432101, 7, 1.23456f);
     j.Add(-2.25, 0.0, 255, 0.0f);
     const fs::path file = dir / "run5.dat";
-    j.SaveToFile(file.string());
+    journal_file::save(j, file.string());
     EXPECT_EQ(scratch.names(), std::vector<std::string>{"run5.dat"}); // no temporary left
 
     LogStorage back;
-    back.LoadFromFile(file.string());
+    journal_file::load(back, file.string());
     ASSERT_EQ(back.Count(), 3);
     for (int i = 0; i < 3; ++i) {
         const LogRecord& a = j.Records()[i];
@@ -181,12 +124,12 @@ TEST_F(JournalFile, RoundTripRoundsToTheFileFormat) {
 TEST_F(JournalFile, MissingOrEmptyFileGivesEmptyJournal) {
     LogStorage j;
     j.Add(39146.0, 0.0, 1, 0.0f);
-    j.LoadFromFile((dir / "none.dat").string());
+    journal_file::load(j, (dir / "none.dat").string());
     EXPECT_EQ(j.Count(), 0);
 
     write_bytes(dir / "empty.dat", "");
     j.Add(39146.0, 0.0, 1, 0.0f);
-    j.LoadFromFile((dir / "empty.dat").string());
+    journal_file::load(j, (dir / "empty.dat").string());
     EXPECT_EQ(j.Count(), 0);
 }
 
@@ -196,7 +139,7 @@ TEST_F(JournalFile, FailedSaveRaisesAndLeavesNoTemporary) {
 
     const std::string nowhere = (dir / "no_such_dir" / "x.dat").string();
     try {
-        j.SaveToFile(nowhere);
+        journal_file::save(j, nowhere);
         FAIL() << "no error";
     } catch (const std::runtime_error& e) {
         EXPECT_EQ(std::string(e.what()), "Невозможно открыть файл '" + nowhere + "' для записи");
@@ -204,7 +147,7 @@ TEST_F(JournalFile, FailedSaveRaisesAndLeavesNoTemporary) {
 
     // A directory in the way of the rename: the save fails and leaves no temporary file.
     fs::create_directories(dir / "busy.dat" / "inside");
-    EXPECT_THROW(j.SaveToFile((dir / "busy.dat").string()), std::runtime_error);
+    EXPECT_THROW(journal_file::save(j, (dir / "busy.dat").string()), std::runtime_error);
     EXPECT_EQ(scratch.names(), std::vector<std::string>{"busy.dat"});
 
     // A user's file named like a temporary one is not the save's to overwrite, and a journal
@@ -219,7 +162,7 @@ TEST_F(JournalFile, FailedSaveRaisesAndLeavesNoTemporary) {
     fs::create_symlink(dir / "kept.dat", saved_as);
     names.push_back("link.dat");
 #endif
-    j.SaveToFile(saved_as.string());
+    journal_file::save(j, saved_as.string());
     EXPECT_EQ(read_bytes(dir / "kept.dat"), "0 39146.5000000000 0.0000000000 1.000\r\n");
     EXPECT_EQ(fs::is_symlink(saved_as), saved_as != dir / "kept.dat");
     EXPECT_EQ(read_bytes(dir / "kept.dat.tmp"), "mine");
@@ -250,8 +193,8 @@ double bytes_per_record(const LogStorage& j) {
 } // namespace
 
 TEST_F(JournalFile, OverlongLinesAreSkippedAcrossPieces) {
-    constexpr std::size_t piece = LogStorage::piece_bytes;
-    constexpr std::size_t limit = LogStorage::longest_line;
+    constexpr std::size_t piece = journal_file::piece_bytes;
+    constexpr std::size_t limit = journal_file::longest_line;
     std::string bytes = "1 39146.5 0 1\r\n";
     // An overlong line inside the first piece; the next line's CR ends the piece, its LF
     // begins the second.
@@ -272,7 +215,7 @@ TEST_F(JournalFile, OverlongLinesAreSkippedAcrossPieces) {
     write_bytes(dir / "long.dat", bytes);
 
     LogStorage j;
-    j.LoadFromFile((dir / "long.dat").string());
+    journal_file::load(j, (dir / "long.dat").string());
     expect_codes(j, {1, 2, 3, 4, 5});
     ASSERT_EQ(j.Count(), 5);
     EXPECT_EQ(j.Records()[2].start, 39146.9);
@@ -280,12 +223,12 @@ TEST_F(JournalFile, OverlongLinesAreSkippedAcrossPieces) {
     EXPECT_EQ(j.Records()[4].start, 39147.4);
 
     LogStorage text;
-    text.LoadFromText(bytes);
+    journal_file::load_text(text, bytes);
     expect_codes(text, {1, 2, 3, 4, 5});
 
     // A file that is one overlong line with no line end at all.
     write_bytes(dir / "one.dat", padded_line("9 39147.5 0 1", piece + 10, ""));
-    j.LoadFromFile((dir / "one.dat").string());
+    journal_file::load(j, (dir / "one.dat").string());
     EXPECT_EQ(j.Count(), 0);
 }
 
@@ -297,11 +240,11 @@ TEST_F(JournalFile, LoadedRecordsHoldAboutTheirOwnSize) {
         bytes += line;
     write_bytes(dir / "big.dat", bytes);
     LogStorage j;
-    j.LoadFromFile((dir / "big.dat").string());
+    journal_file::load(j, (dir / "big.dat").string());
     ASSERT_EQ(j.Count(), 32769);
     EXPECT_LE(bytes_per_record(j), 40.0);
 
-    j.LoadFromText(bytes.substr(0, 4097 * line.size()));
+    journal_file::load_text(j, bytes.substr(0, 4097 * line.size()));
     ASSERT_EQ(j.Count(), 4097);
     EXPECT_LE(bytes_per_record(j), 40.0);
 
@@ -309,7 +252,7 @@ TEST_F(JournalFile, LoadedRecordsHoldAboutTheirOwnSize) {
     std::string damaged;
     for (int i = 0; i < 3000; ++i)
         damaged += i % 3 == 0 ? line : "0 0 0 0\r\n";
-    j.LoadFromText(damaged);
+    journal_file::load_text(j, damaged);
     ASSERT_EQ(j.Count(), 1000);
     EXPECT_LE(bytes_per_record(j), 40.0);
 }

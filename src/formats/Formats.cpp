@@ -1,0 +1,94 @@
+#include "formats/Formats.h"
+
+#include <algorithm>
+
+#include "datafile/Assembling.h"
+#include "formats/Legacy_file.h"
+#include "formats/Native_file.h"
+#include "formats/Records_csv.h"
+#include "library/Codepage.h"
+
+const std::vector<FileFormat>& file_formats() {
+    static const std::vector<FileFormat> formats = {
+        {.name = "native",
+         .extensions = {".realtim", ".realdep", ".reallag", ".rtm"},
+         .dialog_text = "Файлы данных",
+         .load = native::load,
+         .save = native::save,
+         .native = true},
+        {.name = "legacy",
+         .extensions = {".tim", ".dep", ".ldp"},
+         .dialog_text = "Файлы старого формата",
+         .load = legacy::load,
+         .save = legacy::save,
+         .files = legacy::files_of},
+        {.name = "records_csv",
+         .extensions = {".csv"},
+         .dialog_text = "Файлы CSV",
+         .write = write_records_csv},
+    };
+    return formats;
+}
+
+std::string extension_of(std::string_view path) {
+    return lib::lower_ident(std::string(path.substr(lib::io::extension_start(path))));
+}
+
+const FileFormat* format_of(std::string_view path) {
+    const std::string extension = extension_of(path);
+    for (const FileFormat& format : file_formats())
+        if (std::find(format.extensions.begin(), format.extensions.end(), extension) !=
+            format.extensions.end())
+            return &format;
+    return nullptr;
+}
+
+namespace {
+
+const FileFormat* data_family_of(std::string_view path) {
+    const FileFormat* format = format_of(path);
+    return format && format->data_family() ? format : nullptr;
+}
+
+} // namespace
+
+bool is_data_file_name(const std::string& path) {
+    return data_family_of(path) != nullptr;
+}
+
+std::vector<std::string> data_files_of(const std::string& path) {
+    const FileFormat* format = data_family_of(path);
+    return format && format->files ? format->files(path) : std::vector<std::string>{path};
+}
+
+void load_data_file(FileStorage& model, const std::string& path, bool text_only) {
+    const FileFormat* format = data_family_of(path);
+    if (!format)
+        throw FileStorageException(
+            "Неправильное расширение открываемого файла: " + extension_of(path), true);
+    format->load(model, path, text_only);
+    model.set_native_format(format->native);
+}
+
+void save_data_file(FileStorage& model, const std::string& path, bool text_only,
+                    const std::vector<lib::io::file_replacement>& companions) {
+    const FileFormat* format = data_family_of(path);
+    if (!format)
+        throw FileStorageException(
+            "Неправильное расширение записываемого файла: " + extension_of(path), false);
+    model.set_native_format(format->native);
+    format->save(model, path, text_only, companions);
+}
+
+void write_export(const FileFormat& format, const FileStorage& data, const LogStorage& journal,
+                  const std::string& path) {
+    lib::io::replace_files(
+        {{path, [&](lib::io::BinaryOutputStream& out) { format.write(data, journal, out); }}});
+}
+
+bool failed_in(const std::vector<lib::io::file_replacement>& files,
+               const lib::io::replace_error& failure) {
+    return std::any_of(files.begin(), files.end(), [&](const lib::io::file_replacement& f) {
+        return f.target == failure.target();
+    });
+}

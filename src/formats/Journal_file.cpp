@@ -1,0 +1,225 @@
+#include "formats/Journal_file.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <system_error>
+
+#include "library/Binary_io.h"
+#include "library/Codepage.h"
+#include "library/Numstr.h"
+#include "library/Strworks.h"
+
+namespace journal_file {
+
+namespace {
+
+bool fits_float(double v) {
+    return std::isfinite(v) && std::fabs(v) <= std::numeric_limits<float>::max();
+}
+
+void append_fixed(std::string& out, double v, int decimals) {
+    char buf[400]; // the longest fixed double: 309 integer digits, sign, point, decimals
+    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+    out.append(buf, res.ptr);
+}
+
+EventKind parse_code(const std::string& item) {
+    EventKind code = 0;
+    const char* end = item.data() + item.size();
+    const auto res = std::from_chars(item.data(), end, code);
+    if (res.ec != std::errc() || res.ptr != end)
+        return 255;
+    return code;
+}
+
+void append_line(std::string& out, const LogRecord& r) {
+    out += std::to_string(r.code);
+    out += ' ';
+    append_fixed(out, r.start, 10);
+    out += ' ';
+    append_fixed(out, r.end, 10);
+    out += ' ';
+    append_fixed(out, r.value, 3);
+    out += "\r\n";
+}
+
+} // namespace
+
+std::string to_text(const LogStorage& journal) {
+    std::string out;
+    out.reserve(journal.Records().size() * 40);
+    for (const LogRecord& r : journal.Records())
+        append_line(out, r);
+    return out; // ASCII only, so it is already Windows-1251
+}
+
+namespace {
+
+// One line of a journal file without its line end; nothing when the line is to be dropped.
+std::optional<LogRecord> parse_line(std::string_view line) {
+    const std::string text = lib::from_cp1251(line);
+    const EventKind code = parse_code(lib::split_item(text, 0, ' '));
+    const double start = lib::text_to_number(lib::split_item(text, 1, ' '));
+    const double end = lib::text_to_number(lib::split_item(text, 2, ' '));
+    const double value = lib::text_to_number(lib::split_item(text, 3, ' '));
+    if (std::trunc(start) == 0.0)
+        return std::nullopt;
+    // NaN, infinities and moments outside the calendar are damage: such a line is dropped like
+    // one without a start.
+    if (!valid_datetime(start) || !valid_datetime(end) || !fits_float(value))
+        return std::nullopt;
+    return LogRecord{start, end, code, static_cast<float>(value)};
+}
+
+// Cuts the pieces of a journal into lines (CR LF or LF) and keeps their records. A line that
+// goes on into the next piece waits in a buffer of at most one longest line.
+class JournalParser {
+public:
+    explicit JournalParser(std::vector<LogRecord>& into) : into_(into) {
+        pending_.reserve(longest_line + 1);
+    }
+
+    void feed(std::string_view piece) {
+        for (;;) {
+            const std::size_t eol = piece.find('\n');
+            if (eol == std::string_view::npos) {
+                hold(piece);
+                return;
+            }
+            const std::string_view part = piece.substr(0, eol);
+            piece.remove_prefix(eol + 1);
+            if (pending_.empty() && !skipping_) {
+                line(part);
+                continue;
+            }
+            hold(part);
+            end_line();
+        }
+    }
+
+    // Ends the line held so far (empty after an overlong one); a file's last line needs no
+    // line end.
+    void end_line() {
+        line(pending_);
+        pending_.clear();
+        skipping_ = false;
+    }
+
+private:
+    void hold(std::string_view part) {
+        if (skipping_)
+            return;
+        // One byte more than the longest line leaves room for the CR of its CR LF.
+        if (pending_.size() + part.size() > longest_line + 1) {
+            pending_.clear();
+            skipping_ = true;
+            return;
+        }
+        pending_.append(part);
+    }
+
+    void line(std::string_view text) {
+        if (!text.empty() && text.back() == '\r')
+            text.remove_suffix(1);
+        if (text.empty() || text.size() > longest_line)
+            return;
+        if (const std::optional<LogRecord> record = parse_line(text))
+            into_.push_back(*record);
+    }
+
+    std::vector<LogRecord>& into_;
+    std::string pending_;
+    bool skipping_ = false; // the rest of an overlong line is still to come
+};
+
+std::size_t line_count(std::string_view bytes) {
+    return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+}
+
+// Room for one record per line, as the lines were counted beforehand: a vector that grows by
+// doubling would hold up to twice the records' size.
+void make_room(std::vector<LogRecord>& records, std::size_t lines) {
+    records = {};
+    records.reserve(lines);
+}
+
+// Many dropped lines leave much room unused; give it back.
+void fit(std::vector<LogRecord>& records) {
+    if (records.capacity() - records.size() > records.size() / 4)
+        records.shrink_to_fit();
+}
+
+} // namespace
+
+void load_text(LogStorage& journal, std::string_view bytes) {
+    std::vector<LogRecord> records;
+    make_room(records, line_count(bytes) + 1);
+    JournalParser parser(records);
+    parser.feed(bytes);
+    parser.end_line();
+    fit(records);
+    journal.Assign(std::move(records));
+}
+
+void load(LogStorage& journal, const std::string& path) {
+    journal.Clear();
+    lib::io::OSFile file;
+    try {
+        file.open(path, lib::io::OSFile::read_existing, false);
+    } catch (const std::exception&) {
+        return; // no journal beside the data file
+    }
+    std::vector<LogRecord> records;
+    const std::unique_ptr<char[]> buffer(new char[piece_bytes]);
+    const auto next_piece = [&] {
+        return std::string_view(buffer.get(), file.read(buffer.get(), piece_bytes));
+    };
+    try {
+        // Read twice: once to count the lines, once to keep their records.
+        std::size_t lines = 1;
+        for (std::string_view piece = next_piece(); !piece.empty(); piece = next_piece())
+            lines += line_count(piece);
+        file.seek(0, lib::io::OSFile::from_begin);
+        make_room(records, lines);
+        JournalParser parser(records);
+        for (std::string_view piece = next_piece(); !piece.empty(); piece = next_piece())
+            parser.feed(piece);
+        parser.end_line();
+    } catch (const std::exception&) {
+        // A read that fails on the way keeps the lines before it, as a text reader would.
+    }
+    fit(records);
+    journal.Assign(std::move(records));
+}
+
+lib::io::file_replacement replacement(const LogStorage& journal, const std::string& path) {
+    return {path, [&journal](lib::io::BinaryOutputStream& out) {
+                // Line by line through the stream's buffer: a large journal is never held twice.
+                std::string line;
+                for (const LogRecord& r : journal.Records()) {
+                    line.clear();
+                    append_line(line, r);
+                    out.write(line.data(), line.size());
+                }
+            }};
+}
+
+std::runtime_error failure(const lib::io::replace_error& e) {
+    if (e.step() == lib::io::replace_error::writing)
+        return std::runtime_error(e.what());
+    return std::runtime_error("Невозможно открыть файл '" + e.target() + "' для записи");
+}
+
+void save(const LogStorage& journal, const std::string& path) {
+    try {
+        lib::io::replace_files({replacement(journal, path)});
+    } catch (const lib::io::replace_error& e) {
+        throw failure(e);
+    }
+}
+
+} // namespace journal_file
