@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # make test-windows: the cross-built unit tests under wine, then vornell-cli.exe against the
 # Linux vornell-cli: every format converted by both must come out byte for byte the same, and
-# info, records, journal and activity of a file with a Cyrillic name must print the same.
+# info, records, journal, activity and stats of a file with a Cyrillic name must print the same.
 set -euo pipefail
 
 win="$(realpath "${1:-build-windows}")"
@@ -72,7 +72,7 @@ mkdir cyrillic
 cp source/run.realtim "cyrillic/Скважина №5.realtim"
 cp source/run.dat "cyrillic/Скважина №5.dat"
 cd cyrillic
-for command in info records journal activity; do
+for command in info records journal activity stats; do
   "$cli" "$command" "Скважина №5.realtim" >"linux.$command"
   wine "$exe" "$command" "Скважина №5.realtim" >"windows.$command"
   check "$command" cmp "linux.$command" "windows.$command"

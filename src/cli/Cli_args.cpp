@@ -1,5 +1,5 @@
-// Splitting a command's arguments into positional ones and options, whole-number options, and
-// the check of an output.
+// Splitting a command's arguments into positional ones and options, whole-number options and
+// moments, and the check of an output.
 #include <algorithm>
 #include <climits>
 
@@ -7,6 +7,7 @@
 #include "document/Storage.h"
 #include "library/Codepage.h"
 #include "library/Fileworks.h"
+#include "library/Mytime.h"
 
 ParsedArgs parse_args(const std::vector<std::string>& args,
                       const std::vector<std::string_view>& with_value,
@@ -41,6 +42,30 @@ int whole_option(const ParsedArgs& parsed, const char* name, int fallback, int l
         throw UsageError(std::string(name) + " needs a whole number from " + std::to_string(low) +
                          (high == INT_MAX ? "" : " to " + std::to_string(high)));
     return value;
+}
+
+std::uint32_t parse_when(std::string_view text, const char* name) {
+    std::uint32_t t = 0;
+    if (parse_number(text, t))
+        return t;
+    lib::time_parts p;
+    const auto field = [&](std::size_t at, std::size_t size, int& value) {
+        return parse_number(text.substr(at, size), value);
+    };
+    // A date the calendar has not, or one before 1970 or past 2106, does not come back from
+    // the time value as it went in.
+    if (text.size() == 19 && text[4] == '-' && text[7] == '-' &&
+        (text[10] == 'T' || text[10] == ' ') && text[13] == ':' && text[16] == ':' &&
+        field(0, 4, p.year) && field(5, 2, p.month) && field(8, 2, p.day) && field(11, 2, p.hour) &&
+        field(14, 2, p.minute) && field(17, 2, p.second) && p.month >= 1 && p.month <= 12 &&
+        p.day >= 1 && p.hour < 24 && p.minute < 60 && p.second < 60) {
+        t = lib::parts_to_time(p.year, p.month, p.day, p.hour, p.minute, p.second);
+        if (lib::time_to_parts(t) == p)
+            return t;
+    }
+    throw UsageError(std::string(name) +
+                     " needs YYYY-MM-DDTHH:MM:SS, YYYY-MM-DD HH:MM:SS or a time value, not '" +
+                     std::string(text) + "'");
 }
 
 void check_output(const std::string& input, const std::string& output,

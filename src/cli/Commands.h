@@ -1,7 +1,7 @@
 #pragma once
-// The commands of vornell-cli (cmd_info .. cmd_activity, in the Cli_*.cpp files) and what they
-// share: parse_args, check_output, the drawing options, stderr_reporter, open_document,
-// model_info_json.
+// The commands of vornell-cli (cmd_info .. cmd_stats, in the Cli_*.cpp files) and what they
+// share: parse_args, check_output, whole_option, parse_when, the drawing options,
+// stderr_reporter, open_document, model_info_json.
 #include <charconv>
 #include <cstdint>
 #include <initializer_list>
@@ -54,6 +54,10 @@ template <class Number> bool parse_number(std::string_view text, Number& value, 
 
 // The whole number of option name from low to high; fallback when it is not given.
 int whole_option(const ParsedArgs& parsed, const char* name, int fallback, int low, int high);
+// A moment as the window shows it, YYYY-MM-DDTHH:MM:SS or YYYY-MM-DD HH:MM:SS on the
+// recording's own clock, or a time value as a plain number; a UsageError naming the option name
+// for anything else, a date the calendar has not included.
+std::uint32_t parse_when(std::string_view text, const char* name);
 
 // The options render and print share, with one meaning and one set of limits.
 struct DrawingOptions {
@@ -79,6 +83,7 @@ int cmd_report(const std::vector<std::string>& args);
 int cmd_render(const std::vector<std::string>& args);
 int cmd_print(const std::vector<std::string>& args);
 int cmd_activity(const std::vector<std::string>& args);
+int cmd_stats(const std::vector<std::string>& args);
 
 // Prints the text that the window would show in its message box on stderr.
 Reporter& stderr_reporter();

@@ -34,6 +34,10 @@ const Command commands[] = {
     {"activity", "FILE [--curve K] [--block-weight W] [--margin M] [--min-seconds S]",
      "find the block weight and the in-slips periods of the hook load; print them as JSON",
      cmd_activity},
+    {"stats", "FILE [--curve K] [--from WHEN] [--to WHEN] [--above X]",
+     "print the statistics of a parameter over a time interval as one JSON object; WHEN is "
+     "YYYY-MM-DDTHH:MM:SS, YYYY-MM-DD HH:MM:SS or a time value",
+     cmd_stats},
     {"read", "PORT OUT [--log PATH] [--byte-timeout MS]", "read a logger and save the document",
      QT_COMMAND(cmd_read)},
     {"report", "FILE OUT.html [--rows FIRST:LAST]",

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "Cli_run.h"
+#include "datafile/Assembling.h"
+#include "library/Mytime.h"
+
+namespace {
+
+const std::uint32_t t0 = lib::parts_to_time(2026, 3, 5, 14, 0, 0);
+
+class CliStats : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FileStorage model;
+        model.add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f});
+        model.add_param({"Давление", "P", "атм", "давление", 0.0f, 400.0f});
+        // Steps of 10 s, then a pause of 180 s; 0.1f has no short exact decimal.
+        const std::pair<std::uint32_t, float> records[] = {
+            {t0, 5}, {t0 + 10, 15}, {t0 + 20, 0.1f}, {t0 + 200, 20}};
+        float pressure = 1;
+        for (const auto& [time, load] : records) {
+            FileStorageItem item;
+            item.time = time;
+            item.values = {load, pressure++};
+            model.add_item(item);
+        }
+        model.save(file, false);
+    }
+
+    nlohmann::ordered_json stats(const std::string& args) {
+        const CliRun r = run_cli(dir, "stats " + file + " " + args);
+        EXPECT_EQ(r.code, 0) << r.err;
+        return r.code == 0 ? nlohmann::ordered_json::parse(r.out) : nlohmann::ordered_json();
+    }
+
+    ScratchDir dir;
+    const std::string file = dir.file("run.realtim");
+};
+
+TEST_F(CliStats, TheWholeRecordingAboveAThreshold) {
+    const auto j = stats("--above 10");
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : j.items())
+        keys.push_back(key);
+    EXPECT_EQ(keys, (std::vector<std::string>{
+                        "curve",     "name",         "unit",         "from",      "to",
+                        "count",     "min",          "min_time",     "max",       "max_time",
+                        "mean",      "std",          "first_time",   "last_time", "span_s",
+                        "threshold", "time_above_s", "time_below_s", "paused_s",  "crossings_up"}));
+    EXPECT_EQ(j["curve"], 0);
+    EXPECT_EQ(j["unit"], "т");
+    EXPECT_EQ(j["from"], t0);
+    EXPECT_EQ(j["to"], t0 + 200);
+    EXPECT_EQ(j["count"], 4);
+    EXPECT_EQ(j["span_s"], 200);
+    EXPECT_EQ(j["threshold"], 10.0);
+    EXPECT_EQ(j["time_above_s"], 10);
+    EXPECT_EQ(j["time_below_s"], 10);
+    EXPECT_EQ(j["paused_s"], 180);
+    EXPECT_EQ(j["crossings_up"], 2);
+
+    const auto pressure = stats("--curve 1");
+    EXPECT_EQ(pressure["name"], "Давление");
+    EXPECT_EQ(pressure["max"], 4.0);
+    EXPECT_EQ(pressure["mean"], 2.5);
+    EXPECT_FALSE(pressure.contains("threshold"));
+}
+
+TEST_F(CliStats, AnIntervalAsDatesOrTimeValuesWhateverTheTimeZone) {
+    const std::string as_values =
+        "--from " + std::to_string(t0 + 10) + " --to " + std::to_string(t0 + 20);
+    for (const char* zone : {"", "Pacific/Kiritimati", "America/Anchorage"}) {
+        if (*zone)
+            setenv("TZ", zone, 1);
+        for (const std::string& args : {std::string("--from 2026-03-05T14:00:10 "
+                                                    "--to '2026-03-05 14:00:20'"),
+                                        as_values}) {
+            SCOPED_TRACE(std::string(zone) + " " + args);
+            const auto j = stats(args);
+            EXPECT_EQ(j["from"], t0 + 10);
+            EXPECT_EQ(j["to"], t0 + 20);
+            EXPECT_EQ(j["count"], 2);
+            // The float as stored, widened exactly.
+            EXPECT_EQ(j["min"].get<double>(), static_cast<double>(0.1f));
+            EXPECT_EQ(j["min_time"], t0 + 20);
+            EXPECT_EQ(j["max_time"], t0 + 10);
+            EXPECT_EQ(j["mean"].get<double>(), (15.0 + static_cast<double>(0.1f)) / 2);
+        }
+    }
+    unsetenv("TZ");
+}
+
+TEST_F(CliStats, AnEmptyIntervalHasACountAndNulls) {
+    const auto j = stats("--from 2026-03-06T00:00:00 --above 1");
+    EXPECT_EQ(j["from"], lib::parts_to_time(2026, 3, 6, 0, 0, 0));
+    EXPECT_EQ(j["count"], 0);
+    EXPECT_EQ(j["threshold"], 1.0);
+    std::size_t nulls = 0;
+    for (const auto& [key, value] : j.items())
+        nulls += value.is_null();
+    // "to", the nine from "min" to "span_s" and the four the threshold adds.
+    EXPECT_EQ(nulls, 14u);
+}
+
+TEST_F(CliStats, BadArgumentsExitTwoAndAFileThatFailsOne) {
+    const std::pair<std::string, int> runs[] = {
+        {"--curve 2", 2},
+        {"--curve -1", 2},
+        {"--from 2026-03-05T14:00:10 --to 2026-03-05T14:00:09", 2},
+        {"--from 2026-02-30T00:00:00", 2},
+        {"--from 2026-02-29T00:00:00", 2},
+        {"--to 2028-02-29T00:00:00", 0}, // a leap year
+        {"--from 2026-03-05T24:00:00", 2},
+        {"--from 2026-03-05", 2},
+        {"--from 1969-12-31T23:59:59", 2},
+        {"--to 4294967296", 2},
+        {"--above nan", 2},
+        {"--above inf", 2},
+        {"--above 1e999", 2},
+        {"--above 12,5", 2},
+        {"--below 1", 2},
+    };
+    for (const auto& [args, code] : runs) {
+        const CliRun r = run_cli(dir, "stats " + file + " " + args);
+        EXPECT_EQ(r.code, code) << args << "\n" << r.err;
+        EXPECT_EQ(r.err.empty(), code == 0) << args;
+    }
+    EXPECT_EQ(run_cli(dir, "stats").code, 2);
+    EXPECT_EQ(run_cli(dir, "stats " + dir.file("missing.realtim")).code, 1);
+}
+
+} // namespace
