@@ -43,8 +43,8 @@ protected:
     const std::string file = dir.file("run.realtim");
 };
 
-TEST_F(CliStats, TheWholeRecordingAboveAThreshold) {
-    const auto j = stats("--above 10");
+TEST_F(CliStats, TheWholeRecordingAnIntervalAndAnEmptyOne) {
+    auto j = stats("--above 10");
     std::vector<std::string> keys;
     for (const auto& [key, value] : j.items())
         keys.push_back(key);
@@ -53,52 +53,30 @@ TEST_F(CliStats, TheWholeRecordingAboveAThreshold) {
                         "count",     "min",          "min_time",     "max",       "max_time",
                         "mean",      "std",          "first_time",   "last_time", "span_s",
                         "threshold", "time_above_s", "time_below_s", "paused_s",  "crossings_up"}));
-    EXPECT_EQ(j["curve"], 0);
-    EXPECT_EQ(j["unit"], "т");
     EXPECT_EQ(j["from"], t0);
     EXPECT_EQ(j["to"], t0 + 200);
-    EXPECT_EQ(j["count"], 4);
-    EXPECT_EQ(j["span_s"], 200);
-    EXPECT_EQ(j["threshold"], 10.0);
-    EXPECT_EQ(j["time_above_s"], 10);
-    EXPECT_EQ(j["time_below_s"], 10);
-    EXPECT_EQ(j["paused_s"], 180);
-    EXPECT_EQ(j["crossings_up"], 2);
+    const std::vector<int> sums = {j["count"],        j["span_s"],   j["time_above_s"],
+                                   j["time_below_s"], j["paused_s"], j["crossings_up"]};
+    EXPECT_EQ(sums, (std::vector<int>{4, 200, 10, 10, 180, 2}));
 
-    const auto pressure = stats("--curve 1");
-    EXPECT_EQ(pressure["name"], "Давление");
-    EXPECT_EQ(pressure["max"], 4.0);
-    EXPECT_EQ(pressure["mean"], 2.5);
-    EXPECT_FALSE(pressure.contains("threshold"));
-}
-
-TEST_F(CliStats, AnIntervalAsDatesOrTimeValuesWhateverTheTimeZone) {
-    const std::string as_values =
-        "--from " + std::to_string(t0 + 10) + " --to " + std::to_string(t0 + 20);
-    for (const char* zone : {"", "Pacific/Kiritimati", "America/Anchorage"}) {
-        if (*zone)
-            setenv("TZ", zone, 1);
-        for (const std::string& args : {std::string("--from 2026-03-05T14:00:10 "
-                                                    "--to '2026-03-05 14:00:20'"),
-                                        as_values}) {
-            SCOPED_TRACE(std::string(zone) + " " + args);
-            const auto j = stats(args);
-            EXPECT_EQ(j["from"], t0 + 10);
-            EXPECT_EQ(j["to"], t0 + 20);
-            EXPECT_EQ(j["count"], 2);
-            // The float as stored, widened exactly.
-            EXPECT_EQ(j["min"].get<double>(), static_cast<double>(0.1f));
-            EXPECT_EQ(j["min_time"], t0 + 20);
-            EXPECT_EQ(j["max_time"], t0 + 10);
-            EXPECT_EQ(j["mean"].get<double>(), (15.0 + static_cast<double>(0.1f)) / 2);
-        }
+    // The same interval as dates and as time values, whatever the time zone.
+    setenv("TZ", "Pacific/Kiritimati", 1);
+    for (const std::string& args :
+         {std::string("--curve 0 --from 2026-03-05T14:00:10 --to '2026-03-05 14:00:20'"),
+          "--from " + std::to_string(t0 + 10) + " --to " + std::to_string(t0 + 20)}) {
+        j = stats(args);
+        EXPECT_EQ(j["from"], t0 + 10) << args;
+        EXPECT_EQ(j["to"], t0 + 20) << args;
+        EXPECT_EQ(j["count"], 2) << args;
+        // The float as stored, widened exactly.
+        EXPECT_EQ(j["min"].get<double>(), static_cast<double>(0.1f)) << args;
+        EXPECT_EQ(j["min_time"], t0 + 20) << args;
+        EXPECT_EQ(j["mean"].get<double>(), (15.0 + static_cast<double>(0.1f)) / 2) << args;
     }
     unsetenv("TZ");
-}
 
-TEST_F(CliStats, AnEmptyIntervalHasACountAndNulls) {
-    const auto j = stats("--from 2026-03-06T00:00:00 --above 1");
-    EXPECT_EQ(j["from"], lib::parts_to_time(2026, 3, 6, 0, 0, 0));
+    EXPECT_EQ(stats("--curve 1")["name"], "Давление");
+    j = stats("--from 2026-03-06T00:00:00 --above 1");
     EXPECT_EQ(j["count"], 0);
     EXPECT_EQ(j["threshold"], 1.0);
     std::size_t nulls = 0;
@@ -121,10 +99,8 @@ TEST_F(CliStats, BadArgumentsExitTwoAndAFileThatFailsOne) {
         {"--from 1969-12-31T23:59:59", 2},
         {"--to 4294967296", 2},
         {"--above nan", 2},
-        {"--above inf", 2},
         {"--above 1e999", 2},
         {"--above 12,5", 2},
-        {"--below 1", 2},
     };
     for (const auto& [args, code] : runs) {
         const CliRun r = run_cli(dir, "stats " + file + " " + args);
