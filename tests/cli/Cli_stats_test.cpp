@@ -8,6 +8,7 @@
 
 #include "Cli_run.h"
 #include "datafile/Assembling.h"
+#include "formats/Formats.h"
 #include "library/Mytime.h"
 
 namespace {
@@ -30,7 +31,7 @@ protected:
             item.values = {load, pressure++};
             model.add_item(item);
         }
-        model.save(file, false);
+        save_data_file(model, file);
     }
 
     nlohmann::ordered_json stats(const std::string& args) {
