@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "analysis/Activity.h"
 #include "datafile/Assembling.h"
 
 namespace analysis {
@@ -13,23 +14,19 @@ IntervalStats interval_stats(const FileStorage& data, int curve, std::uint32_t f
     IntervalStats s;
     if (threshold)
         s.above = ThresholdTimes{*threshold};
-    if (curve < 0)
-        return s;
-    const auto k = static_cast<std::size_t>(curve);
     // Sums of the values shifted by the first one keep the variance from cancelling away.
     double sum = 0, shifted = 0, shifted_squares = 0;
     float origin = 0;
     bool previous_in = false;
     float previous_value = 0;
     std::uint32_t previous_time = 0;
-    for (int i = 0; i < data.item_count(); ++i) {
-        const auto item = data.item(i);
-        const std::uint32_t t = item->time;
-        if (t < from || t > to || k >= item->values.size() || !std::isfinite(item->values[k])) {
+    const CurveView view(data, curve);
+    for (int i = 0; i < view.size(); ++i) {
+        const auto [t, v] = view.at(i);
+        if (t < from || t > to || !std::isfinite(v)) {
             previous_in = false;
             continue;
         }
-        const float v = item->values[k];
         if (s.count == 0) {
             s.min = s.max = origin = v;
             s.min_time = s.max_time = s.first_time = s.last_time = t;
@@ -52,11 +49,11 @@ IntervalStats interval_stats(const FileStorage& data, int curve, std::uint32_t f
 
         if (previous_in) {
             const std::int64_t step = std::int64_t{t} - previous_time;
-            if (step > max_step_s)
+            if (step > max_step_seconds)
                 s.paused_s += static_cast<std::uint64_t>(step);
             if (s.above) {
                 ThresholdTimes& a = *s.above;
-                if (step >= 1 && step <= max_step_s) {
+                if (step >= 1 && step <= max_step_seconds) {
                     if (previous_value > a.threshold)
                         a.time_above_s += static_cast<std::uint64_t>(step);
                     else

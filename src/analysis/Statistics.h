@@ -9,14 +9,12 @@ class FileStorage;
 
 namespace analysis {
 
-// A step between records longer than this is a pause, as on the graph: it counts neither above
-// nor below a threshold.
-inline constexpr std::uint32_t max_step_s = 120;
-
-// The steps between adjacent records of the interval, split by the value at the step's start.
+// The steps between adjacent records of the interval, split by the value at the step's start; a
+// step longer than max_step_seconds (Activity.h) is a pause, as on the graph, and counts in
+// neither.
 struct ThresholdTimes {
     double threshold = 0;
-    std::uint64_t time_above_s = 0; // steps of 1 to max_step_s seconds starting above it
+    std::uint64_t time_above_s = 0; // steps of 1 to max_step_seconds starting above it
     std::uint64_t time_below_s = 0; // ... starting at or below it
     std::uint64_t crossings_up = 0; // adjacent records going from at or below to above it
 };
@@ -30,7 +28,7 @@ struct IntervalStats {
     double stddev = 0; // of the population
     // The earliest and the latest time: with records out of order not the first and last ones.
     std::uint32_t first_time = 0, last_time = 0;
-    std::uint64_t paused_s = 0; // steps over max_step_s between adjacent records of the interval
+    std::uint64_t paused_s = 0;          // steps over max_step_seconds between adjacent records
     std::optional<ThresholdTimes> above; // when a threshold was given
 
     std::uint32_t span_s() const { return last_time - first_time; }
