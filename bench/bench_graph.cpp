@@ -98,13 +98,14 @@ void BM_DrawWindow_300k(benchmark::State& state) {
     StripChart chart;
     SetUpGraphChart(chart);
     chart.BottomAxis().SetRange(0, 250);
-    DrawMarksAfterChart(chart, points);
+    ChartEvents events;
+    DrawMarksAfterChart(chart, points, events);
     QImage image(800, 1000, QImage::Format_RGB32);
     chart.Layout(image.rect(), &image);
     double seconds = 0;
     for (auto _ : state) {
         const auto start = Clock::now();
-        ShowGraphWindow(points, chart, 0, 0, 0xFF0000, pixels_per_cm);
+        ShowGraphWindow(points, events, chart, 0, 0, 0xFF0000, pixels_per_cm);
         QPainter painter(&image);
         chart.Paint(painter, image.rect());
         painter.end();
@@ -130,7 +131,7 @@ void BM_OpenToFirstGraph_1M(benchmark::State& state) {
     Quiet quiet;
     Storage doc(quiet);
     GrFormOptions options;
-    TGrForm form(nullptr, options, doc.Data());
+    TGrForm form(nullptr, options, doc.Data(), doc.Journal());
     form.resize(800, 1000);
     form.show();
     double seconds = 0;

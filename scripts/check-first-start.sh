@@ -13,8 +13,8 @@ child=$(pgrep -P "$runner" -x vornell || true)
 [ -n "$child" ] && kill -TERM "$child"
 wait "$runner" || true
 # The two sections of the port and the graph first, byte for byte; the window's own after them.
-expected=$(printf '[HardWare]\r\nname="COM1"\r\n[GrFormOptions]\r\nleft=0\r\nright=200\r\ncolor=16711680\r\nscale=3\r\n[MainForm]\r')
-if [ "$(head -n 8 "$dir/Vornell.ini" 2>/dev/null)" != "$expected" ]; then
+expected=$(printf '[HardWare]\r\nname="COM1"\r\n[GrFormOptions]\r\nleft=0\r\nright=200\r\ncolor=16711680\r\nscale=3\r\nevents=1\r\n[MainForm]\r')
+if [ "$(head -n 9 "$dir/Vornell.ini" 2>/dev/null)" != "$expected" ]; then
   echo "check-first-start: Vornell.ini is not the default one:" >&2
   cat -A "$dir/Vornell.ini" >&2 || echo "(missing)" >&2
   exit 1

@@ -97,6 +97,27 @@ JournalGrid::JournalGrid(const Storage& document, QWidget* parent)
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setHighlightSections(false);
     apply_row_height();
+    connect(this, &QAbstractItemView::doubleClicked, this, &JournalGrid::choose);
+}
+
+void JournalGrid::choose(const QModelIndex& index) {
+    if (index.isValid() && model_->shows_events() && on_choose_)
+        on_choose_(index.row());
+}
+
+void JournalGrid::select_events(const std::vector<int>& events) {
+    if (events.empty() || !model_->shows_events())
+        return;
+    QItemSelection rows;
+    for (int event : events)
+        if (event >= 0 && event < model_->rowCount())
+            rows.select(model_->index(event, 0), model_->index(event, model_->columnCount() - 1));
+    const QModelIndex first = model_->index(events.front(), 0);
+    if (!first.isValid())
+        return;
+    selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
+    scrollTo(first);
 }
 
 void JournalGrid::apply_row_height() {
@@ -163,6 +184,10 @@ void JournalGrid::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Copy)) {
         if (const QString text = selected_text(); !text.isEmpty())
             QApplication::clipboard()->setText(text);
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        choose(currentIndex());
         return;
     }
     QTableView::keyPressEvent(event);

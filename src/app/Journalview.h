@@ -5,7 +5,9 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 
+#include <functional>
 #include <utility>
+#include <vector>
 
 class Storage;
 
@@ -21,10 +23,10 @@ public:
 
     // The document changed: the view asks again for everything.
     void refresh();
-
-private:
+    // Rows are events (not the one empty row).
     bool shows_events() const;
 
+private:
     const Storage& document_;
 };
 
@@ -53,10 +55,17 @@ public:
     JournalModel& journal() { return *model_; }
     // The selected rows under the header row, tab-separated, one line each; what Ctrl+C copies.
     QString selected_text() const;
+    // Called with the event position of a row chosen with Enter or a double-click.
+    void SetOnChoose(std::function<void(int event)> choose) { on_choose_ = std::move(choose); }
+    // Selects the rows of these event positions, the first one current and in view.
+    void select_events(const std::vector<int>& events);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void choose(const QModelIndex& index);
+
     JournalModel* model_;
+    std::function<void(int)> on_choose_;
 };

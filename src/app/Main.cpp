@@ -37,6 +37,7 @@ namespace {
 constexpr const char* notes_caption = " Сообщения при открытии файла";
 constexpr const char* no_data_line = " Нет данных: откройте файл или считайте данные с датчика";
 constexpr int graph_tab = 0, journal_tab = 1;
+constexpr int status_message_ms = 6000;
 
 QString moment_text(std::uint32_t t) {
     const lib::time_parts parts = lib::time_to_parts(t);
@@ -112,7 +113,8 @@ TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
     pages_->setObjectName(QStringLiteral("PageControl"));
     pages_->setDocumentMode(true);
     pages_->addTab(create_graph_page(), QStringLiteral("Графики"));
-    graph_ = new TGrForm(graph_host_, system_.graph_options(), document_.Data());
+    graph_ =
+        new TGrForm(graph_host_, system_.graph_options(), document_.Data(), document_.Journal());
     graph_host_->layout()->addWidget(graph_);
     graph_->LoadOptions();
     grid_ = new JournalGrid(document_, pages_);
@@ -132,6 +134,12 @@ TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
     grid_->apply_row_height();
     grid_->fit_columns();
     connect(pages_, &QTabWidget::currentChanged, this, &TMainForm::PageControlChange);
+    grid_->SetOnChoose([this](int event) { ShowEventOnGraph(event); });
+    graph_->SetOnEventsChosen([this](const std::vector<int>& events) {
+        pages_->setCurrentIndex(journal_tab);
+        grid_->select_events(events);
+        grid_->setFocus();
+    });
 
     setAcceptDrops(true);
     restore_window_state();
@@ -389,6 +397,14 @@ QString TMainForm::status_text() const {
         .arg(name)
         .arg(data.item_count())
         .arg(moment_text(data.item(0)->time), moment_text(data.item(data.item_count() - 1)->time));
+}
+
+void TMainForm::ShowEventOnGraph(int index) {
+    pages_->setCurrentIndex(graph_tab);
+    if (!graph_->ShowEvent(index))
+        statusBar()->showMessage(
+            QStringLiteral("Событие № %1 не на графике: его время вне записи").arg(index + 1),
+            status_message_ms);
 }
 
 QMessageBox::StandardButton TMainForm::QuerySaveReadData() {

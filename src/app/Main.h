@@ -47,6 +47,9 @@ public:
     void OpenDataFile(const std::string& path);
     // The status bar line.
     QString status_text() const;
+    // The graph tab scrolled to the event of journal position index, or the status bar saying
+    // that it is not on the chart.
+    void ShowEventOnGraph(int index);
     // SIGINT or SIGTERM: every open dialog is cancelled and the window closes as its close box
     // does. A second signal while that close still asks about unsaved read data gives them up.
     void CloseOnSignal();

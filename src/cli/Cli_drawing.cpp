@@ -18,8 +18,15 @@ std::vector<std::string_view> with_drawing_options(std::initializer_list<std::st
     return names;
 }
 
+std::vector<std::string_view> with_drawing_flags(std::initializer_list<std::string_view> own) {
+    std::vector<std::string_view> names(own);
+    names.push_back("--no-events");
+    return names;
+}
+
 DrawingOptions drawing_options(const ParsedArgs& parsed) {
     DrawingOptions o;
+    o.events = !parsed.options.contains("--no-events");
     o.scale = whole_option(parsed, "--scale", o.scale, 0, TGrForm::scale_count - 1);
     o.curve = whole_option(parsed, "--curve", o.curve, 0, INT_MAX);
     o.dpi = whole_option(parsed, "--dpi", o.dpi, lowest_dpi, highest_dpi);

@@ -100,8 +100,9 @@ void print_replacing(TPrintGrForm& form, QPdfWriter& writer, ReplaceDevice& devi
 } // namespace
 
 int cmd_print(const std::vector<std::string>& args) {
-    const ParsedArgs parsed = parse_args(
-        args, with_drawing_options({"--day", "--paper", "--max-pages"}), {"--landscape"});
+    const ParsedArgs parsed =
+        parse_args(args, with_drawing_options({"--day", "--paper", "--max-pages"}),
+                   with_drawing_flags({"--landscape"}));
     if (parsed.positional.size() != 2)
         throw UsageError("expected FILE and OUT.pdf");
     const DrawingOptions o = drawing_options(parsed);
@@ -112,6 +113,7 @@ int cmd_print(const std::vector<std::string>& args) {
     in.options.left = o.left;
     in.options.right = o.right;
     in.options.color = in.color = o.bgr;
+    in.options.events = o.events ? 1 : 0;
     if (parsed.options.contains("--day"))
         parse_day(parsed.options.at("--day"), in);
     const int max_pages = whole_option(parsed, "--max-pages", 100, 1, 1 << 30);

@@ -1,5 +1,6 @@
 // vornell-cli render: the graph of a document drawn exactly as the graph tab draws it, for one
-// pixel window, into a PNG file; the layout and the marks of the picture as JSON on stdout.
+// pixel window, into a PNG file; the layout, the marks and the events of the picture as JSON on
+// stdout.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -42,7 +43,8 @@ RenderWindow parse_window(const ParsedArgs& parsed) {
 } // namespace
 
 int cmd_render(const std::vector<std::string>& args) {
-    const ParsedArgs parsed = parse_args(args, with_drawing_options({"--top", "--size"}));
+    const ParsedArgs parsed =
+        parse_args(args, with_drawing_options({"--top", "--size"}), with_drawing_flags({}));
     if (parsed.positional.size() != 2)
         throw UsageError("expected FILE and OUT.png");
     const DrawingOptions o = drawing_options(parsed);
@@ -66,14 +68,18 @@ int cmd_render(const std::vector<std::string>& args) {
     StripChart chart;
     SetUpGraphChart(chart);
     chart.BottomAxis().SetRange(o.left, o.right);
-    DrawMarksAfterChart(chart, points);
+    ChartEvents events;
+    if (o.events)
+        events.Place(doc.Journal(), doc.Data(), points);
+    events.SetLook(EventStripLookAt(o.dpi));
+    DrawMarksAfterChart(chart, points, events);
 
     QImage image(w.width, w.height, QImage::Format_RGB32);
     const int dots_per_metre = static_cast<int>(o.dpi / 0.0254 + 0.5);
     image.setDotsPerMeterX(dots_per_metre);
     image.setDotsPerMeterY(dots_per_metre);
     chart.Layout(image.rect(), &image);
-    ShowGraphWindow(points, chart, w.top, o.curve, o.bgr, pixels_per_cm);
+    ShowGraphWindow(points, events, chart, w.top, o.curve, o.bgr, pixels_per_cm);
     {
         QPainter painter(&image);
         chart.Paint(painter, image.rect());
@@ -105,6 +111,13 @@ int cmd_render(const std::vector<std::string>& args) {
         if (shown(pause.offset))
             j["pauses"].push_back(
                 {{"index", pause.index}, {"offset", pause.offset}, {"seconds", pause.seconds}});
+    j["events"] = nlohmann::ordered_json::array();
+    for (const analysis::EventRow& e : events.Shown())
+        j["events"].push_back({{"index", e.index},
+                               {"code", e.code},
+                               {"row", e.row},
+                               {"end_row", e.has_end() ? nlohmann::ordered_json(e.end_row)
+                                                       : nlohmann::ordered_json()}});
     std::cout << j.dump() << "\n";
     return 0;
 }

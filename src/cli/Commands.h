@@ -66,9 +66,12 @@ struct DrawingOptions {
     double left = 0, right = 200;
     std::uint32_t bgr = 0xFF0000; // blue-green-red; written RRGGBB, 0000FF
     int dpi = 96;                 // pixels per inch of the screen whose scale is drawn
+    bool events = true;           // the journal's events over the chart
 };
-// own followed by the names of the drawing options, for parse_args.
+// own followed by the names of the drawing options, for parse_args: those with a value, and
+// the flags.
 std::vector<std::string_view> with_drawing_options(std::initializer_list<std::string_view> own);
+std::vector<std::string_view> with_drawing_flags(std::initializer_list<std::string_view> own);
 DrawingOptions drawing_options(const ParsedArgs& parsed);
 
 // Each command takes the arguments after its name and returns the exit code: 0 done, 1 a

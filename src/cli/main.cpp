@@ -45,12 +45,13 @@ const Command commands[] = {
      QT_COMMAND(cmd_report)},
     {"render",
      "FILE OUT.png [--scale I] [--curve K] [--range L:R] [--color RRGGBB] [--top PX] "
-     "[--size WxH] [--dpi D]",
-     "draw the graph tab's chart of a document into a PNG; print its layout and marks as JSON",
+     "[--size WxH] [--dpi D] [--no-events]",
+     "draw the graph tab's chart of a document into a PNG; print its layout, marks and events as "
+     "JSON",
      QT_COMMAND(cmd_render)},
     {"print",
      "FILE OUT.pdf [--day YYYY-MM-DD] [--scale I] [--curve K] [--range L:R] [--color RRGGBB] "
-     "[--paper A4|A3|Letter] [--landscape] [--dpi D] [--max-pages N]",
+     "[--paper A4|A3|Letter] [--landscape] [--dpi D] [--max-pages N] [--no-events]",
      "print the graph into a PDF at the physical scale of the screen", QT_COMMAND(cmd_print)},
 };
 

@@ -24,18 +24,22 @@ void SetUpGraphChart(StripChart& chart) {
     chart.Series().SetPen(QPen(chart.Series().Color(), 0));
 }
 
-void ShowGraphWindow(GraphPoints& points, StripChart& chart, int top, int curve, std::uint32_t bgr,
-                     double pixels_per_cm) {
+void ShowGraphWindow(GraphPoints& points, ChartEvents& events, StripChart& chart, int top,
+                     int curve, std::uint32_t bgr, double pixels_per_cm) {
     const int height = chart.PlotRect().Height();
     StripSeries series(chart.Series());
     points.FillSeries(series, top, top + height, curve, bgr, pixels_per_cm);
+    // A chart without a point (no curve, no records there) shows no event either; any point
+    // filled carries a date mark.
+    events.ShowWindow(top, points.Marks().empty() ? top - 1 : top + height);
     chart.LeftAxis().SetRange(top, top + height);
 }
 
-void DrawMarksAfterChart(StripChart& chart, const GraphPoints& points) {
-    chart.SetAfterDraw([&chart, &points](QPainter& painter) {
+void DrawMarksAfterChart(StripChart& chart, const GraphPoints& points, const ChartEvents& events) {
+    chart.SetAfterDraw([&chart, &points, &events](QPainter& painter) {
         StripMarkCanvas canvas(chart, painter);
         points.DrawScaleMarks(canvas);
+        events.Draw(painter, chart);
     });
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "graph/Graphevents.h"
 #include "graph/Graphpoints.h"
 #include "widgets/Stripchart.h"
 
@@ -15,13 +16,14 @@ class FileStorage;
 void SetUpGraphChart(StripChart& chart);
 
 // Fills the series and the marks with the pixel window that starts at offset top and is as
-// high as the chart's plot, and sets the vertical axis to exactly that window, one unit per
-// pixel. An invalid curve leaves the chart empty.
-void ShowGraphWindow(GraphPoints& points, StripChart& chart, int top, int curve, std::uint32_t bgr,
-                     double pixels_per_cm);
+// high as the chart's plot, shows the events of its rows, and sets the vertical axis to exactly
+// that window, one unit per pixel. An invalid curve leaves the chart empty.
+void ShowGraphWindow(GraphPoints& points, ChartEvents& events, StripChart& chart, int top,
+                     int curve, std::uint32_t bgr, double pixels_per_cm);
 
-// Draws the points' time and date marks over every finished paint of the chart.
-void DrawMarksAfterChart(StripChart& chart, const GraphPoints& points);
+// Draws the points' time and date marks, then the events, over every finished paint of the
+// chart.
+void DrawMarksAfterChart(StripChart& chart, const GraphPoints& points, const ChartEvents& events);
 
 // "05.03.2007 9:05:12" and the value with the parameter's unit, for the series point k of the
 // last window; empty when the point has no record.

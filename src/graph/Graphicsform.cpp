@@ -1,13 +1,18 @@
 #include "graph/Graphicsform.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -49,8 +54,9 @@ QVBoxLayout* captioned(QLabel* caption, std::initializer_list<QWidget*> controls
 
 } // namespace
 
-TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, FileStorage& data)
-    : QWidget(parent), data_(data), settings_(settings),
+TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, const FileStorage& data,
+                 const LogStorage& journal)
+    : QWidget(parent), data_(data), journal_(journal), settings_(settings),
       pixels_per_cm_(logicalDpiY() * cm_per_inch), points_(data) {
     setObjectName("GrForm");
     auto* panel = new QWidget(this);
@@ -86,6 +92,10 @@ TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, FileStorage& data)
     // Tagged lists keep the form font; the edits take the fixed-pitch font.
     for (QComboBox* list : {cbxName, cbxScale, static_cast<QComboBox*>(clrsCurve)})
         list->setProperty("tag", 1);
+    chbxEvents = new QCheckBox("События", panel);
+    chbxEvents->setObjectName("chbxEvents");
+    chbxEvents->setChecked(true);
+    chbxEvents->setToolTip("Отметки событий журнала у правого края графика");
 
     auto* tools = new QHBoxLayout(panel);
     tools->setContentsMargins(design_px(this, 8), design_px(this, 3), design_px(this, 8),
@@ -95,6 +105,7 @@ TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, FileStorage& data)
     tools->addLayout(captioned(lblScale_, {cbxScale}));
     tools->addLayout(captioned(new QLabel("Диапазоны вывода", panel), {edLeft, edRight}));
     tools->addLayout(captioned(new QLabel("Цвет кривой", panel), {clrsCurve}));
+    tools->addLayout(captioned(new QLabel(panel), {chbxEvents}));
     tools->addStretch();
 
     ScrollBar = new QScrollBar(Qt::Vertical, this);
@@ -107,7 +118,8 @@ TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, FileStorage& data)
     Chart->installEventFilter(this);
     StripChart& chart = Chart->Chart();
     SetUpGraphChart(chart);
-    DrawMarksAfterChart(chart, points_);
+    DrawMarksAfterChart(chart, points_, events_);
+    events_.SetLook(EventStripLookAt(logicalDpiY()));
     chart.Series().SetDotRadius(design_px(this, 4));
     chart.Series().SetLabelFunction(
         [this](std::size_t k) { return GraphPointText(points_, data_, CurveIndex(), k); });
@@ -134,6 +146,17 @@ TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, FileStorage& data)
             cbxScaleChange();
     });
     clrsCurve->SetOnChange([this] { Redraw(); });
+    connect(chbxEvents, &QCheckBox::toggled, this, [this](bool on) {
+        events_.SetVisible(on);
+        Chart->update();
+    });
+    highlight_timer_ = new QTimer(this);
+    highlight_timer_->setSingleShot(true);
+    highlight_timer_->setInterval(highlight_ms);
+    connect(highlight_timer_, &QTimer::timeout, this, [this] {
+        events_.SetHighlight(-1);
+        Chart->update();
+    });
 }
 
 TGrForm::~TGrForm() = default;
@@ -148,6 +171,7 @@ void TGrForm::LoadOptions() {
     cbxScale->setCurrentIndex(options_.scale >= 0 && options_.scale < scale_count ? options_.scale
                                                                                   : -1);
     clrsCurve->SetColor(options_.color);
+    chbxEvents->setChecked(options_.events != 0);
 }
 
 int TGrForm::FillScaleList(bool fill) {
@@ -190,6 +214,7 @@ void TGrForm::ReloadData() {
 
 void TGrForm::ApplyScale() {
     points_.SetScale(FillScaleList(false) * 60.0, pixels_per_cm_);
+    events_.Place(journal_, data_, points_);
 }
 
 int TGrForm::PlotHeight() const {
@@ -216,8 +241,8 @@ void TGrForm::UpdateControlStates(bool has_data) {
 }
 
 void TGrForm::DrawVisibleWindow() {
-    ShowGraphWindow(points_, Chart->Chart(), ScrollBar->value(), CurveIndex(), CurveColor(),
-                    pixels_per_cm_);
+    ShowGraphWindow(points_, events_, Chart->Chart(), ScrollBar->value(), CurveIndex(),
+                    CurveColor(), pixels_per_cm_);
 }
 
 void TGrForm::Redraw() {
@@ -253,6 +278,7 @@ GrFormOptions TGrForm::Options() const {
     options.right = lib::text_to_number(edRight->text().toStdString());
     options.scale = cbxScale->currentIndex();
     options.color = CurveColor();
+    options.events = chbxEvents->isChecked() ? 1 : 0;
     return options;
 }
 
@@ -288,7 +314,44 @@ bool TGrForm::eventFilter(QObject* watched, QEvent* e) {
         UpdateScrollBar();
         Redraw();
     }
+    if (watched == Chart && EventsAtPointer(e))
+        return true;
     return QWidget::eventFilter(watched, e);
+}
+
+bool TGrForm::EventsAtPointer(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(e);
+        const std::vector<int> events = events_.At(Chart->Chart(), help->pos());
+        if (events.empty())
+            return false; // the curve's own tip
+        QToolTip::showText(help->globalPos(), EventsText(journal_, events), Chart);
+        return true;
+    }
+    if (e->type() == QEvent::MouseButtonDblClick) {
+        const auto* mouse = static_cast<QMouseEvent*>(e);
+        const std::vector<int> events = events_.At(Chart->Chart(), mouse->position());
+        if (events.empty() || mouse->button() != Qt::LeftButton || !on_events_chosen_)
+            return false;
+        on_events_chosen_(events);
+        return true;
+    }
+    return false;
+}
+
+bool TGrForm::ShowEvent(int index) {
+    const analysis::EventRow* event = events_.Placed().Find(index);
+    events_.SetHighlight(event ? index : -1);
+    if (!event) {
+        Chart->update();
+        return false;
+    }
+    highlight_timer_->start();
+    // The scroll bar keeps the position within its range: near either end the event is as
+    // near the middle as the recording lets it be.
+    ScrollBar->setValue(event->row - PlotHeight() / 2);
+    Redraw();
+    return true;
 }
 
 void TGrForm::wheelEvent(QWheelEvent* e) {

@@ -1,22 +1,29 @@
 #pragma once
 // The graph view of the "Графики" tab: one parameter of the data model against time running
 // down the screen at a chosen number of minutes per centimetre, with a scroll bar through the
-// recording and a tool panel for the curve, the time scale, the value range and the colour.
+// recording and a tool panel for the curve, the time scale, the value range, the colour and the
+// journal's events. A double-click on an event's marker hands its events to the window.
 #include <QImage>
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
+#include "graph/Graphevents.h"
 #include "graph/Graphpoints.h"
 #include "params/Grformoptions.h"
 
 class ColorPicker;
 class FileStorage;
+class LogStorage;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QScrollBar;
+class QTimer;
 class StripChartWidget;
 
 class TGrForm : public QWidget {
@@ -25,10 +32,12 @@ public:
     static constexpr int default_scale = 4; // when nothing is selected: "15 мин. на 1 см."
     static const char* const scale_texts[scale_count];
     static const int scale_minutes[scale_count];
+    static constexpr int highlight_ms = 1500; // an event found from the journal stands out
 
     // `settings` is the graph's section of the settings file: LoadOptions shows it, SaveOptions
     // puts the controls back into it.
-    TGrForm(QWidget* parent, GrFormOptions& settings, FileStorage& data);
+    TGrForm(QWidget* parent, GrFormOptions& settings, const FileStorage& data,
+            const LogStorage& journal);
     ~TGrForm() override;
 
     void LoadOptions();
@@ -50,11 +59,21 @@ public:
     // The chart as it is shown now.
     QImage GraphImage() const;
 
+    // Scrolls the event of journal position index to the middle of the plot and highlights it
+    // for a moment. False when it is not on the chart (its moment is outside the recording).
+    bool ShowEvent(int index);
+    const ChartEvents& Events() const { return events_; }
+    // Called with the journal positions of a marker double-clicked on the chart.
+    void SetOnEventsChosen(std::function<void(const std::vector<int>&)> chosen) {
+        on_events_chosen_ = std::move(chosen);
+    }
+
     QComboBox* cbxName = nullptr;
     QComboBox* cbxScale = nullptr;
     QLineEdit* edLeft = nullptr;
     QLineEdit* edRight = nullptr;
     ColorPicker* clrsCurve = nullptr;
+    QCheckBox* chbxEvents = nullptr;
     QScrollBar* ScrollBar = nullptr;
     StripChartWidget* Chart = nullptr;
 
@@ -74,12 +93,19 @@ private:
     // pointer's row where it is.
     void StepScale(int step, double pointer_y);
     void Redraw();
+    // The tool tip and the double-click of the events under the pointer; false when there are
+    // none there.
+    bool EventsAtPointer(QEvent* e);
 
-    FileStorage& data_;
+    const FileStorage& data_;
+    const LogStorage& journal_;
     GrFormOptions& settings_;
     const double pixels_per_cm_;
     GrFormOptions options_;
     GraphPoints points_;
+    ChartEvents events_;
+    QTimer* highlight_timer_ = nullptr;
+    std::function<void(const std::vector<int>&)> on_events_chosen_;
     QLabel* lblName_ = nullptr;
     QLabel* lblScale_ = nullptr;
     // Until the first ReloadData a chosen scale only waits for the data.

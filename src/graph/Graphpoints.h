@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/Event_rows.h"
 #include "library/Mytime.h"
 
 class FileStorage;
@@ -47,10 +48,9 @@ public:
 
 class GraphPoints {
 public:
-    struct x_value_t {
-        std::int32_t offset; // pixels from the first included record
-        std::int32_t index;  // the record's position in the data model
-    };
+    // offset: pixels from the first included record; index: the record's position in the data
+    // model. The journal's events are placed on these rows.
+    using x_value_t = analysis::RecordRow;
     static_assert(sizeof(x_value_t) == 8, "the points may cost 8 bytes per record");
 
     struct ScaleValue {

@@ -6,4 +6,5 @@ void GrFormOptions::describe_ini(lib::ini_options_elements& e) {
     e.add_double(right, section, "right");
     e.add_color(color, section, "color");
     e.add_int(scale, section, "scale");
+    e.add_int(events, section, "events");
 }

@@ -1,6 +1,6 @@
 #pragma once
 // GrFormOptions: the graph's display options kept in the settings file: the value range of the
-// axis, the curve colour and the selected time scale.
+// axis, the curve colour, the selected time scale and whether the journal's events are drawn.
 #include <cstdint>
 
 #include "library/Inioptions.h"
@@ -13,4 +13,5 @@ public:
     double right = 200;
     std::uint32_t color = 16711680; // blue-green-red: pure blue
     std::int32_t scale = 3;         // "10 мин. на 1 см."
+    std::int32_t events = 1;        // 0: the chart draws no events
 };

@@ -141,6 +141,8 @@ void TPrintGrForm::SetUpChart() {
         axis->grid_pen.setWidth(1);
     chart_.Series().SetPen(QPen(color_from_bgr(in_.color), 2));
     chart_.Series().SetDotRadius(Px(5));
+    events_.SetVisible(in_.options.events != 0);
+    events_.SetLook(EventStripLookAt(screen_dpi_));
 }
 
 PageRooms TPrintGrForm::MeasureRooms(const QPaintDevice& device) {
@@ -171,6 +173,8 @@ bool TPrintGrForm::Prepare(const PrinterPage& page, const QPaintDevice& device) 
     PointSink sink(all_points_, chart_);
     points_->FillSeries(sink, 0, plan_.plot_height, in_.curve, in_.color,
                         screen_dpi_ / cm_per_inch);
+    if (events_.Visible())
+        events_.Place(doc_.Journal(), doc_.Data(), *points_);
     chart_.Series().SetPen(QPen(color_from_bgr(in_.color), 2));
     return true;
 }
@@ -226,9 +230,12 @@ void TPrintGrForm::DrawPage(QPainter& p, int page) {
     for (auto it = first; it != last; ++it)
         series.Add(it->x(), it->y());
 
+    // The row where a page ends belongs to the next page, as with the marks.
+    events_.ShowWindow(window.top, window.top + window.height - (window.last ? 0 : 1));
     chart_.SetAfterDraw([&](QPainter& painter) {
         PrintMarkCanvas canvas(painter, chart_, screen_dpi_, window.last);
         points_->DrawScaleMarks(canvas);
+        events_.Draw(painter, chart_);
     });
     chart_.Paint(p, area);
     chart_.SetAfterDraw(nullptr);

@@ -3,7 +3,8 @@
 // chosen minutes per centimetre of screen become minutes per centimetre of paper), across as
 // many pages as it takes, in one job. Every page has a header line (title, the times of its
 // first and last record, its number) and the value scale, then its slice of the graph, each
-// slice starting where the one before ended; the last page closes with the bottom scale. Each
+// slice starting where the one before ended; the last page closes with the bottom scale. The
+// journal's events are drawn as the graph tab draws them, when its options show them. Each
 // page is drawn straight onto the device, so vector drawing keeps its size at any resolution.
 #include <QFont>
 #include <QPageLayout>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "graph/Graphevents.h"
 #include "print/Printlayout.h"
 #include "widgets/Stripchart.h"
 
@@ -52,6 +54,8 @@ public:
     void DrawPage(QPainter& p, int page);
 
     const StripChart& Chart() const { return chart_; }
+    // The events of the page drawn last.
+    const ChartEvents& Events() const { return events_; }
     const std::string& Title() const { return title_; }
 
 private:
@@ -68,6 +72,7 @@ private:
     QFont header_font_;
     std::unique_ptr<GraphPoints> points_;
     StripChart chart_;
+    ChartEvents events_;
     std::vector<QPointF> all_points_; // the whole series; each page draws its slice
     PrinterPage page_;
     GraphPrintPlan plan_;

@@ -22,8 +22,9 @@ TEST(RegSystem, WritesThePortAndGraphSectionsFirstAndKeepsWhatElseTheFileHolds) 
         EXPECT_EQ(system.hardware().name, "COM1");
         EXPECT_EQ(system.save_settings(), "");
     }
-    EXPECT_EQ(file_text(path).find("[HardWare]\r\nname=\"COM1\"\r\n[GrFormOptions]\r\nleft=0\r\n"
-                                   "right=200\r\ncolor=16711680\r\nscale=3\r\n[MainForm]\r\n"),
+    EXPECT_EQ(file_text(path).find(
+                  "[HardWare]\r\nname=\"COM1\"\r\n[GrFormOptions]\r\nleft=0\r\n"
+                  "right=200\r\ncolor=16711680\r\nscale=3\r\nevents=1\r\n[MainForm]\r\n"),
               0u);
 
     // Windows-1251 on disk: a comment and a section "[Мои]" of another program stay in place.

@@ -7,7 +7,9 @@
 
 #include "Cli_run.h"
 #include "datafile/Assembling.h"
+#include "document/Storage.h"
 #include "formats/Formats.h"
+#include "formats/Journal_file.h"
 #include "graph/Graph_records.h"
 #include "library/Mytime.h"
 
@@ -128,6 +130,43 @@ TEST_F(RenderFixture, JsonListsThePausesOfTheWindowWithTheirRealLength) {
     EXPECT_EQ(pauses("--size 400x2000"), nlohmann::json::array({first, second}));
     EXPECT_EQ(pauses("--size 400x300 --top " + std::to_string(offset_of(1000))),
               nlohmann::json::array({second}));
+}
+
+TEST_F(RenderFixture, JsonListsTheEventsOfTheWindowAndTheStripShowsThem) {
+    const auto at = [](int record) {
+        return (start + record - 86400) / 86400.0 + 25569; // the journal's calendar number
+    };
+    LogStorage journal;
+    journal.Add(at(100), at(200), 0, 120);
+    journal.Add(at(2000), 0, 13, 0); // below the window
+    journal.Add(at(-5), 0, 1, 0);    // before the recording
+    journal.Add(at(100), 0, 14, 0);  // on the row of the first
+    journal_file::save(journal, Storage::JournalPath(file));
+    const auto render = [&](const std::string& more) {
+        const CliRun r = run_cli(dir, "render '" + file + "' '" + png +
+                                          "' --scale 0 --size 400x500 --range 0:400 " + more);
+        EXPECT_EQ(r.code, 0) << r.err;
+        return nlohmann::json::parse(r.out);
+    };
+    const nlohmann::json j = render("");
+    EXPECT_EQ(j["events"],
+              nlohmann::json::parse(
+                  "[{\"index\": 0, \"code\": 0, \"row\": " + std::to_string(offset_of(100)) +
+                  ", \"end_row\": " + std::to_string(offset_of(200)) +
+                  "}, {\"index\": 3, \"code\": 14, \"row\": " + std::to_string(offset_of(100)) +
+                  ", \"end_row\": null}]"));
+    const int left = j["plot"][0], top = j["plot"][1], right = j["plot"][2];
+    const int y = top + offset_of(100);
+    const auto reddish = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 130 && qBlue(c) < 130; };
+    QImage image(QString::fromStdString(png));
+    EXPECT_TRUE(reddish(image.pixel(right - 3, y))); // the marker
+    EXPECT_TRUE(reddish(image.pixel(left + 20, y))); // the set-point line across the plot
+    EXPECT_TRUE(reddish(image.pixel(right - 2, top + offset_of(150)))); // its bar
+
+    EXPECT_TRUE(render("--no-events")["events"].empty());
+    image.load(QString::fromStdString(png));
+    for (const QPoint p : {QPoint(right - 3, y), QPoint(left + 20, y)})
+        EXPECT_EQ(image.pixel(p), qRgb(255, 255, 255));
 }
 
 } // namespace

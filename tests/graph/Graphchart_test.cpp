@@ -26,9 +26,9 @@ struct Rendered {
         SetUpGraphChart(chart);
         chart.BottomAxis().SetRange(0, 200);
         if (marks)
-            DrawMarksAfterChart(chart, points);
+            DrawMarksAfterChart(chart, points, events);
         chart.Layout(image.rect(), &image);
-        ShowGraphWindow(points, chart, top, 0, 0xFF0000, pixels_per_cm);
+        ShowGraphWindow(points, events, chart, top, 0, 0xFF0000, pixels_per_cm);
         QPainter p(&image);
         chart.Paint(p, image.rect());
     }
@@ -39,6 +39,7 @@ struct Rendered {
 
     FileStorage data;
     GraphPoints points;
+    ChartEvents events;
     StripChart chart;
     QImage image;
 };
@@ -139,10 +140,11 @@ TEST(GraphChart, ALoneRecordIsADotOverItsDateLine) {
     StripChart chart;
     SetUpGraphChart(chart);
     chart.BottomAxis().SetRange(-100, 100);
-    DrawMarksAfterChart(chart, points);
+    ChartEvents events;
+    DrawMarksAfterChart(chart, points, events);
     QImage image(400, 300, QImage::Format_RGB32);
     chart.Layout(image.rect(), &image);
-    ShowGraphWindow(points, chart, 0, 0, 0xFF0000, pixels_per_cm);
+    ShowGraphWindow(points, events, chart, 0, 0, 0xFF0000, pixels_per_cm);
     QPainter p(&image);
     chart.Paint(p, image.rect());
     p.end();

@@ -22,7 +22,7 @@ const std::uint32_t t0 = lib::parts_to_time(2008, 1, 31, 12, 0, 0);
 
 struct FormFixture : ::testing::Test {
     std::unique_ptr<TGrForm> make_form() {
-        auto form = std::make_unique<TGrForm>(nullptr, settings, data);
+        auto form = std::make_unique<TGrForm>(nullptr, settings, data, journal);
         form->resize(800, 600);
         form->show();
         form->LoadOptions();
@@ -45,6 +45,7 @@ struct FormFixture : ::testing::Test {
 
     GrFormOptions settings;
     FileStorage data;
+    LogStorage journal;
 };
 
 TEST_F(FormFixture, MissingSettingsGiveTenMinutesTheDefaultRangeAndBlue) {

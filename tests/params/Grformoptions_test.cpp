@@ -13,13 +13,13 @@ void write_file(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-TEST(GrFormOptions, DefaultsAreWrittenAsTheFourKeysOfTheirSection) {
+TEST(GrFormOptions, DefaultsAreWrittenAsTheFiveKeysOfTheirSection) {
     ScratchDir dir;
     const std::string path = dir.file("Vornell.ini");
     GrFormOptions options;
     ASSERT_TRUE(options.save_to_file(path));
     EXPECT_EQ(file_text(path), "[GrFormOptions]\r\nleft=0\r\nright=200\r\ncolor=16711680\r\n"
-                               "scale=3\r\n");
+                               "scale=3\r\nevents=1\r\n");
 }
 
 TEST(GrFormOptions, ReadsBackWhatItWroteAndKeepsValuesOfMissingOrUnreadableKeys) {
@@ -30,6 +30,7 @@ TEST(GrFormOptions, ReadsBackWhatItWroteAndKeepsValuesOfMissingOrUnreadableKeys)
     written.right = 1500;
     written.color = 0x0000FF;
     written.scale = 6;
+    written.events = 0;
     ASSERT_TRUE(written.save_to_file(path));
     GrFormOptions read;
     ASSERT_TRUE(read.load_from_file(path));
@@ -37,6 +38,7 @@ TEST(GrFormOptions, ReadsBackWhatItWroteAndKeepsValuesOfMissingOrUnreadableKeys)
     EXPECT_DOUBLE_EQ(read.right, 1500);
     EXPECT_EQ(read.color, 0x0000FFu);
     EXPECT_EQ(read.scale, 6);
+    EXPECT_EQ(read.events, 0);
 
     // A point is not the Russian separator: "right" stays at its default.
     write_file(path, "[grformoptions]\r\nright=250.5\r\ncolor=$FF00\r\n");
@@ -46,6 +48,7 @@ TEST(GrFormOptions, ReadsBackWhatItWroteAndKeepsValuesOfMissingOrUnreadableKeys)
     EXPECT_DOUBLE_EQ(partial.right, 200);
     EXPECT_EQ(partial.color, 0xFF00u);
     EXPECT_EQ(partial.scale, 3);
+    EXPECT_EQ(partial.events, 1);
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -108,6 +109,77 @@ void graph_after_read(Context& ctx, TMainForm& window) {
     graph.ScrollBar->setValue(midnight - graph.PlotHeight() / 2);
     wait_ms(300);
     save(ctx, &window, "graph-1min-date-change");
+}
+
+// The first journal event of code, or -1.
+int first_event(const LogStorage& journal, EventKind code) {
+    for (int i = 0; i < journal.Count(); ++i)
+        if (journal.Records()[i].code == code)
+            return i;
+    return -1;
+}
+
+// The journal on the chart: the whole day at 2 hours per centimetre in a tall window (the
+// set-point events of the tight spots, the mains lost with its pause, three events on one row),
+// then a set-point event found from the journal at 10 minutes per centimetre, highlighted.
+void graph_events(Context& ctx, TMainForm& window) {
+    TGrForm& graph = window.graph_form();
+    const QSize size = window.size();
+    window.resize(size.width(), size.width() * 3 / 2);
+    window.pages()->setCurrentIndex(0);
+    graph.cbxScale->setCurrentIndex(8); // "2 час на 1 см."
+    graph.ScrollBar->setValue(0);
+    wait_ms(300);
+    save(ctx, &window, "graph-events-day");
+
+    graph.cbxScale->setCurrentIndex(3); // "10 мин. на 1 см."
+    window.ShowEventOnGraph(first_event(window.document().Journal(), 13));
+    wait_ms(TGrForm::highlight_ms + 300);
+    save(ctx, &window, "graph-events-power");
+    window.ShowEventOnGraph(first_event(window.document().Journal(), 0));
+    wait_ms(300);
+    save(ctx, &window, "graph-events-set-point");
+    window.resize(size);
+    wait_ms(200);
+}
+
+// The printed page that holds the first set-point event, on A4 at 150 dots per inch.
+void print_events(Context& ctx, TMainForm& window) {
+    GrPrintDataIn in;
+    in.minutes_per_cm = 10;
+    in.options = window.graph_form().Options();
+    in.color = window.graph_form().CurveColor();
+    TPrintGrForm form(in, window.document(), 96);
+    const int dpi = 150;
+    const PrinterPage a4{static_cast<int>(190 / 25.4 * dpi), static_cast<int>(277 / 25.4 * dpi),
+                         dpi};
+    QImage page(a4.width_px, a4.height_px, QImage::Format_RGB32);
+    page.setDotsPerMeterX(static_cast<int>(dpi / 0.0254 + 0.5));
+    page.setDotsPerMeterY(page.dotsPerMeterX());
+    if (!form.Prepare(a4, page)) {
+        std::fprintf(stderr, "screenshots: the read day has nothing to print\n");
+        ctx.ok = false;
+        return;
+    }
+    for (int k = 0; k < form.Plan().pages; ++k) {
+        page.fill(Qt::white);
+        {
+            QPainter p(&page);
+            form.DrawPage(p, k);
+        }
+        const auto& shown = form.Events().Shown();
+        if (std::none_of(shown.begin(), shown.end(),
+                         [](const analysis::EventRow& e) { return e.code == 0; }))
+            continue;
+        const QString out = ctx.out.filePath("print-page-events.png");
+        if (page.save(out)) {
+            std::printf("%s\n", qPrintable(out));
+            return;
+        }
+        break;
+    }
+    std::fprintf(stderr, "screenshots: no printed page with events saved\n");
+    ctx.ok = false;
 }
 
 // Clicks once the current handler has returned, so a dialog it opens runs its own loop freely.
@@ -202,6 +274,8 @@ void main_after_read(Context& ctx) {
         [](QWidget*) {});
     hardware.SetTimings({});
     graph_after_read(ctx, window);
+    graph_events(ctx, window);
+    print_events(ctx, window);
     window.pages()->setCurrentIndex(1);
     wait_ms(300);
     save(ctx, &window, "main-journal-after-read");
