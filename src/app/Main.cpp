@@ -401,7 +401,9 @@ QString TMainForm::status_text() const {
 
 void TMainForm::ShowEventOnGraph(int index) {
     pages_->setCurrentIndex(graph_tab);
-    if (!graph_->ShowEvent(index))
+    if (graph_->ShowEvent(index))
+        statusBar()->clearMessage();
+    else
         statusBar()->showMessage(
             QStringLiteral("Событие № %1 не на графике: его время вне записи").arg(index + 1),
             status_message_ms);
