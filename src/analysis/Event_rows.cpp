@@ -48,6 +48,8 @@ EventGroup event_group(EventKind code) {
 
 EventRows::EventRows(const LogStorage& journal, const FileStorage& data,
                      std::span<const RecordRow> shown) {
+    if (journal.Count() == 0)
+        return; // spares a pass over the records
     // The latest time up to each shown record: the first record at or after a moment is the
     // first whose latest time reaches it, also where the logger's clock once ran back.
     std::vector<std::uint32_t> latest;
