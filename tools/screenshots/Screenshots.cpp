@@ -65,6 +65,29 @@ void save(Context& ctx, QWidget* widget, const QString& name) {
     std::printf("%s\n", qPrintable(path));
 }
 
+void save_image(Context& ctx, const QImage& image, const QString& name) {
+    const QString path = ctx.out.filePath(name + ".png");
+    if (image.save(path)) {
+        std::printf("%s\n", qPrintable(path));
+    } else {
+        std::fprintf(stderr, "screenshots: could not save %s\n", qPrintable(path));
+        ctx.ok = false;
+    }
+}
+
+// The printable area of an A4 page with margins of 10 mm at 150 dots per inch, white.
+struct A4Sheet {
+    static constexpr int dpi = 150;
+    PrinterPage page{static_cast<int>(190 / 25.4 * dpi), static_cast<int>(277 / 25.4 * dpi), dpi};
+    QImage image{page.width_px, page.height_px, QImage::Format_RGB32};
+
+    A4Sheet() {
+        image.setDotsPerMeterX(static_cast<int>(dpi / 0.0254 + 0.5));
+        image.setDotsPerMeterY(image.dotsPerMeterX());
+        image.fill(Qt::white);
+    }
+};
+
 // Runs `open` (which shows a modal dialog), saves the dialog after `delay_ms` and then lets
 // `finish` close it (reject when empty).
 void shoot_modal(Context& ctx, const QString& name, int delay_ms, const std::function<void()>& open,
@@ -150,35 +173,22 @@ void print_events(Context& ctx, TMainForm& window) {
     in.options = window.graph_form().Options();
     in.color = window.graph_form().CurveColor();
     TPrintGrForm form(in, window.document(), 96);
-    const int dpi = 150;
-    const PrinterPage a4{static_cast<int>(190 / 25.4 * dpi), static_cast<int>(277 / 25.4 * dpi),
-                         dpi};
-    QImage page(a4.width_px, a4.height_px, QImage::Format_RGB32);
-    page.setDotsPerMeterX(static_cast<int>(dpi / 0.0254 + 0.5));
-    page.setDotsPerMeterY(page.dotsPerMeterX());
-    if (!form.Prepare(a4, page)) {
-        std::fprintf(stderr, "screenshots: the read day has nothing to print\n");
-        ctx.ok = false;
-        return;
-    }
-    for (int k = 0; k < form.Plan().pages; ++k) {
-        page.fill(Qt::white);
+    A4Sheet sheet;
+    const int pages = form.Prepare(sheet.page, sheet.image) ? form.Plan().pages : 0;
+    for (int k = 0; k < pages; ++k) {
+        sheet.image.fill(Qt::white);
         {
-            QPainter p(&page);
+            QPainter p(&sheet.image);
             form.DrawPage(p, k);
         }
         const auto& shown = form.Events().Shown();
-        if (std::none_of(shown.begin(), shown.end(),
-                         [](const analysis::EventRow& e) { return e.code == 0; }))
-            continue;
-        const QString out = ctx.out.filePath("print-page-events.png");
-        if (page.save(out)) {
-            std::printf("%s\n", qPrintable(out));
+        if (std::any_of(shown.begin(), shown.end(),
+                        [](const analysis::EventRow& e) { return e.code == 0; })) {
+            save_image(ctx, sheet.image, "print-page-events");
             return;
         }
-        break;
     }
-    std::fprintf(stderr, "screenshots: no printed page with events saved\n");
+    std::fprintf(stderr, "screenshots: no printed page holds a set-point event\n");
     ctx.ok = false;
 }
 
@@ -327,29 +337,17 @@ void graph_pauses(Context& ctx) {
     in.options = window.graph_form().Options();
     in.color = 0x0000FF; // red, as the print of a screen with a red curve
     TPrintGrForm form(in, window.document(), 96);
-    const int dpi = 150;
-    const PrinterPage a4{static_cast<int>(190 / 25.4 * dpi), static_cast<int>(277 / 25.4 * dpi),
-                         dpi};
-    QImage page(a4.width_px, a4.height_px, QImage::Format_RGB32);
-    page.setDotsPerMeterX(static_cast<int>(dpi / 0.0254 + 0.5));
-    page.setDotsPerMeterY(page.dotsPerMeterX());
-    page.fill(Qt::white);
-    if (!form.Prepare(a4, page) || form.Plan().pages < 2) {
+    A4Sheet sheet;
+    if (!form.Prepare(sheet.page, sheet.image) || form.Plan().pages < 2) {
         std::fprintf(stderr, "screenshots: the printout of pauses has fewer than 2 pages\n");
         ctx.ok = false;
         return;
     }
     {
-        QPainter p(&page);
+        QPainter p(&sheet.image);
         form.DrawPage(p, 1);
     }
-    const QString out = ctx.out.filePath("print-page-2.png");
-    if (page.save(out)) {
-        std::printf("%s\n", qPrintable(out));
-    } else {
-        std::fprintf(stderr, "screenshots: could not save %s\n", qPrintable(out));
-        ctx.ok = false;
-    }
+    save_image(ctx, sheet.image, "print-page-2");
 }
 
 void port_dialog(Context& ctx) {
