@@ -11,19 +11,14 @@
 
 #include <unistd.h>
 
+#include "datafile/Recording.h"
 #include "device/Hardware.h"
 #include "device/Read_session.h"
-#include "document/Storage.h"
 #include "library/lock_object.h"
 
 namespace {
 
 constexpr int records = 1000000;
-
-class NullReporter : public Reporter {
-public:
-    void error(const std::string&, const std::string&) override {}
-};
 
 // The simulator is built beside this program: <build>/tools/logger-sim/.
 std::string simulator_path() {
@@ -70,10 +65,10 @@ void BM_MeasurementDump(benchmark::State& state) {
     const std::string log = log_path();
     for (auto _ : state) {
         state.PauseTiming();
-        NullReporter reporter;
-        Storage document(reporter);
+        Recording recording;
+        device::SinkInto records_sink(recording);
         device::HardWare hw(log);
-        hw.name = sim.address;
+        hw.SetPortName(sim.address);
         device::HardwareTimings t;
         t.dump_pause_ms = 0;
         t.port.reconnect_pause_ms = 0;
@@ -83,9 +78,9 @@ void BM_MeasurementDump(benchmark::State& state) {
         hw.Open();
         state.ResumeTiming();
         // Beyond the dump this sends only two short commands; the dump is the whole cost.
-        hw.ReadMeasurements(document);
+        hw.ReadMeasurements(records_sink);
         state.PauseTiming();
-        if (document.Data().item_count() != records)
+        if (recording.data.item_count() != records)
             state.SkipWithError("records lost");
         hw.Close();
         std::filesystem::remove(log);
@@ -100,13 +95,13 @@ void BM_WholeReadDefaultWaits(benchmark::State& state) {
     Simulator sim;
     const std::string log = log_path();
     for (auto _ : state) {
-        NullReporter reporter;
-        Storage document(reporter);
+        Recording recording;
+        device::SinkInto records_sink(recording);
         device::HardWare hw(log);
-        hw.name = sim.address;
+        hw.SetPortName(sim.address);
         ProgressSink sink;
-        const device::ReadOutcome read = device::run_read_session(hw, document, std::ref(sink));
-        if (read.failure || document.Data().item_count() != records)
+        const device::ReadOutcome read = device::run_read_session(hw, records_sink, std::ref(sink));
+        if (read.failure || recording.data.item_count() != records)
             state.SkipWithError(read.failure ? read.text.c_str() : "records lost");
         std::filesystem::remove(log);
     }

@@ -12,7 +12,7 @@
 
 #include <algorithm>
 
-#include "device/Hardware.h"
+#include "params/Linksettings.h"
 #include "widgets/Controlworks.h"
 #include "widgets/Messageboxes.h"
 #include "widgets/Simplegraphics.h"
@@ -95,8 +95,7 @@ QString port_name_fault_text(PortNameFault fault, const QString& text) {
                                     "(/dev/ttyUSB0) или адрес:порт (192.168.1.20:22002).");
 }
 
-TCommPropsForm::TCommPropsForm(QWidget* owner, device::HardWare& hardware)
-    : QDialog(owner), hardware_(hardware) {
+TCommPropsForm::TCommPropsForm(QWidget* owner, LinkSettings& link) : QDialog(owner), link_(link) {
     setWindowTitle("Настройка связи датчика с компьютером");
     Label1 = new QLabel("Имя ком-порта", this);
     Label1->setObjectName("Label1");
@@ -160,7 +159,7 @@ void TCommPropsForm::fill_port_names() {
 }
 
 void TCommPropsForm::select_current_name() {
-    const QString current = QString::fromStdString(hardware_.name);
+    const QString current = QString::fromStdString(link_.name);
     // A device path names a system port entry exactly; everything else goes by its text.
     const int system_port = cbxPortName->findData(current.trimmed(), port_path_role);
     if (system_port >= 0)
@@ -182,7 +181,7 @@ void TCommPropsForm::accept() {
         cbxPortName->lineEdit()->selectAll();
         return;
     }
-    hardware_.name = check.name.toStdString();
+    link_.name = check.name.toStdString();
     QDialog::accept();
 }
 

@@ -5,9 +5,7 @@
 #include <QDialog>
 #include <QString>
 
-namespace device {
-class HardWare;
-}
+class LinkSettings;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -27,7 +25,7 @@ QString port_name_fault_text(PortNameFault fault, const QString& text);
 
 class TCommPropsForm : public QDialog {
 public:
-    TCommPropsForm(QWidget* owner, device::HardWare& hardware);
+    TCommPropsForm(QWidget* owner, LinkSettings& link);
 
     // Refuses a name check_port_name finds fault with: a message, and the dialog stays open.
     void accept() override;
@@ -39,7 +37,7 @@ private:
     void fill_port_names();
     void select_current_name();
 
-    device::HardWare& hardware_;
+    LinkSettings& link_;
     QLabel* Label1;
     QComboBox* cbxPortName;
     QPushButton* MyButton1;

@@ -145,6 +145,7 @@ TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
     restore_window_state();
     fill_recent_menu();
     UpdateCommandStates();
+    document_.OnChange([this] { show_document(); });
 }
 
 TMainForm::~TMainForm() {
@@ -454,7 +455,6 @@ void TMainForm::open_file(const std::string& path) {
         ClockCursor cursor;
         cursor.Show();
         opened = document_.Open(path);
-        saved_as_.clear();
         if (opened) {
             system_.recent_files().add(path);
             remember_folder(path);
@@ -462,7 +462,6 @@ void TMainForm::open_file(const std::string& path) {
             system_.recent_files().remove(path);
         }
         fill_recent_menu();
-        refresh_views();
     }
     const std::vector<std::string>& notes = document_.Data().messages();
     if (opened && !notes.empty()) {
@@ -473,7 +472,9 @@ void TMainForm::open_file(const std::string& path) {
     }
 }
 
-void TMainForm::refresh_views() {
+void TMainForm::show_document() {
+    // New content, from an open or a read, is saved nowhere yet.
+    saved_as_.clear();
     graph_->ReloadData();
     UpdateCommandStates();
     grid_->fit_columns();
@@ -505,17 +506,14 @@ bool TMainForm::actSaveAsExecute() {
 void TMainForm::actConnectExecute() {
     if (!may_discard_read_data())
         return;
-    TReadDataForm dialog(this, document_, system_.hardware());
+    hardware_.SetPortName(system_.link().name);
+    // A read that ends puts what it read into the document, which tells the views.
+    TReadDataForm dialog(this, document_, hardware_);
     dialog.exec();
-    // New read data are saved nowhere yet.
-    if (document_.IsModified())
-        saved_as_.clear();
-    // Even a failed read has cleared and partly refilled the document.
-    refresh_views();
 }
 
 void TMainForm::actBondOptExecute() {
-    TCommPropsForm dialog(this, system_.hardware());
+    TCommPropsForm dialog(this, system_.link());
     dialog.exec();
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/System.h"
+#include "device/Hardware.h"
 #include "document/Storage.h"
 #include "print/Printjob.h"
 #include "widgets/Messageboxes.h"
@@ -38,6 +39,8 @@ public:
     TGrForm& graph_form() { return *graph_; }
     QTabWidget* pages() { return pages_; }
     detailed::RegSystem& system() { return system_; }
+    // The logger's protocol object, given the link's settings for each read.
+    device::HardWare& hardware() { return hardware_; }
     const RecentFiles& recent_files() { return system_.recent_files(); }
 
     void UpdateCommandStates();
@@ -98,7 +101,8 @@ private:
     // False when the user chose Cancel, or Yes and the read data are still unsaved.
     bool may_discard_read_data();
     void open_file(const std::string& path);
-    void refresh_views();
+    // The views after a change of the document's content, which the document tells once.
+    void show_document();
     void fill_recent_menu();
     void restore_window_state();
     void write_settings();
@@ -107,6 +111,7 @@ private:
     void remember_folder(const std::string& data_file);
 
     detailed::RegSystem system_;
+    device::HardWare hardware_; // its communication log opens with the window, for good
     BoxReporter reporter_;
     Storage document_;
     ProgramPrinter printer_;

@@ -11,6 +11,7 @@
 
 #include "app/Readdatathread.h"
 #include "device/Hardware.h"
+#include "document/Storage.h"
 #include "widgets/Busyindicator.h"
 #include "widgets/Controlworks.h"
 #include "widgets/Simplegraphics.h"
@@ -105,7 +106,7 @@ void TReadDataForm::make_progress_panel() {
 }
 
 void TReadDataForm::showEvent(QShowEvent* event) {
-    lblPort->setText(QString::fromStdString("Порт: " + device::port_text(hardware_.name)));
+    lblPort->setText(QString::fromStdString("Порт: " + device::port_text(hardware_.PortName())));
     QDialog::showEvent(event);
     CenterOnScreen(this);
 }
@@ -119,7 +120,7 @@ void TReadDataForm::btnCancelClick() {
         QDialog::reject();
         return;
     }
-    // The dialog closes once the thread has ended and put the document back.
+    // The dialog closes once the thread has ended; the document has not been touched.
     thread_->cancel();
     btnCancel->setEnabled(false);
 }
@@ -143,7 +144,7 @@ void TReadDataForm::btnReadDataClick() {
     progrBar->setRange(0, 0);
     pnlProgress->show();
     aniProgress->start();
-    thread_ = std::make_unique<TReadDataThread>(document_, hardware_);
+    thread_ = std::make_unique<TReadDataThread>(hardware_);
     // finished is emitted on the reading thread; the queued connection runs the handler here.
     connect(
         thread_.get(), &QThread::finished, this, [this] { ThreadFinished(); },
@@ -169,6 +170,9 @@ void TReadDataForm::TimerTimer() {
 void TReadDataForm::ThreadFinished() {
     thread_->wait();
     const device::ReadOutcome outcome = thread_->outcome();
+    // Here, on the window's thread with the reading thread gone, the read becomes the document.
+    if (outcome.replaces_document())
+        document_.Adopt(thread_->recording(), {}, outcome.records_complete);
     thread_.reset();
     set_idle();
     if (!outcome.failure) {

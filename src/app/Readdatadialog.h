@@ -1,7 +1,8 @@
 #pragma once
 // The modal dialog of a device read: shows the port it reads, starts the reading thread, shows
-// its progress every 100 ms and closes with Accepted when the read has succeeded. "Отмена", Esc
-// and the window's close stop a running read and close it with Rejected once the read has ended.
+// its progress every 100 ms and, once the thread has ended, puts what it read into the document
+// and closes with Accepted when the read has succeeded. "Отмена", Esc and the window's close stop
+// a running read and close it with Rejected once the read has ended, the document untouched.
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QTimer>

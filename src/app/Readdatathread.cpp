@@ -13,12 +13,14 @@ std::string read_statistics_text(std::size_t records, std::int64_t elapsed_ms) {
            "   Скорость: " + std::to_string(rate) + " записей/с";
 }
 
-TReadDataThread::TReadDataThread(Storage& document, device::HardWare& hardware, QObject* parent)
-    : QThread(parent), document_(document), hardware_(hardware) {}
+TReadDataThread::TReadDataThread(device::HardWare& hardware, QObject* parent)
+    : QThread(parent), hardware_(hardware) {}
 
 TReadDataThread::~TReadDataThread() {
     cancel();
     wait();
+    // The recording is freed here: first see all the thread wrote (see outcome()).
+    lib::Locker lock(progress_lock_);
 }
 
 void TReadDataThread::start_read() {
@@ -37,11 +39,21 @@ void TReadDataThread::set_progress(const std::string& text, double fraction, std
     progress_.records = records;
 }
 
+device::ReadOutcome TReadDataThread::outcome() {
+    lib::Locker lock(progress_lock_);
+    return outcome_;
+}
+
 void TReadDataThread::run() {
-    outcome_ = device::run_read_session(
-        hardware_, document_,
+    device::SinkInto sink(recording_);
+    device::ReadOutcome outcome = device::run_read_session(
+        hardware_, sink,
         [this](const std::string& text, double fraction, std::size_t records) {
             set_progress(text, fraction, records);
         },
         &stop_);
+    // The thread's last release of the lock: whoever takes it next sees every write before it.
+    // QThread::wait alone does not tell a race checker so, since Qt is not built for one.
+    lib::Locker lock(progress_lock_);
+    outcome_ = std::move(outcome);
 }

@@ -1,7 +1,7 @@
 #pragma once
-// The worker thread of a device read. It fills the document straight from the logger; the only
-// state it shares with the window while it runs is the progress snapshot under its lock and the
-// stop flag.
+// The worker thread of a device read. It fills a recording of its own, never the document the
+// window shows; the only state it shares with the window while it runs is the progress snapshot
+// under its lock and the stop flag.
 #include <QThread>
 
 #include <atomic>
@@ -9,10 +9,9 @@
 #include <cstdint>
 #include <string>
 
+#include "datafile/Recording.h"
 #include "device/Read_session.h"
 #include "library/lock_object.h"
-
-class Storage;
 
 struct ReadProgressData {
     std::string text;
@@ -25,19 +24,22 @@ std::string read_statistics_text(std::size_t records, std::int64_t elapsed_ms);
 
 class TReadDataThread : public QThread {
 public:
-    TReadDataThread(Storage& document, device::HardWare& hardware, QObject* parent = nullptr);
+    explicit TReadDataThread(device::HardWare& hardware, QObject* parent = nullptr);
     // Stops a read still running and waits for it.
     ~TReadDataThread() override;
 
     // Starts at the highest priority the platform grants; Qt falls back to the inherited one
     // where raising it is not allowed.
     void start_read();
-    // Asks the read to stop; it ends within a wait slice, leaving the document as it was.
+    // Asks the read to stop; it ends within a wait slice.
     void cancel() { stop_ = true; }
     // A copy of the last report, taken under the lock.
     ReadProgressData progress();
-    // How the read ended. Valid once finished.
-    const device::ReadOutcome& outcome() const { return outcome_; }
+    // How the read ended. Valid once finished; taken under the lock the thread released last,
+    // which hands over the recording and the protocol object with it.
+    device::ReadOutcome outcome();
+    // What the read decoded; the window's thread adopts it after outcome().
+    Recording& recording() { return recording_; }
 
 protected:
     void run() override;
@@ -45,8 +47,8 @@ protected:
 private:
     void set_progress(const std::string& text, double fraction, std::size_t records);
 
-    Storage& document_;
     device::HardWare& hardware_;
+    Recording recording_;
     device::ReadOutcome outcome_;
     std::atomic<bool> stop_{false};
     lib::lock_object progress_lock_;

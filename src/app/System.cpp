@@ -2,25 +2,18 @@
 
 namespace detailed {
 
-void HardWareIni::describe_ini(lib::ini_options_elements& e) {
-    e.add_string(hardware_.name, "HardWare", "name");
-}
-
-RegSystem::RegSystem(std::string path)
-    : path_(std::move(path)), hardware_(std::make_unique<device::HardWare>()) {
+RegSystem::RegSystem(std::string path) : path_(std::move(path)) {
     // What cannot be read keeps the defaults; the reason is told when the file is written.
     file_.load(path_);
-    HardWareIni(*hardware_).load(file_);
+    link_.load(file_);
     graph_.load(file_);
     recent_.load(file_);
     window_.load(file_);
     folder_.load(file_);
 }
 
-RegSystem::~RegSystem() = default;
-
 std::string RegSystem::save_settings() {
-    HardWareIni(*hardware_).save(file_);
+    link_.save(file_);
     graph_.save(file_);
     if (recent_.worth_saving())
         recent_.save(file_);

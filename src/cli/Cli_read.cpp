@@ -88,15 +88,19 @@ int cmd_read(const std::vector<std::string>& args) {
     device::HardWare hardware(log_path);
     if (!hardware.Logging())
         throw std::runtime_error("Невозможно открыть журнал обмена: " + log_path);
-    hardware.name = positional[0];
+    hardware.SetPortName(positional[0]);
     if (byte_timeout > 0)
         hardware.SetTimings(hardware.Timings().capped(static_cast<std::uint32_t>(byte_timeout)));
-    Storage document(stderr_reporter());
+    Recording recording;
+    device::SinkInto sink(recording);
     ProgressPrinter printer;
     const device::ReadOutcome read = device::run_read_session(
-        hardware, document,
+        hardware, sink,
         [&printer](const std::string& text, double, std::size_t) { printer(text); });
     printer.flush();
+    Storage document(stderr_reporter());
+    if (read.replaces_document())
+        document.Adopt(recording, {}, read.records_complete);
     // Every failure of a read exits 1, whatever its kind.
     if (!read.failure)
         return document.Save(out) ? 0 : 1;

@@ -8,11 +8,9 @@
 #include <stdexcept>
 
 #include "device/Dumps.h"
-#include "document/Storage.h"
 #include "library/Codepage.h"
 #include "library/Mytime.h"
 #include "library/Numstr.h"
-#include "params/All_params.h"
 
 namespace device {
 
@@ -95,9 +93,9 @@ void HardWare::LogRecord(std::uint32_t time, float value) {
 }
 
 void HardWare::Open() {
-    if (!port_.Open(name)) {
+    if (!port_.Open(port_name_)) {
         ReadFailure failure(ReadErrorKind::port);
-        failure.port = name;
+        failure.port = port_name_;
         failure.fault = port_.LastOpenFault();
         throw ReadError(failure);
     }
@@ -233,7 +231,7 @@ void HardWare::Fail(const ReadFailure& failure) {
     throw ReadError(failure);
 }
 
-void HardWare::ReadMeasurements(Storage& document) {
+void HardWare::ReadMeasurements(ReadSink& sink) {
     error_budget_ = 0;
     records_ = 0;
     ReportProgress("Запрос записей...", 0.0);
@@ -241,11 +239,9 @@ void HardWare::ReadMeasurements(Storage& document) {
     SendCommand(CMD_HELLO);
     ReadReply();
     SendCommand(CMD_GET_TYPE);
-    FileStorage& data = document.Data();
-    const int k = data.add_param(label_for_type(lib::from_cp866(ReadReply())));
+    sink.series(label_for_type(lib::from_cp866(ReadReply())));
 
     SendCommand(CMD_DUMP_LOG);
-    FileStorageItem item;
     std::string frame;
     int rejected = 0;
     for (;;) {
@@ -266,19 +262,14 @@ void HardWare::ReadMeasurements(Storage& document) {
         ++records_;
         ReportProgress(lib::time_to_text(t) + ", знач. = " + lib::number_to_text(record->value, 1),
                        0.0);
-        item.time = t;
-        item.values.resize(0);
-        item.values.resize(static_cast<std::size_t>(data.param_count()));
-        item.values[static_cast<std::size_t>(k)] = record->value;
-        data.add_item(item);
+        sink.record(t, record->value);
     }
     ReadReply();
 }
 
-void HardWare::ReadAlarms(Storage& document) {
+void HardWare::ReadAlarms(ReadSink& sink) {
     ReportProgress("Запрос журнала...", 0.0);
     Pause(timings_.dump_pause_ms);
-    LogStorage& journal = document.Journal();
     std::size_t lines = 0;
     RunListCommand(CMD_DUMP_ALARMS, [&](const std::string& line) {
         if (++lines > caps_.alarm_lines)
@@ -286,7 +277,7 @@ void HardWare::ReadAlarms(Storage& document) {
         AlarmLine alarm;
         switch (decode_alarm_line(line, alarm)) {
         case AlarmLineShape::record:
-            journal.Add(alarm.start, alarm.end, alarm.code, alarm.value);
+            sink.event(alarm);
             break;
         case AlarmLineShape::skipped:
             break;

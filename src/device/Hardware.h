@@ -7,11 +7,12 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "device/Com_port.h"
+#include "device/Dumps.h"
 #include "device/Read_error.h"
-
-class Storage;
+#include "params/All_params.h"
 
 namespace device {
 
@@ -52,6 +53,32 @@ struct DumpCaps {
 // ~/.local/share/Vornell/vornell_comm.log (the directory is created when missing).
 std::string default_comm_log_path();
 
+// Where a read hands what it decodes, as it decodes it: the series the logger's type names, each
+// record of the measurement dump, each event of the alarm journal. It is called on the reading
+// thread; its owner looks at what it holds once the read has ended.
+class ReadSink {
+public:
+    virtual ~ReadSink() = default;
+    virtual void series(const ParamLabel& label) = 0;
+    virtual void record(std::uint32_t time, float value) = 0;
+    virtual void event(const AlarmLine& alarm) = 0;
+};
+
+// A ReadSink over any recording that takes add_series, add_record and add_event (the document's
+// Recording), so that the device layer needs nothing of the document.
+template <class Recording> class SinkInto final : public ReadSink {
+public:
+    explicit SinkInto(Recording& recording) : recording_(recording) {}
+    void series(const ParamLabel& label) override { recording_.add_series(label); }
+    void record(std::uint32_t time, float value) override { recording_.add_record(time, value); }
+    void event(const AlarmLine& a) override {
+        recording_.add_event(a.start, a.end, a.code, a.value);
+    }
+
+private:
+    Recording& recording_;
+};
+
 class HardWare {
 public:
     // The text of the step, its completed part (0.0-1.0) and the records read so far.
@@ -65,8 +92,9 @@ public:
     HardWare(const HardWare&) = delete;
     HardWare& operator=(const HardWare&) = delete;
 
-    // The stored option: the port name given to CommPort::Open.
-    std::string name = "COM1";
+    // The port name given to CommPort::Open, from the link's settings.
+    void SetPortName(std::string name) { port_name_ = std::move(name); }
+    const std::string& PortName() const { return port_name_; }
 
     // A port that cannot be opened fails with the kind `port` (not logged).
     void Open();
@@ -88,9 +116,9 @@ public:
     // Logs the failure and raises it.
     [[noreturn]] void Fail(const ReadFailure& failure);
 
-    // The two dumps of a read into the document.
-    void ReadMeasurements(Storage& document);
-    void ReadAlarms(Storage& document);
+    // The two dumps of a read, each item handed to `sink` as it is decoded.
+    void ReadMeasurements(ReadSink& sink);
+    void ReadAlarms(ReadSink& sink);
 
     void SetProgressCallback(ProgressFn fn) { progress_ = std::move(fn); }
     bool HasProgressCallback() const { return static_cast<bool>(progress_); }
@@ -122,6 +150,7 @@ private:
     void LogBytes(const char* bytes, std::size_t count);
     void LogRecord(std::uint32_t time, float value);
 
+    std::string port_name_;
     CommPort port_;
     HardwareTimings timings_;
     DumpCaps caps_;

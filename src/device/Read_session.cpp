@@ -2,25 +2,21 @@
 
 #include <exception>
 
-#include "document/Storage.h"
-
 namespace device {
 
-ReadOutcome run_read_session(HardWare& hardware, Storage& document, HardWare::ProgressFn progress,
+ReadOutcome run_read_session(HardWare& hardware, ReadSink& sink, HardWare::ProgressFn progress,
                              const std::atomic<bool>* stop) {
     ReadOutcome outcome;
     hardware.SetProgressCallback(std::move(progress));
     hardware.SetStopFlag(stop);
-    std::optional<Storage::Content> before;
     try {
         HarwareScoper scoper(&hardware);
         hardware.Open();
-        before = document.ClearForRead();
-        hardware.ReadMeasurements(document);
+        outcome.opened = true;
+        hardware.ReadMeasurements(sink);
         // The records are complete; a damaged journal must not make them unsaveable.
-        document.MarkRead();
         outcome.records_complete = true;
-        hardware.ReadAlarms(document);
+        hardware.ReadAlarms(sink);
     } catch (const ReadError& e) {
         outcome.failure = e.failure();
     } catch (const std::exception& e) {
@@ -31,10 +27,8 @@ ReadOutcome run_read_session(HardWare& hardware, Storage& document, HardWare::Pr
     }
     if (outcome.failure) {
         outcome.text = read_error_text(*outcome.failure);
-        if (outcome.failure->kind == ReadErrorKind::cancelled && before) {
-            document.Restore(std::move(*before));
+        if (outcome.failure->kind == ReadErrorKind::cancelled)
             outcome.records_complete = false;
-        }
     }
     hardware.SetStopFlag(nullptr);
     hardware.SetProgressCallback({});

@@ -1,6 +1,7 @@
 #pragma once
-// run_read_session: a complete read of the logger into a document, with or without a window; the
-// reading thread of the program and vornell-cli both run it.
+// run_read_session: a complete read of the logger, with or without a window; the reading thread
+// of the program and vornell-cli both run it. What it decodes goes to a sink the caller owns,
+// never into a document another thread may be showing.
 #include <atomic>
 #include <optional>
 #include <string>
@@ -8,22 +9,27 @@
 #include "device/Hardware.h"
 #include "device/Read_error.h"
 
-class Storage;
-
 namespace device {
 
 struct ReadOutcome {
     std::optional<ReadFailure> failure; // none after a complete read
     std::string text;                   // what the user is shown; empty after a complete read
     bool records_complete = false;      // the measurement dump was read whole
+    bool opened = false;                // the port opened, so the sink holds what was read
+
+    // What the sink holds takes the place of the document's content: the port opened and the
+    // read was not stopped. A failed read thus shows what was read before the failure; a stopped
+    // one leaves the document as it was.
+    bool replaces_document() const {
+        return opened && !(failure && failure->kind == ReadErrorKind::cancelled);
+    }
 };
 
-// Opens the port, clears the document, reads the measurements and the alarm journal, closes the
-// port and marks the document read. `progress` and `stop` are installed for the read and removed
-// afterwards in every case. After a failure the document keeps what was read and the port is
-// closed; it is marked read when only the alarm journal failed, since the records are complete
-// then. A read stopped through `stop` leaves the document exactly as it was before.
-ReadOutcome run_read_session(HardWare& hardware, Storage& document, HardWare::ProgressFn progress,
+// Opens the port, reads the measurements and the alarm journal into `sink` and closes the port.
+// `progress` and `stop` are installed for the read and removed afterwards in every case. After a
+// failure the sink keeps what was read and the port is closed; the records count as complete
+// when only the alarm journal failed.
+ReadOutcome run_read_session(HardWare& hardware, ReadSink& sink, HardWare::ProgressFn progress,
                              const std::atomic<bool>* stop = nullptr);
 
 } // namespace device

@@ -70,6 +70,7 @@ bool Storage::Open(const std::string& path) {
         file_name_.clear();
     }
     modified_ = false;
+    Changed();
     return ok;
 }
 
@@ -95,21 +96,16 @@ bool Storage::Export(const std::string& path, const FileFormat& format) {
     return Guarded(save_prefix(path), [&] { write_export(format, data_, journal_, path); });
 }
 
-Storage::Content Storage::ClearForRead() {
-    Content before{.file_name = std::move(file_name_),
-                   .modified = modified_,
-                   .data = data_.take_content(),
-                   .journal = {}};
-    // The read is not the opened file's content: a save must not go over that file.
-    file_name_.clear();
-    modified_ = false;
-    std::swap(journal_, before.journal);
-    return before;
+void Storage::Adopt(Recording& recording, std::string file_name, bool modified) {
+    data_.restore_content(recording.data.take_content());
+    std::swap(journal_, recording.journal);
+    recording.journal.Clear();
+    file_name_ = std::move(file_name);
+    modified_ = modified;
+    Changed();
 }
 
-void Storage::Restore(Content&& content) {
-    file_name_ = std::move(content.file_name);
-    modified_ = content.modified;
-    data_.restore_content(std::move(content.data));
-    std::swap(journal_, content.journal);
+void Storage::Changed() const {
+    for (const auto& listener : listeners_)
+        listener();
 }

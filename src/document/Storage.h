@@ -1,13 +1,16 @@
 #pragma once
 // Storage, the document: the data model (FileStorage) and the event journal (LogStorage) of one
-// read or one opened file, bound to the file's name and the modified flag. Formats (formats/)
-// read and write them; the document reports a failed open, save or export to its Reporter.
+// read or one opened file, bound to the file's name and the modified flag; a read's recording is
+// adopted whole, and the views hear of every change. Formats (formats/) read and write them; the
+// document reports a failed open, save or export to its Reporter.
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "datafile/Assembling.h"
 #include "datafile/Journal.h"
+#include "datafile/Recording.h"
 #include "document/Reporter.h"
 
 struct FileFormat;
@@ -26,19 +29,17 @@ public:
     bool Open(const std::string& path);
     bool Save(const std::string& path);
     bool Export(const std::string& path, const FileFormat& format);
-    // What a device read replaces, handed back so that a cancelled read can put it back.
-    struct Content {
-        std::string file_name;
-        bool modified = false;
-        FileStorage::Content data;
-        LogStorage journal;
-    };
-    // Empties the document for a device read and hands over what it held; the read has no file,
-    // so the name goes too, and an empty document holds no unsaved read.
-    Content ClearForRead();
-    // Puts back what ClearForRead handed over, as if the read had never begun.
-    void Restore(Content&& content);
+    // Takes over a recording made away from the document: its records, parameters, text lines,
+    // remarks, load notes and journal replace the document's own, and the recording is left
+    // empty; the run information and the sensor type stay. The document is then named
+    // file_name (empty after a read: it has no file yet, and a save must not go over the file
+    // opened before it) and marked modified or not, and its views are told once.
+    void Adopt(Recording& recording, std::string file_name, bool modified);
     void MarkRead() { modified_ = true; }
+
+    // Called after every change of the document's content (an open, an adopted recording) on the
+    // thread that made it, the window's: its views refresh from it once.
+    void OnChange(std::function<void()> listener) { listeners_.push_back(std::move(listener)); }
 
     // Unsaved read data: a read that was not saved since, and that holds records or events.
     bool IsModified() const { return modified_ && (HasData() || journal_.Count() > 0); }
@@ -64,6 +65,7 @@ public:
 
 private:
     bool Guarded(const std::string& prefix, const std::function<void()>& action);
+    void Changed() const;
 
     Reporter& reporter_;
     std::string file_name_;
@@ -72,4 +74,5 @@ private:
     LogStorage journal_;
     std::string sensor_type_;
     std::string unit_;
+    std::vector<std::function<void()>> listeners_;
 };

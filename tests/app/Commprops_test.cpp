@@ -13,19 +13,18 @@
 #include "Modal_driver.h"
 #include "Modal_watch.h"
 #include "app/Commpropsdialog.h"
-#include "device/Hardware.h"
 #include "library/Scratch_dir.h"
+#include "params/Linksettings.h"
 
 namespace {
 
 struct PortDialog {
-    ScratchDir dir;
-    device::HardWare hw{dir.file("comm.log")};
+    LinkSettings link;
     std::unique_ptr<TCommPropsForm> form;
 
     explicit PortDialog(const std::string& name) {
-        hw.name = name;
-        form = std::make_unique<TCommPropsForm>(nullptr, hw);
+        link.name = name;
+        form = std::make_unique<TCommPropsForm>(nullptr, link);
     }
     QComboBox* combo() { return form->findChild<QComboBox*>("cbxPortName"); }
     QPushButton* button(const char* name) { return form->findChild<QPushButton*>(name); }
@@ -52,13 +51,13 @@ TEST(CommPropsForm, ListsTheSystemPortsThenEveryComNameAndSelectsTheCurrentOne) 
     EXPECT_EQ(lower.combo()->count(), 256 + system_ports);
     lower.button("MyButton1")->click();
     EXPECT_EQ(lower.form->result(), QDialog::Accepted);
-    EXPECT_EQ(lower.hw.name, "COM3");
+    EXPECT_EQ(lower.link.name, "COM3");
 
     PortDialog tcp("127.0.0.1:22002");
     ASSERT_EQ(tcp.combo()->count(), 257 + system_ports);
     EXPECT_EQ(tcp.combo()->currentIndex(), 0);
     tcp.button("MyButton1")->click();
-    EXPECT_EQ(tcp.hw.name, "127.0.0.1:22002");
+    EXPECT_EQ(tcp.link.name, "127.0.0.1:22002");
 }
 
 TEST(CommPropsForm, TypedNamesAreCheckedBeforeTheyAreStored) {
@@ -103,7 +102,7 @@ TEST(CommPropsForm, TypedNamesAreCheckedBeforeTheyAreStored) {
                             },
                             ModalDriver::answer(QMessageBox::Ok), ModalDriver::cancel()});
         EXPECT_EQ(d.form->exec() == QDialog::Accepted, good) << typed;
-        EXPECT_EQ(d.hw.name, good ? typed : "COM2");
+        EXPECT_EQ(d.link.name, good ? typed : "COM2");
         EXPECT_EQ(driver.seen().size(), good ? 1u : 3u) << testing::PrintToString(driver.seen());
     }
 }
@@ -113,7 +112,7 @@ TEST(CommPropsForm, CancelAndEscLeaveThePortNameAlone) {
     d.combo()->setCurrentIndex(7);
     d.button("MyButton2")->click();
     EXPECT_EQ(d.form->result(), QDialog::Rejected);
-    EXPECT_EQ(d.hw.name, "COM2");
+    EXPECT_EQ(d.link.name, "COM2");
 
     PortDialog esc("COM2");
     esc.combo()->setCurrentIndex(9);
@@ -123,5 +122,5 @@ TEST(CommPropsForm, CancelAndEscLeaveThePortNameAlone) {
         return true;
     });
     EXPECT_EQ(esc.form->exec(), QDialog::Rejected);
-    EXPECT_EQ(esc.hw.name, "COM2");
+    EXPECT_EQ(esc.link.name, "COM2");
 }

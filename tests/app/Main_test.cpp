@@ -35,17 +35,13 @@ const char* const save_question = "  ВНИМАНИЕ!|Сохранить счи
 
 // What a device read leaves: three records and two events, one with an end.
 void fill_as_read(Storage& doc) {
-    doc.ClearForRead();
-    doc.Data().add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f});
-    for (std::uint32_t i = 0; i < 3; ++i) {
-        FileStorageItem item;
-        item.time = 1'200'000'000u + i * 10;
-        item.values.push_back(10.0f * static_cast<float>(i));
-        doc.Data().add_item(item);
-    }
-    doc.Journal().Add(39146.5, 0.0, 0, 12.5f);
-    doc.Journal().Add(39147.25, 39147.5, 13, 0.0f);
-    doc.MarkRead();
+    Recording read;
+    read.add_series({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f});
+    for (std::uint32_t i = 0; i < 3; ++i)
+        read.add_record(1'200'000'000u + i * 10, 10.0f * static_cast<float>(i));
+    read.add_event(39146.5, 0.0, 0, 12.5f);
+    read.add_event(39147.25, 39147.5, 13, 0.0f);
+    doc.Adopt(read, {}, true);
 }
 
 class MainWindow : public ::testing::Test {
@@ -287,8 +283,8 @@ TEST_F(MainWindow, SettingsAreWrittenAtEveryShutDownAndReadAtCreation) {
 
     std::ofstream(ini, std::ios::binary) << "[HardWare]\r\nname=\"127.0.0.1:22002\"\r\n";
     window = std::make_unique<TMainForm>(ini);
-    EXPECT_EQ(window->system().hardware().name, "127.0.0.1:22002");
-    window->system().hardware().name = "COM7";
+    EXPECT_EQ(window->system().link().name, "127.0.0.1:22002");
+    window->system().link().name = "COM7";
     window.reset();
     EXPECT_NE(file_text(ini).find("name=\"COM7\""), std::string::npos);
 }

@@ -19,7 +19,7 @@ TEST(RegSystem, WritesThePortAndGraphSectionsFirstAndKeepsWhatElseTheFileHolds) 
     const std::string path = dir.file("Vornell.ini");
     {
         detailed::RegSystem system(path);
-        EXPECT_EQ(system.hardware().name, "COM1");
+        EXPECT_EQ(system.link().name, "COM1");
         EXPECT_EQ(system.save_settings(), "");
     }
     EXPECT_EQ(file_text(path).find(
@@ -31,8 +31,8 @@ TEST(RegSystem, WritesThePortAndGraphSectionsFirstAndKeepsWhatElseTheFileHolds) 
     std::ofstream(path, std::ios::binary)
         << "; \xEC\xEE\xE9\r\n[hardware]\r\nNAME=\" com3 \"\r\n[\xCC\xEE\xE8]\r\nk=v\r\n";
     detailed::RegSystem system(path);
-    EXPECT_EQ(system.hardware().name, " com3 ");
-    system.hardware().name = "127.0.0.1:22002";
+    EXPECT_EQ(system.link().name, " com3 ");
+    system.link().name = "127.0.0.1:22002";
     EXPECT_EQ(system.save_settings(), "");
     EXPECT_EQ(file_text(path).find("; \xEC\xEE\xE9\r\n[hardware]\r\nNAME=\"127.0.0.1:22002\"\r\n"
                                    "[\xCC\xEE\xE8]\r\nk=v\r\n[GrFormOptions]\r\n"),
@@ -46,8 +46,8 @@ TEST(RegSystem, WritesThePortAndGraphSectionsFirstAndKeepsWhatElseTheFileHolds) 
     std::ofstream(large, std::ios::binary) << other << "[HardWare]\r\nname=\"COM4\"\r\n";
     {
         detailed::RegSystem system(large);
-        EXPECT_EQ(system.hardware().name, "COM4");
-        system.hardware().name = "COM5";
+        EXPECT_EQ(system.link().name, "COM4");
+        system.link().name = "COM5";
         EXPECT_EQ(system.save_settings(), "");
     }
     EXPECT_EQ(file_text(large).find(other + "[HardWare]\r\nname=\"COM5\"\r\n"), 0u);

@@ -34,7 +34,7 @@ struct Link {
     ScratchDir dir;
     device::HardWare hw{dir.file("comm.log")};
     explicit Link(const std::string& port_name, device::HardwareTimings t = fast_timings()) {
-        hw.name = port_name;
+        hw.SetPortName(port_name);
         hw.SetTimings(t);
     }
     std::string log() const { return read_text(dir.file("comm.log")); }

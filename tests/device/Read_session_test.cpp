@@ -38,17 +38,23 @@ struct Reading {
     device::ReadOutcome outcome;
 
     explicit Reading(const std::string& port_name, device::HardwareTimings t = fast_timings()) {
-        hw.name = port_name;
+        hw.SetPortName(port_name);
         hw.SetTimings(t);
     }
+    // A read into a recording of its own, which then takes the document's place as the window
+    // has it do.
     Reading& run(const std::atomic<bool>* stop = nullptr) {
+        Recording recording;
+        device::SinkInto sink(recording);
         outcome = device::run_read_session(
-            hw, document,
+            hw, sink,
             [this](const std::string& text, double f, std::size_t) {
                 EXPECT_EQ(f, 0.0);
                 progress.push_back(text);
             },
             stop);
+        if (outcome.replaces_document())
+            document.Adopt(recording, {}, outcome.records_complete);
         error = outcome.text;
         return *this;
     }

@@ -20,17 +20,13 @@ FileStorageParam hook_load() {
 
 // A document as a device read leaves it: one parameter, a few records, a journal.
 void fill_as_read(Storage& doc) {
-    doc.ClearForRead();
-    doc.Data().add_param(hook_load());
-    for (std::uint32_t i = 0; i < 3; ++i) {
-        FileStorageItem item;
-        item.time = 1'200'000'000u + i * 10;
-        item.values.push_back(10.0f * static_cast<float>(i));
-        doc.Data().add_item(item);
-    }
-    doc.Journal().Add(39146.5, 0.0, 0, 12.5f);
-    doc.Journal().Add(39147.25, 39147.5, 13, 0.0f);
-    doc.MarkRead();
+    Recording read;
+    read.add_series(hook_load());
+    for (std::uint32_t i = 0; i < 3; ++i)
+        read.add_record(1'200'000'000u + i * 10, 10.0f * static_cast<float>(i));
+    read.add_event(39146.5, 0.0, 0, 12.5f);
+    read.add_event(39147.25, 39147.5, 13, 0.0f);
+    doc.Adopt(read, {}, true);
 }
 
 class Document : public ::testing::Test {
@@ -54,6 +50,8 @@ TEST(DocumentPaths, JournalBesideTheDataFile) {
 TEST(DocumentState, NewDocumentAndReadCycle) {
     Recorder recorder;
     Storage doc(recorder);
+    int notices = 0;
+    doc.OnChange([&] { ++notices; });
     EXPECT_TRUE(doc.Data().native_format());
     EXPECT_FALSE(doc.IsModified());
     EXPECT_FALSE(doc.HasData());
@@ -62,30 +60,30 @@ TEST(DocumentState, NewDocumentAndReadCycle) {
     EXPECT_EQ(doc.Unit(), "");
 
     fill_as_read(doc);
+    EXPECT_EQ(notices, 1);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_TRUE(doc.HasData());
+    EXPECT_EQ(doc.Data().item(2)->values[0], 20.0f);
     EXPECT_EQ(doc.JournalCount(), 2);
     EXPECT_EQ(doc.JournalCellText(2, 0), "Превышение установок (12,5)");
     EXPECT_EQ(Storage::JournalColumnTitle(1), "Дата/Время");
 
-    // A new read starts: the emptied document holds no unsaved read, nor does an empty read.
-    Storage::Content before = doc.ClearForRead();
+    // A read's recording replaces the whole content and is left empty. An empty read holds no
+    // unsaved read; a journal alone is read data.
+    Recording read;
+    read.add_series(hook_load());
+    doc.Adopt(read, {}, true);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_FALSE(doc.HasData());
-    EXPECT_EQ(doc.Data().param_count(), 0);
-    EXPECT_EQ(doc.JournalCount(), 0);
-    doc.Data().add_param(hook_load());
-    doc.MarkRead();
-    EXPECT_FALSE(doc.IsModified());
-    doc.Journal().Add(39146.5, 0.0, 0, 1.0f);
-    EXPECT_TRUE(doc.IsModified()); // a journal alone is read data
-
-    // A cancelled read puts the document back as it was.
-    doc.Restore(std::move(before));
-    EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(doc.Data().param_count(), 1);
-    EXPECT_EQ(doc.Data().item_count(), 3);
-    EXPECT_EQ(doc.JournalCount(), 2);
+    EXPECT_EQ(doc.JournalCount(), 0);
+    EXPECT_EQ(read.data.param_count(), 0);
+    read.add_event(39146.5, 0.0, 0, 1.0f);
+    doc.Adopt(read, {}, true);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.Data().param_count(), 0);
+    EXPECT_EQ(read.journal.Count(), 0);
+    EXPECT_EQ(notices, 3);
     EXPECT_TRUE(recorder.reports.empty());
 }
 
@@ -213,6 +211,8 @@ TEST_F(Document, EachOpenHasOnlyItsOwnNotesAndAReadForgetsTheOpenedFile) {
     ASSERT_TRUE(doc.Save(path));
     std::ofstream(path, std::ios::binary | std::ios::app) << std::string("\x07\xff\x7f\x01", 4);
 
+    int notices = 0;
+    doc.OnChange([&] { ++notices; });
     std::size_t first = 0;
     for (int open = 0; open < 3; ++open) {
         ASSERT_TRUE(doc.Open(path));
@@ -223,13 +223,15 @@ TEST_F(Document, EachOpenHasOnlyItsOwnNotesAndAReadForgetsTheOpenedFile) {
     EXPECT_GE(first, 1u);
     EXPECT_EQ(doc.FileName(), path);
 
-    Storage::Content before = doc.ClearForRead();
+    EXPECT_FALSE(doc.Open(at("missing.realtim")));
+    EXPECT_EQ(notices, 4); // a failed open changes what the views show as well
+
+    // A read in the file's place: no name, none of the file's notes, lookups by what it brought.
+    Recording read;
+    read.add_series(hook_load());
+    doc.Adopt(read, {}, true);
     EXPECT_EQ(doc.FileName(), "");
     EXPECT_TRUE(doc.Data().messages().empty());
-    // Put back, the opened file is the document again, notes, name and lookups included.
-    doc.Restore(std::move(before));
-    EXPECT_EQ(doc.FileName(), path);
-    EXPECT_EQ(doc.Data().messages().size(), first);
-    EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(doc.Data().add_param(hook_load()), 0); // the same identifier, found again
+    EXPECT_EQ(notices, 5);
 }

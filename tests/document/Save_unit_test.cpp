@@ -28,18 +28,18 @@ namespace {
 // A document of `records` one-value records and `events` journal lines; sizes tell documents
 // apart after a save that may have been cut short.
 void fill(Storage& doc, int records, int events) {
-    doc.ClearForRead();
-    doc.Data().add_param({"Давление", "P", "атм", "давление", 0.0f, 400.0f});
+    Recording read;
+    read.data.add_param({"Давление", "P", "атм", "давление", 0.0f, 400.0f});
     for (int i = 0; i < records; ++i) {
         FileStorageItem item;
         item.time = 1'200'000'000u + static_cast<std::uint32_t>(i);
         item.depth1 = static_cast<float>(i) * 0.1f;
         item.values.push_back(static_cast<float>(i % 400));
-        doc.Data().add_item(item);
+        read.data.add_item(item);
     }
     for (int i = 0; i < events; ++i)
-        doc.Journal().Add(39146.5 + i * 1e-4, 0.0, i % 14, 1.5f);
-    doc.MarkRead();
+        read.add_event(39146.5 + i * 1e-4, 0.0, i % 14, 1.5f);
+    doc.Adopt(read, {}, true);
 }
 
 struct Sizes {

@@ -266,7 +266,7 @@ void save_after_read(Context& ctx, TMainForm& window) {
 // by itself when the read is done.
 void main_after_read(Context& ctx) {
     TMainForm window(ctx.settings_path);
-    device::HardWare& hardware = window.system().hardware();
+    device::HardWare& hardware = window.hardware();
     hardware.SetLogPath(ctx.comm_log);
     window.show();
     wait_ms(300);
