@@ -10,7 +10,8 @@ LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 export CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_NOHASHDIR ?= 1
 
-.PHONY: deps configure build run screenshots check-first-start test test-asan bench fuzz package \
+.PHONY: deps configure build run screenshots check-first-start test test-asan test-tsan bench fuzz \
+	package \
 	build-no-tests windows test-windows clean
 
 deps:
@@ -48,6 +49,19 @@ test-asan: deps
 	@cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS)
 
+# The code that runs on two threads (the read, the document it fills, the window that shows it)
+# under ThreadSanitizer; only those tests are built. Qt is not built with ThreadSanitizer and its
+# locks are invisible to it, so the accesses Qt's own code makes are not judged
+# (ignore_noninstrumented_modules); every access of ours is. Our threads hand nothing over through
+# file descriptors, so I/O is not taken to order them (io_sync=0): unrelated reads and writes of
+# files and sockets would otherwise hide races. The simulator is started by fork and exec.
+test-tsan: deps
+	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNELL_TSAN=ON \
+		$(LAUNCHER) >/dev/null
+	@cmake --build build-tsan -j $(JOBS) --target test_document test_device test_app
+	@cd build-tsan && TSAN_OPTIONS="halt_on_error=1 io_sync=0 ignore_noninstrumented_modules=1 \
+		die_after_fork=0" ctest --output-on-failure -j $(JOBS)
+
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
 
@@ -84,4 +98,4 @@ test-windows: windows configure
 	@scripts/test-windows.sh build-windows $(BUILD)
 
 clean:
-	rm -rf build build-asan build-fuzz build-no-tests build-windows
+	rm -rf build build-asan build-tsan build-fuzz build-no-tests build-windows

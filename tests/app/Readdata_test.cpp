@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 
 #include "Modal_driver.h"
 #include "Modal_watch.h"
+#include "app/Journalview.h"
 #include "app/Main.h"
 #include "app/Readdatadialog.h"
 #include "app/Readdatathread.h"
@@ -20,7 +22,9 @@
 #include "device/Logger_sim_process.h"
 #include "device/Scripted_link.h"
 #include "document/Storage.h"
+#include "graph/Graphicsform.h"
 #include "widgets/Busyindicator.h"
+#include "widgets/Stripchart.h"
 
 namespace {
 
@@ -40,7 +44,7 @@ struct ReadingDialog {
     TReadDataForm form{nullptr, document, hw};
 
     explicit ReadingDialog(const std::string& port, int dump_pause_ms = 0) {
-        hw.name = port;
+        hw.SetPortName(port);
         device::HardwareTimings t = fast_timings();
         t.dump_pause_ms = dump_pause_ms;
         hw.SetTimings(t);
@@ -188,7 +192,7 @@ TEST(ReadStatistics, CountElapsedTimeAndRate) {
 TEST(ReadDataForm, AFailedReadThatEmptiedTheDocumentLeavesNothingToSave) {
     ScratchDir dir;
     TMainForm window(dir.file("Vornell.ini"));
-    device::HardWare& hw = window.system().hardware();
+    device::HardWare& hw = window.hardware();
     hw.SetLogPath(dir.file("comm.log"));
     hw.SetTimings(fast_timings());
     // Silent after the type: the read has emptied the document and fails.
@@ -208,4 +212,43 @@ TEST(ReadDataForm, AFailedReadThatEmptiedTheDocumentLeavesNothingToSave) {
     ModalDriver none({});
     EXPECT_TRUE(window.close());
     EXPECT_TRUE(none.seen().empty()) << none.seen().front();
+}
+
+TEST(ReadDataForm, TheWindowRepaintsItsJournalAndGraphAllThroughARead) {
+    LoggerSimProcess sim({"--records", "40000", "--alarms", "300"});
+    ScratchDir dir;
+    TMainForm window(dir.file("Vornell.ini"));
+    window.system().link().name = sim.port_name();
+    device::HardWare& hw = window.hardware();
+    hw.SetLogPath(dir.file("comm.log"));
+    hw.SetTimings(fast_timings());
+    window.show();
+    // Each tick shows the other tab and paints it at once, as an expose during the read would.
+    // Nothing the window shows may change before the thread has ended.
+    int paints = 0;
+    bool changed = false;
+    QTimer painter;
+    QObject::connect(&painter, &QTimer::timeout, [&] {
+        const auto* dialog = dynamic_cast<TReadDataForm*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->reading())
+            return;
+        changed = changed || window.document().HasData() || window.document().JournalCount() > 0;
+        window.pages()->setCurrentIndex(paints % 2);
+        if (paints++ % 2)
+            window.journal_grid().viewport()->repaint();
+        else
+            window.graph_form().Chart->repaint();
+    });
+    painter.start(1);
+    ModalDriver driver({[](QWidget* w) { w->findChild<QPushButton*>("btnReadData")->click(); }});
+    window.actConnect->trigger();
+    painter.stop();
+    EXPECT_TRUE(driver.done());
+    EXPECT_EQ(window.document().Data().item_count(), 40000);
+    EXPECT_EQ(window.document().JournalCount(), 300);
+    EXPECT_GT(paints, 20); // while the thread was reading
+    EXPECT_FALSE(changed);
+    // The document's one notice after the read brought the views up to date.
+    EXPECT_EQ(window.journal_grid().model()->rowCount(), 300);
+    EXPECT_NE(window.status_text().indexOf("записей: 40000"), -1);
 }
