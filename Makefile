@@ -26,7 +26,9 @@ build: configure
 run: build
 	@scripts/run-window.sh $(BUILD)
 
-# The real windows under a virtual display, at 96 and at 192 dots per inch.
+# The real windows under a virtual display, at 96 and at 192 dots per inch, with the fonts the
+# tests pin (cmake/Pinned_fonts.cmake), so that the pictures do not depend on the machine's.
+screenshots: export FONTCONFIG_FILE = $(abspath $(BUILD))/fonts/fonts.conf
 screenshots: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target vornell-screenshots vornell-logger-sim
 	@xvfb-run -a -s "-screen 0 1920x1400x24" $(BUILD)/tools/screenshots/vornell-screenshots \

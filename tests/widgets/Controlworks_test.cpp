@@ -1,6 +1,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTextBrowser>
@@ -89,4 +91,21 @@ TEST(Controlworks, FormFontsGiveEditsTheFixedFontAndLabelsTheirTagStyle) {
     // Date pickers and page views keep the form's font, inner line edit included.
     EXPECT_EQ(date->findChild<QLineEdit*>()->font(), form.font());
     EXPECT_EQ(browser->font(), form.font());
+}
+
+// Page counts, text widths and the fixed-pitch check depend on the fonts: the tests see the
+// pinned set alone, never the machine's other fonts.
+TEST(TestFonts, AreThePinnedSetWhateverTheMachineHas) {
+    QStringList families = QFontDatabase::families();
+    for (const char* generic : {"Monospace", "Sans Serif", "Serif"}) // Qt lists these as well
+        families.removeAll(generic);
+    EXPECT_EQ(families.join(", ").toStdString(), "DejaVu Sans, DejaVu Sans Mono, DejaVu Serif");
+    const std::pair<QFont, std::string> resolved[] = {
+        {QFontDatabase::systemFont(QFontDatabase::FixedFont), "DejaVu Sans Mono"},
+        {QFontDatabase::systemFont(QFontDatabase::GeneralFont), "DejaVu Sans"},
+        {QFont("tahoma"), "DejaVu Sans"},
+        {QFont("serif"), "DejaVu Serif"},
+    };
+    for (const auto& [font, family] : resolved)
+        EXPECT_EQ(QFontInfo(font).family().toStdString(), family) << font.family().toStdString();
 }
