@@ -23,8 +23,13 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	@scripts/run-window.sh $(BUILD)
+# Builds what it runs and nothing else: the window and the simulator, or without a display the
+# tool and the simulator of the headless demo. PORT= puts the simulator on another port.
+PORT ?= 22002
+run: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target vornell-logger-sim \
+		$(if $(DISPLAY)$(WAYLAND_DISPLAY),vornell,vornell-cli)
+	@scripts/run-window.sh $(BUILD) $(PORT)
 
 # The real windows under a virtual display, at 96 and at 192 dots per inch, with the fonts the
 # tests pin (cmake/Pinned_fonts.cmake), so that the pictures do not depend on the machine's.

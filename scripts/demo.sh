@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# make run: starts the logger simulator on 127.0.0.1:22002, reads it with vornell-cli into
-# demo.realtim (with its journal demo.dat), prints what was read and stops the simulator.
+# make run: starts the logger simulator on 127.0.0.1:PORT (22002 unless a second argument says
+# otherwise), reads it with vornell-cli into demo.realtim (with its journal demo.dat), prints what
+# was read and stops the simulator.
 set -euo pipefail
 
 build="${1:-build}"
 sim="$build/tools/logger-sim/vornell-logger-sim"
 cli="$build/src/cli/vornell-cli"
-address=127.0.0.1:22002
+address=127.0.0.1:${2:-22002}
 sim_profile=drilling # a day of a rig
 out=demo.realtim
 
