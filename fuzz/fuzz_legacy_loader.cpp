@@ -10,6 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static FileStorage model; // one model: its named lock is made once
     model.clear();
     lib::io::InputMemoryView source(data, size);
+    model.pad_params(legacy::used_columns(source)); // as the load does
     try {
         legacy::read_records(source, model);
     } catch (const std::exception&) {

@@ -68,9 +68,28 @@ void read_description(lib::io::InputMemoryView& source, FileStorage& model) {
     }
 }
 
+int used_columns(const lib::io::InputMemoryView& source) {
+    int used = 0;
+    const std::uint8_t* record = source.base() + source.tell();
+    for (std::size_t left = source.remaining(); left >= record_size && used < value_count;
+         left -= record_size, record += record_size) {
+        if (field<std::uint32_t>(record, time_offset) == 0)
+            continue;
+        for (int column = value_count; column > used; --column) {
+            const std::uint8_t* value = record + values_offset + (column - 1) * sizeof(float);
+            if (std::any_of(value, value + sizeof(float), [](std::uint8_t b) { return b != 0; })) {
+                used = column;
+                break;
+            }
+        }
+    }
+    return used;
+}
+
 void read_records(lib::io::InputMemoryView& source, FileStorage& model) {
+    const auto columns = static_cast<std::size_t>(std::clamp(model.param_count(), 0, value_count));
     FileStorageItem item;
-    item.values.resize(value_count);
+    item.values.resize(columns);
     unsigned accepted = 0;
     while (!source.at_end()) {
         std::uint8_t record[record_size];
@@ -88,7 +107,7 @@ void read_records(lib::io::InputMemoryView& source, FileStorage& model) {
         item.depth1 = depth1;
         item.depth2 = depth2;
         item.depth3 = depth1;
-        std::memcpy(item.values.data(), record + values_offset, value_count * sizeof(float));
+        std::memcpy(item.values.data(), record + values_offset, columns * sizeof(float));
         model.add_item(item);
         ++accepted;
     }
@@ -243,13 +262,14 @@ void load(FileStorage& model, const std::string& path, bool text_only) {
         read_description(description, model);
         description.close();
 
-        // Always 32 columns; the ones the description does not name get default descriptors,
-        // not those of an earlier document.
-        model.pad_params(value_count);
-        model.fit_values();
-
         lib::io::InputMappedFile data;
         data.open(path, true);
+        // Every record has room for 32 values, but only the described columns and those that
+        // hold a value are parameters: padding to 32 would turn a file of one parameter into 32
+        // columns, 31 of them empty, on every round trip. The columns the description does not
+        // name get default descriptors, not those of an earlier document.
+        model.pad_params(used_columns(data));
+        model.fit_values();
         read_records(data, model);
     } catch (const std::exception& e) {
         model.messages().emplace_back(e.what());

@@ -39,8 +39,13 @@ void save(FileStorage& model, const std::string& path, bool text_only,
 // the 32nd entry. Limits that are no numbers become the default ones.
 void read_description(lib::io::InputMemoryView& source, FileStorage& model);
 
-// Appends the records of a data file image; empty slots (time 0) are skipped. A negative or
-// NaN depth raises "Некорректная глубина на записи №" with the number of records accepted.
+// The value columns that the whole records of a data file image from its position use: up to
+// the last one holding a non-zero byte in a record that is not an empty slot.
+int used_columns(const lib::io::InputMemoryView& source);
+
+// Appends the records of a data file image with a value for each of the model's parameters (up
+// to 32); empty slots (time 0) are skipped. A negative or NaN depth raises "Некорректная глубина
+// на записи №" with the number of records accepted.
 void read_records(lib::io::InputMemoryView& source, FileStorage& model);
 
 // A description file of the model's parameters, as read_description reads it: the first 32,

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <limits>
 #include <stdexcept>
@@ -190,6 +191,7 @@ TEST(LegacyRecords, ReadSkipsEmptySlotsAndStopsAtBadDepth) {
                         record(0, t_1000, f_0, f_0, f_0);
     View source(bytes);
     FileStorage model;
+    model.pad_params(legacy::value_count);
     EXPECT_EQ(message_of([&] { legacy::read_records(source, model); }),
               "Некорректная глубина на записи №3");
     ASSERT_EQ(model.item_count(), 3);
@@ -207,6 +209,32 @@ TEST(LegacyRecords, ReadSkipsEmptySlotsAndStopsAtBadDepth) {
     EXPECT_EQ(model.item(1)->time, 1001u);
     EXPECT_EQ(model.item(1)->values[0], -1.0f);
     EXPECT_TRUE(std::isnan(model.item(2)->values[0])); // values are data, kept as they are
+}
+
+TEST(LegacyRecords, UsedColumnsEndAtTheLastThatHoldsAValue) {
+    const Bytes minus_0 = {0x00, 0x00, 0x00, 0x80};
+    const struct {
+        Bytes bytes;
+        int used;
+    } cases[] = {
+        {{}, 0},
+        {record(0, t_1000, f_1_5, f_2_5, f_0), 0}, // depths are no columns
+        {record(0, t_1000, f_0, f_0, f_12_5), 1},
+        {record(0, t_1000, f_0, f_0, minus_0), 1},
+        {record(0, t_1000, f_0, f_0, f_0, f_nan), 32},
+        {record(0, t_1000, f_0, f_0, f_12_5) + record(0, t_1001, f_0, f_0, f_0, f_100), 32},
+        // An empty slot holds no parameter, nor does a cut record.
+        {record(0, t_empty, f_0, f_0, f_12_5, f_100), 0},
+        {record(0, t_1000, f_0, f_0, f_0) + Bytes(144, 0xFF), 0},
+        // The third column of the second record.
+        {record(0, t_1000, f_0, f_0, f_12_5) + Bytes{0} + t_1001 + zeros(8 + 8) + f_2_5 +
+             zeros(29 * 4 + 4),
+         3},
+    };
+    for (const auto& c : cases) {
+        View source(c.bytes);
+        EXPECT_EQ(legacy::used_columns(source), c.used) << c.bytes.size();
+    }
 }
 
 TEST(LegacyRecords, NanDepthAndCutRecord) {
@@ -427,6 +455,38 @@ TEST_F(LegacyFiles, FailedSaveRaisesAndKeepsTheOldFile) {
     EXPECT_TRUE(std::filesystem::is_symlink(saved_as));
 #endif
     EXPECT_EQ(get_bytes(path + ".tmp"), Bytes{7});
+}
+
+TEST_F(LegacyFiles, RoundTripKeepsTheParameterCount) {
+    // One parameter: the older file has room for 32 values, the document keeps one column.
+    FileStorage model;
+    model.add_param({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f});
+    FileStorageItem item;
+    item.time = 1000;
+    item.values.push_back(12.5f);
+    model.add_item(item);
+    save_data_file(model, dir.file("one.realtim"), false);
+    for (const char* older : {"one.dep", "one.TIM"}) {
+        FileStorage copy;
+        load_data_file(copy, dir.file("one.realtim"), false);
+        save_data_file(copy, dir.file(older), false);
+        FileStorage back;
+        load_data_file(back, dir.file(older), false);
+        EXPECT_EQ(back.param_count(), 1) << older;
+        ASSERT_EQ(back.item_count(), 1) << older;
+        EXPECT_EQ(back.item(0)->values, ValueList({12.5f})) << older;
+        std::filesystem::remove(dir.file("inpgti.nbl"));
+    }
+
+    // A column past the described ones that holds a value is kept, with a default descriptor.
+    put_bytes(dir.file("inpgti.nbl"), two_entries());
+    put_bytes(dir.file("five.dep"), record(0, t_1000, f_0, f_0, f_12_5) + Bytes{0} + t_1001 +
+                                        zeros(8 + 16) + f_2_5 + zeros(27 * 4 + 4));
+    FileStorage five;
+    load_data_file(five, dir.file("five.dep"), false);
+    ASSERT_EQ(five.param_count(), 5);
+    EXPECT_EQ(five.param(4)->ident, "");
+    EXPECT_EQ(five.item(1)->values, ValueList({0.0f, 0.0f, 0.0f, 0.0f, 2.5f}));
 }
 
 TEST_F(LegacyFiles, NativeCopyKeepsEveryColumn) {
