@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "document/Reporter.h"
 #include "params/Linksettings.h"
 #include "widgets/Controlworks.h"
 #include "widgets/Messageboxes.h"
@@ -175,7 +176,7 @@ void TCommPropsForm::accept() {
     const QVariant path = entry >= 0 ? cbxPortName->itemData(entry, port_path_role) : QVariant();
     const PortNameCheck check = check_port_name(path.isValid() ? path.toString() : text);
     if (check.fault != PortNameFault::none) {
-        show_error_box(this, " ВНИМАНИЕ!",
+        show_error_box(this, error_caption,
                        port_name_fault_text(check.fault, text.trimmed()).toStdString());
         cbxPortName->setFocus();
         cbxPortName->lineEdit()->selectAll();

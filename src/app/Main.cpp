@@ -23,8 +23,9 @@
 #include "app/Journalview.h"
 #include "app/Readdatadialog.h"
 #include "formats/Formats.h"
+#include "graph/Graphchart.h"
 #include "graph/Graphicsform.h"
-#include "library/Fileworks.h"
+#include "library/File_error.h"
 #include "library/Mytime.h"
 #include "print/Printdialog.h"
 #include "print/Printgrhelper.h"
@@ -185,7 +186,7 @@ void TMainForm::write_settings() {
     settings_written_ = true;
     const std::string problem = system_.save_settings();
     if (!problem.empty())
-        show_error_box(isVisible() ? this : nullptr, Storage::error_caption,
+        show_error_box(isVisible() ? this : nullptr, file_error_caption,
                        "Настройки не записаны в файл\n'" + system_.path() + "':\n" + problem);
 }
 
@@ -562,9 +563,13 @@ void TMainForm::actExportCsvExecute() {
 void TMainForm::actSavePictureExecute() {
     export_file(QStringLiteral("Рисунки PNG (*.png)"), QStringLiteral("png"),
                 [this](const std::string& path) {
-                    if (!save_png_replacing(graph_->GraphImage(), path))
-                        show_error_box(this, Storage::error_caption,
-                                       "Невозможно записать файл '" + path + "'");
+                    try {
+                        save_png(graph_->GraphImage(), path);
+                    } catch (const std::exception& e) {
+                        show_error_box(this, file_error_caption,
+                                       "Невозможно записать файл '" + path +
+                                           "': " + lib::io::error_message(e));
+                    }
                 });
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/Boxreporter.h"
 #include "app/System.h"
 #include "device/Hardware.h"
 #include "document/Storage.h"

@@ -11,6 +11,7 @@
 
 #include "app/Readdatathread.h"
 #include "device/Hardware.h"
+#include "document/Reporter.h"
 #include "document/Storage.h"
 #include "widgets/Busyindicator.h"
 #include "widgets/Controlworks.h"

@@ -22,8 +22,6 @@ class TReadDataThread;
 
 class TReadDataForm : public QDialog {
 public:
-    static constexpr const char* error_caption = " ВНИМАНИЕ!";
-
     TReadDataForm(QWidget* owner, Storage& document, device::HardWare& hardware);
     ~TReadDataForm() override;
 

@@ -2,6 +2,7 @@
 #include <charconv>
 #include <cstdio>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 
 #include "cli/Commands.h"
@@ -9,6 +10,7 @@
 #include "formats/Formats.h"
 #include "formats/Journal_file.h"
 #include "formats/Records_csv.h"
+#include "library/File_error.h"
 
 namespace {
 
@@ -24,6 +26,11 @@ void append_double(std::string& out, double value) {
     out.append(buffer, result.ptr);
 }
 
+void print_load_notes(const std::string& path, const FileStorage& model) {
+    for (const std::string& message : model.messages())
+        std::cerr << path << ": " << message << "\n";
+}
+
 } // namespace
 
 Reporter& stderr_reporter() {
@@ -31,16 +38,20 @@ Reporter& stderr_reporter() {
     return reporter;
 }
 
-void print_load_notes(const std::string& path, const FileStorage& model) {
-    for (const std::string& message : model.messages())
-        std::cerr << path << ": " << message << "\n";
-}
-
 bool open_document(Storage& doc, const std::string& path) {
     if (!doc.Open(path))
         return false;
     print_load_notes(path, doc.Data());
     return true;
+}
+
+void load_model(FileStorage& model, const std::string& path) {
+    try {
+        load_data_file(model, path);
+    } catch (const lib::io::file_error& e) {
+        throw std::runtime_error(path + ": " + lib::io::file_error_message(e));
+    }
+    print_load_notes(path, model);
 }
 
 int cmd_journal(const std::vector<std::string>& args) {

@@ -1,10 +1,12 @@
 // The options that render and print share: one parser, so both commands read them alike.
+#include <QGuiApplication>
+
 #include <climits>
 #include <cmath>
 #include <string>
 
 #include "cli/Commands.h"
-#include "graph/Graphicsform.h"
+#include "graph/Graphpoints.h"
 
 namespace {
 
@@ -27,7 +29,7 @@ std::vector<std::string_view> with_drawing_flags(std::initializer_list<std::stri
 DrawingOptions drawing_options(const ParsedArgs& parsed) {
     DrawingOptions o;
     o.events = !parsed.options.contains("--no-events");
-    o.scale = whole_option(parsed, "--scale", o.scale, 0, TGrForm::scale_count - 1);
+    o.scale = whole_option(parsed, "--scale", o.scale, 0, GraphPoints::scale_count - 1);
     o.curve = whole_option(parsed, "--curve", o.curve, 0, INT_MAX);
     o.dpi = whole_option(parsed, "--dpi", o.dpi, lowest_dpi, highest_dpi);
     if (const auto it = parsed.options.find("--range"); it != parsed.options.end()) {
@@ -46,4 +48,14 @@ DrawingOptions drawing_options(const ParsedArgs& parsed) {
         o.bgr = (rgb >> 16 & 0xFFu) | (rgb & 0xFF00u) | (rgb & 0xFFu) << 16;
     }
     return o;
+}
+
+std::unique_ptr<QGuiApplication> drawing_application() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The application keeps a reference to argc for its whole life.
+    static int argc = 1;
+    static char name[] = "vornell-cli";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
 }

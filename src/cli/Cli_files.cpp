@@ -7,7 +7,6 @@
 #include "cli/Commands.h"
 #include "datafile/Assembling.h"
 #include "document/Storage.h"
-#include "formats/Formats.h"
 #include "formats/Records_csv.h"
 
 namespace {
@@ -80,8 +79,7 @@ int cmd_info(const std::vector<std::string>& args) {
 int cmd_records(const std::vector<std::string>& args) {
     const std::string path = single_file(args);
     FileStorage model;
-    load_data_file(model, path);
-    print_load_notes(path, model);
+    load_model(model, path);
 
     records_csv(model,
                 [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); });

@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 
-#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <stdexcept>
@@ -14,8 +13,9 @@
 
 #include "cli/Commands.h"
 #include "document/Storage.h"
-#include "graph/Graphicsform.h"
+#include "graph/Graphpoints.h"
 #include "library/Binary_io.h"
+#include "library/File_error.h"
 #include "library/Fileworks.h"
 #include "library/Mytime.h"
 #include "print/Printgrhelper.h"
@@ -108,7 +108,7 @@ int cmd_print(const std::vector<std::string>& args) {
     const DrawingOptions o = drawing_options(parsed);
     GrPrintDataIn in;
     in.options.scale = o.scale;
-    in.minutes_per_cm = TGrForm::scale_minutes[o.scale];
+    in.minutes_per_cm = GraphPoints::scale_minutes[o.scale];
     in.curve = o.curve;
     in.options.left = o.left;
     in.options.right = o.right;
@@ -121,14 +121,7 @@ int cmd_print(const std::vector<std::string>& args) {
     const std::string& out = parsed.positional[1];
     check_output(parsed.positional[0], out, {"pdf"});
 
-    // Drawing needs a GUI application; without a display it draws offscreen.
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
-        !std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    int argc = 1;
-    char name[] = "vornell-cli";
-    char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
+    const auto app = drawing_application();
 
     Storage doc(stderr_reporter());
     if (!open_document(doc, parsed.positional[0]))
@@ -152,7 +145,8 @@ int cmd_print(const std::vector<std::string>& args) {
     try {
         print_replacing(form, writer, device, out);
     } catch (const std::exception& e) {
-        std::cerr << "Не удалось записать файл " << out << ": " << e.what() << "\n";
+        std::cerr << "Не удалось записать файл " << out << ": " << lib::io::error_message(e)
+                  << "\n";
         return 1;
     }
     nlohmann::ordered_json json;

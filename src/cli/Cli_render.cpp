@@ -13,8 +13,8 @@
 #include "cli/Commands.h"
 #include "document/Storage.h"
 #include "graph/Graphchart.h"
-#include "graph/Graphicsform.h"
-#include "widgets/Simplegraphics.h"
+#include "graph/Graphpoints.h"
+#include "library/File_error.h"
 
 namespace {
 
@@ -54,17 +54,11 @@ int cmd_render(const std::vector<std::string>& args) {
     if (!open_document(doc, parsed.positional[0]))
         return 1;
 
-    // Drawing needs a GUI application but never a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char name[] = "vornell-cli";
-    char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
+    const auto app = drawing_application();
 
     const double pixels_per_cm = o.dpi / 2.54;
     GraphPoints points(doc.Data());
-    points.SetScale(TGrForm::scale_minutes[o.scale] * 60.0, pixels_per_cm);
+    points.SetScale(GraphPoints::scale_minutes[o.scale] * 60.0, pixels_per_cm);
     StripChart chart;
     SetUpGraphChart(chart);
     chart.BottomAxis().SetRange(o.left, o.right);
@@ -84,8 +78,11 @@ int cmd_render(const std::vector<std::string>& args) {
         QPainter painter(&image);
         chart.Paint(painter, image.rect());
     }
-    if (!save_png_replacing(image, parsed.positional[1])) {
-        std::cerr << "Не удалось записать файл " << parsed.positional[1] << "\n";
+    try {
+        save_png(image, parsed.positional[1]);
+    } catch (const std::exception& e) {
+        std::cerr << "Не удалось записать файл " << parsed.positional[1] << ": "
+                  << lib::io::error_message(e) << "\n";
         return 1;
     }
 

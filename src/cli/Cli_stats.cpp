@@ -10,7 +10,6 @@
 #include "analysis/Statistics.h"
 #include "cli/Commands.h"
 #include "datafile/Assembling.h"
-#include "formats/Formats.h"
 #include "library/Mytime.h"
 
 namespace {
@@ -80,8 +79,7 @@ int cmd_stats(const std::vector<std::string>& args) {
 
     const std::string& path = parsed.positional[0];
     FileStorage model;
-    load_data_file(model, path);
-    print_load_notes(path, model);
+    load_model(model, path);
     if (curve >= model.param_count())
         throw UsageError("--curve " + std::to_string(curve) + ": the file has " +
                          std::to_string(model.param_count()) + " parameters");

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include <nlohmann/json.hpp>
 
 class FileStorage;
+class QGuiApplication;
 class Reporter;
 class Storage;
 
@@ -61,7 +63,7 @@ std::uint32_t parse_when(std::string_view text, const char* name);
 
 // The options render and print share, with one meaning and one set of limits.
 struct DrawingOptions {
-    int scale = 3; // index into TGrForm::scale_minutes: 10 minutes per centimetre
+    int scale = 3; // index into GraphPoints::scale_minutes: 10 minutes per centimetre
     int curve = 0; // a curve the document does not have draws the empty chart
     double left = 0, right = 200;
     std::uint32_t bgr = 0xFF0000; // blue-green-red; written RRGGBB, 0000FF
@@ -73,6 +75,9 @@ struct DrawingOptions {
 std::vector<std::string_view> with_drawing_options(std::initializer_list<std::string_view> own);
 std::vector<std::string_view> with_drawing_flags(std::initializer_list<std::string_view> own);
 DrawingOptions drawing_options(const ParsedArgs& parsed);
+// The application object that render and print draw under: offscreen unless QT_QPA_PLATFORM
+// names another platform, so drawing needs no display and draws alike with one or without.
+std::unique_ptr<QGuiApplication> drawing_application();
 
 // Each command takes the arguments after its name and returns the exit code: 0 done, 1 a
 // reported failure (its message already on stderr). Wrong arguments raise UsageError, which main
@@ -93,7 +98,9 @@ Reporter& stderr_reporter();
 // Opens path as the window does and prints its load notes (a salvaged file, gaps) on stderr, as
 // the window shows them in a box; false after a failure, which has been reported.
 bool open_document(Storage& doc, const std::string& path);
-void print_load_notes(const std::string& path, const FileStorage& model);
+// Loads the data file alone and prints its load notes; a failure of the file itself is raised
+// naming it.
+void load_model(FileStorage& model, const std::string& path);
 
 // The object that "info" prints for a loaded model; callers may add keys of their own.
 nlohmann::ordered_json model_info_json(const std::string& file, const FileStorage& model);

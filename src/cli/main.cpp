@@ -6,6 +6,7 @@
 
 #include "cli/Commands.h"
 #include "library/Console.h"
+#include "library/File_error.h"
 #include "library/Locale.h"
 
 // The reading and drawing commands need Qt; a build of the core alone (the Windows one) has
@@ -102,7 +103,7 @@ int main(int argc, char** argv) {
             print_usage(std::cerr);
             return 2;
         } catch (const std::exception& e) {
-            std::cerr << e.what() << "\n";
+            std::cerr << lib::io::error_message(e) << "\n";
             return 1;
         } catch (...) {
             std::cerr << "Неизвестная ошибка!!!\n";

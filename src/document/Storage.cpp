@@ -5,6 +5,7 @@
 
 #include "formats/Formats.h"
 #include "formats/Journal_file.h"
+#include "library/File_error.h"
 #include "library/Fileworks.h"
 
 namespace {
@@ -42,12 +43,13 @@ bool Storage::Guarded(const std::string& prefix, const std::function<void()>& ac
         return true;
     } catch (const std::runtime_error& e) {
         // Every error of the program's own (the data model's, the files', the journal's)
-        // carries the text meant for the user; only a foreign one is unknown.
-        message = e.what();
+        // carries the text meant for the user, a file's own failure its kind; only a foreign
+        // one is unknown.
+        message = lib::io::error_message(e);
     } catch (...) {
         message = "Неизвестная ошибка!!!";
     }
-    reporter_.error(error_caption, prefix + message);
+    reporter_.error(file_error_caption, prefix + message);
     return false;
 }
 

@@ -17,8 +17,6 @@ struct FileFormat;
 
 class Storage {
 public:
-    static constexpr const char* error_caption = " Внимание!!!";
-
     explicit Storage(Reporter& reporter);
     Storage(const Storage&) = delete;
     Storage& operator=(const Storage&) = delete;

@@ -10,6 +10,7 @@
 
 #include "library/Binary_io.h"
 #include "library/Codepage.h"
+#include "library/File_error.h"
 #include "library/Numstr.h"
 #include "library/Strworks.h"
 
@@ -209,9 +210,10 @@ lib::io::file_replacement replacement(const LogStorage& journal, const std::stri
 }
 
 std::runtime_error failure(const lib::io::replace_error& e) {
+    const std::string reason = ": " + lib::io::file_error_message(e);
     if (e.step() == lib::io::replace_error::writing)
-        return std::runtime_error(e.what());
-    return std::runtime_error("Невозможно открыть файл '" + e.target() + "' для записи");
+        return std::runtime_error("Невозможно записать файл '" + e.target() + "'" + reason);
+    return std::runtime_error("Невозможно открыть файл '" + e.target() + "' для записи" + reason);
 }
 
 void save(const LogStorage& journal, const std::string& path) {

@@ -24,8 +24,8 @@ void load(LogStorage& journal, const std::string& path);
 
 // The journal as one file of a replace, so it can be saved in one unit with its data file.
 lib::io::file_replacement replacement(const LogStorage& journal, const std::string& path);
-// A failed replace of a journal, as the document tells it: the stream's own words for a write
-// that failed, the journal's name when it could not be made or put in place.
+// A failed replace of a journal, as the document tells it: the journal's name, whether it could
+// not be made (or put in place) or not be written, and why.
 std::runtime_error failure(const lib::io::replace_error& e);
 // Raises failure() of a replace that failed.
 void save(const LogStorage& journal, const std::string& path);

@@ -13,6 +13,7 @@
 #include "formats/Formats.h"
 #include "library/Binary_io.h"
 #include "library/Codepage.h"
+#include "library/File_error.h"
 #include "library/Fileworks.h"
 #include "library/Inifile.h"
 #include "library/Mappedfile.h"
@@ -198,7 +199,7 @@ std::vector<lib::io::file_replacement> files_of_save(FileStorage& model, const s
                                              try {
                                                  write(out);
                                              } catch (const std::exception& e) {
-                                                 failure(name, file, e.what());
+                                                 failure(name, file, lib::io::error_message(e));
                                              }
                                          }};
     };
@@ -256,12 +257,15 @@ void load(FileStorage& model, const std::string& path, bool text_only) {
     if (text_only)
         return;
 
+    // The file being read, for a note that names the description file when it is that one.
+    std::string reading = description_path(path);
     try {
         lib::io::InputMappedFile description;
-        description.open(description_path(path), true);
+        description.open(reading, true);
         read_description(description, model);
         description.close();
 
+        reading = path;
         lib::io::InputMappedFile data;
         data.open(path, true);
         // Every record has room for 32 values, but only the described columns and those that
@@ -271,6 +275,10 @@ void load(FileStorage& model, const std::string& path, bool text_only) {
         model.pad_params(used_columns(data));
         model.fit_values();
         read_records(data, model);
+    } catch (const lib::io::file_error& e) {
+        const std::string note = lib::io::file_error_message(e);
+        model.messages().push_back(
+            reading == path ? note : "Описание параметров '" + reading + "' не прочитано: " + note);
     } catch (const std::exception& e) {
         model.messages().emplace_back(e.what());
     } catch (...) {
@@ -288,7 +296,7 @@ void save(FileStorage& model, const std::string& path, bool text_only,
         // A companion's failure is its owner's to word; the writers word their own.
         if (failed_in(companions, e))
             throw;
-        failure(path, e.target(), e.what());
+        failure(path, e.target(), lib::io::file_error_message(e));
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include "library/Binary_io.h"
 #include "library/Codepage.h"
+#include "library/File_error.h"
 #include "library/Fileworks.h"
 #include "library/Mappedfile.h"
 #include "library/array.h"
@@ -162,7 +163,8 @@ public:
         : m_(model), base_(source.base()), size_(source.size()),
           pos_(source.size() - source.remaining()) {}
 
-    void load();
+    // False when the bytes were damage and nothing else: no chunk of a data file among them.
+    bool load();
     void load_text_only();
     std::size_t position() const { return pos_; }
     // Makes load() note where every text chunk it takes starts and ends.
@@ -200,6 +202,7 @@ private:
     std::size_t pos_;
     bool gaps_ = false;
     bool damage_ = false;
+    bool known_ = false;     // a chunk of a known kind was taken
     int uniform_width_ = -1; // every record has this many values; -1 when unknown
     // The sector being read: its entry count and the parameter index of each of its entries.
     int sector_param_count_ = 0;
@@ -378,7 +381,7 @@ bool NativeLoader::read_compact() {
     return true;
 }
 
-void NativeLoader::load() {
+bool NativeLoader::load() {
     // The smallest record chunk is 21 bytes; reserving for that touches no memory up front.
     m_.reserve_items((size_ - pos_) / 21);
     while (pos_ < size_) {
@@ -417,6 +420,7 @@ void NativeLoader::load() {
                 pos_ += accepted ? static_cast<std::size_t>(length) : 0;
                 break;
             }
+            known_ = known_ || (accepted && kind >= chunk_record && kind <= chunk_compact);
         }
         if (!accepted) {
             damage_ = true;
@@ -428,6 +432,7 @@ void NativeLoader::load() {
         m_.messages().push_back(gaps_message);
     if (damage_)
         m_.messages().push_back(damage_message);
+    return known_ || !damage_;
 }
 
 void NativeLoader::load_text_only() {
@@ -453,20 +458,25 @@ void NativeLoader::load_text_only() {
 
 } // namespace
 
-void load(FileStorage& model, lib::io::InputMemoryView& source, bool text_only) {
+bool load(FileStorage& model, lib::io::InputMemoryView& source, bool text_only) {
     NativeLoader loader(model, source);
+    bool data = true;
     if (text_only)
         loader.load_text_only();
     else
-        loader.load();
+        data = loader.load();
     source.seek(static_cast<std::ptrdiff_t>(loader.position()), lib::io::OSFile::from_begin);
     model.text_values().lines_to_race();
+    return data;
 }
 
 void load(FileStorage& model, const std::string& path, bool text_only) {
     lib::io::InputMappedFile file;
     file.open(path, true);
-    load(model, file, text_only);
+    // An open that would show an empty recording with a damage note is no open at all.
+    if (!load(model, file, text_only))
+        throw lib::io::file_error(lib::io::FileErrorKind::not_data,
+                                  lib::io::file_error_text(lib::io::FileErrorKind::not_data));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -547,8 +557,9 @@ void save(FileStorage& model, const std::string& path, bool text_only,
         // A companion's failure is its owner's to word.
         if (failed_in(companions, e))
             throw;
+        // Passed on as the error of the file itself, not as a companion's replace_error.
         if (!may_append)
-            throw std::runtime_error(e.what());
+            throw lib::io::file_error(e);
         append_text(model, path);
     } catch (const std::exception&) {
         // A writer's failure.

@@ -25,9 +25,10 @@ inline constexpr const char* damage_message =
     "последовательного перебора";
 
 // Loads from any byte source, a mapped file or bytes in memory, into an emptied model; damage
-// becomes load messages. The source is left after what was read.
-void load(FileStorage& model, lib::io::InputMemoryView& source, bool text_only);
-// Loads the file, mapped and locked.
+// becomes load messages. The source is left after what was read. False when the bytes were
+// damage alone, without one chunk of a data file.
+bool load(FileStorage& model, lib::io::InputMemoryView& source, bool text_only);
+// Loads the file, mapped and locked; a file of damage alone raises a file_error not_data.
 void load(FileStorage& model, const std::string& path, bool text_only);
 
 // Replaces the file (or, text_only, only its text values) as one unit with the companions (the

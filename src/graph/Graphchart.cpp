@@ -1,11 +1,16 @@
 #include "graph/Graphchart.h"
 
+#include <QBuffer>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 
 #include <algorithm>
 
 #include "datafile/Assembling.h"
+#include "library/Binary_io.h"
+#include "library/File_error.h"
+#include "library/Fileworks.h"
 #include "library/Mytime.h"
 #include "library/Numstr.h"
 #include "widgets/Simplegraphics.h"
@@ -115,4 +120,16 @@ void StripMarkCanvas::TextOut(int x, int y, const std::string& text) {
     const QFontMetrics fm(painter_.font(), painter_.device());
     painter_.drawText(x, y + fm.ascent(), QString::fromStdString(text));
     painter_.setPen(line_pen);
+}
+
+void save_png(const QImage& image, const std::string& path) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        throw lib::io::file_error(lib::io::FileErrorKind::write_failed, "QImage::save: PNG",
+                                  "QImage::save: PNG");
+    lib::io::replace_files({{path, [&](lib::io::BinaryOutputStream& out) {
+                                 out.write(bytes.constData(),
+                                           static_cast<std::size_t>(bytes.size()));
+                             }}});
 }

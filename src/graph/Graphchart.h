@@ -1,15 +1,18 @@
 #pragma once
 // GraphPoints on the strip chart: the one set-up and drawing of a graph window that the graph
-// tab, the command-line renderer and graph printing share.
+// tab, the command-line renderer and graph printing share, and the one way a picture of it is
+// saved.
 #include <QString>
 
 #include <cstdint>
+#include <string>
 
 #include "graph/Graphevents.h"
 #include "graph/Graphpoints.h"
 #include "widgets/Stripchart.h"
 
 class FileStorage;
+class QImage;
 
 // The chart as the graph tab shows it: white, an inverted pixel axis down the left without
 // labels, value labels along the bottom with a dotted minor grid, a cosmetic 1-pixel line.
@@ -29,6 +32,10 @@ void DrawMarksAfterChart(StripChart& chart, const GraphPoints& points, const Cha
 // last window; empty when the point has no record.
 QString GraphPointText(const GraphPoints& points, const FileStorage& data, int curve,
                        std::size_t k);
+
+// Writes the image as a PNG file through the library's replace of files, so a failed or killed
+// save keeps the old picture; raises the file_error of a failure.
+void save_png(const QImage& image, const std::string& path);
 
 // The series interface of GraphPoints over a chart's line series.
 class StripSeries : public GraphSeries {

@@ -27,12 +27,6 @@
 #include "widgets/Simplegraphics.h"
 #include "widgets/Stripchart.h"
 
-const char* const TGrForm::scale_texts[scale_count] = {
-    "1 мин. на 1 см.",  "3 мин. на 1 см.",  "5 мин. на 1 см.",  "10 мин. на 1 см.",
-    "15 мин. на 1 см.", "20 мин. на 1 см.", "30 мин. на 1 см.", "1 час на 1 см.",
-    "2 час на 1 см.",   "6 час на 1 см."};
-const int TGrForm::scale_minutes[scale_count] = {1, 3, 5, 10, 15, 20, 30, 60, 120, 360};
-
 namespace {
 
 constexpr double cm_per_inch = 0.39370078740157477;
@@ -168,8 +162,8 @@ void TGrForm::LoadOptions() {
     if (cbxScale->count() == 0)
         FillScaleList(true);
     // A scale outside the list leaves nothing selected.
-    cbxScale->setCurrentIndex(options_.scale >= 0 && options_.scale < scale_count ? options_.scale
-                                                                                  : -1);
+    cbxScale->setCurrentIndex(
+        options_.scale >= 0 && options_.scale < GraphPoints::scale_count ? options_.scale : -1);
     clrsCurve->SetColor(options_.color);
     chbxEvents->setChecked(options_.events != 0);
 }
@@ -178,12 +172,12 @@ int TGrForm::FillScaleList(bool fill) {
     if (fill) {
         const QSignalBlocker batch(cbxScale);
         cbxScale->clear();
-        for (const char* text : scale_texts)
+        for (const char* text : GraphPoints::scale_texts)
             cbxScale->addItem(QString::fromUtf8(text));
         cbxScale->setCurrentIndex(-1);
     }
     if (cbxScale->currentIndex() < 0)
-        cbxScale->setCurrentIndex(default_scale);
+        cbxScale->setCurrentIndex(GraphPoints::default_scale);
     return MinutesPerCm();
 }
 
@@ -293,7 +287,9 @@ int TGrForm::CurveIndex() const {
 
 int TGrForm::MinutesPerCm() const {
     const int index = cbxScale->currentIndex();
-    return scale_minutes[index >= 0 && index < scale_count ? index : default_scale];
+    return GraphPoints::scale_minutes[index >= 0 && index < GraphPoints::scale_count
+                                          ? index
+                                          : GraphPoints::default_scale];
 }
 
 std::uint32_t TGrForm::CurveColor() const {
@@ -369,7 +365,7 @@ void TGrForm::wheelEvent(QWheelEvent* e) {
 
 void TGrForm::StepScale(int step, double pointer_y) {
     const int index = cbxScale->currentIndex();
-    const int next = std::clamp(index + step, 0, scale_count - 1);
+    const int next = std::clamp(index + step, 0, GraphPoints::scale_count - 1);
     if (index < 0 || next == index || points_.PointCount() == 0)
         return;
     const StripChart& chart = Chart->Chart();

@@ -28,10 +28,6 @@ class StripChartWidget;
 
 class TGrForm : public QWidget {
 public:
-    static constexpr int scale_count = 10;
-    static constexpr int default_scale = 4; // when nothing is selected: "15 мин. на 1 см."
-    static const char* const scale_texts[scale_count];
-    static const int scale_minutes[scale_count];
     static constexpr int highlight_ms = 1500; // an event found from the journal stands out
 
     // `settings` is the graph's section of the settings file: LoadOptions shows it, SaveOptions

@@ -6,6 +6,12 @@
 
 #include "datafile/Assembling.h"
 
+const char* const GraphPoints::scale_texts[scale_count] = {
+    "1 мин. на 1 см.",  "3 мин. на 1 см.",  "5 мин. на 1 см.",  "10 мин. на 1 см.",
+    "15 мин. на 1 см.", "20 мин. на 1 см.", "30 мин. на 1 см.", "1 час на 1 см.",
+    "2 час на 1 см.",   "6 час на 1 см."};
+const int GraphPoints::scale_minutes[scale_count] = {1, 3, 5, 10, 15, 20, 30, 60, 120, 360};
+
 void GraphPoints::SetScale(double seconds_per_cm, double pixels_per_cm) {
     minutes_per_cm_ = static_cast<int>(seconds_per_cm / 60 + 0.5);
     points_.clear();

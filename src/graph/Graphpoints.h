@@ -75,6 +75,13 @@ public:
     static constexpr int date_mark_font_size = 12;
     static constexpr std::uint32_t pause_mark_bgr = 0x0070E0; // orange
 
+    // The time scales the graph offers, finest first: minutes of recording per centimetre, and
+    // how the scale list names them.
+    static constexpr int scale_count = 10;
+    static constexpr int default_scale = 4; // "15 мин. на 1 см."
+    static const char* const scale_texts[scale_count];
+    static const int scale_minutes[scale_count];
+
     explicit GraphPoints(const FileStorage& data) : data_(data) {}
 
     // Recomputes every point for seconds_per_cm seconds per pixels_per_cm pixels.

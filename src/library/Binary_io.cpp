@@ -5,13 +5,15 @@
 #include <stdexcept>
 
 #include "library/Codepage.h"
+#include "library/File_error.h"
 
 namespace lib::io {
 
 namespace {
 
 [[noreturn]] void eof() {
-    throw std::runtime_error("InputMappedFile::read: eof");
+    const char* message = "InputMappedFile::read: eof";
+    throw file_error(FileErrorKind::truncated, message, message);
 }
 
 std::ptrdiff_t saturated_add(std::ptrdiff_t a, std::ptrdiff_t b) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -27,29 +28,39 @@ void pause_before_retry() {
     std::this_thread::sleep_for(std::chrono::milliseconds(retry_pause_ms.load()));
 }
 
-[[noreturn]] void fail(const char* message) {
-    throw std::runtime_error(message);
+[[noreturn]] void fail(FileErrorKind kind, const char* message, std::string detail = {}) {
+    throw file_error(kind, message, std::move(detail));
+}
+
+// A system call that failed with errno `error`, in its own words.
+[[noreturn]] void fail_system(int error, bool writing, const char* message) {
+    fail(kind_of_system_error(error, writing), message, system_error_text(error));
 }
 
 // The regular file at path, or no handle when there is nothing at path (a missing file or
 // folder). Other failures are tried `tries` times in all (an open another program keeps out as
-// often as a lock is), 100 ms apart, then end in "Невозможно открыть файл!"; anything but a
-// regular file ends in it at once.
+// often as a lock is), 100 ms apart, then end in a file_error of their kind; anything but a
+// regular file ends in one at once. A file that is made (create) is being written.
 os::handle open_regular(const std::string& path, os::access how, bool create, int tries) {
     for (int attempt = 1;; ++attempt) {
         const os::opened_file got = os::open_regular(path, how, create);
+        const int error = errno;
         switch (got.status) {
         case os::outcome::opened:
             return got.file;
         case os::outcome::missing:
             return os::no_handle;
         case os::outcome::not_regular:
-            fail("Невозможно открыть файл!");
+            fail(FileErrorKind::not_regular, "Невозможно открыть файл!");
         default:
             break;
         }
-        if (attempt >= (got.status == os::outcome::busy ? attempts : tries))
-            fail("Невозможно открыть файл!");
+        const bool busy = got.status == os::outcome::busy;
+        if (attempt >= (busy ? attempts : tries)) {
+            if (busy)
+                fail(FileErrorKind::busy, "Невозможно открыть файл!");
+            fail_system(error, create, "Невозможно открыть файл!");
+        }
         pause_before_retry();
     }
 }
@@ -67,7 +78,7 @@ void OSFile::set_retry_pause_ms(int ms) {
 void OSFile::open(const std::string& path, int mode, bool lock) {
     close();
     if (mode < read_existing || mode > write_append)
-        fail("Невозможно открыть файл!");
+        fail(FileErrorKind::read_failed, "Невозможно открыть файл!", "OSFile::open: bad mode");
     // Truncation waits until the lock is held (below). A locked reader asks for write access
     // as well, so that it can take the same exclusive lock as a writer: POSIX write locks need
     // a descriptor open for writing. Nothing is written through it. When the file is not
@@ -77,8 +88,10 @@ void OSFile::open(const std::string& path, int mode, bool lock) {
                            : lock                ? os::access::read_write
                                                  : os::access::read;
     const os::handle fd = open_regular(path, how, mode != read_existing, attempts);
+    // Nothing there: for a file to be made, its folder is what is missing.
     if (fd == os::no_handle)
-        fail("Файл не найден!");
+        fail(mode == read_existing ? FileErrorKind::not_found : FileErrorKind::no_folder,
+             "Файл не найден!");
     fd_ = fd;
 
     try {
@@ -87,7 +100,7 @@ void OSFile::open(const std::string& path, int mode, bool lock) {
         // Truncating only now keeps a second writer that fails to get the lock from wiping out
         // the data of the one holding it.
         if (mode == write_truncate && !os::truncate(fd_))
-            fail("Невозможно открыть файл!");
+            fail_system(errno, true, "Невозможно открыть файл!");
         if (mode == write_append)
             seek(0, from_end);
     } catch (...) {
@@ -169,12 +182,13 @@ std::string OSFile::create_beside(const std::string& path) {
                       static_cast<unsigned long long>(salt & 0xFFFFFFFFFFFFULL));
         const std::string name = stem + suffix + std::string(temporary_end);
         const os::opened_file created = os::create_new(name);
+        const int error = errno;
         if (created.status == os::outcome::exists)
             continue;
         if (created.status == os::outcome::missing)
-            fail("Файл не найден!");
+            fail(FileErrorKind::no_folder, "Файл не найден!");
         if (created.status != os::outcome::opened)
-            fail("Невозможно открыть файл!");
+            fail_system(error, true, "Невозможно открыть файл!");
         // Between the creation and the lock another save's cleanup may take the new file for a
         // stale one: then it is gone and another name is tried.
         if (!os::claim_created(created.file, path)) {
@@ -185,17 +199,17 @@ std::string OSFile::create_beside(const std::string& path) {
         locked_ = true;
         return name;
     }
-    fail("Невозможно открыть файл!");
+    fail(FileErrorKind::write_failed, "Невозможно открыть файл!", "OSFile::create_beside: no name");
 }
 
 void OSFile::lock() {
     if (fd_ == os::no_handle)
-        fail("Невозможно заблокировать файл!");
+        fail(FileErrorKind::read_failed, "Невозможно заблокировать файл!", "OSFile::lock: no file");
     for (int attempt = 1;; ++attempt) {
         if (os::lock(fd_))
             break;
         if (attempt == attempts)
-            fail("Невозможно заблокировать файл!");
+            fail(FileErrorKind::busy, "Невозможно заблокировать файл!");
         pause_before_retry();
     }
     locked_ = true;
@@ -217,24 +231,24 @@ void OSFile::close() {
 
 std::int64_t OSFile::seek(std::int64_t offset, int origin) {
     if (origin < from_begin || origin > from_current)
-        fail("OSFile::seek: bad origin");
+        fail(FileErrorKind::read_failed, "OSFile::seek: bad origin", "OSFile::seek: bad origin");
     if (fd_ == os::no_handle)
-        fail("OSFile::seek: no file");
+        fail(FileErrorKind::read_failed, "OSFile::seek: no file", "OSFile::seek: no file");
     const std::int64_t position = os::seek(fd_, offset, origin);
     if (position < 0)
-        fail("OSFile::seek: failed");
+        fail_system(errno, false, "OSFile::seek: failed");
     return position;
 }
 
 void OSFile::write(const void* bytes, std::size_t count) {
     if (fd_ == os::no_handle)
-        fail("Попытка записи в файл с дескриптором 0xFFFFFFFF!");
+        fail(FileErrorKind::write_failed, "Попытка записи в файл с дескриптором 0xFFFFFFFF!");
     auto* next = static_cast<const char*>(bytes);
     // A short write is not an error by itself; only a write that makes no progress is.
     while (count > 0) {
         const std::int64_t written = os::write(fd_, next, count);
         if (written <= 0)
-            fail("Невозможно записать в файл!");
+            fail_system(written < 0 ? errno : ENOSPC, true, "Невозможно записать в файл!");
         next += written;
         count -= static_cast<std::size_t>(written);
     }
@@ -242,26 +256,26 @@ void OSFile::write(const void* bytes, std::size_t count) {
 
 std::int64_t OSFile::size() const {
     if (fd_ == os::no_handle)
-        fail("OSFile::size: no file");
+        fail(FileErrorKind::read_failed, "OSFile::size: no file", "OSFile::size: no file");
     const std::int64_t bytes = os::size(fd_);
     if (bytes < 0)
-        fail("OSFile::size: failed");
+        fail_system(errno, false, "OSFile::size: failed");
     return bytes;
 }
 
 void OSFile::sync() {
     if (fd_ == os::no_handle)
-        fail("Попытка записи в файл с дескриптором 0xFFFFFFFF!");
+        fail(FileErrorKind::write_failed, "Попытка записи в файл с дескриптором 0xFFFFFFFF!");
     if (!os::sync(fd_))
-        fail("Невозможно записать в файл!");
+        fail_system(errno, true, "Невозможно записать в файл!");
 }
 
 std::size_t OSFile::read(void* into, std::size_t count) {
     if (fd_ == os::no_handle)
-        fail("Невозможно прочитать файл!");
+        fail(FileErrorKind::read_failed, "Невозможно прочитать файл!");
     const std::int64_t got = os::read(fd_, into, count);
     if (got < 0)
-        fail("Невозможно прочитать файл!");
+        fail_system(errno, false, "Невозможно прочитать файл!");
     return static_cast<std::size_t>(got);
 }
 
@@ -278,8 +292,11 @@ void replace_files(const std::vector<file_replacement>& files) {
             action();
         } catch (const replace_error&) {
             throw;
+        } catch (const file_error& e) {
+            throw replace_error(e, file.target, step);
         } catch (const std::exception& e) {
-            throw replace_error(e.what(), file.target, step);
+            throw replace_error(file_error(FileErrorKind::write_failed, e.what()), file.target,
+                                step);
         }
     };
     std::size_t renamed = 0;
@@ -293,7 +310,14 @@ void replace_files(const std::vector<file_replacement>& files) {
                 remove_stale_temporaries(p.path);
                 p.temp = p.out.file().create_beside(p.path);
             });
-            files[i].write(p.out);
+            // A failure of the stream under the writer is this file's writing step.
+            try {
+                files[i].write(p.out);
+            } catch (const replace_error&) {
+                throw;
+            } catch (const file_error& e) {
+                throw replace_error(e, files[i].target, replace_error::writing);
+            }
             // The temporary file stays open, and so locked, up to its rename: no other save's
             // cleanup may take it for a stale one.
             step(files[i], replace_error::writing, [&] {
@@ -305,9 +329,13 @@ void replace_files(const std::vector<file_replacement>& files) {
             Pending& p = *unit[renamed];
             if (os::held_target_blocks_rename)
                 p.target.close();
-            if (!replace_file(p.temp, p.path))
-                throw replace_error("Невозможно записать в файл!", files[renamed].target,
-                                    replace_error::renaming);
+            if (!replace_file(p.temp, p.path)) {
+                const int error = errno;
+                throw replace_error(file_error(kind_of_system_error(error, true),
+                                               "Невозможно записать в файл!",
+                                               system_error_text(error)),
+                                    files[renamed].target, replace_error::renaming);
+            }
         }
     } catch (...) {
         for (std::size_t i = renamed; i < unit.size(); ++i) {

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "library/File_error.h"
+
 namespace lib::io {
 
 class BinaryOutputStream;
@@ -67,20 +69,21 @@ private:
 };
 
 // One file of a replace: the target and the writer that fills its temporary file through a
-// buffered stream. Whatever the writer raises ends the replace and passes on unchanged.
+// buffered stream. Whatever the writer raises ends the replace and passes on unchanged, but for
+// a failure of the stream it writes to: that is the replace_error of the writing step.
 struct file_replacement {
     std::string target;
     std::function<void(BinaryOutputStream&)> write;
 };
 
-// A failure in one of replace_files' own steps: the file it failed on (its target as given),
-// and whether its temporary file could not be made (or the target not held), not be written, or
-// not be renamed.
-class replace_error : public std::runtime_error {
+// A failure in one of replace_files' own steps, with its kind: the file it failed on (its target
+// as given), and whether its temporary file could not be made (or the target not held), not be
+// written, or not be renamed.
+class replace_error : public file_error {
 public:
     enum Step { opening, writing, renaming };
-    replace_error(const std::string& message, std::string target, Step step)
-        : std::runtime_error(message), target_(std::move(target)), step_(step) {}
+    replace_error(const file_error& cause, std::string target, Step step)
+        : file_error(cause), target_(std::move(target)), step_(step) {}
     const std::string& target() const { return target_; }
     Step step() const { return step_; }
 

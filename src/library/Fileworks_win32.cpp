@@ -122,7 +122,10 @@ void close(handle file) {
 std::int64_t read(handle file, void* into, std::size_t count) {
     DWORD got = 0;
     const auto ask = static_cast<DWORD>(std::min(count, largest_transfer));
-    return ::ReadFile(handle_of(file), into, ask, &got, nullptr) ? got : -1;
+    if (::ReadFile(handle_of(file), into, ask, &got, nullptr))
+        return got;
+    win32::keep_errno();
+    return -1;
 }
 
 std::int64_t write(handle file, const void* bytes, std::size_t count) {
@@ -154,7 +157,10 @@ bool truncate(handle file) {
 }
 
 bool sync(handle file) {
-    return ::FlushFileBuffers(handle_of(file));
+    if (::FlushFileBuffers(handle_of(file)))
+        return true;
+    win32::keep_errno();
+    return false;
 }
 
 const void* map(handle file, std::size_t size) {

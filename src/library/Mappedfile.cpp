@@ -1,7 +1,6 @@
 #include "library/Mappedfile.h"
 
 #include <cstdint>
-#include <stdexcept>
 
 #include "library/Fileworks_os.h"
 
@@ -21,7 +20,9 @@ void InputMappedFile::open(const std::string& path, bool lock) {
         view = os::map(file_.handle(), static_cast<std::size_t>(size));
     if (!view) {
         file_.close();
-        throw std::runtime_error("InputMappedFile::open: (h_file_mapping == NULL)");
+        const char* message = "InputMappedFile::open: (h_file_mapping == NULL)";
+        throw file_error(size == 0 ? FileErrorKind::empty : FileErrorKind::read_failed, message,
+                         message);
     }
     mapping_ = view;
     mapped_size_ = static_cast<std::size_t>(size);

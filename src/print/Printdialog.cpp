@@ -319,7 +319,7 @@ void TPrintForm::PrintGraph(PrintJob& job) {
     TPrintGrForm form(print_in, doc_, graph_.logicalDpiY());
     form.Print(job, [this](int pages) {
         return QMessageBox::question(
-                   this, QStringLiteral(" ВНИМАНИЕ!"),
+                   this, QString::fromUtf8(error_caption),
                    QStringLiteral("Распечатка займёт %1 страниц. Продолжить?").arg(pages),
                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
     });

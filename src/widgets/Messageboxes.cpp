@@ -2,9 +2,10 @@
 
 #include <QMessageBox>
 
-namespace {
+#include "document/Reporter.h"
+#include "library/File_error.h"
 
-constexpr const char* exception_caption = " ВНИМАНИЕ!";
+namespace {
 
 void show_box(QWidget* owner, QMessageBox::Icon icon, const std::string& caption,
               const std::string& text) {
@@ -15,10 +16,6 @@ void show_box(QWidget* owner, QMessageBox::Icon icon, const std::string& caption
 
 } // namespace
 
-void BoxReporter::error(const std::string& caption, const std::string& text) {
-    show_error_box(owner_, caption, text);
-}
-
 void show_error_box(QWidget* owner, const std::string& caption, const std::string& text) {
     show_box(owner, QMessageBox::Critical, caption, text);
 }
@@ -28,7 +25,8 @@ void show_information_box(QWidget* owner, const std::string& caption, const std:
 }
 
 void show_exception_box(QWidget* owner, const std::exception* error) {
-    show_error_box(owner, exception_caption, error ? error->what() : "Неизвестная ошибка!!!");
+    show_error_box(owner, error_caption,
+                   error ? lib::io::error_message(*error) : "Неизвестная ошибка!!!");
 }
 
 void run_guarded(QWidget* owner, const std::function<void()>& handler) {

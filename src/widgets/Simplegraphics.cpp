@@ -1,15 +1,11 @@
 #include "widgets/Simplegraphics.h"
 
-#include <QBuffer>
 #include <QGuiApplication>
-#include <QImage>
 #include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
 #include <cmath>
-
-#include "library/Fileworks.h"
 
 namespace {
 
@@ -50,11 +46,4 @@ double design_scale(const QWidget* w) {
 
 int design_px(const QWidget* w, int px) {
     return static_cast<int>(std::lround(px * design_scale(w)));
-}
-
-bool save_png_replacing(const QImage& image, const std::string& path) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    return buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG") &&
-           lib::io::write_file_replacing(path, std::string_view(bytes.constData(), bytes.size()));
 }

@@ -1,11 +1,9 @@
 #pragma once
-// Colour and size helpers shared by every window, and the one way a picture is saved.
+// Colour and size helpers shared by every window.
 #include <QColor>
 
 #include <cstdint>
-#include <string>
 
-class QImage;
 class QWidget;
 
 // Each of red, green and blue: channel + delta + max(tint channel - 64, 0) / 4, kept in 0..255.
@@ -20,7 +18,3 @@ std::uint32_t color_to_bgr(const QColor& color);
 // screen when there is no widget) and a design size in pixels of that screen.
 double design_scale(const QWidget* w);
 int design_px(const QWidget* w, int px);
-
-// Writes the image as a PNG file through the library's replace of files, so a failed or killed
-// save keeps the old picture; false on failure.
-bool save_png_replacing(const QImage& image, const std::string& path);

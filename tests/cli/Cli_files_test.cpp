@@ -2,8 +2,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+
 #include "Cli_run.h"
 #include "formats/Chunk_bytes.h"
+#include "library/File_error.h"
 
 namespace {
 
@@ -96,7 +99,8 @@ TEST_F(CliFiles, FailuresExitWithOneAndBadUsageWithTwo) {
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "В процессе считывания файла\n'" + dir.file("missing.realtim") +
-                         "'\nпроизошла следующая ошибка:\n\nФайл не найден!\n");
+                         "'\nпроизошла следующая ошибка:\n\n" +
+                         lib::io::file_error_text(lib::io::FileErrorKind::not_found) + "\n");
 
     put_bytes(dir.file("notes.txt"), {1});
     r = run("records " + dir.file("notes.txt"));
@@ -113,6 +117,37 @@ TEST_F(CliFiles, FailuresExitWithOneAndBadUsageWithTwo) {
     r = run("--help");
     EXPECT_EQ(r.code, 0);
     EXPECT_NE(r.out.find("records FILE"), std::string::npos);
+}
+
+TEST_F(CliFiles, AFileThatCannotBeReadIsNamedWithWhatIsWrongWithIt) {
+    using lib::io::FileErrorKind;
+    put_bytes(dir.file("empty.realtim"), {});
+    put_bytes(dir.file("text.realtim"), {'h', 'i', '\n'});
+    std::filesystem::create_directory(dir.file("folder.realtim"));
+    const std::pair<const char*, FileErrorKind> files[] = {
+        {"empty.realtim", FileErrorKind::empty},
+        {"text.realtim", FileErrorKind::not_data},
+        {"folder.realtim", FileErrorKind::not_regular},
+        {"missing.realtim", FileErrorKind::not_found},
+    };
+    // The document's open (info) and the data file alone (records, stats).
+    for (const char* command : {"info", "records", "stats"}) {
+        for (const auto& [name, kind] : files) {
+            const CliRun r = run(std::string(command) + " " + dir.file(name));
+            EXPECT_EQ(r.code, 1) << command << " " << name;
+            EXPECT_NE(r.err.find(dir.file(name)), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find(lib::io::file_error_text(kind)), std::string::npos) << r.err;
+        }
+    }
+    // The stream's own diagnostic follows the sentence, for support.
+    EXPECT_NE(run("info " + dir.file("empty.realtim"))
+                  .err.find(lib::io::file_error_text(FileErrorKind::empty) + " ("),
+              std::string::npos);
+    // A picture for a folder that is not there.
+    const CliRun r = run("render " + sample_file("run.realtim") + " " + dir.file("no/run.png"));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find(lib::io::file_error_text(FileErrorKind::no_folder)), std::string::npos)
+        << r.err;
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "Recorder.h"
 #include "document/Storage.h"
 #include "formats/Formats.h"
+#include "library/File_error.h"
 #include "library/Scratch_dir.h"
 
 namespace fs = std::filesystem;
@@ -164,7 +165,8 @@ TEST_F(Document, FailedOpenReportsAndForgetsTheName) {
     const std::string missing = at("missing.realtim");
     EXPECT_FALSE(doc.Open(missing));
     ASSERT_EQ(recorder.reports.size(), 2u);
-    EXPECT_EQ(recorder.reports[1].text, open_prefix(missing) + "Файл не найден!");
+    EXPECT_EQ(recorder.reports[1].text,
+              open_prefix(missing) + file_error_text(lib::io::FileErrorKind::not_found));
 }
 
 TEST_F(Document, FailedSaveReportsAndKeepsTheModifiedFlag) {
@@ -183,9 +185,9 @@ TEST_F(Document, FailedSaveReportsAndKeepsTheModifiedFlag) {
     fs::create_directories(at("blocked.dat") + "/inside");
     EXPECT_FALSE(doc.Save(at("blocked.realtim")));
     ASSERT_EQ(recorder.reports.size(), 2u);
-    EXPECT_EQ(recorder.reports[1].text, save_prefix(at("blocked.realtim")) +
-                                            "Невозможно открыть файл '" + at("blocked.dat") +
-                                            "' для записи");
+    EXPECT_EQ(recorder.reports[1].text,
+              save_prefix(at("blocked.realtim")) + "Невозможно открыть файл '" + at("blocked.dat") +
+                  "' для записи: " + file_error_text(lib::io::FileErrorKind::not_regular));
     EXPECT_FALSE(fs::exists(at("blocked.realtim")));
     EXPECT_TRUE(doc.IsModified());
 

@@ -19,6 +19,7 @@
 
 #include "Recorder.h"
 #include "document/Storage.h"
+#include "library/File_error.h"
 #include "library/Scratch_dir.h"
 
 namespace fs = std::filesystem;
@@ -183,7 +184,12 @@ TEST_F(SaveUnit, ADiskWithRoomForTheDataButNotTheJournalKeepsTheOldPair) {
 
     EXPECT_FALSE(new_doc.Save(path));
     ASSERT_EQ(recorder.reports.size(), 1u);
-    EXPECT_EQ(recorder.reports[0].text, save_prefix(path) + "Невозможно записать в файл!");
+    // The journal is named, with what is wrong.
+    EXPECT_EQ(recorder.reports[0].text.rfind(
+                  save_prefix(path) + "Невозможно записать файл '" + mount_point + "/run.dat'", 0),
+              0u);
+    EXPECT_NE(recorder.reports[0].text.find(file_error_text(lib::io::FileErrorKind::no_space)),
+              std::string::npos);
     EXPECT_EQ(get_bytes(path), old_data);
     EXPECT_EQ(get_bytes(mount_point + "/run.dat"), old_journal);
     std::vector<std::string> names;

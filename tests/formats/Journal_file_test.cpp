@@ -142,7 +142,9 @@ TEST_F(JournalFile, FailedSaveRaisesAndLeavesNoTemporary) {
         journal_file::save(j, nowhere);
         FAIL() << "no error";
     } catch (const std::runtime_error& e) {
-        EXPECT_EQ(std::string(e.what()), "Невозможно открыть файл '" + nowhere + "' для записи");
+        EXPECT_EQ(std::string(e.what()),
+                  "Невозможно открыть файл '" + nowhere + "' для записи: " +
+                      lib::io::file_error_text(lib::io::FileErrorKind::no_folder));
     }
 
     // A directory in the way of the rename: the save fails and leaves no temporary file.

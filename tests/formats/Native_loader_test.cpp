@@ -371,4 +371,32 @@ TEST_F(NativeFiles, LockedFileCannotBeLoaded) {
     EXPECT_EQ(m.item_count(), 0);
 }
 
+TEST_F(NativeFiles, DamageAloneIsNoDataFile) {
+    // Text, and bytes that pass as skipped chunks of reserved kinds: no chunk of a data file.
+    const Bytes text = {'h', 'e', 'l', 'l', 'o', '\n'};
+    const Bytes reserved_junk = {0xC0, 0x01, 0x00, 0xEE, 0x07, 0x01, 0x00, 0x00, 0x33};
+    for (const Bytes& junk : {text, reserved_junk, Bytes{0x02, 0x05}}) {
+        put_bytes(dir.file("junk.realtim"), junk);
+        FileStorage m;
+        lib::io::InputMemoryView view(junk.data(), junk.size());
+        EXPECT_FALSE(native::load(m, view, false));
+        try {
+            load_data_file(m, dir.file("junk.realtim"));
+            ADD_FAILURE();
+        } catch (const lib::io::file_error& e) {
+            EXPECT_EQ(e.kind(), lib::io::FileErrorKind::not_data);
+        }
+    }
+    // Damage beside a chunk of a data file is salvage, and reserved chunks alone are no damage.
+    ByteBuilder tail;
+    tail.raw(healthy_file()).u8(0xEE);
+    ByteBuilder reserved;
+    reserved.chunk(7, Bytes(10, 0));
+    for (const Bytes& bytes : {tail.bytes, reserved.bytes}) {
+        FileStorage m;
+        lib::io::InputMemoryView view(bytes.data(), bytes.size());
+        EXPECT_TRUE(native::load(m, view, false));
+    }
+}
+
 } // namespace
