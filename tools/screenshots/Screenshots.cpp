@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QMessageBox>
@@ -388,6 +389,18 @@ void about_box(Context& ctx) {
     shoot_modal(ctx, "about-box", 300, [&] { window.actAbout->trigger(); });
 }
 
+// An empty data file opened: the box names the file and says what is wrong with it.
+void open_error_box(Context& ctx) {
+    TMainForm window(ctx.settings_path);
+    window.show();
+    wait_ms(200);
+    const QString empty = QFileInfo(QString::fromStdString(ctx.settings_path))
+                              .dir()
+                              .filePath(QStringLiteral("пустой.realtim"));
+    QFile(empty).open(QIODevice::WriteOnly);
+    shoot_modal(ctx, "open-error-box", 300, [&] { window.OpenDataFile(empty.toStdString()); });
+}
+
 // One shot a line, so that shots are added and merged line by line.
 // clang-format off
 const std::vector<std::pair<const char*, void (*)(Context&)>> shots = {
@@ -397,6 +410,7 @@ const std::vector<std::pair<const char*, void (*)(Context&)>> shots = {
     {"graph-pauses", graph_pauses},
     {"port-dialog", port_dialog},
     {"about-box", about_box},
+    {"open-error-box", open_error_box},
 };
 // clang-format on
 
