@@ -210,6 +210,9 @@ lib::io::file_replacement replacement(const LogStorage& journal, const std::stri
 }
 
 std::runtime_error failure(const lib::io::replace_error& e) {
+    // A protected journal's error names it already.
+    if (e.kind() == lib::io::FileErrorKind::write_protected)
+        return std::runtime_error(lib::io::file_error_message(e));
     const std::string reason = ": " + lib::io::file_error_message(e);
     if (e.step() == lib::io::replace_error::writing)
         return std::runtime_error("Невозможно записать файл '" + e.target() + "'" + reason);

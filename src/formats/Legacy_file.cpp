@@ -296,6 +296,9 @@ void save(FileStorage& model, const std::string& path, bool text_only,
         // A companion's failure is its owner's to word; the writers word their own.
         if (failed_in(companions, e))
             throw;
+        // A protected file's error names it already.
+        if (e.kind() == lib::io::FileErrorKind::write_protected)
+            throw lib::io::file_error(e);
         failure(path, e.target(), lib::io::file_error_message(e));
     }
 }

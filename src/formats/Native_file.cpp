@@ -557,8 +557,9 @@ void save(FileStorage& model, const std::string& path, bool text_only,
         // A companion's failure is its owner's to word.
         if (failed_in(companions, e))
             throw;
-        // Passed on as the error of the file itself, not as a companion's replace_error.
-        if (!may_append)
+        // Passed on as the error of the file itself, not as a companion's replace_error. A
+        // protected file takes no appended text either.
+        if (!may_append || e.kind() == lib::io::FileErrorKind::write_protected)
             throw lib::io::file_error(e);
         append_text(model, path);
     } catch (const std::exception&) {

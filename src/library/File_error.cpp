@@ -22,6 +22,8 @@ std::string file_error_text(FileErrorKind kind) {
         return "Нет прав на запись файла или его папки";
     case FileErrorKind::read_only:
         return "Диск или папка только для чтения";
+    case FileErrorKind::write_protected:
+        return "Файл только для чтения";
     case FileErrorKind::no_space:
         return "На диске нет места";
     case FileErrorKind::truncated:
@@ -38,7 +40,10 @@ std::string file_error_text(FileErrorKind kind) {
 
 std::string file_error_message(const file_error& error) {
     std::string text = file_error_text(error.kind());
-    if (!error.detail().empty())
+    // A protected file is named: the user protected it by its name.
+    if (error.kind() == FileErrorKind::write_protected)
+        text += ": " + error.detail();
+    else if (!error.detail().empty())
         text += " (" + error.detail() + ")";
     return text;
 }

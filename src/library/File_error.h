@@ -15,6 +15,7 @@ enum class FileErrorKind {
     no_read_permission,  // the system refuses to let us read it
     no_write_permission, // the system refuses to let us write it or its folder
     read_only,           // a disk or folder that takes no writing
+    write_protected,     // a file whose write permission the user took away (the detail: its name)
     no_space,            // the disk is full
     truncated,           // the file ends inside a record
     not_data,            // the file holds nothing of the data file it is named as

@@ -299,6 +299,8 @@ void replace_files(const std::vector<file_replacement>& files) {
                                 step);
         }
     };
+    for (const file_replacement& file : files)
+        step(file, replace_error::opening, [&] { check_writable(file.target); });
     std::size_t renamed = 0;
     try {
         for (std::size_t i = 0; i < files.size(); ++i) {
@@ -352,6 +354,12 @@ void replace_files(const std::vector<file_replacement>& files) {
         if (folders.insert(folder).second)
             os::sync_folder(folder);
     }
+}
+
+void check_writable(const std::string& path) {
+    if (os::write_protected(path))
+        throw file_error(FileErrorKind::write_protected,
+                         file_error_text(FileErrorKind::write_protected) + ": " + path, path);
 }
 
 bool replace_file(const std::string& from, const std::string& to) {

@@ -92,15 +92,22 @@ private:
     Step step_;
 };
 
-// Replaces every target as one unit. In order, each target is resolved through symbolic links,
-// held locked when it exists (retried only while another process holds it), freed of the
-// temporary files that killed saves of it left (those no process holds), and written completely
-// into a temporary file beside it, which is then synced. Only when all are written are they
-// renamed over their targets, in order, and the folders synced (on Windows each target is let
-// go just before its rename, since an open file cannot be replaced there, and the rename writes
-// through). On any failure every temporary file is removed and, unless a later rename itself
-// fails, no target is touched. A kill leaves each target old or new, never cut short, and a new
-// target absent or complete.
+// Refuses a file the user made read-only by clearing all of its write permission bits (chmod
+// a-w; the read-only attribute on Windows) with a write_protected file_error that names path:
+// a replace would go around the bits by its rename, and root would write through them. Missing
+// files and anything but a regular file pass (the open that follows refuses those).
+void check_writable(const std::string& path);
+
+// Replaces every target as one unit. Every target is checked first (check_writable: a protected
+// one fails the replace at its opening step before anything is written). In order, each target
+// is resolved through symbolic links, held locked when it exists (retried only while another
+// process holds it), freed of the temporary files that killed saves of it left (those no process
+// holds), and written completely into a temporary file beside it, which is then synced. Only when
+// all are written are they renamed over their targets, in order, and the folders synced (on Windows
+// each target is let go just before its rename, since an open file cannot be replaced there, and
+// the rename writes through). On any failure every temporary file is removed and, unless a later
+// rename itself fails, no target is touched. A kill leaves each target old or new, never cut short,
+// and a new target absent or complete.
 void replace_files(const std::vector<file_replacement>& files);
 
 // Renames `from` over `to` (atomic on one file system); false on failure. On Windows a target

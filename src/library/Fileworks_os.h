@@ -63,6 +63,9 @@ void sync_folder(const std::string& folder);
 
 bool remove(const std::string& path); // a missing file counts as removed
 bool exists(const std::string& path);
+// A regular file (through links) whose write permission bits are all cleared; the read-only
+// attribute on Windows.
+bool write_protected(const std::string& path);
 std::string resolve_links(const std::string& path); // "" when it cannot be resolved
 // The names in folder ("" is the current one); empty when it cannot be listed.
 std::vector<std::string> names_in(const std::string& folder);

@@ -203,6 +203,12 @@ bool exists(const std::string& path) {
     return ::GetFileAttributesW(win32::wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool write_protected(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(win32::wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::string resolve_links(const std::string& path) {
     HANDLE file = create_file(path, 0, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
     if (file == INVALID_HANDLE_VALUE)

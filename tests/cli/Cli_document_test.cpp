@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include <nlohmann/json.hpp>
 
@@ -74,6 +75,15 @@ protected:
                  "0 39146.5000000000 0.0000000000 12.500\r\n"
                  "13 39147.2500000000 39147.5000000000 0.100\r\n");
         return path;
+    }
+
+    // Every file of the folder but the run's own output, by name.
+    std::map<std::string, std::string> files() const {
+        std::map<std::string, std::string> all;
+        for (const std::string& name : dir.names())
+            if (name != "stdout" && name != "stderr")
+                all[name] = slurp(dir.file(name));
+        return all;
     }
 
     void put_description(const std::vector<Bytes>& entries) {
@@ -228,4 +238,29 @@ TEST_F(CliDocument, FailuresPrintTheMessageBoxText) {
                          "Неправильное расширение открываемого файла: .txt\n");
 
     EXPECT_EQ(run("convert " + native).code, 2);
+}
+
+TEST_F(CliDocument, AWriteProtectedTargetIsRefusedAndNothingIsReplaced) {
+    namespace fs = std::filesystem;
+    const std::string native = native_sample("a.realtim");
+    ASSERT_EQ(run("convert " + native + " " + dir.file("b.realtim")).code, 0);
+    ASSERT_EQ(run("convert " + native + " " + dir.file("c.dep")).code, 0);
+    ASSERT_TRUE(fs::exists(dir.file("c.rac")));
+    // The data file, its journal and the older family's run file; as root too.
+    const std::pair<const char*, const char*> cases[] = {
+        {"b.realtim", "b.realtim"}, {"b.realtim", "b.dat"}, {"c.dep", "c.dep"},
+        {"c.dep", "c.rac"},         {"c.dep", "c.dat"},
+    };
+    for (const auto& [out, protect] : cases) {
+        SCOPED_TRACE(protect);
+        fs::permissions(dir.file(protect), fs::perms::all, fs::perm_options::remove);
+        fs::permissions(dir.file(protect), fs::perms::owner_read | fs::perms::group_read);
+        const auto before = files();
+        const CliRun r = run("convert " + native + " " + dir.file(out));
+        EXPECT_EQ(r.code, 1);
+        EXPECT_NE(r.err.find("Файл только для чтения: " + dir.file(protect)), std::string::npos)
+            << r.err;
+        EXPECT_EQ(files(), before);
+        fs::permissions(dir.file(protect), fs::perms::owner_write, fs::perm_options::add);
+    }
 }

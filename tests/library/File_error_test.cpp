@@ -24,6 +24,7 @@ TEST(FileErrorTexts, EveryKindIsWordedAsTheUserSeesIt) {
         {FileErrorKind::no_read_permission, "Нет прав на чтение файла"},
         {FileErrorKind::no_write_permission, "Нет прав на запись файла или его папки"},
         {FileErrorKind::read_only, "Диск или папка только для чтения"},
+        {FileErrorKind::write_protected, "Файл только для чтения"},
         {FileErrorKind::no_space, "На диске нет места"},
         {FileErrorKind::truncated, "Файл обрывается посреди записи"},
         {FileErrorKind::not_data, "Это не файл данных"},

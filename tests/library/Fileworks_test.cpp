@@ -444,6 +444,59 @@ TEST_F(ReplaceFiles, LongNamesLinksPermissionsAndStaleTemporaries) {
     EXPECT_TRUE(lib::io::file_exists(a + ".tmp"));
 }
 
+TEST_F(ReplaceFiles, AWriteProtectedTargetIsRefusedBeforeAnythingIsWritten) {
+    // The rename would go around the bits, and root writes through them: the bits alone count.
+    namespace fs = std::filesystem;
+    put_bytes(b, {'o', 'l', 'd'});
+    const std::string missing = dir.file("new.rac");
+    const struct {
+        std::vector<std::string> targets;
+        std::string protect; // empty: nothing protected, the replace goes through
+    } cases[] = {
+        {{a}, a},
+        {{a, b}, b},
+        {{missing, a}, a},
+        {{a, b, missing}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.protect);
+        put_bytes(a, {'o', 'l', 'd'});
+        put_bytes(b, {'o', 'l', 'd'});
+        fs::remove(missing);
+        if (!c.protect.empty())
+            fs::permissions(c.protect,
+                            fs::perms::owner_write | fs::perms::group_write |
+                                fs::perms::others_write,
+                            fs::perm_options::remove);
+        std::vector<file_replacement> unit;
+        for (const std::string& target : c.targets)
+            unit.push_back(text_file(target, "new"));
+        try {
+            lib::io::replace_files(unit);
+            EXPECT_TRUE(c.protect.empty());
+            EXPECT_EQ(text_of(a), "new");
+            EXPECT_EQ(text_of(missing), "new");
+        } catch (const lib::io::replace_error& e) {
+            EXPECT_EQ(e.kind(), lib::io::FileErrorKind::write_protected);
+            EXPECT_EQ(e.target(), c.protect);
+            EXPECT_EQ(lib::io::file_error_message(e), "Файл только для чтения: " + c.protect);
+            EXPECT_EQ(text_of(a), "old");
+            EXPECT_EQ(text_of(b), "old");
+            EXPECT_FALSE(lib::io::file_exists(missing));
+        }
+        for (const std::string& name : dir.names())
+            EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+        if (!c.protect.empty())
+            fs::permissions(c.protect, fs::perms::owner_write, fs::perm_options::add);
+    }
+    // One write bit left is no protection; what is not there cannot be protected.
+    fs::permissions(a, fs::perms::owner_read | fs::perms::others_write);
+    EXPECT_NO_THROW(lib::io::check_writable(a));
+    EXPECT_NO_THROW(lib::io::check_writable(missing));
+    EXPECT_NO_THROW(lib::io::check_writable(dir.path().string()));
+    fs::permissions(a, fs::perms::owner_read | fs::perms::owner_write);
+}
+
 TEST_F(ReplaceFiles, NonAsciiNamesOpenMapAndReplace) {
     // On Windows every call takes the name as UTF-16.
     const std::string data = dir.file("Скважина №7 ёж.realtim");
