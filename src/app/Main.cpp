@@ -27,6 +27,7 @@
 #include "graph/Graphicsform.h"
 #include "library/File_error.h"
 #include "library/Mytime.h"
+#include "library/Numstr.h"
 #include "print/Printdialog.h"
 #include "print/Printgrhelper.h"
 #include "widgets/Clockcursor.h"
@@ -142,6 +143,7 @@ TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
         grid_->setFocus();
     });
 
+    add_tab_keys();
     setAcceptDrops(true);
     restore_window_state();
     fill_recent_menu();
@@ -152,6 +154,24 @@ TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
 TMainForm::~TMainForm() {
     if (!settings_written_)
         write_settings();
+}
+
+void TMainForm::add_tab_keys() {
+    // Window-wide, so that they switch tabs from the journal grid, which takes Tab for itself,
+    // as from the graph, which takes Page Up and Down.
+    const auto step = [this](int by, const QList<QKeySequence>& keys) {
+        auto* action = new QAction(this);
+        action->setShortcuts(keys);
+        connect(action, &QAction::triggered, this, [this, by] {
+            pages_->setCurrentIndex((pages_->currentIndex() + by + pages_->count()) %
+                                    pages_->count());
+        });
+        addAction(action);
+    };
+    step(1, {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)});
+    step(-1, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+              QKeySequence(Qt::CTRL | Qt::Key_PageUp)});
 }
 
 void TMainForm::restore_window_state() {
@@ -209,20 +229,21 @@ void TMainForm::create_actions() {
             action->setStatusTip(QString::fromUtf8(hint));
         }
     };
-    make(actOpen, "actOpen", "Открыть...", "Открыть файл на диске");
-    make(actSave, "actSave", "Сохранть...", "Сохранить текущий файл");
-    make(actSaveAs, "actSaveAs", "Сохранить как...", "Сохранить файл с выбором имени");
-    make(actPrint, "actPrint", "Распечатать...", "Распечатка данных на принтере");
-    make(actPrintSetup, "actPrintSetup", "Выбор принтера...", "Выбор принтера для печати");
-    make(actConnect, "actConnect", "Считать данные...", "Считать данные с датчика");
-    make(actUnitOpts, "actUnitOpts", "Настроить...", "Настройка датчика");
-    make(actBondOpt, "actBondOpt", "Настройка связи...", "Настройка связи датчика с компьютером");
-    make(actExit, "actExit", "Выход", "Выход из программы");
-    make(actAbout, "actAbout", "О программе...", "");
-    make(actExportCsv, "actExportCsv", "Экспорт в CSV...", "Записать замеры в файл CSV");
-    make(actSavePicture, "actSavePicture", "Сохранить рисунок...",
+    make(actOpen, "actOpen", "&Открыть...", "Открыть файл на диске");
+    make(actSave, "actSave", "&Сохранть...", "Сохранить текущий файл");
+    make(actSaveAs, "actSaveAs", "Сохранить &как...", "Сохранить файл с выбором имени");
+    make(actPrint, "actPrint", "Рас&печатать...", "Распечатка данных на принтере");
+    make(actPrintSetup, "actPrintSetup", "&Выбор принтера...", "Выбор принтера для печати");
+    make(actConnect, "actConnect", "&Считать данные...", "Считать данные с датчика");
+    make(actUnitOpts, "actUnitOpts", "&Настроить...", "Настройка датчика");
+    make(actBondOpt, "actBondOpt", "Настройка с&вязи...", "Настройка связи датчика с компьютером");
+    make(actExit, "actExit", "Вы&ход", "Выход из программы");
+    make(actAbout, "actAbout", "&О программе...", "");
+    make(actExportCsv, "actExportCsv", "&Экспорт в CSV...", "Записать замеры в файл CSV");
+    make(actSavePicture, "actSavePicture", "Сохранить &рисунок...",
          "Записать видимый график в файл PNG");
 
+    // The menus show an access letter of each item (after "&").
     // The designed keys first, then the ones people expect from other programs.
     actOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     actSave->setShortcuts({QKeySequence(Qt::Key_F2), QKeySequence(Qt::CTRL | Qt::Key_S)});
@@ -397,7 +418,7 @@ QString TMainForm::status_text() const {
         name = QFileInfo(QString::fromStdString(document_.FileName())).fileName();
     return QStringLiteral(" %1;  записей: %2;  %3 - %4")
         .arg(name)
-        .arg(data.item_count())
+        .arg(QString::fromStdString(lib::grouped_digits(data.item_count())))
         .arg(moment_text(data.item(0)->time), moment_text(data.item(data.item_count() - 1)->time));
 }
 
@@ -500,6 +521,8 @@ bool TMainForm::actSaveAsExecute() {
         return false;
     saved_as_ = path.toStdString();
     remember_folder(saved_as_);
+    system_.recent_files().add(saved_as_);
+    fill_recent_menu();
     status_->setText(status_text());
     return true;
 }
@@ -534,6 +557,7 @@ void TMainForm::actPrintExecute() {
 
 void TMainForm::actPrintSetupExecute() {
     QPrintDialog dialog(&printer_.Get(), this);
+    UseAsPrinterChoice(dialog);
     dialog.exec();
 }
 

@@ -83,6 +83,8 @@ private:
     QWidget* create_cool_bar();
     QWidget* create_graph_page();
     void PageControlChange(int index);
+    // Ctrl+Tab, Ctrl+Page Down: the next tab; Ctrl+Shift+Tab, Ctrl+Page Up: the one before.
+    void add_tab_keys();
 
     void actOpenExecute();
     void actSaveExecute();

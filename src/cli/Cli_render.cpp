@@ -60,7 +60,7 @@ int cmd_render(const std::vector<std::string>& args) {
     GraphPoints points(doc.Data());
     points.SetScale(GraphPoints::scale_minutes[o.scale] * 60.0, pixels_per_cm);
     StripChart chart;
-    SetUpGraphChart(chart);
+    SetUpGraphChart(chart, o.dpi);
     chart.BottomAxis().SetRange(o.left, o.right);
     ChartEvents events;
     if (o.events)

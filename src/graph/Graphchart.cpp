@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 #include "datafile/Assembling.h"
 #include "library/Binary_io.h"
@@ -15,7 +16,15 @@
 #include "library/Numstr.h"
 #include "widgets/Simplegraphics.h"
 
-void SetUpGraphChart(StripChart& chart) {
+int ChartPenWidth(int dpi) {
+    return std::max(1, static_cast<int>(std::lround(dpi / 96.0)));
+}
+
+QColor TextBackingColor() {
+    return QColor(255, 255, 255, 210);
+}
+
+void SetUpGraphChart(StripChart& chart, int dpi) {
     chart.SetBackground(Qt::white);
     chart.SetMargins(2, 2, 2, 2);
     ChartAxis& left = chart.LeftAxis();
@@ -26,7 +35,7 @@ void SetUpGraphChart(StripChart& chart) {
     bottom.labels = true;
     bottom.minor_grid = true;
     bottom.minor_grid_pen = QPen(color_from_bgr(0xE1E1E1), 0, Qt::DotLine);
-    chart.Series().SetPen(QPen(chart.Series().Color(), 0));
+    chart.Series().SetPen(QPen(chart.Series().Color(), ChartPenWidth(dpi)));
 }
 
 void ShowGraphWindow(GraphPoints& points, ChartEvents& events, StripChart& chart, int top,
@@ -38,6 +47,8 @@ void ShowGraphWindow(GraphPoints& points, ChartEvents& events, StripChart& chart
     // filled carries a date mark.
     events.ShowWindow(top, points.Marks().empty() ? top - 1 : top + height);
     chart.LeftAxis().SetRange(top, top + height);
+    const FileStorageParam* param = points.Data().param(curve);
+    chart.BottomAxis().unit = param ? QString::fromStdString(param->unit) : QString();
 }
 
 void DrawMarksAfterChart(StripChart& chart, const GraphPoints& points, const ChartEvents& events) {
@@ -71,17 +82,21 @@ MarkCanvas::Rect StripMarkCanvas::PlotRect() const {
     return {plot.left, plot.top, plot.right, plot.bottom};
 }
 
+int StripMarkCanvas::PenWidth(int width) const {
+    return width * ChartPenWidth(painter_.device() ? painter_.device()->logicalDpiY() : 96);
+}
+
 void StripMarkCanvas::SetSolidPen(std::uint32_t bgr, int width) {
-    painter_.setPen(QPen(color_from_bgr(bgr), width, Qt::SolidLine, Qt::FlatCap));
+    painter_.setPen(QPen(color_from_bgr(bgr), PenWidth(width), Qt::SolidLine, Qt::FlatCap));
 }
 
 void StripMarkCanvas::SetDashedPen(std::uint32_t bgr, int width) {
-    painter_.setPen(QPen(color_from_bgr(bgr), width, Qt::DashLine, Qt::FlatCap));
+    painter_.setPen(QPen(color_from_bgr(bgr), PenWidth(width), Qt::DashLine, Qt::FlatCap));
 }
 
 void StripMarkCanvas::SetGridPen(int width) {
     QPen pen = chart_.LeftAxis().grid_pen;
-    pen.setWidth(width);
+    pen.setWidth(PenWidth(width));
     painter_.setPen(pen);
 }
 
@@ -120,6 +135,10 @@ void StripMarkCanvas::TextOut(int x, int y, const std::string& text) {
     const QFontMetrics fm(painter_.font(), painter_.device());
     painter_.drawText(x, y + fm.ascent(), QString::fromStdString(text));
     painter_.setPen(line_pen);
+}
+
+void StripMarkCanvas::Backing(int x, int y, int width, int height) {
+    painter_.fillRect(QRect(x, y, width, height), TextBackingColor());
 }
 
 void save_png(const QImage& image, const std::string& path) {

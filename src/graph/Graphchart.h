@@ -2,6 +2,7 @@
 // GraphPoints on the strip chart: the one set-up and drawing of a graph window that the graph
 // tab, the command-line renderer and graph printing share, and the one way a picture of it is
 // saved.
+#include <QColor>
 #include <QString>
 
 #include <cstdint>
@@ -14,13 +15,23 @@
 class FileStorage;
 class QImage;
 
-// The chart as the graph tab shows it: white, an inverted pixel axis down the left without
-// labels, value labels along the bottom with a dotted minor grid, a cosmetic 1-pixel line.
-void SetUpGraphChart(StripChart& chart);
+// The chart as the graph tab shows it at dpi logical dots per inch: white, an inverted pixel axis
+// down the left without labels, value labels along the bottom with a dotted minor grid, a line
+// of ChartPenWidth(dpi).
+void SetUpGraphChart(StripChart& chart, int dpi);
+
+// Pens of the chart in logical pixels: 1 at 96 dots per inch and wider as the scale grows, so
+// that at 200 % a line is two pixels as on paper, never a hairline. Drawn on a device with a
+// pixel ratio, the painter scales them further.
+int ChartPenWidth(int dpi);
+
+// The light patch under the chart's texts: mostly opaque white.
+QColor TextBackingColor();
 
 // Fills the series and the marks with the pixel window that starts at offset top and is as
 // high as the chart's plot, shows the events of its rows, and sets the vertical axis to exactly
-// that window, one unit per pixel. An invalid curve leaves the chart empty.
+// that window, one unit per pixel, and the value axis' unit to the curve's. An invalid curve
+// leaves the chart empty.
 void ShowGraphWindow(GraphPoints& points, ChartEvents& events, StripChart& chart, int top,
                      int curve, std::uint32_t bgr, double pixels_per_cm);
 
@@ -66,8 +77,12 @@ public:
     int TextWidth(const std::string& text) const override;
     int TextHeight() const override;
     void TextOut(int x, int y, const std::string& text) override;
+    void Backing(int x, int y, int width, int height) override;
 
 private:
+    // A mark's width in pixels of 96 dots per inch, on the painter's device.
+    int PenWidth(int width) const;
+
     const StripChart& chart_;
     QPainter& painter_;
     QColor text_color_;

@@ -30,6 +30,7 @@
 namespace {
 
 constexpr double cm_per_inch = 0.39370078740157477;
+const QColor wrong_range_color(0xFF, 0xD0, 0xD0);
 
 // A caption over its control, as the tool panel lays them out.
 QVBoxLayout* captioned(QLabel* caption, std::initializer_list<QWidget*> controls) {
@@ -111,7 +112,7 @@ TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, const FileStorage& da
     Chart->setFocusPolicy(Qt::ClickFocus);
     Chart->installEventFilter(this);
     StripChart& chart = Chart->Chart();
-    SetUpGraphChart(chart);
+    SetUpGraphChart(chart, logicalDpiY());
     DrawMarksAfterChart(chart, points_, events_);
     events_.SetLook(EventStripLookAt(logicalDpiY()));
     chart.Series().SetDotRadius(design_px(this, 4));
@@ -132,8 +133,15 @@ TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, const FileStorage& da
     ApplyFormFonts(this);
 
     connect(ScrollBar, &QScrollBar::valueChanged, this, [this] { ScrollBarScroll(); });
-    connect(edLeft, &QLineEdit::textChanged, this, [this] { RangeChange(); });
-    connect(edRight, &QLineEdit::textChanged, this, [this] { RangeChange(); });
+    for (QLineEdit* edit : {edLeft, edRight}) {
+        connect(edit, &QLineEdit::textChanged, this, [this] { RangeChange(); });
+        // Enter is done with the range: the chart takes the keys again, unless the range is
+        // wrong and still to be mended.
+        connect(edit, &QLineEdit::returnPressed, this, [this] {
+            if (RangeChange())
+                Chart->setFocus(Qt::OtherFocusReason);
+        });
+    }
     connect(cbxName, &QComboBox::currentIndexChanged, this, [this] { Redraw(); });
     connect(cbxScale, &QComboBox::currentIndexChanged, this, [this] {
         if (data_loaded_)
@@ -157,6 +165,13 @@ TGrForm::~TGrForm() = default;
 
 void TGrForm::LoadOptions() {
     options_ = settings_;
+    if (!GrFormOptions::IsValidRange(options_.left, options_.right)) {
+        const GrFormOptions defaults;
+        options_.left = defaults.left;
+        options_.right = defaults.right;
+    }
+    range_left_ = options_.left;
+    range_right_ = options_.right;
     edLeft->setText(QString::fromStdString(lib::number_to_text(options_.left)));
     edRight->setText(QString::fromStdString(lib::number_to_text(options_.right)));
     if (cbxScale->count() == 0)
@@ -199,6 +214,11 @@ void TGrForm::ReloadData() {
         if (cbxName->count() > 0)
             cbxName->setCurrentIndex(0);
         ApplyScale();
+    }
+    {
+        // New content is shown from its first record, not where the last one was left.
+        const QSignalBlocker quiet(ScrollBar);
+        ScrollBar->setValue(0);
     }
     UpdateScrollBar();
     UpdateControlStates(data_.item_count() > 0);
@@ -256,20 +276,35 @@ void TGrForm::cbxScaleChange() {
         ScrollBar->setFocus();
 }
 
-void TGrForm::RangeChange() {
-    const double left = lib::text_to_number(edLeft->text().toStdString());
-    const double right = lib::text_to_number(edRight->text().toStdString());
-    // An empty or reversed range would draw nothing useful; the last valid one stays.
-    if (!(left < right))
-        return;
+bool TGrForm::RangeChange() {
+    const QString left_text = edLeft->text().trimmed(), right_text = edRight->text().trimmed();
+    const double left = lib::text_to_number(left_text.toStdString());
+    const double right = lib::text_to_number(right_text.toStdString());
+    // An empty or reversed range would draw nothing useful: the boxes say so and the last valid
+    // one stays, on the chart, on paper and in the settings.
+    const bool valid =
+        !left_text.isEmpty() && !right_text.isEmpty() && GrFormOptions::IsValidRange(left, right);
+    for (QLineEdit* edit : {edLeft, edRight}) {
+        QPalette look = edit->palette();
+        look.setColor(QPalette::Base, valid ? palette().color(QPalette::Base) : wrong_range_color);
+        edit->setPalette(look);
+        edit->setToolTip(valid ? QString()
+                               : QStringLiteral("Левая граница должна быть меньше правой"));
+    }
+    range_wrong_ = !valid;
+    if (!valid)
+        return false;
+    range_left_ = left;
+    range_right_ = right;
     Chart->Chart().BottomAxis().SetRange(left, right);
     Chart->update();
+    return true;
 }
 
 GrFormOptions TGrForm::Options() const {
     GrFormOptions options;
-    options.left = lib::text_to_number(edLeft->text().toStdString());
-    options.right = lib::text_to_number(edRight->text().toStdString());
+    options.left = range_left_;
+    options.right = range_right_;
     options.scale = cbxScale->currentIndex();
     options.color = CurveColor();
     options.events = chbxEvents->isChecked() ? 1 : 0;

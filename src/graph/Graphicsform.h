@@ -47,8 +47,10 @@ public:
     int CurveIndex() const;
     int MinutesPerCm() const;
     std::uint32_t CurveColor() const;
-    // The options as the controls show them now.
+    // The options as the controls show them now; the range is the last valid one typed.
     GrFormOptions Options() const;
+    // The range boxes show that what they hold is not a range (left not below right).
+    bool RangeIsWrong() const { return range_wrong_; }
     void CopyOptionsTo(GrFormOptions& out) const { out = Options(); }
     double PixelsPerCm() const { return pixels_per_cm_; }
     int PlotHeight() const;
@@ -84,7 +86,8 @@ private:
     void UpdateScrollBar();
     void ScrollBarScroll();
     void cbxScaleChange();
-    void RangeChange();
+    // Applies the typed range; false, and the boxes marked, when it is not a valid one.
+    bool RangeChange();
     // Moves to the next finer (step -1) or coarser (+1) scale, keeping the record at the
     // pointer's row where it is.
     void StepScale(int step, double pointer_y);
@@ -98,6 +101,8 @@ private:
     GrFormOptions& settings_;
     const double pixels_per_cm_;
     GrFormOptions options_;
+    double range_left_ = 0, range_right_ = 0; // applied to the chart
+    bool range_wrong_ = false;
     GraphPoints points_;
     ChartEvents events_;
     QTimer* highlight_timer_ = nullptr;

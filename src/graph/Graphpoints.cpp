@@ -155,6 +155,19 @@ int GraphPoints::MarkTextTop(int row, int text_height, const MarkCanvas::Rect& p
     return below_fits || !above_fits ? below_top : above_top;
 }
 
+std::string GraphPoints::TopDateText(const MarkCanvas& canvas) const {
+    const int top = canvas.PlotRect().top;
+    const ScaleValue* shown = nullptr;
+    for (const ScaleValue& mark : marks_) {
+        if (!mark.date)
+            continue;
+        if (shown && canvas.OffsetToY(mark.offset) > top)
+            break;
+        shown = &mark;
+    }
+    return shown ? shown->text : std::string();
+}
+
 void GraphPoints::DrawScaleMarks(MarkCanvas& canvas) const {
     const MarkCanvas::Rect plot = canvas.PlotRect();
     const auto row_of = [&](double offset, int& row) {
@@ -162,6 +175,18 @@ void GraphPoints::DrawScaleMarks(MarkCanvas& canvas) const {
         row = static_cast<int>(y);
         return y <= plot.bottom && y >= plot.top;
     };
+    const auto text_out = [&](int x, int y, const std::string& text) {
+        canvas.Backing(x, y, canvas.TextWidth(text), canvas.TextHeight());
+        canvas.TextOut(x, y, text);
+    };
+    // The corner's date, one pixel inside the frame.
+    const std::string corner_text = " " + TopDateText(canvas) + " ";
+    MarkCanvas::Rect corner{plot.left + 1, plot.top + 1, plot.left + 1, plot.top + 1};
+    if (corner_text.size() > 2) {
+        canvas.SetFont(date_mark_font_size, date_mark_bgr);
+        corner.right += canvas.TextWidth(corner_text);
+        corner.bottom += canvas.TextHeight();
+    }
     int row = 0;
     canvas.SetSolidPen(0x000000, 1);
     for (const ScaleValue& mark : marks_) {
@@ -179,7 +204,11 @@ void GraphPoints::DrawScaleMarks(MarkCanvas& canvas) const {
             x = plot.left;
         }
         canvas.Line(plot.left, row, plot.right, row);
-        canvas.TextOut(x, MarkTextTop(row, canvas.TextHeight(), plot, false), text);
+        const int y = MarkTextTop(row, canvas.TextHeight(), plot, false);
+        // A time text under the corner's date would be lost: it goes beside it.
+        if (!mark.date && y < corner.bottom && y + canvas.TextHeight() > corner.top)
+            x = std::max(x, corner.right + 1);
+        text_out(x, y, text);
     }
     // Over the time and date lines, which show between the dashes; the text above the line,
     // where the pause was.
@@ -190,7 +219,11 @@ void GraphPoints::DrawScaleMarks(MarkCanvas& canvas) const {
         canvas.SetDashedPen(pause_mark_bgr, 2);
         canvas.SetFont(canvas.AxisLabelFontSize(), pause_mark_bgr);
         canvas.Line(plot.left, row, plot.right, row);
-        canvas.TextOut((plot.left + plot.right - canvas.TextWidth(text)) / 2,
-                       MarkTextTop(row, canvas.TextHeight(), plot, true), text);
+        text_out((plot.left + plot.right - canvas.TextWidth(text)) / 2,
+                 MarkTextTop(row, canvas.TextHeight(), plot, true), text);
+    }
+    if (corner.right > corner.left) {
+        canvas.SetFont(date_mark_font_size, date_mark_bgr);
+        text_out(corner.left, corner.top, corner_text);
     }
 }

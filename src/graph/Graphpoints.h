@@ -44,6 +44,8 @@ public:
     virtual int TextHeight() const = 0;
     // text's top-left corner at (x, y)
     virtual void TextOut(int x, int y, const std::string& text) = 0;
+    // A light patch under a text, so that the curve does not run through it.
+    virtual void Backing(int x, int y, int width, int height) = 0;
 };
 
 class GraphPoints {
@@ -94,7 +96,9 @@ public:
     void FillSeries(GraphSeries& series, int top, int bottom, int curve, std::uint32_t bgr,
                     double pixels_per_cm);
     // Draws the marks of the last FillSeries; those outside the plot are skipped, and a text
-    // that would run past the plot's edge goes to the other side of its line.
+    // that would run past the plot's edge goes to the other side of its line. Every text has a
+    // light backing. The plot's top-left corner shows the date of its top row; a time text
+    // there moves to the right of it.
     void DrawScaleMarks(MarkCanvas& canvas) const;
 
     int PointCount() const { return static_cast<int>(points_.size()); }
@@ -104,6 +108,10 @@ public:
     const std::vector<x_value_t>& Points() const { return points_; }
     const std::vector<ScaleValue>& Marks() const { return marks_; }
     const std::vector<PauseMark>& Pauses() const { return pauses_; }
+    // The date text of the marks in force on the plot's top row: of the last date mark on or
+    // above it, or the first one when all lie below. Empty without marks.
+    std::string TopDateText(const MarkCanvas& canvas) const;
+    const FileStorage& Data() const { return data_; }
     // The record shown by the k-th point of the last filled series, or -1.
     int SeriesRecord(int k) const;
     // The first point whose offset is at least offset (PointCount when there is none).

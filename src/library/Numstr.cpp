@@ -191,4 +191,17 @@ double text_to_number(std::string_view s) {
     return negative ? -value : value;
 }
 
+std::string grouped_digits(long long n) {
+    // Through the unsigned magnitude, so that the smallest long long has one too.
+    unsigned long long magnitude =
+        n < 0 ? 0ULL - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);
+    std::string text;
+    for (int digits = 0; digits == 0 || magnitude > 0; ++digits, magnitude /= 10) {
+        if (digits > 0 && digits % 3 == 0)
+            text.insert(text.begin(), ' ');
+        text.insert(text.begin(), static_cast<char>('0' + magnitude % 10));
+    }
+    return n < 0 ? "-" + text : text;
+}
+
 } // namespace lib

@@ -8,3 +8,11 @@ void GrFormOptions::describe_ini(lib::ini_options_elements& e) {
     e.add_int(scale, section, "scale");
     e.add_int(events, section, "events");
 }
+
+void GrFormOptions::after_load(lib::ini_file&) {
+    if (!IsValidRange(left, right)) {
+        const GrFormOptions defaults;
+        left = defaults.left;
+        right = defaults.right;
+    }
+}

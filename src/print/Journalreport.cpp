@@ -1,5 +1,12 @@
 #include "print/Journalreport.h"
 
+#include <QFontMetricsF>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+
+#include <algorithm>
 #include <stdexcept>
 
 #include "document/Storage.h"
@@ -40,4 +47,31 @@ std::unique_ptr<lib::html::page> BuildJournalReport(const Storage& doc, int firs
 
 void SaveJournalReport(const Storage& doc, int first, int last, const std::string& path) {
     BuildJournalReport(doc, first, last)->SaveToFile(path);
+}
+
+void FitNumberColumn(QTextDocument& report) {
+    QTextTable* table = nullptr;
+    for (QTextFrame* frame : report.rootFrame()->childFrames())
+        if ((table = qobject_cast<QTextTable*>(frame)))
+            break;
+    if (!table || table->rows() == 0 || table->columns() == 0)
+        return;
+    double widest = 0;
+    for (const int row : {0, 1, table->rows() - 1}) {
+        if (row >= table->rows())
+            continue;
+        const QTextTableCell cell = table->cellAt(row, 0);
+        QTextCursor text = cell.firstCursorPosition();
+        text.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        const QFontMetricsF fm(cell.firstCursorPosition().charFormat().font());
+        // A blank's room on either side, as the cell's padding may be none.
+        widest = std::max(widest, fm.horizontalAdvance(text.selectedText()) +
+                                      2 * fm.horizontalAdvance(QLatin1Char(' ')));
+    }
+    QTextTableFormat format = table->format();
+    QList<QTextLength> widths(table->columns(), QTextLength(QTextLength::VariableLength, 0));
+    widths[0] = QTextLength(QTextLength::FixedLength,
+                            widest + 2 * (format.cellPadding() + format.border()));
+    format.setColumnWidthConstraints(widths);
+    table->setFormat(format);
 }

@@ -2,6 +2,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -10,13 +11,16 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include <memory>
 #include <stdexcept>
 
+#include "document/Storage.h"
 #include "library/Codepage.h"
 #include "print/Journalreport.h"
+#include "print/Printgrhelper.h"
 #include "print/Printjob.h"
 #include "widgets/Controlworks.h"
 #include "widgets/Messageboxes.h"
@@ -25,6 +29,8 @@
 namespace {
 
 constexpr int tool_panel_height = 42;
+constexpr int printed_points = 9;
+constexpr int header_points = 12; // as the graph's pages have it
 
 } // namespace
 
@@ -96,6 +102,7 @@ void TLogPreviewForm::GenerateAndDisplay() {
     const QByteArray bytes = file.readAll();
     Web->setHtml(QString::fromStdString(
         lib::from_cp1251(std::string_view(bytes.constData(), bytes.size()))));
+    FitNumberColumn(*Web->document());
 }
 
 void TLogPreviewForm::btnPrintClick() {
@@ -112,29 +119,40 @@ void TLogPreviewForm::PrintReport(PrintJob& job) {
     QPrinter& printer = job.Printer();
     const std::unique_ptr<QTextDocument> pages(Web->document()->clone());
     pages->documentLayout()->setPaintDevice(&printer);
-    // The foot of every page keeps two lines' room for the page's number.
-    const double foot = 2 * QFontMetricsF(pages->defaultFont(), &printer).height();
-    const QSizeF body(printer.width(), printer.height() - foot);
+    // The page's own type is for the screen; paper takes at least printed_points.
+    QTextCursor all(pages.get());
+    all.select(QTextCursor::Document);
+    QTextCharFormat type;
+    type.setFontPointSize(printed_points);
+    all.mergeCharFormat(type);
+    FitNumberColumn(*pages);
+    // Every page starts with its header line, as the graph's pages do.
+    QFont header_font(QStringLiteral("Arial"));
+    header_font.setPointSize(header_points);
+    const double header = 1.5 * QFontMetricsF(header_font, &printer).height();
+    const QSizeF body(printer.width(), printer.height() - header);
     pages->setPageSize(body);
+    const int count = pages->pageCount();
+    const std::string period = JournalPeriod(doc_.Journal(), first_, last_);
+    const std::string name =
+        QFileInfo(QString::fromStdString(doc_.FileName())).fileName().toStdString();
     const QPageRanges chosen = printer.pageRanges();
-    for (int page = 1; page <= pages->pageCount(); ++page) {
+    for (int page = 1; page <= count; ++page) {
         if (!chosen.isEmpty() && !chosen.contains(page))
             continue;
         QPainter& p = job.NextPage();
         p.save();
         p.resetTransform();
+        DrawPageHeader(p, QRectF(0, 0, body.width(), header), header_font,
+                       QFontMetricsF(header_font, &printer).height(),
+                       JournalPageHeader(name, period, page - 1, count));
         const QRectF slice(0, (page - 1) * body.height(), body.width(), body.height());
-        p.translate(0, -slice.top());
+        p.translate(0, header - slice.top());
         p.setClipRect(slice);
         QAbstractTextDocumentLayout::PaintContext context;
         context.clip = slice;
         context.palette.setColor(QPalette::Text, Qt::black);
         pages->documentLayout()->draw(&p, context);
-        p.setClipping(false);
-        p.setFont(pages->defaultFont());
-        p.setPen(Qt::black);
-        p.drawText(QRectF(0, slice.bottom(), body.width(), foot), Qt::AlignRight | Qt::AlignBottom,
-                   QString::number(page));
         p.restore();
     }
 }

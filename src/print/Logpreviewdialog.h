@@ -22,7 +22,8 @@ public:
     // and then the printer in the print dialog. A report that cannot be written raises its
     // error and shows nothing.
     bool ShowJournal(Mode mode, int first, int last);
-    // Prints the displayed report as the job's next pages, numbered at the foot from 1.
+    // Prints the displayed report as the job's next pages in type of at least 9 points, each
+    // under a header line: the journal, the file, the events' period, "Лист K из N".
     void PrintReport(PrintJob& job);
     // The displayed report file; empty before the first one was written.
     const QString& ReportPath() const { return report_path_; }

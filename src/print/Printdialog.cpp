@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDialogButtonBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -10,6 +11,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -281,6 +283,8 @@ void TPrintForm::btnOkClick() {
     if (!isVisible())
         return;
     run_guarded(this, [this] {
+        // Before the journal's preview, which would be shown for nothing.
+        CheckPrinterSetUp(printer_.Get());
         std::unique_ptr<PrintJob> job = PrintJournal();
         if (chbxGraph->isChecked()) {
             // On paper the journal and the graph are two jobs, as ever; into one PDF file the
@@ -323,4 +327,10 @@ void TPrintForm::PrintGraph(PrintJob& job) {
                    QStringLiteral("Распечатка займёт %1 страниц. Продолжить?").arg(pages),
                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
     });
+}
+
+void UseAsPrinterChoice(QPrintDialog& dialog) {
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("Выбрать"));
 }

@@ -9,6 +9,7 @@
 #include "print/Printdata.h"
 
 class PrintJob;
+class QPrintDialog;
 class ProgramPrinter;
 class QCheckBox;
 class QDateEdit;
@@ -67,3 +68,6 @@ private:
     TLogPreviewForm* preview_;
     bool single_ = true;
 };
+
+// The print dialog as "Выбор принтера..." shows it: it only chooses, so its button says so.
+void UseAsPrinterChoice(QPrintDialog& dialog);

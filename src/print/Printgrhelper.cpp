@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "datafile/Assembling.h"
 #include "document/Storage.h"
+#include "graph/Graphchart.h"
 #include "graph/Graphpoints.h"
 #include "print/Printjob.h"
 #include "widgets/Simplegraphics.h"
@@ -45,14 +47,14 @@ public:
     }
     double OffsetToY(double offset) const override { return chart_.LeftAxisToY(offset); }
     void SetSolidPen(std::uint32_t bgr, int width) override {
-        pen_ = QPen(color_from_bgr(bgr), width, Qt::SolidLine);
+        pen_ = QPen(color_from_bgr(bgr), width * ChartPenWidth(dpi_), Qt::SolidLine);
     }
     void SetDashedPen(std::uint32_t bgr, int width) override {
-        pen_ = QPen(color_from_bgr(bgr), width, Qt::DashLine);
+        pen_ = QPen(color_from_bgr(bgr), width * ChartPenWidth(dpi_), Qt::DashLine);
     }
     void SetGridPen(int width) override {
         pen_ = chart_.LeftAxis().grid_pen;
-        pen_.setWidth(width);
+        pen_.setWidth(width * ChartPenWidth(dpi_));
     }
     void SetFont(int point_size, std::uint32_t bgr) override {
         font_ = QFont("Arial");
@@ -79,6 +81,9 @@ public:
         p_.setPen(text_color_);
         p_.drawText(QPointF(x, y + QFontMetricsF(font_, p_.device()).ascent()),
                     QString::fromStdString(text));
+    }
+    void Backing(int x, int y, int width, int height) override {
+        p_.fillRect(QRect(x, y, width, height), TextBackingColor());
     }
 
 private:
@@ -113,6 +118,10 @@ TPrintGrForm::TPrintGrForm(const GrPrintDataIn& in, const Storage& doc, int scre
 
 TPrintGrForm::~TPrintGrForm() = default;
 
+QPen TPrintGrForm::SeriesPen() const {
+    return QPen(color_from_bgr(in_.color), 2 * ChartPenWidth(screen_dpi_));
+}
+
 int TPrintGrForm::Px(int design) const {
     return std::max(1, static_cast<int>(std::lround(design * screen_dpi_ / double(design_dpi))));
 }
@@ -138,8 +147,11 @@ void TPrintGrForm::SetUpChart() {
     }
     // Paper has no cosmetic pens: a hairline at 1200 dots per inch is all but invisible.
     for (ChartAxis* axis : {&left, &chart_.BottomAxis(), &chart_.TopAxis()})
-        axis->grid_pen.setWidth(1);
-    chart_.Series().SetPen(QPen(color_from_bgr(in_.color), 2));
+        axis->grid_pen.setWidth(ChartPenWidth(screen_dpi_));
+    const FileStorageParam* param = doc_.Data().param(in_.curve);
+    for (ChartAxis* axis : {&chart_.BottomAxis(), &chart_.TopAxis()})
+        axis->unit = param ? QString::fromStdString(param->unit) : QString();
+    chart_.Series().SetPen(SeriesPen());
     chart_.Series().SetDotRadius(Px(5));
     events_.SetVisible(in_.options.events != 0);
     events_.SetLook(EventStripLookAt(screen_dpi_));
@@ -175,24 +187,23 @@ bool TPrintGrForm::Prepare(const PrinterPage& page, const QPaintDevice& device) 
                         screen_dpi_ / cm_per_inch);
     if (events_.Visible())
         events_.Place(doc_.Journal(), doc_.Data(), *points_);
-    chart_.Series().SetPen(QPen(color_from_bgr(in_.color), 2));
+    chart_.Series().SetPen(SeriesPen());
     return true;
 }
 
-void TPrintGrForm::DrawHeader(QPainter& p, const PageHeader& header) const {
+void DrawPageHeader(QPainter& p, const QRectF& band, const QFont& font, double gap,
+                    const PageHeader& header) {
     // The sheet at the right, the span of times before it, the title in the room left over.
-    const QRectF band(Px(2), 0, plan_.chart_width - 2 * Px(2), plan_.rooms.header);
-    const int gap = Px(24);
     p.setPen(Qt::black);
-    p.setFont(header_font_);
-    const QFontMetricsF fm(header_font_, p.device());
+    p.setFont(font);
+    const QFontMetricsF fm(font, p.device());
     const QString sheet = QString::fromStdString(header.sheet);
     const QString span = QString::fromStdString(header.span);
     p.drawText(band, Qt::AlignRight | Qt::AlignVCenter, sheet);
     const double sheet_width = fm.horizontalAdvance(sheet);
     p.drawText(band.adjusted(0, 0, -(sheet_width + gap), 0), Qt::AlignRight | Qt::AlignVCenter,
                span);
-    QFont bold = header_font_;
+    QFont bold = font;
     bold.setBold(true);
     p.setFont(bold);
     const double room = band.width() - sheet_width - fm.horizontalAdvance(span) - 2 * gap;
@@ -200,6 +211,11 @@ void TPrintGrForm::DrawHeader(QPainter& p, const PageHeader& header) const {
         QFontMetricsF(bold, p.device())
             .elidedText(QString::fromStdString(header.title), Qt::ElideRight, std::max(0.0, room));
     p.drawText(band, Qt::AlignLeft | Qt::AlignVCenter, title);
+}
+
+void TPrintGrForm::DrawHeader(QPainter& p, const PageHeader& header) const {
+    DrawPageHeader(p, QRectF(Px(2), 0, plan_.chart_width - 2 * Px(2), plan_.rooms.header),
+                   header_font_, Px(24), header);
 }
 
 void TPrintGrForm::DrawPage(QPainter& p, int page) {

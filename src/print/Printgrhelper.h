@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QPageLayout>
 #include <QPointF>
+#include <QRectF>
 
 #include <functional>
 #include <memory>
@@ -29,6 +30,11 @@ class Storage;
 // counts do not depend on a printer's defaults.
 void UsePaper(QPagedPaintDevice& device, const QPageSize& size = QPageSize(QPageSize::A4),
               QPageLayout::Orientation orientation = QPageLayout::Portrait);
+
+// The header line of a printed page in band, in font: the sheet at the right, the span of times
+// gap before it, the title in bold in the room left over. The journal's pages have it too.
+void DrawPageHeader(QPainter& p, const QRectF& band, const QFont& font, double gap,
+                    const PageHeader& header);
 
 class TPrintGrForm {
 public:
@@ -62,6 +68,8 @@ private:
     void SetUpChart();
     // A design size at 120 pixels per inch in screen pixels.
     int Px(int design) const;
+    // Two pixels of 96 dots per inch, as wide at any screen scale.
+    QPen SeriesPen() const;
     PageRooms MeasureRooms(const QPaintDevice& device);
     void DrawHeader(QPainter& p, const PageHeader& header) const;
 

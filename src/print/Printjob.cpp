@@ -40,6 +40,11 @@ std::unique_ptr<QPrinter> fresh_copy(const QPrinter& old) {
 
 } // namespace
 
+void CheckPrinterSetUp(const QPrinter& printer) {
+    if (nothing_set_up(printer))
+        throw std::runtime_error(no_printer_text);
+}
+
 ProgramPrinter::ProgramPrinter() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
 
 ProgramPrinter::~ProgramPrinter() = default;
@@ -73,8 +78,7 @@ QPainter& PrintJob::NextPage() {
             throw PageFailure();
         return painter_;
     }
-    if (nothing_set_up(printer_))
-        throw std::runtime_error(no_printer_text);
+    CheckPrinterSetUp(printer_);
     if (!painter_.begin(&printer_))
         throw std::runtime_error("Невозможно начать печать " + Where());
     return painter_;

@@ -25,6 +25,10 @@ private:
     std::unique_ptr<QPrinter> printer_;
 };
 
+// Raises the error a job on printer would raise at its start when no printer (nor a PDF file)
+// is set up, so that it can come before anything else is asked.
+void CheckPrinterSetUp(const QPrinter& printer);
+
 // One job on a printer. Its pages follow each other, whichever part of the program draws them,
 // so the journal and the graph can share one job (into one PDF file a second job would write
 // the first one over). An unfinished job is ended when it goes.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "datafile/Assembling.h"
+#include "datafile/Journal.h"
 #include "document/Storage.h"
 #include "graph/Graphpoints.h"
 #include "library/Mytime.h"
@@ -11,6 +12,16 @@
 namespace {
 
 constexpr double cm_per_inch = 2.54;
+
+std::string sheet_text(int page, int pages) {
+    return "Лист " + std::to_string(page + 1) + " из " + std::to_string(pages);
+}
+
+std::string moment_text(const lib::time_parts& parts) {
+    const std::string minute = std::to_string(parts.minute);
+    return lib::format_short_date(parts) + " " + std::to_string(parts.hour) + ":" +
+           (parts.minute < 10 ? "0" + minute : minute);
+}
 
 } // namespace
 
@@ -85,7 +96,7 @@ PageHeader PageHeaderOf(const GraphPoints& points, const FileStorage& data,
                         const GraphPrintPlan& plan, int page, const std::string& title) {
     PageHeader header;
     header.title = title;
-    header.sheet = "Лист " + std::to_string(page + 1) + " из " + std::to_string(plan.pages);
+    header.sheet = sheet_text(page, plan.pages);
     const int count = points.PointCount();
     if (count == 0)
         return header;
@@ -101,5 +112,36 @@ PageHeader PageHeaderOf(const GraphPoints& points, const FileStorage& data,
                lib::time_to_hhmm(item->time);
     };
     header.span = when(first) + " – " + when(last);
+    return header;
+}
+
+std::string JournalPeriod(const LogStorage& journal, int first, int last) {
+    double earliest = 0, latest = 0;
+    bool any = false;
+    const std::vector<LogRecord>& records = journal.Records();
+    for (int i = std::max(first, 0); i <= last && i < journal.Count(); ++i) {
+        for (const double moment : {records[i].start, records[i].end}) {
+            // An end of 0 is no end; a damaged moment is no date.
+            if (moment == 0.0 || !valid_datetime(moment))
+                continue;
+            earliest = any ? std::min(earliest, moment) : moment;
+            latest = any ? std::max(latest, moment) : moment;
+            any = true;
+        }
+    }
+    if (!any)
+        return {};
+    return moment_text(lib::datetime_to_parts(earliest)) + " – " +
+           moment_text(lib::datetime_to_parts(latest));
+}
+
+PageHeader JournalPageHeader(const std::string& file_name, const std::string& period, int page,
+                             int pages) {
+    PageHeader header;
+    header.title = "Журнал событий";
+    if (!file_name.empty())
+        header.title += " — " + file_name;
+    header.span = period;
+    header.sheet = sheet_text(page, pages);
     return header;
 }

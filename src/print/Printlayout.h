@@ -8,6 +8,7 @@
 
 class FileStorage;
 class GraphPoints;
+class LogStorage;
 class Storage;
 
 struct PrinterPage {
@@ -71,3 +72,12 @@ PageWindow PageWindowOf(const GraphPrintPlan& plan, int page);
 // A record on the row where one page ends and the next begins belongs to the next page.
 PageHeader PageHeaderOf(const GraphPoints& points, const FileStorage& data,
                         const GraphPrintPlan& plan, int page, const std::string& title);
+
+// The moments the journal's events first to last (positions from 0) span, from the earliest
+// start to the latest start or end, as "03.05.2007 7:12 – 03.05.2007 7:55"; empty when none of
+// them has a valid moment.
+std::string JournalPeriod(const LogStorage& journal, int first, int last);
+// The header line of printed journal page (from 0) of pages: "Журнал событий — run.realtim"
+// (the title alone without a file name), the period, "Лист K из N".
+PageHeader JournalPageHeader(const std::string& file_name, const std::string& period, int page,
+                             int pages);

@@ -74,16 +74,22 @@ QRect StripChart::Layout(const QRect& area, const QPaintDevice* device) {
     // Value labels are centred on their grid line: half of the widest one must fit beside the
     // plot on each side.
     widest_label_ = 0;
+    double unit_room = 0;
     for (const ChartAxis* axis : {&bottom_, &top_}) {
         if (!axis->visible || !axis->labels)
             continue;
         const QFontMetricsF fm(axis->label_font, device);
         for (double v : {axis->minimum, axis->maximum, -88.8})
             widest_label_ = std::max(widest_label_, fm.horizontalAdvance(label_text(v)));
+        if (!axis->unit.isEmpty()) {
+            unit_gap_ = fm.horizontalAdvance(QLatin1Char(' '));
+            unit_room = std::max(unit_room, unit_gap_ + fm.horizontalAdvance(axis->unit));
+        }
     }
     const int half = static_cast<int>(std::ceil(widest_label_ / 2));
     plot_.left = area.left() + margins_.left + half;
-    plot_.right = std::max(plot_.left, area.left() + area.width() - 1 - margins_.right - half);
+    plot_.right = std::max(plot_.left, area.left() + area.width() - 1 - margins_.right - half -
+                                           static_cast<int>(std::ceil(unit_room)));
     plot_.top = top;
     plot_.bottom = std::max(top, bottom);
     return QRect(QPoint(plot_.left, plot_.top), QPoint(plot_.right, plot_.bottom));
@@ -156,6 +162,14 @@ void StripChart::DrawValueAxis(QPainter& p, const ChartAxis& axis, bool at_top) 
             const double ty = at_top ? tick_end - 1 - fm.descent() : tick_end + 1 + fm.ascent();
             p.setPen(Qt::black);
             p.drawText(QPointF(gx - w / 2, ty), text);
+        }
+        if (!axis.unit.isEmpty()) {
+            const int edge =
+                at_top ? plot_.top - axis.tick_length : plot_.bottom + axis.tick_length;
+            const double ty = at_top ? edge - 1 - fm.descent() : edge + 1 + fm.ascent();
+            p.setPen(Qt::black);
+            p.drawText(QPointF(plot_.right + std::ceil(widest_label_ / 2) + unit_gap_, ty),
+                       axis.unit);
         }
     }
 }

@@ -40,6 +40,8 @@ struct ChartAxis {
     bool minor_grid = false;
     QPen minor_grid_pen = QPen(QColor(0xE1, 0xE1, 0xE1), 0, Qt::DotLine);
     QFont label_font;
+    // Shown after the labels, beyond the plot's right edge: "т".
+    QString unit;
 
     ChartAxis();
     void SetRange(double min, double max) {
@@ -150,6 +152,7 @@ private:
     std::function<void(QPainter&)> after_draw_;
     Plot plot_;
     double widest_label_ = 0;
+    double unit_gap_ = 0; // between the last label's room and the unit
 };
 
 // The chart on screen. Shows a series point's label as a tool tip when the pointer is near it.

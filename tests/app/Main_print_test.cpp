@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDialogButtonBox>
 #include <QItemSelectionModel>
 #include <QMessageBox>
 #include <QPainter>
@@ -267,6 +268,9 @@ TEST_F(PrintCommand, PrinterChoiceWorksOnTheProgramsPrinter) {
         auto* dialog = qobject_cast<QPrintDialog*>(w);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->printer(), &window->printer());
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        ASSERT_NE(buttons, nullptr);
+        EXPECT_EQ(buttons->button(QDialogButtonBox::Ok)->text(), "Выбрать") << "it only chooses";
         dialog->reject();
     }});
     window->actPrintSetup->trigger();
@@ -298,6 +302,15 @@ TEST_F(PrintCommand, AReportThatCannotBeWrittenStopsThePrintWithItsError) {
 TEST_F(PrintCommand, AFailedPrintSaysWhyAndTheNextPrintStartsAfresh) {
     window->printer().setOutputFileName(QString()); // as on a system without a printer
     EXPECT_NE(print_chosen(false, true).find("Нет принтера для печати"), std::string::npos);
+    {
+        // Said before the journal's preview, not after it.
+        Driver driver({[](QWidget* w) { click_later(print_form(w)->btnOk); },
+                       Driver::answer(QMessageBox::Ok), Driver::cancel()});
+        window->actPrint->trigger();
+        ASSERT_EQ(driver.seen().size(), 3u);
+        EXPECT_NE(driver.seen()[1].find("Нет принтера для печати"), std::string::npos);
+        EXPECT_EQ(driver.seen()[2], "dialog");
+    }
 
     const std::string nowhere = dir.file("gone/printed.pdf");
     window->printer().setOutputFileName(QString::fromStdString(nowhere));
@@ -336,4 +349,29 @@ TEST_F(PrintCommand, JournalAndGraphIntoOnePdfFileFollowEachOtherInIt) {
         << "no row is lost at a page break";
     EXPECT_NE(pdf_probe::page_text(pdf, journal_pages + 1).find("Вес на крюке, т"),
               std::string::npos);
+}
+
+TEST_F(PrintCommand, JournalPagesHaveTheHeaderLineAndTypeOfNinePoints) {
+    for (int i = 0; i < 150; ++i) // pages enough for a second sheet
+        window->document().Journal().Add(39205.4 + i * 0.001, 0.0, 0, 20.0f);
+    ASSERT_EQ(print_chosen(true, false), "");
+    const int pages = pdf_probe::pages(pdf);
+    ASSERT_GT(pages, 1);
+    const std::string of = " из " + std::to_string(pages);
+    for (int page = 1; page <= pages; ++page) {
+        const std::string text = pdf_probe::page_text(pdf, page);
+        EXPECT_NE(text.find("Журнал событий — run.realtim"), std::string::npos) << text;
+        EXPECT_NE(text.find("03.05.2007 7:12 – 03.05.2007 13:10"), std::string::npos) << text;
+        EXPECT_NE(text.find("Лист " + std::to_string(page) + of), std::string::npos) << text;
+    }
+    // A 9-point line of type is over 9 points high; 7 points were about 8.
+    int rows = 0;
+    const auto words = pdf_probe::words(pdf);
+    ASSERT_FALSE(words.empty());
+    for (const pdf_probe::Word& word : words[0])
+        if (word.text == "Превышение") {
+            ++rows;
+            EXPECT_GT(word.bottom - word.top, 9.0);
+        }
+    EXPECT_GT(rows, 10);
 }

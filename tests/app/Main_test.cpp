@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -23,8 +24,10 @@
 #include "datafile/Assembling.h"
 #include "formats/Native_file.h"
 #include "formats/Records_csv.h"
+#include "graph/Graphicsform.h"
 #include "library/Mytime.h"
 #include "library/Scratch_dir.h"
+#include "widgets/Stripchart.h"
 
 namespace fs = std::filesystem;
 using Driver = ModalDriver;
@@ -97,7 +100,7 @@ TEST(MainWindowDialogs, FiltersNameEveryDataFamilyFromTheFormatTable) {
 TEST_F(MainWindow, CommandsAndGridFollowTheDocument) {
     TMainForm& w = *window;
     EXPECT_EQ(w.windowTitle(), " Работа с датчиком - регистратором");
-    EXPECT_EQ(w.actSave->text(), "Сохранть...");
+    EXPECT_EQ(w.actSave->text(), "&Сохранть...");
     EXPECT_EQ(w.actSave->shortcut(), QKeySequence(Qt::Key_F2));
     EXPECT_EQ(w.actPrint->shortcut(), QKeySequence(Qt::ALT | Qt::Key_P));
     EXPECT_EQ(w.actExit->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
@@ -410,6 +413,66 @@ TEST_F(MainWindow, KeysOfOtherProgramsRunTheCommandsAndCtrlCCopiesJournalRows) {
                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     QTest::keySequence(&grid, QKeySequence::Copy);
     EXPECT_EQ(QApplication::clipboard()->text().count('\n'), 2);
+}
+
+TEST_F(MainWindow, TabKeysSwitchTabsFromTheJournalAsFromTheGraph) {
+    read(*window);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTabWidget& pages = *window->pages();
+    JournalGrid& grid = window->journal_grid();
+    QWidget* chart = window->graph_form().Chart;
+    const struct {
+        QWidget* from;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        int page_before, page_after;
+    } cases[] = {
+        {&grid, Qt::Key_Tab, Qt::ControlModifier, 1, 0},
+        {chart, Qt::Key_Tab, Qt::ControlModifier, 0, 1},
+        {&grid, Qt::Key_PageUp, Qt::ControlModifier, 1, 0},
+        {&grid, Qt::Key_PageDown, Qt::ControlModifier, 1, 0}, // two tabs: round the end
+        {chart, Qt::Key_PageDown, Qt::ControlModifier, 0, 1},
+        {chart, Qt::Key_PageUp, Qt::ControlModifier, 0, 1},
+        {&grid, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 1, 0},
+    };
+    for (const auto& c : cases) {
+        pages.setCurrentIndex(c.page_before);
+        c.from->setFocus();
+        QTest::keyClick(c.from, static_cast<Qt::Key>(c.key), c.modifiers);
+        EXPECT_EQ(pages.currentIndex(), c.page_after) << c.key << " from tab " << c.page_before;
+    }
+    for (QAction* action : {window->actOpen, window->actSaveAs, window->actExit})
+        EXPECT_TRUE(action->text().contains('&')) << action->objectName().toStdString();
+}
+
+TEST_F(MainWindow, SaveAsAddsTheFileToTheRecentFilesAndANewReadStartsAtTheFirstRecord) {
+    read(*window);
+    const std::string path = dir.file("saved as.realtim");
+    {
+        Driver driver({Driver::choose_file(QString::fromStdString(path))});
+        ASSERT_TRUE(window->actSaveAs->isEnabled());
+        window->actSaveAs->trigger();
+    }
+    ASSERT_TRUE(fs::exists(path));
+    EXPECT_EQ(window->recent_files().files(), std::vector<std::string>{path});
+    EXPECT_NE(recent_entry(path), nullptr);
+    EXPECT_TRUE(window->status_text().contains("записей: 3;"));
+
+    const auto read_day = [this] {
+        Recording day;
+        day.add_series({"Вес на крюке", "W кр.", "т", "вес_на_крюке", 0.0f, 250.0f});
+        for (std::uint32_t i = 0; i < 86400; i += 2)
+            day.add_record(1'200'000'000u + i, 5.0f);
+        window->document().Adopt(day, {}, true);
+    };
+    read_day();
+    QScrollBar& scroll = *window->graph_form().ScrollBar;
+    ASSERT_TRUE(scroll.isEnabled());
+    scroll.setValue(scroll.maximum());
+    EXPECT_TRUE(window->status_text().contains("записей: 43 200;"));
+    read_day();
+    EXPECT_EQ(scroll.value(), 0);
 }
 
 TEST(ProposedFileName, IsTheFirstRecordsDateAndTime) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 #include "library/Mytime.h"
 
@@ -23,7 +24,7 @@ struct Rendered {
         : points(data), image(400, height, QImage::Format_RGB32) {
         fill_records(data, lib::parts_to_time(2008, 1, 31, 23, 50, 0), 3600, 1);
         points.SetScale(60, pixels_per_cm);
-        SetUpGraphChart(chart);
+        SetUpGraphChart(chart, 96);
         chart.BottomAxis().SetRange(0, 200);
         if (marks)
             DrawMarksAfterChart(chart, points, events);
@@ -125,7 +126,66 @@ TEST(GraphChart, MarksOutsideThePlotAreNotDrawn) {
     for (const auto& m : with.points.Marks())
         ASSERT_TRUE(m.offset < midnight + 1 || m.offset > last_shown) << m.text;
     Rendered without(midnight + 1, false, 60);
-    EXPECT_TRUE(with.image == without.image);
+    // Only the corner's date differs: that of the top row, 1 February.
+    const auto& plot = with.chart.PlotRect();
+    int green = 0;
+    for (int y = 0; y < with.image.height(); ++y)
+        for (int x = 0; x < with.image.width(); ++x) {
+            const bool corner = x < plot.left + 100 && y < plot.top + 20;
+            if (!corner)
+                ASSERT_EQ(with.image.pixel(x, y), without.image.pixel(x, y)) << x << "," << y;
+            else
+                green += greenish(with.image.pixel(x, y));
+        }
+    EXPECT_GT(green, 30);
+}
+
+TEST(GraphChart, TheCornerShowsTheTopRowsDateOverTheCurveAndTheAxisTheUnit) {
+    const int midnight = static_cast<int>(std::trunc(600 * pixels_per_cm / 60 + 0.5));
+    for (const auto& [top, date] : {std::pair{0, " 31.1.2008 "},
+                                    {midnight - 5, " 31.1.2008 "},
+                                    {midnight, " 1.2.2008 "},
+                                    {midnight + 400, " 1.2.2008 "}}) {
+        Rendered r(top);
+        QPainter p(&r.image);
+        EXPECT_EQ(r.points.TopDateText(StripMarkCanvas(r.chart, p)), date) << top;
+    }
+    // The date's backing hides the curve: a window whose curve crosses the corner shows none
+    // of it there.
+    const auto in_corner = [](const Rendered& r, const std::function<bool(QRgb)>& is) {
+        const auto& plot = r.chart.PlotRect();
+        int n = 0;
+        for (int y = plot.top + 3; y < plot.top + 12; ++y)
+            for (int x = plot.left + 10; x < plot.left + 60; ++x)
+                n += is(r.image.pixel(x, y));
+        return n;
+    };
+    const auto is_blue = [](QRgb c) { return c == blue; };
+    int top = midnight + 400;
+    while (in_corner(Rendered(top, false), is_blue) < 3 && top < midnight + 600)
+        top += 10;
+    Rendered r(top);
+    ASSERT_GT(in_corner(Rendered(top, false), is_blue), 2);
+    EXPECT_EQ(in_corner(r, is_blue), 0);
+    EXPECT_GT(in_corner(r, greenish), 20);
+    ASSERT_EQ(r.chart.BottomAxis().unit, "т");
+    const auto& plot = r.chart.PlotRect();
+    // The unit right of every value label: drawn again without it, those columns are empty.
+    QImage bare = r.image;
+    r.chart.BottomAxis().unit.clear();
+    {
+        QPainter p(&bare);
+        r.chart.Paint(p, bare.rect());
+    }
+    const auto rightmost_dark = [&](const QImage& image) {
+        int right = 0;
+        for (int y = plot.bottom + 3; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 100)
+                    right = std::max(right, x);
+        return right;
+    };
+    EXPECT_GT(rightmost_dark(r.image), rightmost_dark(bare) + 2);
 }
 
 } // namespace
@@ -138,7 +198,7 @@ TEST(GraphChart, ALoneRecordIsADotOverItsDateLine) {
     GraphPoints points(data);
     points.SetScale(60, pixels_per_cm);
     StripChart chart;
-    SetUpGraphChart(chart);
+    SetUpGraphChart(chart, 96);
     chart.BottomAxis().SetRange(-100, 100);
     ChartEvents events;
     DrawMarksAfterChart(chart, points, events);

@@ -156,6 +156,45 @@ TEST_F(FormFixture, TypingInARangeEditRescalesTheAxisAndAReversedRangeKeepsTheLa
     EXPECT_EQ(axis.maximum, 2000);
 }
 
+TEST_F(FormFixture, AReversedRangeIsMarkedNeitherDrawnNorSavedAndEnterGoesBackToTheChart) {
+    settings.left = 150;
+    settings.right = 140; // as a settings file written before could hold it
+    auto form = make_form();
+    const ChartAxis& axis = form->Chart->Chart().BottomAxis();
+    EXPECT_EQ(form->edLeft->text(), "0");
+    EXPECT_EQ(axis.maximum, 200);
+    EXPECT_FALSE(form->RangeIsWrong());
+
+    form->edLeft->selectAll();
+    type(form->edLeft, "150");
+    form->edRight->setFocus();
+    form->edRight->selectAll();
+    type(form->edRight, "140");
+    EXPECT_TRUE(form->RangeIsWrong());
+    EXPECT_NE(form->edRight->palette().color(QPalette::Base),
+              form->palette().color(QPalette::Base));
+    EXPECT_EQ(axis.minimum, 150);
+    EXPECT_EQ(axis.maximum, 200);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(form->edRight, &enter);
+    EXPECT_EQ(form->focusWidget(), form->edRight) << "a wrong range is still to be mended";
+    form->SaveOptions();
+    EXPECT_EQ(settings.left, 150);
+    EXPECT_EQ(settings.right, 200);
+    form->edLeft->clear(); // an empty box is no range either
+    EXPECT_TRUE(form->RangeIsWrong());
+    EXPECT_EQ(form->Options().left, 150);
+
+    type(form->edLeft, "12");
+    type(form->edRight, "0");
+    EXPECT_FALSE(form->RangeIsWrong());
+    EXPECT_EQ(axis.maximum, 1400);
+    QApplication::sendEvent(form->edRight, &enter);
+    EXPECT_EQ(form->focusWidget(), form->Chart);
+    EXPECT_EQ(form->edRight->palette().color(QPalette::Base),
+              form->palette().color(QPalette::Base));
+}
+
 TEST_F(FormFixture, AnEmptiedDocumentShowsAnEmptyChart) {
     const QImage empty = make_form()->GraphImage();
     fill_records(data, t0, 3600, 1);

@@ -255,6 +255,10 @@ struct RecordedCanvas : MarkCanvas {
         log.push_back(font + " text " + std::to_string(x) + "," + std::to_string(y) + " [" + text +
                       "]");
     }
+    void Backing(int x, int y, int width, int height) override {
+        log.push_back("back " + std::to_string(x) + "," + std::to_string(y) + " " +
+                      std::to_string(width) + "x" + std::to_string(height));
+    }
     double shift = 0;
     std::string pen, font;
     std::vector<std::string> log;
@@ -273,10 +277,20 @@ TEST(GraphPoints, DrawScaleMarksStylesAndSkipsMarksOutsideThePlot) {
     RecordedCanvas canvas;
     canvas.shift = 50; // plot shows offsets 50..150
     g.DrawScaleMarks(canvas);
+    // Each text on its backing; the top row's date in the corner last.
     const std::vector<std::string> expected = {
-        "grid 1 line 10,30-210,30", "8 0 text 10,32 [ 23:59 ]", "solid 0 2 line 10,90-210,90",
-        "12 32768 text 198,92 [  1.2.2008  ]"};
+        "grid 1 line 10,30-210,30", "back 10,32 7x10",
+        "8 0 text 10,32 [ 23:59 ]", "solid 0 2 line 10,90-210,90",
+        "back 198,92 12x10",        "12 32768 text 198,92 [  1.2.2008  ]",
+        "back 11,21 13x10",         "12 32768 text 11,21 [  31.1.2008  ]"};
     EXPECT_EQ(canvas.log, expected);
+
+    // A time text that would lie under the corner's date goes beside it.
+    RecordedCanvas higher;
+    higher.shift = 55;
+    g.DrawScaleMarks(higher);
+    EXPECT_EQ(higher.log.at(2), "8 0 text 25,27 [ 23:59 ]");
+    EXPECT_EQ(higher.log.back(), "12 32768 text 11,21 [  31.1.2008  ]");
 }
 
 TEST(GraphPoints, MarkTextsStayInsideThePlotOnTheSideTheirLineLeaves) {
@@ -305,10 +319,17 @@ TEST(GraphPoints, MarkTextsStayInsideThePlotOnTheSideTheirLineLeaves) {
     RecordedCanvas canvas;
     canvas.shift = -41; // plot shows offsets -41..59: the pause record at 59 is on its last row
     g.DrawScaleMarks(canvas);
-    const std::vector<std::string> expected = {
-        "solid 0 2 line 10,61-210,61",        "12 32768 text 197,63 [  31.1.2008  ]",
-        "grid 1 line 10,120-210,120",         "8 0 text 10,108 [ 12:00 ]",
-        "dashed 28896 2 line 10,120-210,120", "8 28896 text 97,108 [ пауза 1 ч 1 мин ]"};
+    const std::vector<std::string> expected = {"solid 0 2 line 10,61-210,61",
+                                               "back 197,63 13x10",
+                                               "12 32768 text 197,63 [  31.1.2008  ]",
+                                               "grid 1 line 10,120-210,120",
+                                               "back 10,108 7x10",
+                                               "8 0 text 10,108 [ 12:00 ]",
+                                               "dashed 28896 2 line 10,120-210,120",
+                                               "back 97,108 26x10",
+                                               "8 28896 text 97,108 [ пауза 1 ч 1 мин ]",
+                                               "back 11,21 13x10",
+                                               "12 32768 text 11,21 [  31.1.2008  ]"};
     EXPECT_EQ(canvas.log, expected);
 }
 

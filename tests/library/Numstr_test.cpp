@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "library/Locale.h"
 #include "library/Numstr.h"
@@ -123,6 +124,23 @@ TEST_F(NumstrSeparator, UsesTheLocaleSeparator) {
     EXPECT_EQ(number_to_text(100), "100");
     EXPECT_EQ(number_to_text(1.5, 1, 5), "  1\xD9\xAB"
                                          "5"); // width counts characters
+}
+
+TEST(Numstr, GroupedDigitsPutASpaceBetweenGroupsOfThree) {
+    const std::pair<long long, const char*> cases[] = {
+        {0, "0"},
+        {7, "7"},
+        {999, "999"},
+        {1000, "1 000"},
+        {21199, "21 199"},
+        {100000, "100 000"},
+        {9000000, "9 000 000"},
+        {-1234, "-1 234"},
+        {-999, "-999"},
+        {std::numeric_limits<long long>::min(), "-9 223 372 036 854 775 808"},
+    };
+    for (const auto& [n, text] : cases)
+        EXPECT_EQ(lib::grouped_digits(n), text) << n;
 }
 
 TEST(Numstr, TextToNumber) {

@@ -51,4 +51,27 @@ TEST(GrFormOptions, ReadsBackWhatItWroteAndKeepsValuesOfMissingOrUnreadableKeys)
     EXPECT_EQ(partial.events, 1);
 }
 
+TEST(GrFormOptions, ARangeWhoseLeftIsNotBelowItsRightReadsAsTheDefaultRange) {
+    ScratchDir dir;
+    const std::string path = dir.file("Vornell.ini");
+    const struct {
+        const char* lines;
+        double left, right;
+    } cases[] = {
+        {"left=150\r\nright=140\r\n", 0, 200},
+        {"left=5\r\nright=5\r\n", 0, 200},
+        {"left=250\r\n", 0, 200}, // over the default right
+        {"left=150\r\n", 150, 200},
+        {"left=-5\r\nright=-1,5\r\n", -5, -1.5},
+    };
+    for (const auto& c : cases) {
+        write_file(path, std::string("[GrFormOptions]\r\n") + c.lines + "scale=6\r\n");
+        GrFormOptions read;
+        ASSERT_TRUE(read.load_from_file(path));
+        EXPECT_DOUBLE_EQ(read.left, c.left) << c.lines;
+        EXPECT_DOUBLE_EQ(read.right, c.right) << c.lines;
+        EXPECT_EQ(read.scale, 6) << "the other keys are read as they are";
+    }
+}
+
 } // namespace
