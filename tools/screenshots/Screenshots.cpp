@@ -24,6 +24,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "app/Application.h"
@@ -34,6 +35,7 @@
 #include "formats/Formats.h"
 #include "graph/Graphicsform.h"
 #include "library/Mytime.h"
+#include "print/Logpreviewdialog.h"
 #include "print/Printdialog.h"
 #include "print/Printgrhelper.h"
 
@@ -133,6 +135,14 @@ void graph_after_read(Context& ctx, TMainForm& window) {
     graph.ScrollBar->setValue(midnight - graph.PlotHeight() / 2);
     wait_ms(300);
     save(ctx, &window, "graph-1min-date-change");
+
+    // Scrolled into the afternoon, far from any date mark: the corner tells the day, the axis
+    // the unit.
+    graph.cbxScale->setCurrentIndex(2); // "5 мин. на 1 см."
+    wait_ms(200);
+    graph.ScrollBar->setValue(static_cast<int>(8 * 3600 * pixels_per_cm / 300));
+    wait_ms(300);
+    save(ctx, &window, "graph-day-date-unit");
 }
 
 // The first journal event of code, or -1.
@@ -243,6 +253,62 @@ void print_after_read(Context& ctx, TMainForm& window) {
     }
 }
 
+// Runs each step on the modal dialog that is open once the one before has gone, from the
+// event loop of the command that opens them.
+void drive_modals(std::vector<std::function<void(QWidget*)>> steps) {
+    auto* timer = new QTimer;
+    auto last = std::make_shared<QWidget*>(nullptr);
+    auto left = std::make_shared<std::vector<std::function<void(QWidget*)>>>(std::move(steps));
+    QObject::connect(timer, &QTimer::timeout, [timer, last, left] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (left->empty()) {
+            timer->deleteLater();
+            return;
+        }
+        if (!dialog || dialog == *last)
+            return;
+        *last = dialog;
+        const auto step = left->front();
+        left->erase(left->begin());
+        step(dialog);
+    });
+    timer->start(200);
+}
+
+// The journal alone printed into a PDF file through the preview, its first page as a picture
+// at 150 dots per inch (poppler's pdftoppm).
+void print_journal(Context& ctx, TMainForm& window) {
+    const QString pdf = ctx.out.filePath("journal.pdf");
+    QFile::remove(pdf);
+    window.printer().setOutputFormat(QPrinter::PdfFormat);
+    window.printer().setOutputFileName(pdf);
+    drive_modals({[](QWidget* w) {
+                      auto* form = dynamic_cast<TPrintForm*>(w);
+                      if (!form)
+                          return;
+                      form->chbxGraph->click();
+                      form->rbtnLogAll->setChecked(true);
+                      click_later(form->btnOk);
+                  },
+                  [](QWidget* w) {
+                      if (auto* preview = dynamic_cast<TLogPreviewForm*>(w))
+                          click_later(preview->btnPrint);
+                  },
+                  [](QWidget* w) {
+                      if (auto* dialog = qobject_cast<QDialog*>(w))
+                          dialog->accept();
+                  }});
+    window.actPrint->trigger();
+    const QString base = ctx.out.filePath("print-journal-page");
+    if (QProcess::execute("pdftoppm", {"-png", "-r", "150", "-singlefile", "-f", "1", "-l", "1",
+                                       pdf, base}) == 0) {
+        std::printf("%s.png\n", qPrintable(base));
+    } else {
+        std::fprintf(stderr, "screenshots: no printed journal page from %s\n", qPrintable(pdf));
+        ctx.ok = false;
+    }
+}
+
 // "Считать данные..." before "Считать!": the dialog names the port it will read.
 void read_dialog_ready(Context& ctx) {
     TMainForm window(ctx.settings_path);
@@ -291,6 +357,7 @@ void main_after_read(Context& ctx) {
     wait_ms(300);
     save(ctx, &window, "main-journal-after-read");
     print_after_read(ctx, window);
+    print_journal(ctx, window);
     save_after_read(ctx, window);
 }
 
