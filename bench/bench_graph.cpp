@@ -96,7 +96,7 @@ void BM_DrawWindow_300k(benchmark::State& state) {
     GraphPoints points(m);
     points.SetScale(360 * 60, pixels_per_cm);
     StripChart chart;
-    SetUpGraphChart(chart);
+    SetUpGraphChart(chart, 96);
     chart.BottomAxis().SetRange(0, 250);
     ChartEvents events;
     DrawMarksAfterChart(chart, points, events);

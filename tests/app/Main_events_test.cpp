@@ -108,7 +108,10 @@ TEST_F(EventsFixture, TheCheckBoxHidesTheStripAndIsRemembered) {
     const QColor violet = graph().GraphImage().pixelColor(at);
     EXPECT_TRUE(violet.red() > 100 && violet.green() < 100) << violet.name().toStdString();
     graph().chbxEvents->click();
-    EXPECT_EQ(graph().GraphImage().pixelColor(at), QColor(Qt::white));
+    // The plot's background there, or a grid line where the value scale puts one.
+    const QColor hidden = graph().GraphImage().pixelColor(at);
+    EXPECT_TRUE(hidden.red() == hidden.green() && hidden.green() == hidden.blue())
+        << hidden.name().toStdString();
     EXPECT_TRUE(graph().Events().At(graph().Chart->Chart(), at).empty());
 
     window.reset(); // writes the settings

@@ -250,5 +250,5 @@ TEST(ReadDataForm, TheWindowRepaintsItsJournalAndGraphAllThroughARead) {
     EXPECT_FALSE(changed);
     // The document's one notice after the read brought the views up to date.
     EXPECT_EQ(window.journal_grid().model()->rowCount(), 300);
-    EXPECT_NE(window.status_text().indexOf("записей: 40000"), -1);
+    EXPECT_NE(window.status_text().indexOf("записей: 40 000"), -1);
 }
