@@ -1,17 +1,16 @@
 #include "app/Commpropsdialog.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSerialPortInfo>
 
 #include <algorithm>
 
+#include "device/Port_name.h"
 #include "document/Reporter.h"
 #include "params/Linksettings.h"
 #include "widgets/Controlworks.h"
@@ -31,70 +30,6 @@ bool is_usb_adapter(const QSerialPortInfo& info) {
 }
 
 } // namespace
-
-PortNameCheck check_port_name(const QString& text) {
-    const QString name = text.trimmed();
-    if (name.isEmpty())
-        return {PortNameFault::empty, name};
-    if (name.contains(QLatin1Char(':'))) {
-        static const QRegularExpression host(QStringLiteral("^[A-Za-z0-9.-]+$"));
-        static const QRegularExpression digits(QStringLiteral("^[0-9]{1,5}$"));
-        const QStringList parts = name.split(QLatin1Char(':'));
-        if (parts.size() != 2 || !host.match(parts[0]).hasMatch())
-            return {PortNameFault::tcp_address, name};
-        const int port = digits.match(parts[1]).hasMatch() ? parts[1].toInt() : 0;
-        if (port < 1 || port > 65535)
-            return {PortNameFault::tcp_port, name};
-        return {PortNameFault::none, name};
-    }
-    if (name.startsWith(QLatin1Char('/'))) {
-        const QFileInfo device(name);
-        if (!device.exists() || device.isDir())
-            return {PortNameFault::no_device, name};
-        return {PortNameFault::none, name};
-    }
-    static const QRegularExpression com(QStringLiteral("^COM([0-9]+)$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    if (const QRegularExpressionMatch match = com.match(name); match.hasMatch()) {
-        bool ok = false;
-        const int number = match.captured(1).toInt(&ok);
-        if (!ok || number >= com_names)
-            return {PortNameFault::com_number, name};
-        return {PortNameFault::none, QStringLiteral("COM%1").arg(number)};
-    }
-    return {PortNameFault::unknown, name};
-}
-
-QString port_name_fault_text(PortNameFault fault, const QString& text) {
-    QString problem;
-    switch (fault) {
-    case PortNameFault::none:
-        return {};
-    case PortNameFault::empty:
-        problem = QStringLiteral("Имя порта не введено.");
-        break;
-    case PortNameFault::com_number:
-        problem = QStringLiteral("Порта «%1» нет: номера COM-портов от 0 до %2.")
-                      .arg(text)
-                      .arg(com_names - 1);
-        break;
-    case PortNameFault::no_device:
-        problem = QStringLiteral("Устройство «%1» не найдено.").arg(text);
-        break;
-    case PortNameFault::tcp_address:
-        problem = QStringLiteral("Неправильный адрес в «%1».").arg(text);
-        break;
-    case PortNameFault::tcp_port:
-        problem =
-            QStringLiteral("Неправильный номер порта в «%1»: нужен номер от 1 до 65535.").arg(text);
-        break;
-    case PortNameFault::unknown:
-        problem = QStringLiteral("Неизвестное имя порта «%1».").arg(text);
-        break;
-    }
-    return problem + QStringLiteral("\n\nИмя порта: COM-порт (COM1), путь к устройству "
-                                    "(/dev/ttyUSB0) или адрес:порт (192.168.1.20:22002).");
-}
 
 TCommPropsForm::TCommPropsForm(QWidget* owner, LinkSettings& link) : QDialog(owner), link_(link) {
     setWindowTitle("Настройка связи датчика с компьютером");
@@ -174,15 +109,15 @@ void TCommPropsForm::accept() {
     // An entry of the list as it stands: a system port goes by its path, not its description.
     const int entry = cbxPortName->findText(text, Qt::MatchExactly);
     const QVariant path = entry >= 0 ? cbxPortName->itemData(entry, port_path_role) : QVariant();
-    const PortNameCheck check = check_port_name(path.isValid() ? path.toString() : text);
-    if (check.fault != PortNameFault::none) {
-        show_error_box(this, error_caption,
-                       port_name_fault_text(check.fault, text.trimmed()).toStdString());
+    const device::PortNameCheck check =
+        device::check_port_name((path.isValid() ? path.toString() : text).toStdString());
+    if (check.fault != device::PortNameFault::none) {
+        show_error_box(this, error_caption, device::port_name_fault_text(check.fault, check.name));
         cbxPortName->setFocus();
         cbxPortName->lineEdit()->selectAll();
         return;
     }
-    link_.name = check.name.toStdString();
+    link_.name = check.name;
     QDialog::accept();
 }
 

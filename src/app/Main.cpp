@@ -362,8 +362,15 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::CloseOnSignal() {
-    if (closing_on_signal_)
+    if (closing_on_signal_ || close_after_read_)
         give_up_read_data_ = true;
+    if (reading_) {
+        // The read stops first, leaving the document as it was before it; the window closes
+        // once the reading dialog has gone (actConnectExecute).
+        close_after_read_ = true;
+        reject_modal_dialogs();
+        return;
+    }
     closing_on_signal_ = true;
     reject_modal_dialogs();
     // Within the close of the signal before, this close does nothing: that one goes on.
@@ -531,9 +538,17 @@ void TMainForm::actConnectExecute() {
     if (!may_discard_read_data())
         return;
     hardware_.SetPortName(system_.link().name);
-    // A read that ends puts what it read into the document, which tells the views.
-    TReadDataForm dialog(this, document_, hardware_);
-    dialog.exec();
+    {
+        // A read that ends puts what it read into the document, which tells the views.
+        TReadDataForm dialog(this, document_, hardware_);
+        reading_ = true;
+        dialog.exec();
+        reading_ = false;
+    }
+    if (close_after_read_) {
+        close_after_read_ = false;
+        CloseOnSignal();
+    }
 }
 
 void TMainForm::actBondOptExecute() {

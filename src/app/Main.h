@@ -56,6 +56,7 @@ public:
     void ShowEventOnGraph(int index);
     // SIGINT or SIGTERM: every open dialog is cancelled and the window closes as its close box
     // does. A second signal while that close still asks about unsaved read data gives them up.
+    // A read under way is stopped first, and the window closes once it has ended.
     void CloseOnSignal();
 
     QAction* actOpen;
@@ -131,6 +132,8 @@ private:
     bool settings_written_ = false;
     bool closing_on_signal_ = false;
     bool give_up_read_data_ = false;
+    bool reading_ = false;          // the reading dialog is open
+    bool close_after_read_ = false; // a signal came while it was
 };
 
 // The filters of the open and save dialogs: every family the program reads and writes, the

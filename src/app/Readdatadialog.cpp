@@ -9,17 +9,29 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <chrono>
+
 #include "app/Readdatathread.h"
 #include "device/Hardware.h"
+#include "device/Port_name.h"
 #include "document/Reporter.h"
 #include "document/Storage.h"
 #include "widgets/Busyindicator.h"
 #include "widgets/Controlworks.h"
+#include "widgets/Messageboxes.h"
 #include "widgets/Simplegraphics.h"
 
 namespace {
 
 constexpr int poll_ms = 100;
+constexpr const char* notes_caption = " Сообщения при считывании данных";
+
+std::string read_notes_text(const std::vector<std::string>& notes) {
+    std::string text = "Данные считаны с замечаниями:\n";
+    for (const std::string& note : notes)
+        text += "\n" + note;
+    return text;
+}
 
 QPushButton* make_button(QWidget* parent, const QString& text) {
     auto* button = new QPushButton(text, parent);
@@ -68,7 +80,7 @@ TReadDataForm::TReadDataForm(QWidget* owner, Storage& document, device::HardWare
     pnlProgress->setMinimumWidth(design_px(this, 400));
     // The dialog keeps its width while the counts grow.
     lblStatistics->setMinimumWidth(QFontMetrics(font()).horizontalAdvance(
-        QString::fromStdString(read_statistics_text(10'000'000, 35'999'000))));
+        QString::fromStdString(device::read_statistics_text(10'000'000, 35'999'000))));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     Timer.setInterval(poll_ms);
@@ -107,7 +119,17 @@ void TReadDataForm::make_progress_panel() {
 }
 
 void TReadDataForm::showEvent(QShowEvent* event) {
-    lblPort->setText(QString::fromStdString("Порт: " + device::port_text(hardware_.PortName())));
+    // A name the settings hold that cannot be read is shown with the reason, never replaced.
+    const std::string& name = hardware_.PortName();
+    const device::PortNameFault fault = device::stored_port_name_fault(name);
+    std::string text = "Порт: " + device::port_text(name);
+    if (fault != device::PortNameFault::none)
+        text = "Считать нельзя. " + device::port_name_fault_text(fault, name) +
+               "\n\nИсправьте имя порта: \"Датчик\" > \"Настройка связи...\".";
+    if (hardware_.LogState() != device::HardWare::LogProblem::none)
+        text += "\n" + hardware_.LogProblemText();
+    lblPort->setText(QString::fromStdString(text));
+    btnReadData->setEnabled(fault == device::PortNameFault::none);
     QDialog::showEvent(event);
     CenterOnScreen(this);
 }
@@ -158,24 +180,30 @@ void TReadDataForm::btnReadDataClick() {
 void TReadDataForm::TimerTimer() {
     if (!reading())
         return;
-    const ReadProgressData progress = thread_->progress();
-    lblWhatHappen->setText(QString::fromStdString(progress.text));
+    const device::ReadProgress progress = thread_->progress();
+    lblWhatHappen->setText(
+        QString::fromStdString(device::progress_text(progress, std::chrono::steady_clock::now())));
     if (progress.fraction > 0.0) {
         progrBar->setRange(0, 100);
         progrBar->setValue(static_cast<int>(progrBar->maximum() * progress.fraction + 0.5));
     }
     lblStatistics->setText(
-        QString::fromStdString(read_statistics_text(progress.records, clock_.elapsed())));
+        QString::fromStdString(device::read_statistics_text(progress.records, clock_.elapsed())));
 }
 
 void TReadDataForm::ThreadFinished() {
     thread_->wait();
     const device::ReadOutcome outcome = thread_->outcome();
-    // Here, on the window's thread with the reading thread gone, the read becomes the document.
-    if (outcome.replaces_document())
-        document_.Adopt(thread_->recording(), {}, outcome.records_complete);
+    // Here, on the window's thread with the reading thread gone, the read becomes the document:
+    // what a failed read got is unsaved read data as much as a whole read is.
+    const bool adopted = outcome.replaces_document();
+    const int records = thread_->recording().data.item_count();
+    if (adopted)
+        document_.Adopt(thread_->recording(), {}, true);
     thread_.reset();
     set_idle();
+    if (adopted && !document_.Data().messages().empty())
+        show_information_box(this, notes_caption, read_notes_text(document_.Data().messages()));
     if (!outcome.failure) {
         accept();
         return;
@@ -185,9 +213,11 @@ void TReadDataForm::ThreadFinished() {
         return;
     }
     const std::string log = hardware_.Logging() ? hardware_.LogPath() : std::string();
-    QMessageBox box(QMessageBox::Critical, error_caption,
-                    QString::fromStdString(device::read_error_box_text(*outcome.failure, log)),
-                    QMessageBox::Ok, this);
+    const std::size_t kept = adopted ? static_cast<std::size_t>(records) : 0;
+    QMessageBox box(
+        QMessageBox::Critical, error_caption,
+        QString::fromStdString(device::read_error_box_text(*outcome.failure, log, kept)),
+        QMessageBox::Ok, this);
     box.exec();
 }
 

@@ -5,22 +5,10 @@
 #include <QThread>
 
 #include <atomic>
-#include <cstddef>
-#include <cstdint>
-#include <string>
 
 #include "datafile/Recording.h"
 #include "device/Read_session.h"
 #include "library/lock_object.h"
-
-struct ReadProgressData {
-    std::string text;
-    double fraction = 0.0;
-    std::size_t records = 0; // read so far
-};
-
-// "Считано записей: 1200   Прошло: 0:05   Скорость: 240 записей/с": the line under the bar.
-std::string read_statistics_text(std::size_t records, std::int64_t elapsed_ms);
 
 class TReadDataThread : public QThread {
 public:
@@ -33,8 +21,8 @@ public:
     void start_read();
     // Asks the read to stop; it ends within a wait slice.
     void cancel() { stop_ = true; }
-    // A copy of the last report, taken under the lock.
-    ReadProgressData progress();
+    // A copy of the last report.
+    device::ReadProgress progress() { return progress_.get(); }
     // How the read ended. Valid once finished; taken under the lock the thread released last,
     // which hands over the recording and the protocol object with it.
     device::ReadOutcome outcome();
@@ -45,12 +33,10 @@ protected:
     void run() override;
 
 private:
-    void set_progress(const std::string& text, double fraction, std::size_t records);
-
     device::HardWare& hardware_;
     Recording recording_;
     device::ReadOutcome outcome_;
     std::atomic<bool> stop_{false};
-    lib::lock_object progress_lock_;
-    ReadProgressData progress_;
+    device::SharedProgress progress_;
+    lib::lock_object outcome_lock_;
 };

@@ -1,46 +1,83 @@
 // vornell-cli read: a complete read of a logger, saved as a data file with its journal.
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QThread>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "cli/Commands.h"
 #include "device/Hardware.h"
+#include "device/Port_name.h"
 #include "device/Read_session.h"
 #include "document/Storage.h"
 #include "formats/Formats.h"
+#include "library/Console.h"
 
 namespace {
 
-// Progress texts come once per record; writing each one at once would make stderr the slowest
-// part of a read, so they are passed on in batches at most 100 ms apart.
-class ProgressPrinter {
+constexpr int poll_ms = 200;
+constexpr std::int64_t line_every_ms = 2000;
+
+// How a read shows on stderr while it runs: on a terminal one line rewritten in place, on
+// anything else (a file, a pipe) a line every 2 s at most; then the final count. Quiet shows
+// nothing but the errors.
+class ProgressView {
 public:
-    void operator()(const std::string& text) {
-        if (text == last_)
+    ProgressView(bool quiet, int terminal_columns) : quiet_(quiet), columns_(terminal_columns) {}
+
+    void show(const device::ReadProgress& progress, std::int64_t elapsed_ms) {
+        if (quiet_)
             return;
-        last_ = text;
-        pending_ += text;
-        pending_ += '\n';
-        const auto now = std::chrono::steady_clock::now();
-        if (pending_.size() > 64 * 1024 || now - flushed_ > std::chrono::milliseconds(100)) {
-            flush();
-            flushed_ = now;
+        const std::string line = device::read_statistics_text(progress.records, elapsed_ms) +
+                                 "   " +
+                                 device::progress_text(progress, std::chrono::steady_clock::now());
+        if (columns_ > 0) {
+            write("\r" + fitted(line) + "\x1b[K");
+            shown_ = true;
+        } else if (elapsed_ms - last_line_ms_ >= line_every_ms) {
+            write(line + "\n");
+            last_line_ms_ = elapsed_ms;
         }
     }
-    void flush() {
-        std::fwrite(pending_.data(), 1, pending_.size(), stderr);
-        std::fflush(stderr);
-        pending_.clear();
+
+    void finish(std::size_t records, std::int64_t elapsed_ms) {
+        if (quiet_)
+            return;
+        const std::string line = device::read_statistics_text(records, elapsed_ms);
+        write(shown_ ? "\r" + fitted(line) + "\x1b[K\n" : line + "\n");
     }
 
 private:
-    std::string last_;
-    std::string pending_;
-    std::chrono::steady_clock::time_point flushed_{};
+    // The line cut to the terminal's width, so that it never wraps and "\r" finds its start.
+    std::string fitted(const std::string& line) const {
+        int left = columns_ - 1;
+        std::size_t end = 0;
+        while (end < line.size() && left > 0) {
+            // A UTF-8 character: its lead byte and the continuation bytes after it.
+            ++end;
+            while (end < line.size() && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80)
+                ++end;
+            --left;
+        }
+        return line.substr(0, end);
+    }
+
+    static void write(const std::string& text) {
+        std::fwrite(text.data(), 1, text.size(), stderr);
+        std::fflush(stderr);
+    }
+
+    bool quiet_;
+    int columns_; // 0: no terminal
+    bool shown_ = false;
+    std::int64_t last_line_ms_ = 0;
 };
 
 int milliseconds(const std::string& text) {
@@ -67,7 +104,7 @@ void check_target(const std::string& out) {
 } // namespace
 
 int cmd_read(const std::vector<std::string>& args) {
-    const ParsedArgs parsed = parse_args(args, {"--log", "--byte-timeout"});
+    const ParsedArgs parsed = parse_args(args, {"--log", "--byte-timeout"}, {"--quiet"});
     const std::vector<std::string>& positional = parsed.positional;
     const std::string log_path = parsed.options.contains("--log") ? parsed.options.at("--log")
                                                                   : device::default_comm_log_path();
@@ -76,39 +113,65 @@ int cmd_read(const std::vector<std::string>& args) {
                                  : 0;
     if (positional.size() != 2)
         throw UsageError("expected PORT and OUT");
+    const std::string& port = positional[0];
     const std::string& out = positional[1];
+    // A port name that is no port is refused, never read with another port in its place.
+    if (const device::PortNameFault fault = device::stored_port_name_fault(port);
+        fault != device::PortNameFault::none)
+        throw UsageError(device::port_name_fault_text(fault, port));
     check_target(out);
 
-    // The port's Qt objects expect an application object on this thread.
+    // The port's Qt objects expect an application object.
     int argc = 1;
     char name[] = "vornell-cli";
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
 
     device::HardWare hardware(log_path);
-    if (!hardware.Logging())
-        throw std::runtime_error("Невозможно открыть журнал обмена: " + log_path);
-    hardware.SetPortName(positional[0]);
+    if (hardware.LogState() == device::HardWare::LogProblem::cannot_open)
+        throw std::runtime_error(hardware.LogProblemText());
+    // Anything but a regular file would hold the read: it goes on without a log.
+    if (hardware.LogState() == device::HardWare::LogProblem::not_regular)
+        std::cerr << hardware.LogProblemText() << '\n';
+    hardware.SetPortName(port);
     if (byte_timeout > 0)
         hardware.SetTimings(hardware.Timings().capped(static_cast<std::uint32_t>(byte_timeout)));
+
+    // The read runs on a thread of its own, so that the time and a reconnection's count-down
+    // move on while it waits for the logger.
     Recording recording;
     device::SinkInto sink(recording);
-    ProgressPrinter printer;
-    const device::ReadOutcome read = device::run_read_session(
-        hardware, sink,
-        [&printer](const std::string& text, double, std::size_t) { printer(text); });
-    printer.flush();
+    device::SharedProgress progress;
+    device::ReadOutcome read;
+    const std::unique_ptr<QThread> reader(QThread::create([&] {
+        read = device::run_read_session(hardware, sink,
+                                        [&](const device::ReadProgress& p) { progress.set(p); });
+    }));
+    ProgressView view(parsed.options.contains("--quiet"), lib::stderr_terminal_columns());
+    QElapsedTimer clock;
+    clock.start();
+    reader->start();
+    while (!reader->wait(QDeadlineTimer(poll_ms)))
+        view.show(progress.get(), clock.elapsed());
+    const int records = recording.data.item_count();
+    view.finish(static_cast<std::size_t>(records), clock.elapsed());
+
     Storage document(stderr_reporter());
     if (read.replaces_document())
         document.Adopt(recording, {}, read.records_complete);
+    print_load_notes(port, document.Data());
     // Every failure of a read exits 1, whatever its kind.
     if (!read.failure)
         return document.Save(out) ? 0 : 1;
     // Only the journal failed: the records are complete, so they are kept.
-    if (read.records_complete && document.Save(out))
+    if (read.records_complete && document.Save(out)) {
         std::cerr << read.text << "\nЖурнал датчика не считан полностью; записи сохранены в " << out
                   << '\n';
-    else
-        std::cerr << read.text << '\n';
+        return 1;
+    }
+    std::cerr << read.text << '\n';
+    if (records > 0)
+        std::cerr << "Считано записей до ошибки: " << records << "; файл " << out
+                  << " не записан\n";
     return 1;
 }

@@ -39,7 +39,8 @@ const Command commands[] = {
      "print the statistics of a parameter over a time interval as one JSON object; WHEN is "
      "YYYY-MM-DDTHH:MM:SS, YYYY-MM-DD HH:MM:SS or a time value",
      cmd_stats},
-    {"read", "PORT OUT [--log PATH] [--byte-timeout MS]", "read a logger and save the document",
+    {"read", "PORT OUT [--log PATH] [--byte-timeout MS] [--quiet]",
+     "read a logger and save the document; the progress goes to stderr (--quiet: errors only)",
      QT_COMMAND(cmd_read)},
     {"report", "FILE OUT.html [--rows FIRST:LAST]",
      "write the journal report of a document (events FIRST to LAST, from 0)",

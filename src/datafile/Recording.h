@@ -4,6 +4,8 @@
 // (Storage::Adopt) once that thread has ended, so nothing the window shows is written while it
 // paints.
 #include <cstdint>
+#include <string>
+#include <utility>
 
 #include "datafile/Assembling.h"
 #include "datafile/Journal.h"
@@ -19,6 +21,8 @@ public:
     void add_event(double start, double end, EventKind code, float value) {
         journal.Add(start, end, code, value);
     }
+    // A note on what the read left out, shown as a load's notes are.
+    void add_note(std::string text) { data.messages().push_back(std::move(text)); }
 
 private:
     int series_ = 0;

@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QSerialPort>
 #include <QTcpSocket>
 #include <QTimer>
@@ -9,11 +10,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "device/Port_name.h"
 
 namespace device {
 
@@ -122,13 +126,13 @@ bool wait_connected(QTcpSocket& socket, const Until& until) {
     return socket.state() == QAbstractSocket::ConnectedState;
 }
 
-// The group that owns a device, for the hint that the user must belong to it.
-std::string group_of(const std::string& path) {
+// What the system says of a device we may not open: who owns it and who may use it.
+OpenFault refused_device(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
-        return {};
+        return {OpenFault::no_permission, path, {}, {}};
     const struct group* g = ::getgrgid(st.st_gid);
-    return g ? g->gr_name : std::string();
+    return permission_fault(path, g ? g->gr_name : std::string(), st.st_gid, st.st_mode);
 }
 
 OpenFault fault_of(const QSerialPort& port, const std::string& path) {
@@ -142,8 +146,9 @@ OpenFault fault_of(const QSerialPort& port, const std::string& path) {
     case QSerialPort::PermissionError:
         // Qt says the same when another program holds the line: ask the system which it is.
         if (::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES) {
-            fault.reason = OpenFault::no_permission;
-            fault.group = group_of(path);
+            const std::string system_text = fault.system_text;
+            fault = refused_device(path);
+            fault.system_text = system_text;
         } else {
             fault.reason = OpenFault::busy;
         }
@@ -165,7 +170,7 @@ public:
     }
 
     bool open() { return port_.open(QIODevice::ReadWrite); }
-    OpenFault fault() const { return fault_of(port_, path_); }
+    OpenFault open_fault() const { return fault_of(port_, path_); }
 
     bool configure(std::uint32_t baud, std::uint32_t parity) override {
         static constexpr QSerialPort::Parity parities[] = {
@@ -193,6 +198,9 @@ public:
         return send_all(port_, bytes, count, until);
     }
 
+    // Asked only after a failure: the line broke.
+    LinkFault fault() const override { return LinkFault::dropped; }
+
     bool recover(const Until& until) override {
         until.Within(error_pause_ms_).Sleep();
         port_.close();
@@ -207,28 +215,54 @@ private:
     std::uint32_t parity_ = 0;
 };
 
-// A TCP peer is connected on first use and after every failure, each time after a pause; a read
-// that gets nothing within the TCP wait is a failure, since the peer may be gone.
+LinkFault fault_of(const QTcpSocket& socket) {
+    switch (socket.error()) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return LinkFault::refused;
+    case QAbstractSocket::HostNotFoundError:
+        return LinkFault::host_not_found;
+    case QAbstractSocket::SocketTimeoutError:
+        return LinkFault::no_answer;
+    default:
+        return LinkFault::dropped;
+    }
+}
+
+// A TCP peer is connected on first use and after every failure, each time after a pause, to the
+// first of its addresses that takes the connection; a read that gets nothing within the TCP wait
+// is a failure, since the peer may be gone.
 class TcpLink : public ByteLink {
 public:
-    TcpLink(const CommPort::TcpPeer& peer, const PortTimings& t)
-        : address_(QString::fromStdString(peer.address)), port_(peer.port), timings_(t) {}
+    TcpLink(TcpPeer peer, const PortTimings& t, NameLookup lookup)
+        : peer_(std::move(peer)), timings_(t), lookup_(std::move(lookup)) {}
 
     bool configure(std::uint32_t, std::uint32_t) override { return true; }
 
     Got fetch(std::string& rx, const Until& until) override {
         if (!connect(until))
             return Got::failure;
-        if (socket_->bytesAvailable() == 0 &&
-            wait_sliced(*socket_, until.Within(timings_.tcp_wait_ms),
-                        [&](int ms) { return socket_->waitForReadyRead(ms); }) != Waited::ready)
-            return Got::failure;
-        return take_available(*socket_, rx) == Got::data ? Got::data : Got::failure;
+        if (socket_->bytesAvailable() == 0) {
+            const Waited waited =
+                wait_sliced(*socket_, until.Within(timings_.tcp_wait_ms),
+                            [&](int ms) { return socket_->waitForReadyRead(ms); });
+            if (waited != Waited::ready) {
+                fault_ = waited == Waited::over ? LinkFault::no_answer : fault_of(*socket_);
+                return Got::failure;
+            }
+        }
+        if (take_available(*socket_, rx) == Got::data)
+            return Got::data;
+        fault_ = LinkFault::dropped;
+        return Got::failure;
     }
 
     bool send(const char* bytes, std::size_t count, const Until& until) override {
-        return connect(until) &&
-               send_all(*socket_, bytes, count, until.Within(timings_.tcp_wait_ms));
+        if (!connect(until))
+            return false;
+        if (send_all(*socket_, bytes, count, until.Within(timings_.tcp_wait_ms)))
+            return true;
+        fault_ = LinkFault::dropped;
+        return false;
     }
 
     bool recover(const Until&) override {
@@ -236,25 +270,51 @@ public:
         return true;
     }
 
-private:
-    bool connect(const Until& until) {
+    bool connect(const Until& until) override {
         if (socket_ && socket_->state() == QAbstractSocket::ConnectedState)
             return true;
         until.Within(timings_.reconnect_pause_ms).Sleep();
-        socket_ = std::make_unique<QTcpSocket>();
+        socket_.reset();
         if (until.Stopped())
             return false;
-        socket_->connectToHost(QHostAddress(address_), port_);
-        if (!wait_connected(*socket_, until.Within(timings_.tcp_wait_ms)))
+        const Until wait = until.Within(timings_.tcp_wait_ms);
+        const HostAddresses found = lookup_(peer_.host, wait);
+        if (found.outcome != HostAddresses::found) {
+            fault_ = found.outcome == HostAddresses::not_found ? LinkFault::host_not_found
+                                                               : LinkFault::no_answer;
             return false;
-        socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        return true;
+        }
+        // A name may stand for addresses nothing listens at (localhost: ::1 before 127.0.0.1):
+        // each is tried while the wait lasts, and a refusal is what the user most needs to hear.
+        bool refused = false;
+        for (const std::string& address : found.addresses) {
+            if (wait.LeftMs() == 0)
+                break;
+            socket_ = std::make_unique<QTcpSocket>();
+            socket_->connectToHost(QHostAddress(QString::fromStdString(address)), peer_.port);
+            if (wait_connected(*socket_, wait)) {
+                socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+                fault_ = LinkFault::none;
+                return true;
+            }
+            fault_ = socket_->state() == QAbstractSocket::UnconnectedState ? fault_of(*socket_)
+                                                                           : LinkFault::no_answer;
+            refused = refused || fault_ == LinkFault::refused;
+        }
+        if (refused)
+            fault_ = LinkFault::refused;
+        socket_.reset();
+        return false;
     }
 
-    QString address_;
-    std::uint16_t port_;
+    LinkFault fault() const override { return fault_; }
+
+private:
+    TcpPeer peer_;
     PortTimings timings_;
+    NameLookup lookup_;
     std::unique_ptr<QTcpSocket> socket_;
+    LinkFault fault_ = LinkFault::none;
 };
 
 } // namespace
@@ -263,45 +323,71 @@ CommPort::~CommPort() {
     Close();
 }
 
-std::string CommPort::DevicePath(const std::string& name) {
-    if (name.size() > 3 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "com") == 0) &&
-        std::all_of(name.begin() + 3, name.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
-        name.size() <= 6) {
-        const int n = std::stoi(name.substr(3));
-        if (n >= 1)
-            return "/dev/ttyS" + std::to_string(n - 1);
+OpenFault permission_fault(const std::string& device, const std::string& group, unsigned gid,
+                           unsigned mode) {
+    OpenFault fault;
+    fault.device = device;
+    // Joining root's group gives nothing a user should be given, and joining a group that may
+    // not read and write the device gives nothing at all.
+    const bool group_may_use = (mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    if (gid != 0 && group_may_use) {
+        fault.reason = OpenFault::no_permission;
+        fault.group = group;
+    } else {
+        fault.reason = OpenFault::administrator;
     }
-    return name;
+    return fault;
 }
 
-bool CommPort::IsTcpName(const std::string& name) {
-    return name.find(':') != std::string::npos;
-}
-
-CommPort::TcpPeer CommPort::TcpPeerOf(const std::string& name) {
-    const auto colon = name.find(':');
-    TcpPeer peer;
-    peer.address = name.substr(0, colon);
-    if (colon == std::string::npos)
-        return peer;
-    const std::string port_text = name.substr(colon + 1);
-    if (!port_text.empty() && port_text.size() <= 5 &&
-        std::all_of(port_text.begin(), port_text.end(),
-                    [](char c) { return c >= '0' && c <= '9'; })) {
-        const int p = std::stoi(port_text);
-        if (p <= 65535)
-            peer.port = static_cast<std::uint16_t>(p);
+HostAddresses system_name_lookup(const std::string& host, const Until& until) {
+    const QHostAddress numeric(QString::fromStdString(host));
+    if (!numeric.isNull())
+        return {HostAddresses::found, {host}};
+    // The lookup runs on Qt's own threads; a local loop waits for its answer slice by slice.
+    QEventLoop loop;
+    QObject context;
+    std::optional<QHostInfo> answer;
+    const int id =
+        QHostInfo::lookupHost(QString::fromStdString(host), &context, [&](const QHostInfo& info) {
+            answer = info;
+            loop.quit();
+        });
+    QTimer slice;
+    QObject::connect(&slice, &QTimer::timeout, &loop, [&] {
+        const int ms = until.SliceMs();
+        if (ms > 0)
+            slice.start(ms);
+        else
+            loop.quit();
+    });
+    slice.setSingleShot(true);
+    slice.start(0);
+    if (!answer)
+        loop.exec();
+    if (!answer) {
+        QHostInfo::abortHostLookup(id);
+        return {HostAddresses::no_answer, {}};
     }
-    return peer;
+    HostAddresses found;
+    for (const QHostAddress& address : answer->addresses())
+        found.addresses.push_back(address.toString().toStdString());
+    found.outcome = found.addresses.empty() ? HostAddresses::not_found : HostAddresses::found;
+    return found;
 }
 
 std::unique_ptr<ByteLink> CommPort::MakeLink(const std::string& name, const PortTimings& t,
-                                             OpenFault& fault) {
-    if (IsTcpName(name))
-        return std::make_unique<TcpLink>(TcpPeerOf(name), t);
-    auto serial = std::make_unique<SerialLink>(DevicePath(name), t.serial_error_pause_ms);
+                                             OpenFault& fault, const NameLookup& lookup) {
+    if (is_tcp_name(name)) {
+        TcpPeer peer;
+        if (parse_tcp_name(name, &peer) != PortNameFault::none) {
+            fault = {OpenFault::bad_name, name, {}, {}};
+            return nullptr;
+        }
+        return std::make_unique<TcpLink>(std::move(peer), t, lookup);
+    }
+    auto serial = std::make_unique<SerialLink>(device_path(name), t.serial_error_pause_ms);
     if (!serial->open()) {
-        fault = serial->fault();
+        fault = serial->open_fault();
         return nullptr;
     }
     return serial;
@@ -311,7 +397,7 @@ bool CommPort::Open(const std::string& name) {
     if (IsOpen())
         return false;
     fault_ = {};
-    link_ = factory_(name, timings_, fault_);
+    link_ = factory_ ? factory_(name, timings_, fault_) : MakeLink(name, timings_, fault_, lookup_);
     return link_ != nullptr;
 }
 
@@ -339,9 +425,16 @@ Until CommPort::UntilTimeout() const {
 bool CommPort::Write(const void* bytes, std::size_t count) {
     if (!link_)
         return false;
+    // Connecting takes its pause and its own wait: a short time-out bounds the write and the
+    // reply, not the connection before them.
+    const int connecting_ms = timings_.reconnect_pause_ms + timings_.tcp_wait_ms;
+    const Until connecting(
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(connecting_ms), stop_);
+    const bool ready = link_->connect(connecting);
     const Until until = UntilTimeout();
-    if (link_->send(static_cast<const char*>(bytes), count, until))
+    if (ready && link_->send(static_cast<const char*>(bytes), count, until))
         return true;
+    link_fault_ = link_->fault();
     if (!link_->recover(until))
         Close();
     return false;
@@ -358,8 +451,10 @@ bool CommPort::Read(void* bytes, std::size_t count, std::size_t& received, Deadl
 bool CommPort::ReadUntil(void* bytes, std::size_t count, std::size_t& received,
                          const Until& until) {
     received = 0;
-    if (!link_)
+    if (!link_) {
+        link_fault_ = LinkFault::none;
         return false;
+    }
     auto* out = static_cast<char*>(bytes);
     while (received < count) {
         if (rx_pos_ < rx_.size()) {
@@ -375,6 +470,7 @@ bool CommPort::ReadUntil(void* bytes, std::size_t count, std::size_t& received,
         if (got == ByteLink::Got::timeout)
             return true; // fewer bytes came; the caller compares
         if (got == ByteLink::Got::failure) {
+            link_fault_ = link_->fault();
             if (!link_->recover(until))
                 Close();
             return false;

@@ -58,7 +58,11 @@ std::optional<MeasurementRecord> decode_record(std::string_view payload) {
     return r;
 }
 
-std::uint32_t record_time(std::uint32_t logger_time) {
+std::optional<std::uint32_t> record_time(std::uint32_t logger_time) {
+    // 4294967295 is no time at all, so the last time a record can have is one below it.
+    constexpr std::uint32_t last = 4294967294u - 86400u;
+    if (logger_time > last)
+        return std::nullopt;
     return logger_time + 86400u;
 }
 

@@ -41,8 +41,9 @@ struct MeasurementRecord {
 // Empty unless the payload is exactly 8 bytes.
 std::optional<MeasurementRecord> decode_record(std::string_view payload);
 
-// The program time of a record: logger seconds + 86400 in 32-bit unsigned arithmetic.
-std::uint32_t record_time(std::uint32_t logger_time);
+// The program time of a record: logger seconds + 86400; nothing for a logger time after
+// 2106-02-06 06:28:14, which 32 bits cannot hold that way (it would wrap to 1970).
+std::optional<std::uint32_t> record_time(std::uint32_t logger_time);
 
 // "JAN".."DEC" in any case -> 1..12; anything else -> -1.
 int month_lookup(std::string_view text);

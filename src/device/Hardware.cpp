@@ -34,6 +34,15 @@ HardwareTimings HardwareTimings::capped(std::uint32_t ms) const {
     return t;
 }
 
+std::string progress_text(const ReadProgress& progress, Deadline now) {
+    if (!progress.reconnecting_until)
+        return progress.text;
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(*progress.reconnecting_until - now);
+    const std::int64_t seconds = left.count() > 0 ? (left.count() + 999) / 1000 : 0;
+    return "Нет связи с датчиком, повторное подключение (" + std::to_string(seconds) + ")...";
+}
+
 HardWare::HardWare(const std::string& log_path) {
     SetLogPath(log_path);
 }
@@ -44,12 +53,37 @@ HardWare::~HardWare() {
 
 bool HardWare::SetLogPath(const std::string& path) {
     log_.close();
-    log_.clear();
-    log_.open(path, std::ios::out | std::ios::app | std::ios::binary);
     log_path_ = path;
-    std::error_code ec;
-    log_size_ = log_ ? std::filesystem::file_size(path, ec) : 0;
-    return log_.good();
+    log_size_ = 0;
+    switch (log_.open_append_once(path)) {
+    case lib::io::OSFile::append_open::opened:
+        log_problem_ = LogProblem::none;
+        try {
+            log_size_ = static_cast<std::uint64_t>(log_.size());
+        } catch (const std::exception&) {
+            // Counted from here on: the log still moves aside after 64 MiB more.
+        }
+        break;
+    case lib::io::OSFile::append_open::not_regular:
+        log_problem_ = LogProblem::not_regular;
+        break;
+    case lib::io::OSFile::append_open::failed:
+        log_problem_ = LogProblem::cannot_open;
+        break;
+    }
+    return Logging();
+}
+
+std::string HardWare::LogProblemText() const {
+    switch (log_problem_) {
+    case LogProblem::none:
+        break;
+    case LogProblem::not_regular:
+        return "Журнал обмена с датчиком не ведётся: " + log_path_ + " не обычный файл";
+    case LogProblem::cannot_open:
+        return "Невозможно открыть журнал обмена: " + log_path_;
+    }
+    return {};
 }
 
 void HardWare::SetTimings(const HardwareTimings& t) {
@@ -63,10 +97,18 @@ void HardWare::SetStopFlag(const std::atomic<bool>* stop) {
 }
 
 void HardWare::LogBytes(const char* bytes, std::size_t count) {
-    log_.write(bytes, static_cast<std::streamsize>(count));
-    log_.flush();
+    if (!Logging())
+        return;
+    try {
+        log_.write(bytes, count);
+    } catch (const std::exception&) {
+        // A log that cannot be written (a full disk) must not end the read: it stops instead.
+        log_.close();
+        log_problem_ = LogProblem::cannot_open;
+        return;
+    }
     log_size_ += count;
-    if (log_size_ <= caps_.log_bytes || !log_)
+    if (log_size_ <= caps_.log_bytes)
         return;
     // One older file is kept, so an endless logger cannot fill the disk.
     log_.close();
@@ -124,7 +166,8 @@ void HardWare::SendCommand(const std::string& command) {
     // A command that did not leave gets no reply: waiting for one would only cost time.
     if (!port_.Write(bytes.data(), bytes.size())) {
         CheckStop();
-        Fail(ReadErrorKind::link);
+        link_fault_ = port_.LastLinkFault();
+        FailLink(static_cast<std::uint32_t>(timings_.port.tcp_wait_ms));
     }
 }
 
@@ -135,8 +178,18 @@ void HardWare::ReadExact(void* buffer, std::size_t count) {
     const Deadline deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(timings_.byte_timeout_ms);
     std::size_t received = 0;
-    while (!port_.Read(buffer, count, received, deadline))
+    link_fault_ = LinkFault::none;
+    bool reconnecting = false;
+    while (!port_.Read(buffer, count, received, deadline)) {
+        if (link_fault_ == LinkFault::none)
+            link_fault_ = port_.LastLinkFault();
         RetryOrFail(deadline);
+        if (!reconnecting)
+            ReportReconnecting(deadline);
+        reconnecting = true;
+    }
+    if (reconnecting)
+        ReportReconnecting(std::nullopt);
     if (received < count) {
         CheckStop();
         Fail(ReadErrorKind::timeout);
@@ -147,11 +200,26 @@ void HardWare::RetryOrFail(Deadline deadline) {
     CheckStop();
     if (error_budget_ >= MAXRETRIES || std::chrono::steady_clock::now() >= deadline) {
         error_budget_ = 0;
-        Fail(ReadErrorKind::link);
+        FailLink(timings_.byte_timeout_ms);
     }
     Close();
     Open();
     ++error_budget_;
+}
+
+void HardWare::FailLink(std::uint32_t wait_ms) {
+    ReadFailure failure(ReadErrorKind::link);
+    failure.port = port_name_;
+    failure.cause = link_fault_;
+    failure.records = records_;
+    failure.wait_ms = wait_ms;
+    Fail(failure);
+}
+
+void HardWare::ReportReconnecting(std::optional<Deadline> until) {
+    progress_state_.reconnecting_until = until;
+    if (progress_)
+        progress_(progress_state_);
 }
 
 std::string HardWare::ReadReply() {
@@ -222,12 +290,17 @@ bool HardWare::ReadFrame(std::string& out) {
 }
 
 void HardWare::ReportProgress(const std::string& text, double fraction) {
+    progress_state_ = {text, fraction, records_, std::nullopt};
     if (progress_)
-        progress_(text, fraction, records_);
+        progress_(progress_state_);
 }
 
 void HardWare::Fail(const ReadFailure& failure) {
-    LogLine("## communication error ## " + lib::to_cp1251(read_error_message(failure)));
+    // One line per event: the message's lines are joined.
+    std::string message = read_error_message(failure);
+    for (auto at = message.find('\n'); at != std::string::npos; at = message.find('\n', at))
+        message.replace(at, 1, ". ");
+    LogLine("## communication error ## " + lib::to_cp1251(message));
     throw ReadError(failure);
 }
 
@@ -242,6 +315,25 @@ void HardWare::ReadMeasurements(ReadSink& sink) {
     sink.series(label_for_type(lib::from_cp866(ReadReply())));
 
     SendCommand(CMD_DUMP_LOG);
+    std::size_t beyond_time = 0;
+    // Told even when the dump fails afterwards: the records left out are missing either way.
+    const auto tell_beyond_time = [&] {
+        if (beyond_time > 0)
+            sink.note("Пропущено записей со временем датчика позже 6 февраля 2106 г. 6:28:14, "
+                      "которое программа не может хранить: " +
+                      std::to_string(beyond_time));
+    };
+    try {
+        ReadRecords(sink, beyond_time);
+    } catch (...) {
+        tell_beyond_time();
+        throw;
+    }
+    tell_beyond_time();
+    ReadReply();
+}
+
+void HardWare::ReadRecords(ReadSink& sink, std::size_t& beyond_time) {
     std::string frame;
     int rejected = 0;
     for (;;) {
@@ -257,14 +349,19 @@ void HardWare::ReadMeasurements(ReadSink& sink) {
         rejected = 0;
         if (records_ >= caps_.records)
             Fail({ReadErrorKind::records_cap, caps_.records});
-        const std::uint32_t t = record_time(record->time);
+        const std::optional<std::uint32_t> time = record_time(record->time);
+        // A clock past the program's time range would wrap to 1970: the record is left out.
+        if (!time) {
+            ++beyond_time;
+            continue;
+        }
+        const std::uint32_t t = *time;
         LogRecord(t, record->value);
         ++records_;
         ReportProgress(lib::time_to_text(t) + ", знач. = " + lib::number_to_text(record->value, 1),
                        0.0);
         sink.record(t, record->value);
     }
-    ReadReply();
 }
 
 void HardWare::ReadAlarms(ReadSink& sink) {

@@ -4,14 +4,15 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "device/Com_port.h"
 #include "device/Dumps.h"
 #include "device/Read_error.h"
+#include "library/Fileworks.h"
 #include "params/All_params.h"
 
 namespace device {
@@ -54,18 +55,20 @@ struct DumpCaps {
 std::string default_comm_log_path();
 
 // Where a read hands what it decodes, as it decodes it: the series the logger's type names, each
-// record of the measurement dump, each event of the alarm journal. It is called on the reading
-// thread; its owner looks at what it holds once the read has ended.
+// record of the measurement dump, each event of the alarm journal, and notes on what it left
+// out. It is called on the reading thread; its owner looks at what it holds once the read has
+// ended.
 class ReadSink {
 public:
     virtual ~ReadSink() = default;
     virtual void series(const ParamLabel& label) = 0;
     virtual void record(std::uint32_t time, float value) = 0;
     virtual void event(const AlarmLine& alarm) = 0;
+    virtual void note(const std::string& text) = 0;
 };
 
-// A ReadSink over any recording that takes add_series, add_record and add_event (the document's
-// Recording), so that the device layer needs nothing of the document.
+// A ReadSink over any recording that takes add_series, add_record, add_event and add_note (the
+// document's Recording), so that the device layer needs nothing of the document.
 template <class Recording> class SinkInto final : public ReadSink {
 public:
     explicit SinkInto(Recording& recording) : recording_(recording) {}
@@ -74,16 +77,29 @@ public:
     void event(const AlarmLine& a) override {
         recording_.add_event(a.start, a.end, a.code, a.value);
     }
+    void note(const std::string& text) override { recording_.add_note(text); }
 
 private:
     Recording& recording_;
 };
 
+// What a read is doing, as it reports it.
+struct ReadProgress {
+    std::string text;        // the step, or the record last read
+    double fraction = 0.0;   // completed part, 0.0-1.0
+    std::size_t records = 0; // read so far
+    // Set while the link is down and the read tries to get it back: the end of the byte's
+    // time-out, when it gives up.
+    std::optional<Deadline> reconnecting_until;
+};
+
+// "Нет связи с датчиком, повторное подключение (K)..." with the seconds left at `now` while the
+// read reconnects, the step's text otherwise.
+std::string progress_text(const ReadProgress& progress, Deadline now);
+
 class HardWare {
 public:
-    // The text of the step, its completed part (0.0-1.0) and the records read so far.
-    using ProgressFn =
-        std::function<void(const std::string& text, double fraction, std::size_t records)>;
+    using ProgressFn = std::function<void(const ReadProgress& progress)>;
     using LineFn = std::function<void(const std::string& line)>;
 
     // Opens the communication log for appending; a log that cannot be opened is silently off.
@@ -131,17 +147,32 @@ public:
     // Links come from `factory` instead of the port name (tests script a logger with it).
     void SetLinkFactory(LinkFactory factory) { port_.SetLinkFactory(std::move(factory)); }
     // Switches the communication log to another file (appending); false when it cannot be
-    // opened, and the log is then off.
+    // opened, and the log is then off. Only a regular file (or none yet) is a log: anything else
+    // at path (a FIFO, a device) is not opened at all, since it could hold every write.
     bool SetLogPath(const std::string& path);
     bool Logging() const { return log_.is_open(); }
+    // Why the log is off: it names no regular file, or it cannot be opened (empty when on).
+    enum class LogProblem { none, not_regular, cannot_open };
+    LogProblem LogState() const { return log_problem_; }
+    // "Журнал обмена с датчиком не ведётся: PATH не обычный файл" or the like; empty when on.
+    std::string LogProblemText() const;
     const std::string& LogPath() const { return log_path_; }
     int ErrorBudget() const { return error_budget_; }
     CommPort& Port() { return port_; }
+    // Host names of TCP peers are looked up with `lookup` (tests answer for names they invent).
+    void SetNameLookup(NameLookup lookup) { port_.SetNameLookup(std::move(lookup)); }
 
 private:
     // After a failed read of the port: gives up when the read was stopped, the reopenings are
     // used up or the byte's time is over; otherwise reopens the port for another try.
     void RetryOrFail(Deadline deadline);
+    // Fails with the kind `link`, what the link told of its first failure in this wait and the
+    // wait that ran out.
+    [[noreturn]] void FailLink(std::uint32_t wait_ms);
+    // The frames of the measurement dump up to its empty frame; records whose time the program
+    // cannot hold are counted in beyond_time and left out.
+    void ReadRecords(ReadSink& sink, std::size_t& beyond_time);
+    void ReportReconnecting(std::optional<Deadline> until);
     // Fails with the kind `cancelled` once the read has been stopped.
     void CheckStop();
     // A pause that a stop cuts short.
@@ -155,11 +186,14 @@ private:
     HardwareTimings timings_;
     DumpCaps caps_;
     int error_budget_ = 0;
-    std::size_t records_ = 0; // read in this measurement dump
+    std::size_t records_ = 0;                // read in this measurement dump
+    LinkFault link_fault_ = LinkFault::none; // the first of the wait under way
+    ReadProgress progress_state_;
     ProgressFn progress_;
     const std::atomic<bool>* stop_ = nullptr;
-    std::ofstream log_;
+    lib::io::OSFile log_;
     std::string log_path_;
+    LogProblem log_problem_ = LogProblem::none;
     std::uint64_t log_size_ = 0;
 };
 

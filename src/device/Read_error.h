@@ -2,6 +2,7 @@
 // ReadError: a failure of a device read with its kind, and the one place that words every kind
 // (read_error_message) and what the user is shown for it.
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -32,8 +33,13 @@ struct ReadFailure {
     ReadErrorKind kind;
     std::size_t limit; // long_reply, long_line, garbled and the caps: the limit passed
     std::string text;  // other: the error's own text
-    std::string port;  // port: the name as stored
+    std::string port;  // port and link: the name as stored
     OpenFault fault;   // port: why the system refused it
+    // link: what the link told of the first failure of the wait that ended the read, the
+    // records read before it and how long a byte may take.
+    LinkFault cause = LinkFault::none;
+    std::size_t records = 0;
+    std::uint32_t wait_ms = 0;
 };
 
 inline constexpr const char* read_error_prefix = "Произошла ошибка:\n";
@@ -46,11 +52,16 @@ std::string read_error_message(const ReadFailure& failure);
 // unknown_read_error for a failure that says nothing the user could act on.
 std::string read_error_text(const ReadFailure& failure);
 // The reading window's box: read_error_text, for a port that cannot be opened the port and the
-// system's reason, and where the communication log is (log_path; empty when there is none).
-std::string read_error_box_text(const ReadFailure& failure, const std::string& log_path);
+// system's reason, that the window keeps the kept_records read before the failure, and where
+// the communication log is (log_path; empty when there is none).
+std::string read_error_box_text(const ReadFailure& failure, const std::string& log_path,
+                                std::size_t kept_records = 0);
 // A port name with what it opens: "COM3 (устройство /dev/ttyS2)", "10.0.0.7:4001 (адрес
 // 10.0.0.7, порт 4001)", "/dev/ttyUSB0".
 std::string port_text(const std::string& name);
+// "записи" after a count that ends in 1 (but not 11), "записей" after any other: the genitive
+// that "после N" and "до N" take.
+std::string records_after(std::size_t count);
 
 class ReadError : public std::runtime_error {
 public:

@@ -3,11 +3,14 @@
 // of the program and vornell-cli both run it. What it decodes goes to a sink the caller owns,
 // never into a document another thread may be showing.
 #include <atomic>
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "device/Hardware.h"
 #include "device/Read_error.h"
+#include "library/lock_object.h"
 
 namespace device {
 
@@ -24,6 +27,26 @@ struct ReadOutcome {
         return opened && !(failure && failure->kind == ReadErrorKind::cancelled);
     }
 };
+
+// The last report of a read that runs on another thread: the read sets it, a view polls it.
+class SharedProgress {
+public:
+    void set(const ReadProgress& progress) {
+        lib::Locker lock(lock_);
+        progress_ = progress;
+    }
+    ReadProgress get() {
+        lib::Locker lock(lock_);
+        return progress_;
+    }
+
+private:
+    lib::lock_object lock_;
+    ReadProgress progress_;
+};
+
+// "Считано записей: 1200   Прошло: 0:05   Скорость: 240 записей/с": how far a read has got.
+std::string read_statistics_text(std::size_t records, std::int64_t elapsed_ms);
 
 // Opens the port, reads the measurements and the alarm journal into `sink` and closes the port.
 // `progress` and `stop` are installed for the read and removed afterwards in every case. After a

@@ -100,6 +100,11 @@ bool Storage::Export(const std::string& path, const FileFormat& format) {
 
 void Storage::Adopt(Recording& recording, std::string file_name, bool modified) {
     data_.restore_content(recording.data.take_content());
+    // The recording's run comes with it (a read's is a fresh one: it belongs to no file yet),
+    // and so does its sensor type, which lives in its text lines.
+    static_cast<RaceInfo&>(data_.text_values()) = recording.data.text_values();
+    sensor_type_ = data_.text_values().value_of(sensor_type_key);
+    unit_.clear();
     std::swap(journal_, recording.journal);
     recording.journal.Clear();
     file_name_ = std::move(file_name);

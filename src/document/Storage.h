@@ -28,10 +28,11 @@ public:
     bool Save(const std::string& path);
     bool Export(const std::string& path, const FileFormat& format);
     // Takes over a recording made away from the document: its records, parameters, text lines,
-    // remarks, load notes and journal replace the document's own, and the recording is left
-    // empty; the run information and the sensor type stay. The document is then named
-    // file_name (empty after a read: it has no file yet, and a save must not go over the file
-    // opened before it) and marked modified or not, and its views are told once.
+    // remarks, load notes, run information and journal replace the document's own (nothing of
+    // a file opened before stays with a read), and the recording is left empty; the sensor type
+    // is the recording's own (a read has none) and the unit is empty. The document is then
+    // named file_name (empty after a read: it has no file yet, and a save must not go over the
+    // file opened before it) and marked modified or not, and its views are told once.
     void Adopt(Recording& recording, std::string file_name, bool modified);
     void MarkRead() { modified_ = true; }
 

@@ -10,5 +10,8 @@ namespace lib {
 std::vector<std::string> utf8_arguments(int argc, char** argv);
 // Call once at start, before anything is written.
 void use_utf8_standard_streams();
+// The width in columns of the terminal that standard error writes to (80 when it does not say);
+// 0 when standard error is no terminal (a file, a pipe).
+int stderr_terminal_columns();
 
 } // namespace lib

@@ -41,4 +41,13 @@ void use_utf8_standard_streams() {
         std::atexit([] { ::SetConsoleOutputCP(console_code_page); });
 }
 
+int stderr_terminal_columns() {
+    if (!::_isatty(::_fileno(stderr)))
+        return 0;
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!::GetConsoleScreenBufferInfo(::GetStdHandle(STD_ERROR_HANDLE), &info))
+        return 80;
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 } // namespace lib

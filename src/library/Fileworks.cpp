@@ -109,6 +109,17 @@ void OSFile::open(const std::string& path, int mode, bool lock) {
     }
 }
 
+OSFile::append_open OSFile::open_append_once(const std::string& path) {
+    close();
+    const os::opened_file got = os::open_regular(path, os::access::append, true);
+    if (got.status == os::outcome::not_regular)
+        return append_open::not_regular;
+    if (got.status != os::outcome::opened)
+        return append_open::failed;
+    fd_ = got.file;
+    return append_open::opened;
+}
+
 bool OSFile::open_to_replace(const std::string& path) {
     close();
     // A file we may not write can still be replaced by a rename in a folder we may write; a

@@ -38,6 +38,11 @@ public:
     // renamed over path) under a name no other file has and that fits the folder's name limit;
     // it gets path's permission bits when path exists. Returns the new file's name.
     std::string create_beside(const std::string& path);
+    // Opens path for appending (every write goes to the end, whoever else appends) in one
+    // attempt, without a lock, creating it when it is missing; anything but a regular file is
+    // refused without waiting for it (a FIFO with no reader included). Raises nothing.
+    enum class append_open { opened, not_regular, failed };
+    append_open open_append_once(const std::string& path);
     // Reads up to count bytes; 0 at the end ("Невозможно прочитать файл!" on failure).
     std::size_t read(void* into, std::size_t count);
     // Exclusive lock over [0, 0x7FFFFFF00000000) that a second open in this process conflicts

@@ -13,7 +13,8 @@ namespace lib::io::os {
 using handle = std::intptr_t;
 constexpr handle no_handle = -1;
 
-enum class access { read, write, read_write };
+// append: every write goes to the end, whoever else writes the file.
+enum class access { read, write, read_write, append };
 enum class outcome {
     opened,
     missing,     // nothing at the path (a missing file or folder)

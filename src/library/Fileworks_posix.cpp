@@ -46,9 +46,10 @@ const bool held_target_blocks_rename = false;
 opened_file open_regular(const std::string& path, access how, bool create) {
     // O_NONBLOCK keeps a FIFO from blocking the open; regular files ignore it.
     constexpr int always = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-    const int flags = (how == access::read    ? O_RDONLY
-                       : how == access::write ? O_WRONLY
-                                              : O_RDWR) |
+    const int flags = (how == access::read     ? O_RDONLY
+                       : how == access::write  ? O_WRONLY
+                       : how == access::append ? O_WRONLY | O_APPEND
+                                               : O_RDWR) |
                       (create ? O_CREAT : 0);
     int fd = no_eintr([&] { return ::open(path.c_str(), flags | always, 0666); });
     // Reading only where writing is refused, a folder too, so that it is refused at once as no
@@ -56,6 +57,10 @@ opened_file open_regular(const std::string& path, access how, bool create) {
     if (fd < 0 && how == access::read_write &&
         (errno == EACCES || errno == EROFS || errno == EISDIR))
         fd = no_eintr([&] { return ::open(path.c_str(), O_RDONLY | always); });
+    // ENXIO: a FIFO nobody reads, or a device that is not there; EISDIR: a folder opened for
+    // writing. None of them is a regular file.
+    if (fd < 0 && (errno == ENXIO || errno == EISDIR))
+        return {no_handle, outcome::not_regular};
     if (fd < 0)
         return {no_handle,
                 errno == ENOENT || errno == ENOTDIR ? outcome::missing : outcome::failed};

@@ -60,9 +60,10 @@ const char folder_separators[] = "/\\:";
 const bool held_target_blocks_rename = true;
 
 opened_file open_regular(const std::string& path, access how, bool create) {
-    const DWORD desired = how == access::read    ? GENERIC_READ
-                          : how == access::write ? GENERIC_WRITE
-                                                 : GENERIC_READ | GENERIC_WRITE;
+    const DWORD desired = how == access::read     ? GENERIC_READ
+                          : how == access::write  ? GENERIC_WRITE
+                          : how == access::append ? FILE_APPEND_DATA | SYNCHRONIZE
+                                                  : GENERIC_READ | GENERIC_WRITE;
     // Opened for reading, a folder opens too (backup semantics), so that it is refused at once
     // as no regular file; opened for writing it fails like any refused open, as on POSIX.
     const DWORD disposition = create ? OPEN_ALWAYS : OPEN_EXISTING;

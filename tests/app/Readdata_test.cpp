@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,6 +35,32 @@ class NoReports : public Reporter {
 public:
     void error(const std::string& caption, const std::string& text) override {
         ADD_FAILURE() << caption << ": " << text;
+    }
+};
+
+const char* const save_question = "  ВНИМАНИЕ!|Сохранить считанные данные?";
+
+const ModalDriver::Step press_read = [](QWidget* w) {
+    w->findChild<QPushButton*>("btnReadData")->click();
+};
+
+// The window, its settings naming `port` and its reads with short waits and a log of their own.
+struct ReadingWindow {
+    ScratchDir dir;
+    TMainForm window{dir.file("Vornell.ini")};
+
+    explicit ReadingWindow(const std::string& port,
+                           const device::HardwareTimings& t = fast_timings()) {
+        window.system().link().name = port;
+        window.hardware().SetLogPath(dir.file("comm.log"));
+        window.hardware().SetTimings(t);
+        window.show();
+    }
+    // What an earlier read left, not saved.
+    void unsaved_read() {
+        window.document().Journal().Add(39146.5, 0.0, 0, 1.0f);
+        window.document().MarkRead();
+        window.UpdateCommandStates();
     }
 };
 
@@ -181,28 +209,23 @@ TEST(ReadDataForm, UnopenablePortShowsTheErrorTheDeviceAndTheLogAndStaysReadyToT
 }
 
 TEST(ReadStatistics, CountElapsedTimeAndRate) {
-    EXPECT_EQ(read_statistics_text(0, 0),
+    EXPECT_EQ(device::read_statistics_text(0, 0),
               "Считано записей: 0   Прошло: 0:00   Скорость: 0 записей/с");
-    EXPECT_EQ(read_statistics_text(21600, 61'999),
+    EXPECT_EQ(device::read_statistics_text(21600, 61'999),
               "Считано записей: 21600   Прошло: 1:01   Скорость: 348 записей/с");
-    EXPECT_EQ(read_statistics_text(10'000'000, 3'723'000),
+    EXPECT_EQ(device::read_statistics_text(10'000'000, 3'723'000),
               "Считано записей: 10000000   Прошло: 1:02:03   Скорость: 2686 записей/с");
 }
 
 TEST(ReadDataForm, AFailedReadThatEmptiedTheDocumentLeavesNothingToSave) {
-    ScratchDir dir;
-    TMainForm window(dir.file("Vornell.ini"));
-    device::HardWare& hw = window.hardware();
-    hw.SetLogPath(dir.file("comm.log"));
-    hw.SetTimings(fast_timings());
+    ReadingWindow r("scripted");
+    TMainForm& window = r.window;
     // Silent after the type: the read has emptied the document and fails.
-    script_logger(hw)->replies = {{"~BLA BLA BLA", "OK\r\n=>"}, {"~GET TYPE", "\r\n=>"}};
-    window.show();
-    window.document().Journal().Add(39146.5, 0.0, 0, 1.0f); // an earlier read, not saved
-    window.document().MarkRead();
+    script_logger(window.hardware())->replies = {{"~BLA BLA BLA", "OK\r\n=>"},
+                                                 {"~GET TYPE", "\r\n=>"}};
+    r.unsaved_read();
     {
-        ModalDriver driver({ModalDriver::answer(QMessageBox::No),
-                            [](QWidget* w) { w->findChild<QPushButton*>("btnReadData")->click(); },
+        ModalDriver driver({ModalDriver::answer(QMessageBox::No), press_read,
                             ModalDriver::answer(QMessageBox::Ok), ModalDriver::cancel()});
         window.actConnect->trigger();
         EXPECT_TRUE(driver.done());
@@ -216,13 +239,8 @@ TEST(ReadDataForm, AFailedReadThatEmptiedTheDocumentLeavesNothingToSave) {
 
 TEST(ReadDataForm, TheWindowRepaintsItsJournalAndGraphAllThroughARead) {
     LoggerSimProcess sim({"--records", "40000", "--alarms", "300"});
-    ScratchDir dir;
-    TMainForm window(dir.file("Vornell.ini"));
-    window.system().link().name = sim.port_name();
-    device::HardWare& hw = window.hardware();
-    hw.SetLogPath(dir.file("comm.log"));
-    hw.SetTimings(fast_timings());
-    window.show();
+    ReadingWindow r(sim.port_name());
+    TMainForm& window = r.window;
     // Each tick shows the other tab and paints it at once, as an expose during the read would.
     // Nothing the window shows may change before the thread has ended.
     int paints = 0;
@@ -240,7 +258,7 @@ TEST(ReadDataForm, TheWindowRepaintsItsJournalAndGraphAllThroughARead) {
             window.graph_form().Chart->repaint();
     });
     painter.start(1);
-    ModalDriver driver({[](QWidget* w) { w->findChild<QPushButton*>("btnReadData")->click(); }});
+    ModalDriver driver({press_read});
     window.actConnect->trigger();
     painter.stop();
     EXPECT_TRUE(driver.done());
@@ -252,3 +270,112 @@ TEST(ReadDataForm, TheWindowRepaintsItsJournalAndGraphAllThroughARead) {
     EXPECT_EQ(window.journal_grid().model()->rowCount(), 300);
     EXPECT_NE(window.status_text().indexOf("записей: 40 000"), -1);
 }
+
+TEST(ReadDataForm, ADroppedReadKeepsWhatCameAsUnsavedReadDataAndSaidItWasReconnecting) {
+    LoggerSimProcess sim({"--drop-after", "50000"});
+    auto t = fast_timings();
+    t.byte_timeout_ms = 2000;
+    ReadingWindow r(sim.port_name(), t);
+    std::set<std::string> steps;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* dialog = dynamic_cast<TReadDataForm*>(QApplication::activeModalWidget()))
+            steps.insert(dialog->findChild<QLabel*>("lblWhatHappen")->text().toStdString());
+    });
+    poll.start(20);
+    QString box;
+    {
+        ModalDriver driver({press_read,
+                            [&](QWidget* w) {
+                                box = qobject_cast<QMessageBox*>(w)->text();
+                                ModalDriver::answer(QMessageBox::Ok)(w);
+                            },
+                            ModalDriver::cancel()});
+        r.window.actConnect->trigger();
+        EXPECT_TRUE(driver.done());
+    }
+    const int kept = r.window.document().Data().item_count();
+    EXPECT_EQ(kept, 4985);
+    EXPECT_TRUE(box.contains(QStringLiteral("сохранены в окне: %1.").arg(kept)))
+        << box.toStdString();
+    EXPECT_TRUE(steps.count("Нет связи с датчиком, повторное подключение (1)..."))
+        << testing::PrintToString(steps);
+    EXPECT_TRUE(r.window.actSave->isEnabled());
+    EXPECT_TRUE(r.window.actSaveAs->isEnabled());
+    EXPECT_TRUE(r.window.status_text().startsWith(" не сохранено;"));
+    ModalDriver question({ModalDriver::answer(QMessageBox::Cancel)});
+    EXPECT_FALSE(r.window.close());
+    EXPECT_EQ(question.seen(), std::vector<std::string>{save_question});
+}
+
+TEST(ReadDataForm, APortNameOfTheSettingsThatIsNoPortIsShownWithWhyAndNotRead) {
+    for (const char* name :
+         {"127.0.0.2:65536", ":88838", "127.0.0.2:023111", "127.0.0.2: 23111", "127.0.0.2:23111 ",
+          "127.0.0.2:23111:5", "127.0.0.2:+23111", "127.0.0.2:"}) {
+        ReadingDialog r(name);
+        r.form.show();
+        const QString shown = r.child<QLabel>("lblPort")->text();
+        EXPECT_TRUE(shown.contains(QStringLiteral("«%1»").arg(name))) << shown.toStdString();
+        EXPECT_FALSE(shown.contains("порт 22002")) << shown.toStdString();
+        EXPECT_FALSE(r.child<QPushButton>("btnReadData")->isEnabled()) << name;
+    }
+}
+
+TEST(ReadDataForm, ASignalDuringAReadStopsItFirstThenClosesAsTheCloseBoxDoes) {
+    LoggerSimProcess sim({"--silent-after", "0"});
+    for (bool second_signal : {false, true}) {
+        SCOPED_TRACE(second_signal ? "a second signal gives up" : "the question comes up");
+        // The program's own waits: only the stop ends a wait of 25 s for a byte.
+        ReadingWindow r(sim.port_name(), device::HardwareTimings{});
+        r.unsaved_read();
+        // The question comes only once the read has stopped and its dialog has gone.
+        bool read_gone = false;
+        const auto at_the_question = [&](QWidget* w) {
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            read_gone = std::none_of(windows.begin(), windows.end(), [](QWidget* t) {
+                return dynamic_cast<TReadDataForm*>(t) && t->isVisible();
+            });
+            if (second_signal)
+                r.window.CloseOnSignal();
+            else
+                ModalDriver::answer(QMessageBox::Cancel)(w);
+        };
+        ModalDriver driver({ModalDriver::answer(QMessageBox::No),
+                            [&](QWidget* w) {
+                                press_read(w);
+                                QTimer::singleShot(500, [&] { r.window.CloseOnSignal(); });
+                            },
+                            at_the_question});
+        r.window.actConnect->trigger();
+        EXPECT_TRUE(driver.done());
+        ASSERT_EQ(driver.seen().size(), 3u);
+        EXPECT_EQ(driver.seen()[2], save_question);
+        EXPECT_TRUE(read_gone);
+        // The read was stopped: the document is the one before it.
+        EXPECT_EQ(r.window.document().JournalCount(), 1);
+        EXPECT_TRUE(r.window.document().IsModified());
+        EXPECT_EQ(r.window.isVisible(), !second_signal);
+    }
+}
+
+#ifdef VORNELL_CLI
+TEST(ReadDataForm, AReadAfterAnOpenSavesWhatTheToolSavesOfTheSameLogger) {
+    LoggerSimProcess sim({"--records", "300", "--alarms", "6"});
+    ReadingWindow r(sim.port_name());
+    // A file of another run: well, bit, mud, master.
+    r.window.OpenDataFile(VORNELL_TEST_DATA_DIR "/recorded.realtim");
+    ModalDriver driver({press_read});
+    r.window.actConnect->trigger();
+    ASSERT_TRUE(driver.done());
+    ASSERT_EQ(r.window.document().Data().item_count(), 300);
+    ASSERT_TRUE(r.window.document().Save(r.dir.file("window.realtim")));
+    const std::string tool = "'" VORNELL_CLI "' read " + sim.port_name() + " '" +
+                             r.dir.file("tool.realtim") + "' --quiet --log '" +
+                             r.dir.file("tool.log") + "'";
+    ASSERT_EQ(std::system(tool.c_str()), 0);
+    for (const char* ext : {".realtim", ".dat"})
+        EXPECT_TRUE(read_text(r.dir.file(std::string("window") + ext)) ==
+                    read_text(r.dir.file(std::string("tool") + ext)))
+            << ext;
+}
+#endif

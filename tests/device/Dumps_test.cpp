@@ -99,8 +99,15 @@ TEST(DecodeRecord, LittleEndianTimeAndSingleValue) {
     EXPECT_FALSE(device::decode_record(std::string(9, '\0')));
     EXPECT_FALSE(device::decode_record(""));
 
-    EXPECT_EQ(device::record_time(0), 86400u);
-    EXPECT_EQ(device::record_time(0xFFFFFFFFu), 86399u); // wraps in 32 bits
+    // A time that 32 bits cannot hold (4294967295 is no time) has no program time at all.
+    const std::pair<std::uint32_t, std::optional<std::uint32_t>> times[] = {
+        {0, 86400u},
+        {4294880894u, 4294967294u},
+        {4294880895u, std::nullopt},
+        {4294900000u, std::nullopt},
+        {0xFFFFFFFFu, std::nullopt}};
+    for (const auto& [logger, program] : times)
+        EXPECT_EQ(device::record_time(logger), program) << logger;
 }
 
 TEST(AlarmDateTime, FixedPositionsAnySeparatorsAnyMonthCase) {

@@ -1,12 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <future>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <QTcpServer>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "Logger_sim_process.h"
 #include "Scripted_link.h"
@@ -61,23 +68,6 @@ long long ms_since(std::chrono::steady_clock::time_point t0) {
 }
 
 } // namespace
-
-TEST(CommPort, PortNamesMapToDevicePathsAndTcpPeers) {
-    EXPECT_EQ(device::CommPort::DevicePath("COM1"), "/dev/ttyS0");
-    EXPECT_EQ(device::CommPort::DevicePath("COM10"), "/dev/ttyS9");
-    EXPECT_EQ(device::CommPort::DevicePath("/dev/pts/7"), "/dev/pts/7");
-    EXPECT_EQ(device::CommPort::DevicePath("COM0"), "COM0");
-    EXPECT_EQ(device::CommPort::DevicePath("COMX"), "COMX");
-
-    using device::CommPort;
-    EXPECT_EQ(CommPort::TcpPeerOf("10.0.0.7:4001").address, "10.0.0.7");
-    EXPECT_EQ(CommPort::TcpPeerOf("10.0.0.7:4001").port, 4001);
-    for (const char* name : {"10.0.0.7:", "10.0.0.7:abc", "10.0.0.7:40x1", "10.0.0.7:65536",
-                             "10.0.0.7:123456", "10.0.0.7:-1", "10.0.0.7:1:2"}) {
-        EXPECT_EQ(CommPort::TcpPeerOf(name).address, "10.0.0.7") << name;
-        EXPECT_EQ(CommPort::TcpPeerOf(name).port, 22002) << name;
-    }
-}
 
 TEST(CommPort, ClosedPortRefusesAndConfigureIsNoOp) {
     device::CommPort port;
@@ -309,5 +299,32 @@ TEST(Protocol, DeadTcpPeerIsGivenUpWithinTheByteTimeout) {
             << fault;
         // The byte time-out, the pause before connecting and a little slack.
         EXPECT_LT(ms_since(t0), 1000 + 1000 + 300) << fault;
+    }
+}
+
+TEST(Protocol, ACommunicationLogThatIsNoRegularFileIsLeftAloneAndTheReadGoesOn) {
+    ScratchDir dir;
+    const std::string fifo = dir.file("fifo.log");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.file("folder.log"));
+    for (const std::string& path : {fifo, dir.file("folder.log")}) {
+        SCOPED_TRACE(path);
+        // Constructed on a thread of its own: a log that blocks shows as a wait without end.
+        auto opening = std::async(std::launch::async,
+                                  [&] { return std::make_unique<device::HardWare>(path); });
+        const bool in_time = opening.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        if (!in_time) // a reader lets a blocked writer go, so that the test can end
+            ::close(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK));
+        const std::unique_ptr<device::HardWare> hw = opening.get();
+        EXPECT_TRUE(in_time);
+        EXPECT_FALSE(hw->Logging());
+        EXPECT_EQ(hw->LogState(), device::HardWare::LogProblem::not_regular);
+        EXPECT_NE(hw->LogProblemText().find(path), std::string::npos);
+        const auto script = script_logger(*hw);
+        script->replies["~BLA BLA BLA"] = "OK\r\n=>";
+        hw->SetPortName("scripted");
+        hw->Open();
+        hw->SendCommand("~BLA BLA BLA");
+        EXPECT_EQ(hw->ReadReply(), "OK");
     }
 }

@@ -41,6 +41,31 @@ TEST(ReadErrorTexts, EveryKindIsWordedAsTheUserSeesIt) {
         EXPECT_STREQ(device::ReadError(failure).what(),
                      device::read_error_message(failure).c_str());
     }
+    // A broken link says why on the line after.
+    const auto link = [](device::LinkFault cause, std::size_t records, std::uint32_t wait_ms) {
+        ReadFailure f(ReadErrorKind::link);
+        f.port = "logger.rig-7:22002";
+        f.cause = cause;
+        f.records = records;
+        f.wait_ms = wait_ms;
+        return device::read_error_message(f);
+    };
+    const std::string hw = "Аппаратная ошибка при чтении данных\n";
+    EXPECT_EQ(link(device::LinkFault::refused, 0, 0),
+              hw + "Соединение отклонено: logger.rig-7:22002");
+    EXPECT_EQ(link(device::LinkFault::host_not_found, 0, 0), hw + "Адрес не найден: logger.rig-7");
+    EXPECT_EQ(link(device::LinkFault::no_answer, 0, 25000), hw + "Нет ответа от датчика за 25 с");
+    EXPECT_EQ(link(device::LinkFault::no_answer, 0, 300), hw + "Нет ответа от датчика за 0,3 с");
+    EXPECT_EQ(link(device::LinkFault::dropped, 4985, 0), hw + "Связь прервана после 4985 записей");
+    EXPECT_EQ(link(device::LinkFault::dropped, 21, 0), hw + "Связь прервана после 21 записи");
+    EXPECT_EQ(link(device::LinkFault::dropped, 11, 0), hw + "Связь прервана после 11 записей");
+    // What the window keeps of a failed read, and nothing when it kept none.
+    const std::string kept = "\n\nЗаписи, считанные до ошибки, сохранены в окне: 4985. Их можно "
+                             "сохранить командой \"Сохранить как...\".";
+    EXPECT_NE(device::read_error_box_text(ReadErrorKind::link, "", 4985).find(kept),
+              std::string::npos);
+    EXPECT_EQ(device::read_error_box_text(ReadErrorKind::link, "", 0).find("сохранены в окне"),
+              std::string::npos);
 }
 
 TEST(ReadErrorTexts, TheBoxNamesThePortTheSystemsReasonAndTheLog) {
@@ -57,7 +82,10 @@ TEST(ReadErrorTexts, TheBoxNamesThePortTheSystemsReasonAndTheLog) {
         {box(OpenFault::no_permission, "dialout"), "): нет прав на доступ к устройству"},
         {box(OpenFault::no_permission, "dialout"), "должен входить в группу «dialout»"},
         {box(OpenFault::no_permission), "в группу (обычно dialout)"},
+        {box(OpenFault::administrator), "): нет прав на доступ к устройству. Дать доступ к нему "
+                                        "может только администратор\n"},
         {box(OpenFault::busy), "): устройство занято другой программой\n"},
+        {box(OpenFault::bad_name), "): это не адрес:порт с номером порта от 1 до 65535\n"},
         {box(OpenFault::other, "", "Input/output error"), "): Input/output error\n"},
         {box(OpenFault::unknown),
          "/dev/ttyS0)\n\nЖурнал обмена с датчиком: /home/op/vornell_comm.log"}};
@@ -65,4 +93,23 @@ TEST(ReadErrorTexts, TheBoxNamesThePortTheSystemsReasonAndTheLog) {
         EXPECT_NE(text.find(reason), std::string::npos) << text;
     EXPECT_TRUE(device::read_error_box_text(ReadErrorKind::timeout, "")
                     .ends_with("времени\n\nЖурнал обмена с датчиком не ведётся"));
+}
+
+TEST(ReadErrorTexts, PermissionAdviceNamesAGroupOnlyWhenJoiningItHelps) {
+    struct Case {
+        const char* group;
+        unsigned gid, mode;
+        OpenFault::Reason reason;
+    };
+    const Case cases[] = {{"dialout", 20, 020660, OpenFault::no_permission},
+                          {"uucp", 14, 020666, OpenFault::no_permission},
+                          {"root", 0, 020660, OpenFault::administrator},
+                          {"dialout", 20, 020600, OpenFault::administrator},
+                          {"dialout", 20, 020640, OpenFault::administrator},
+                          {"", 20, 020660, OpenFault::no_permission}};
+    for (const Case& c : cases) {
+        const OpenFault fault = device::permission_fault("/dev/ttyS0", c.group, c.gid, c.mode);
+        EXPECT_EQ(fault.reason, c.reason) << c.group << " " << std::oct << c.mode;
+        EXPECT_EQ(fault.group, c.reason == OpenFault::no_permission ? c.group : "");
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <QTcpServer>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <optional>
@@ -34,7 +35,8 @@ struct Reading {
     Storage document{reporter};
     device::HardWare hw{dir.file("comm.log")};
     std::vector<std::string> progress;
-    std::string error; // what the user is shown; empty after a complete read
+    int reconnections = 0; // reports that the link is being brought back
+    std::string error;     // what the user is shown; empty after a complete read
     device::ReadOutcome outcome;
 
     explicit Reading(const std::string& port_name, device::HardwareTimings t = fast_timings()) {
@@ -48,13 +50,17 @@ struct Reading {
         device::SinkInto sink(recording);
         outcome = device::run_read_session(
             hw, sink,
-            [this](const std::string& text, double f, std::size_t) {
-                EXPECT_EQ(f, 0.0);
-                progress.push_back(text);
+            [this](const device::ReadProgress& p) {
+                EXPECT_EQ(p.fraction, 0.0);
+                if (p.reconnecting_until)
+                    ++reconnections;
+                else
+                    progress.push_back(p.text);
             },
             stop);
+        // What a failed read got is unsaved read data as much as a whole read is.
         if (outcome.replaces_document())
-            document.Adopt(recording, {}, outcome.records_complete);
+            document.Adopt(recording, {}, true);
         error = outcome.text;
         return *this;
     }
@@ -122,6 +128,8 @@ TEST(ReadSession, RecordsEdgeCasesAndTheirLogLines) {
                              "raw 01 02 03 04 05 06 07 08 09 FF 00\n" // 9 bytes
                              "raw 01 FF 07\n"                         // framing error
                              "32700 12.34\n"
+                             // a clock whose time + 86400 passes 2^32: left out, not wrapped
+                             "4294900000 7\n"
                              // time 0xFF0000FF, value 0x3FFFFFFF: both carry doubled 255s
                              "raw FF FF 00 00 FF FF FF FF FF FF FF FF 3F FF 00\n";
     LoggerSimProcess sim(with_files(dir, dump, "", {"--type", "ВЕС_НА_КРЮКЕ"}));
@@ -136,6 +144,8 @@ TEST(ReadSession, RecordsEdgeCasesAndTheirLogLines) {
     EXPECT_EQ(d.param(0)->low, 0.0f);
     EXPECT_EQ(d.param(0)->high, 200.0f);
     ASSERT_EQ(d.item_count(), 3);
+    ASSERT_EQ(d.messages().size(), 1u); // shown as a load's notes are
+    EXPECT_NE(d.messages()[0].find(": 1"), std::string::npos) << d.messages()[0];
     EXPECT_EQ(d.item(0)->time, 86400u);
     EXPECT_EQ(d.item(0)->values[0], 12.5f);
     EXPECT_TRUE(d.item(0)->full);
@@ -247,7 +257,8 @@ TEST(ReadSession, LoggerFallingSilentMidDump) {
         EXPECT_GT(r.data().item_count(), 0);
         EXPECT_LT(r.data().item_count(), 50);
         EXPECT_FALSE(r.hw.Port().IsOpen());
-        EXPECT_FALSE(r.document.IsModified());
+        // What came before the failure can be saved.
+        EXPECT_TRUE(r.document.IsModified());
     }
     {
         // The device itself vanishes: reopening it fails.
@@ -258,14 +269,61 @@ TEST(ReadSession, LoggerFallingSilentMidDump) {
         EXPECT_GT(r.data().item_count(), 0);
         EXPECT_FALSE(r.hw.Port().IsOpen());
     }
-    {
-        LoggerSimProcess sim({"--records", "50", "--drop-after", QString::number(replies + 40)});
+}
+
+TEST(ReadSession, EachConnectionFailureSaysWhyAndAHostNameIsLookedUp) {
+    // "LOGGER OK" and the type, each with its prompt; then 40 bytes: a few records of the dump.
+    const QString replies_and_records = QString::number(13 + 16 + 40);
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const std::string nobody = "127.0.0.1:" + std::to_string(closed.serverPort());
+    closed.close();
+    LoggerSimProcess silent({"--silent-after", "0"});
+    LoggerSimProcess dropping({"--records", "50", "--drop-after", replies_and_records});
+    LoggerSimProcess healthy({"--records", "30"});
+    const std::string healthy_port = healthy.port_name().substr(healthy.port_name().find(':'));
+    struct Case {
+        std::string port;
+        std::optional<device::LinkFault> cause; // nothing: the read succeeds
+    };
+    const Case cases[] = {
+        {nobody, device::LinkFault::refused},
+        {"no-such-logger.test:22002", device::LinkFault::host_not_found},
+        {silent.port_name(), device::LinkFault::no_answer},
+        {dropping.port_name(), device::LinkFault::dropped},
+        {"localhost" + healthy_port, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.port);
         auto t = fast_timings();
-        t.port.tcp_wait_ms = 25;
-        Reading r(sim.port_name(), t);
-        EXPECT_EQ(r.run().failed(), Kind::link);
-        EXPECT_GT(r.data().item_count(), 0);
+        t.byte_timeout_ms = 300;
+        t.port.tcp_wait_ms = 300;
+        Reading r(c.port, t);
+        // Names the test made up are never asked of the network.
+        r.hw.SetNameLookup([](const std::string& host, const device::Until& until) {
+            return host == "no-such-logger.test" ? device::HostAddresses{}
+                                                 : device::system_name_lookup(host, until);
+        });
+        r.run();
+        if (!c.cause) {
+            EXPECT_EQ(r.failed(), std::nullopt) << r.error;
+            EXPECT_EQ(r.data().item_count(), 30);
+            continue;
+        }
+        ASSERT_EQ(r.failed(), Kind::link);
+        EXPECT_EQ(r.outcome.failure->cause, *c.cause);
+        EXPECT_EQ(r.outcome.failure->records, static_cast<std::size_t>(r.data().item_count()));
+        EXPECT_EQ(r.outcome.failure->port, c.port);
+        // The cause is the line after the hardware line, on screen and in the log.
+        EXPECT_EQ(std::count(r.error.begin(), r.error.end(), '\n'), 2) << r.error;
+        EXPECT_NE(r.log().find(lib::to_cp1251(
+                      "## communication error ## Аппаратная ошибка при чтении данных. ")),
+                  std::string::npos);
         EXPECT_FALSE(r.hw.Port().IsOpen());
+        if (*c.cause == device::LinkFault::dropped) {
+            EXPECT_GT(r.data().item_count(), 0);
+            EXPECT_GT(r.reconnections, 0); // the dialog said that it reconnects
+        }
     }
 }
 
@@ -305,7 +363,7 @@ TEST(ReadSession, EndlessDumpsStopAtTheirCapsAndKeepWhatWasRead) {
         EXPECT_EQ(endless(r, "~BDUMP LOG", std::string("\x01\0\0\0\0\0\x48\x41\xFF\0", 10)),
                   Kind::records_cap);
         EXPECT_EQ(r.data().item_count(), 50);
-        EXPECT_FALSE(r.document.IsModified());
+        EXPECT_TRUE(r.document.IsModified()); // kept, to be saved or given up
     }
     {
         Reading r("scripted");

@@ -42,11 +42,13 @@
 namespace {
 
 constexpr const char* sim_address = "127.0.0.1:22013";
+constexpr const char* dropping_sim_address = "127.0.0.1:22014";
 
 struct Context {
     QDir out;
     std::string settings_path;
     std::string comm_log;
+    QString sim_program;
     bool ok = true;
 };
 
@@ -317,6 +319,45 @@ void read_dialog_ready(Context& ctx) {
     shoot_modal(ctx, "read-dialog-ready", 300, [&] { window.actConnect->trigger(); });
 }
 
+// A cable pulled during a read (a simulator that drops the line after 50000 bytes): the box
+// says why and that the window keeps what came; the window then shows them unsaved.
+void read_dropped(Context& ctx) {
+    QProcess dropping;
+    dropping.start(ctx.sim_program, {"--listen", dropping_sim_address, "--drop-after", "50000"});
+    if (!dropping.waitForStarted() || !dropping.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "screenshots: the dropping simulator did not start\n");
+        ctx.ok = false;
+        return;
+    }
+    TMainForm window(ctx.settings_path);
+    window.system().link().name = dropping_sim_address;
+    window.hardware().SetLogPath(ctx.comm_log);
+    device::HardwareTimings short_wait;
+    short_wait.byte_timeout_ms = 2000;
+    window.hardware().SetTimings(short_wait);
+    window.show();
+    wait_ms(200);
+    shoot_modal(
+        ctx, "read-error-dropped", 6000, [&] { window.actConnect->trigger(); },
+        [](QWidget* dialog) {
+            if (auto* button = dialog->findChild<QAbstractButton*>("btnReadData"))
+                button->click();
+        },
+        [](QWidget* box) {
+            qobject_cast<QDialog*>(box)->accept();
+            QTimer::singleShot(100, [] {
+                if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                    d->reject();
+            });
+        });
+    wait_ms(300);
+    save(ctx, &window, "main-after-dropped-read");
+    // The other shots read the healthy simulator from the same settings.
+    window.system().link().name = sim_address;
+    dropping.terminate();
+    dropping.waitForFinished();
+}
+
 // The unsaved read asks before "Открыть..." goes on, and "Сохранить как..." proposes its name;
 // both in Qt's Russian texts.
 void save_after_read(Context& ctx, TMainForm& window) {
@@ -473,6 +514,7 @@ void open_error_box(Context& ctx) {
 const std::vector<std::pair<const char*, void (*)(Context&)>> shots = {
     {"main-empty", main_empty},
     {"read-dialog-ready", read_dialog_ready},
+    {"read-error-dropped", read_dropped},
     {"main-journal-after-read", main_after_read},
     {"graph-pauses", graph_pauses},
     {"port-dialog", port_dialog},
@@ -492,11 +534,11 @@ int main(int argc, char** argv) {
     QTemporaryDir scratch;
     Context ctx{QDir(QString::fromLocal8Bit(argv[1])),
                 scratch.filePath("Vornell.ini").toStdString(),
-                scratch.filePath("comm.log").toStdString()};
+                scratch.filePath("comm.log").toStdString(), QString::fromLocal8Bit(argv[2])};
     QDir().mkpath(ctx.out.path());
 
     QProcess sim;
-    sim.start(QString::fromLocal8Bit(argv[2]), {"--listen", sim_address, "--profile", "drilling"});
+    sim.start(ctx.sim_program, {"--listen", sim_address, "--profile", "drilling"});
     if (!sim.waitForStarted() || !sim.waitForReadyRead(5000)) {
         std::fprintf(stderr, "screenshots: the logger simulator did not start\n");
         return 1;
