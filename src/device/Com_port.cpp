@@ -371,7 +371,10 @@ HostAddresses system_name_lookup(const std::string& host, const Until& until) {
     HostAddresses found;
     for (const QHostAddress& address : answer->addresses())
         found.addresses.push_back(address.toString().toStdString());
-    found.outcome = found.addresses.empty() ? HostAddresses::not_found : HostAddresses::found;
+    // A resolver that could not be asked (no network) is no answer, not a name that is unknown.
+    found.outcome = !found.addresses.empty()                     ? HostAddresses::found
+                    : answer->error() == QHostInfo::HostNotFound ? HostAddresses::not_found
+                                                                 : HostAddresses::no_answer;
     return found;
 }
 

@@ -35,11 +35,8 @@ TEST(PortName, TcpNamesAreHostAndPlainPortOrNothing) {
         {"::1:22002", PortNameFault::tcp_address},
         {"хост:22002", PortNameFault::tcp_address},
     };
-    for (const auto& [name, fault] : refused) {
-        EXPECT_EQ(device::parse_tcp_name(name), fault) << name;
+    for (const auto& [name, fault] : refused)
         EXPECT_EQ(device::stored_port_name_fault(name), fault) << name;
-        EXPECT_EQ(device::check_port_name(name).fault, fault) << name;
-    }
     EXPECT_EQ(device::stored_port_name_fault("COM1"), PortNameFault::none);
     EXPECT_EQ(device::stored_port_name_fault("/dev/missing"), PortNameFault::none);
     EXPECT_EQ(device::stored_port_name_fault(" "), PortNameFault::empty);

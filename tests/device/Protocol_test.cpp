@@ -1,19 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
-#include <future>
-#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <QTcpServer>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "Logger_sim_process.h"
 #include "Scripted_link.h"
@@ -299,32 +292,5 @@ TEST(Protocol, DeadTcpPeerIsGivenUpWithinTheByteTimeout) {
             << fault;
         // The byte time-out, the pause before connecting and a little slack.
         EXPECT_LT(ms_since(t0), 1000 + 1000 + 300) << fault;
-    }
-}
-
-TEST(Protocol, ACommunicationLogThatIsNoRegularFileIsLeftAloneAndTheReadGoesOn) {
-    ScratchDir dir;
-    const std::string fifo = dir.file("fifo.log");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    std::filesystem::create_directory(dir.file("folder.log"));
-    for (const std::string& path : {fifo, dir.file("folder.log")}) {
-        SCOPED_TRACE(path);
-        // Constructed on a thread of its own: a log that blocks shows as a wait without end.
-        auto opening = std::async(std::launch::async,
-                                  [&] { return std::make_unique<device::HardWare>(path); });
-        const bool in_time = opening.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
-        if (!in_time) // a reader lets a blocked writer go, so that the test can end
-            ::close(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK));
-        const std::unique_ptr<device::HardWare> hw = opening.get();
-        EXPECT_TRUE(in_time);
-        EXPECT_FALSE(hw->Logging());
-        EXPECT_EQ(hw->LogState(), device::HardWare::LogProblem::not_regular);
-        EXPECT_NE(hw->LogProblemText().find(path), std::string::npos);
-        const auto script = script_logger(*hw);
-        script->replies["~BLA BLA BLA"] = "OK\r\n=>";
-        hw->SetPortName("scripted");
-        hw->Open();
-        hw->SendCommand("~BLA BLA BLA");
-        EXPECT_EQ(hw->ReadReply(), "OK");
     }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "device/Read_error.h"
@@ -96,20 +97,14 @@ TEST(ReadErrorTexts, TheBoxNamesThePortTheSystemsReasonAndTheLog) {
 }
 
 TEST(ReadErrorTexts, PermissionAdviceNamesAGroupOnlyWhenJoiningItHelps) {
-    struct Case {
-        const char* group;
-        unsigned gid, mode;
-        OpenFault::Reason reason;
-    };
-    const Case cases[] = {{"dialout", 20, 020660, OpenFault::no_permission},
-                          {"uucp", 14, 020666, OpenFault::no_permission},
-                          {"root", 0, 020660, OpenFault::administrator},
-                          {"dialout", 20, 020600, OpenFault::administrator},
-                          {"dialout", 20, 020640, OpenFault::administrator},
-                          {"", 20, 020660, OpenFault::no_permission}};
-    for (const Case& c : cases) {
-        const OpenFault fault = device::permission_fault("/dev/ttyS0", c.group, c.gid, c.mode);
-        EXPECT_EQ(fault.reason, c.reason) << c.group << " " << std::oct << c.mode;
-        EXPECT_EQ(fault.group, c.reason == OpenFault::no_permission ? c.group : "");
+    using R = OpenFault::Reason;
+    const std::tuple<const char*, unsigned, unsigned, R> cases[] = {
+        {"dialout", 20, 020660, R::no_permission}, {"uucp", 14, 020666, R::no_permission},
+        {"", 20, 020660, R::no_permission},        {"root", 0, 020660, R::administrator},
+        {"dialout", 20, 020600, R::administrator}, {"dialout", 20, 020640, R::administrator}};
+    for (const auto& [group, gid, mode, reason] : cases) {
+        const OpenFault fault = device::permission_fault("/dev/ttyS0", group, gid, mode);
+        EXPECT_EQ(fault.reason, reason) << group << " " << std::oct << mode;
+        EXPECT_EQ(fault.group, reason == R::no_permission ? group : "");
     }
 }
