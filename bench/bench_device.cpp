@@ -6,7 +6,6 @@
 #include <QProcess>
 
 #include <filesystem>
-#include <functional>
 #include <string>
 
 #include <unistd.h>
@@ -14,7 +13,6 @@
 #include "datafile/Recording.h"
 #include "device/Hardware.h"
 #include "device/Read_session.h"
-#include "library/lock_object.h"
 
 namespace {
 
@@ -44,16 +42,6 @@ struct Simulator {
     }
 };
 
-// What the reading dialog does with each report: keep it under the progress lock.
-struct ProgressSink {
-    lib::lock_object lock;
-    std::string text;
-    void operator()(const std::string& t, double, std::size_t) {
-        lib::Locker hold(lock);
-        text = t;
-    }
-};
-
 std::string log_path() {
     return (std::filesystem::temp_directory_path() /
             ("vornell-bench-comm-" + std::to_string(::getpid()) + ".log"))
@@ -73,8 +61,8 @@ void BM_MeasurementDump(benchmark::State& state) {
         t.dump_pause_ms = 0;
         t.port.reconnect_pause_ms = 0;
         hw.SetTimings(t);
-        ProgressSink sink;
-        hw.SetProgressCallback(std::ref(sink));
+        device::SharedProgress shown; // what the reading dialog does with each report
+        hw.SetProgressCallback([&](const device::ReadProgress& p) { shown.set(p); });
         hw.Open();
         state.ResumeTiming();
         // Beyond the dump this sends only two short commands; the dump is the whole cost.
@@ -99,8 +87,9 @@ void BM_WholeReadDefaultWaits(benchmark::State& state) {
         device::SinkInto records_sink(recording);
         device::HardWare hw(log);
         hw.SetPortName(sim.address);
-        ProgressSink sink;
-        const device::ReadOutcome read = device::run_read_session(hw, records_sink, std::ref(sink));
+        device::SharedProgress shown;
+        const device::ReadOutcome read = device::run_read_session(
+            hw, records_sink, [&](const device::ReadProgress& p) { shown.set(p); });
         if (read.failure || recording.data.item_count() != records)
             state.SkipWithError(read.failure ? read.text.c_str() : "records lost");
         std::filesystem::remove(log);

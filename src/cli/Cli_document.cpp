@@ -26,12 +26,12 @@ void append_double(std::string& out, double value) {
     out.append(buffer, result.ptr);
 }
 
+} // namespace
+
 void print_load_notes(const std::string& path, const FileStorage& model) {
     for (const std::string& message : model.messages())
         std::cerr << path << ": " << message << "\n";
 }
-
-} // namespace
 
 Reporter& stderr_reporter() {
     static StderrReporter reporter;

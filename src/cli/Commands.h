@@ -101,6 +101,8 @@ bool open_document(Storage& doc, const std::string& path);
 // Loads the data file alone and prints its load notes; a failure of the file itself is raised
 // naming it.
 void load_model(FileStorage& model, const std::string& path);
+// Prints a document's load notes (and a read's notes) on stderr, each after path.
+void print_load_notes(const std::string& path, const FileStorage& model);
 
 // The object that "info" prints for a loaded model; callers may add keys of their own.
 nlohmann::ordered_json model_info_json(const std::string& file, const FileStorage& model);
