@@ -57,9 +57,9 @@ opened_file open_regular(const std::string& path, access how, bool create) {
     if (fd < 0 && how == access::read_write &&
         (errno == EACCES || errno == EROFS || errno == EISDIR))
         fd = no_eintr([&] { return ::open(path.c_str(), O_RDONLY | always); });
-    // ENXIO: a FIFO nobody reads, or a device that is not there; EISDIR: a folder opened for
-    // writing. None of them is a regular file.
-    if (fd < 0 && (errno == ENXIO || errno == EISDIR))
+    // Appending is tried once (a log): ENXIO, a FIFO nobody reads or a device that is not
+    // there, and EISDIR, a folder, are no regular file rather than a failure worth retrying.
+    if (fd < 0 && how == access::append && (errno == ENXIO || errno == EISDIR))
         return {no_handle, outcome::not_regular};
     if (fd < 0)
         return {no_handle,
