@@ -97,6 +97,16 @@ QString proposed_file_name(const FileStorage& data) {
                              t.minute);
 }
 
+QString export_file_name(const Storage& document, const QString& name_end) {
+    const QString name = document.FileName().empty()
+                             ? proposed_file_name(document.Data())
+                             : QFileInfo(QString::fromStdString(document.FileName())).fileName();
+    if (name.isEmpty())
+        return {};
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return (dot > 0 ? name.left(dot) : name) + name_end;
+}
+
 TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
     : QMainWindow(parent), system_(settings_path), reporter_(this), document_(reporter_) {
     UsePaper(printer_.Get());
@@ -239,7 +249,12 @@ void TMainForm::create_actions() {
     make(actBondOpt, "actBondOpt", "Настройка с&вязи...", "Настройка связи датчика с компьютером");
     make(actExit, "actExit", "Вы&ход", "Выход из программы");
     make(actAbout, "actAbout", "&О программе...", "");
-    make(actExportCsv, "actExportCsv", "&Экспорт в CSV...", "Записать замеры в файл CSV");
+    make(actExportLas, "actExportLas", "Экспорт в &LAS...",
+         "Записать замеры в файл LAS 2.0 для программ обработки каротажа");
+    make(actExportCsv, "actExportCsv", "&Экспорт в CSV...",
+         "Записать замеры в файл CSV для электронных таблиц");
+    make(actExportJournalCsv, "actExportJournalCsv", "Экспорт &журнала в CSV...",
+         "Записать журнал в файл CSV для электронных таблиц");
     make(actSavePicture, "actSavePicture", "Сохранить &рисунок...",
          "Записать видимый график в файл PNG");
 
@@ -267,13 +282,17 @@ void TMainForm::create_actions() {
     connect(actBondOpt, &QAction::triggered, this, &TMainForm::actBondOptExecute);
     connect(actExit, &QAction::triggered, this, &QWidget::close);
     connect(actAbout, &QAction::triggered, this, &TMainForm::actAboutExecute);
+    connect(actExportLas, &QAction::triggered, this, &TMainForm::actExportLasExecute);
     connect(actExportCsv, &QAction::triggered, this, &TMainForm::actExportCsvExecute);
+    connect(actExportJournalCsv, &QAction::triggered, this, &TMainForm::actExportJournalCsvExecute);
     connect(actSavePicture, &QAction::triggered, this, &TMainForm::actSavePictureExecute);
 }
 
 void TMainForm::create_menus() {
     file_menu_ = menuBar()->addMenu(QStringLiteral("&Файл"));
-    file_menu_->addActions({actOpen, actSave, actSaveAs, actExportCsv, actSavePicture});
+    file_menu_->addActions({actOpen, actSave, actSaveAs});
+    file_menu_->addSeparator();
+    file_menu_->addActions({actExportLas, actExportCsv, actExportJournalCsv, actSavePicture});
     file_menu_->addSeparator();
     file_menu_->addActions({actPrint, actPrintSetup});
     recent_separator_ = file_menu_->addSeparator();
@@ -406,7 +425,8 @@ void TMainForm::UpdateCommandStates() {
     const bool modified = document_.IsModified();
     const bool has_data = document_.HasData();
     EnableControls(modified, {actSave, actSaveAs});
-    EnableControls(has_data, {actPrint, actExportCsv, actSavePicture, grid_});
+    EnableControls(has_data, {actPrint, actExportLas, actExportCsv, actSavePicture, grid_});
+    actExportJournalCsv->setEnabled(document_.JournalCount() > 0);
     graph_->UpdateControlStates(has_data);
     actUnitOpts->setEnabled(false);
     grid_->refresh();
@@ -581,27 +601,36 @@ void TMainForm::actAboutExecute() {
     dialog.exec();
 }
 
-void TMainForm::export_file(const QString& filter, const QString& suffix,
+void TMainForm::export_file(const QString& title, const QString& filter, const QString& name_end,
                             const std::function<void(const std::string&)>& write) {
-    QString preset;
-    if (!document_.FileName().empty()) {
-        const QFileInfo info(QString::fromStdString(document_.FileName()));
-        preset = info.dir().filePath(info.completeBaseName() + '.' + suffix);
-    }
-    const QString path = ask_file_name(this, QFileDialog::AcceptSave, {filter}, suffix, preset);
+    const QString path =
+        ask_file_name(this, QFileDialog::AcceptSave, {filter}, name_end.section('.', -1),
+                      export_file_name(document_, name_end), data_folder(), title);
     if (!path.isEmpty())
         write(path.toStdString());
 }
 
+void TMainForm::export_as(const QString& title, const FileFormat& format, const QString& name_end) {
+    export_file(title, file_filter(format), name_end,
+                [this, &format](const std::string& path) { document_.Export(path, format); });
+}
+
+void TMainForm::actExportLasExecute() {
+    export_as(QStringLiteral("Экспорт в LAS"), *format_of(".las"), QStringLiteral(".las"));
+}
+
 void TMainForm::actExportCsvExecute() {
-    const FileFormat& csv = *format_of(".csv");
-    export_file(file_filter(csv), QStringLiteral("csv"),
-                [this, &csv](const std::string& path) { document_.Export(path, csv); });
+    export_as(QStringLiteral("Экспорт в CSV"), *format_of(".csv"), QStringLiteral(".csv"));
+}
+
+void TMainForm::actExportJournalCsvExecute() {
+    export_as(QStringLiteral("Экспорт журнала в CSV"), journal_csv_format(),
+              QStringLiteral("_журнал.csv"));
 }
 
 void TMainForm::actSavePictureExecute() {
-    export_file(QStringLiteral("Рисунки PNG (*.png)"), QStringLiteral("png"),
-                [this](const std::string& path) {
+    export_file(QStringLiteral("Сохранить рисунок"), QStringLiteral("Рисунки PNG (*.png)"),
+                QStringLiteral(".png"), [this](const std::string& path) {
                     try {
                         save_png(graph_->GraphImage(), path);
                     } catch (const std::exception& e) {

@@ -69,7 +69,9 @@ public:
     QAction* actBondOpt;
     QAction* actExit;
     QAction* actAbout;
+    QAction* actExportLas;
     QAction* actExportCsv;
+    QAction* actExportJournalCsv;
     QAction* actSavePicture;
 
 protected:
@@ -95,12 +97,17 @@ private:
     void actConnectExecute();
     void actBondOptExecute();
     void actAboutExecute();
+    void actExportLasExecute();
     void actExportCsvExecute();
+    void actExportJournalCsvExecute();
     void actSavePictureExecute();
-    // Asks for the name of an export (the document's name with suffix is proposed) and hands
-    // it to write, which reports its own failure.
-    void export_file(const QString& filter, const QString& suffix,
+    // Asks for the name of an export in a dialog titled title (the document's name ending in
+    // name_end is proposed, in the last folder) and hands it to write, which reports its own
+    // failure.
+    void export_file(const QString& title, const QString& filter, const QString& name_end,
                      const std::function<void(const std::string&)>& write);
+    // export_file of a format the document writes.
+    void export_as(const QString& title, const FileFormat& format, const QString& name_end);
 
     // False when the user chose Cancel, or Yes and the read data are still unsaved.
     bool may_discard_read_data();
@@ -144,3 +151,6 @@ QString file_filter(const FileFormat& format);
 // The name "Сохранить как..." proposes for a recording: its first record's date and time
 // ("2026-03-02_0600.realtim"); empty without records.
 QString proposed_file_name(const FileStorage& data);
+// The name an export proposes: the document's file name, or for a read the one "Сохранить
+// как..." proposes, with its extension replaced by name_end (".las", "_журнал.csv").
+QString export_file_name(const Storage& document, const QString& name_end);

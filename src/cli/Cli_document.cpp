@@ -10,6 +10,7 @@
 #include "formats/Formats.h"
 #include "formats/Journal_file.h"
 #include "formats/Records_csv.h"
+#include "library/Codepage.h"
 #include "library/File_error.h"
 
 namespace {
@@ -79,16 +80,28 @@ int cmd_journal(const std::vector<std::string>& args) {
 }
 
 int cmd_convert(const std::vector<std::string>& args) {
-    if (args.size() != 2)
+    const ParsedArgs parsed = parse_args(args, {"--las-encoding"});
+    if (parsed.positional.size() != 2)
         throw UsageError("expected the arguments IN OUT");
-    // Through a link, another kind would be written under the input's own name.
-    check_not_input(args[0], args[1]);
-    Storage doc(stderr_reporter());
-    if (!open_document(doc, args[0]))
-        return 1;
+    const std::string& in = parsed.positional[0];
+    const std::string& out = parsed.positional[1];
     // The name of OUT picks its format: a data family, or an export.
-    const FileFormat* format = format_of(args[1]);
+    const FileFormat* format = format_of(out);
+    ExportOptions options;
+    if (const auto it = parsed.options.find("--las-encoding"); it != parsed.options.end()) {
+        if (!format || std::string_view(format->name) != "las")
+            throw UsageError("--las-encoding is for a .las OUT only");
+        const std::string encoding = lib::lower_ident(it->second);
+        if (encoding != "utf-8" && encoding != "cp1251")
+            throw UsageError("--las-encoding must be utf-8 or cp1251, not '" + it->second + "'");
+        options.las_encoding = encoding == "utf-8" ? LasEncoding::utf8 : LasEncoding::cp1251;
+    }
+    // Through a link, another kind would be written under the input's own name.
+    check_not_input(in, out);
+    Storage doc(stderr_reporter());
+    if (!open_document(doc, in))
+        return 1;
     const bool written =
-        format && !format->data_family() ? doc.Export(args[1], *format) : doc.Save(args[1]);
+        format && !format->data_family() ? doc.Export(out, *format, options) : doc.Save(out);
     return written ? 0 : 1;
 }

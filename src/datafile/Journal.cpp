@@ -12,11 +12,12 @@ namespace {
 constexpr double first_datetime = -693593.0;
 constexpr double past_last_datetime = 2958466.0;
 
-std::string datetime_text(double dt) {
+std::string datetime_text(double dt, bool iso) {
     if (!valid_datetime(dt))
         return {};
     const lib::time_parts parts = lib::datetime_to_parts(dt);
-    return lib::format_short_date(parts) + " " + lib::format_long_time(parts);
+    return iso ? lib::iso_date_time(parts)
+               : lib::format_short_date(parts) + " " + lib::format_long_time(parts);
 }
 
 } // namespace
@@ -63,7 +64,7 @@ std::string LogStorage::SituationText(EventKind code, float value) const {
     return text;
 }
 
-std::string LogStorage::CellText(int column, int row) const {
+std::string LogStorage::CellText(int column, int row, bool iso_dates) const {
     if (row < 0 || row >= Count())
         return {};
     const LogRecord& r = records_[static_cast<std::size_t>(row)];
@@ -71,9 +72,9 @@ std::string LogStorage::CellText(int column, int row) const {
     case 0:
         return std::to_string(row + 1);
     case 1: {
-        std::string text = datetime_text(r.start);
+        std::string text = datetime_text(r.start, iso_dates);
         if (std::trunc(r.end) != 0.0) {
-            const std::string end = datetime_text(r.end);
+            const std::string end = datetime_text(r.end, iso_dates);
             if (!end.empty())
                 text += " - " + end;
         }

@@ -26,7 +26,8 @@ public:
     int Count() const { return static_cast<int>(records_.size()); }
     const std::vector<LogRecord>& Records() const { return records_; }
 
-    std::string CellText(int column, int row) const;
+    // The grid's texts; iso_dates gives the dates as "2026-03-02 06:00:00" whatever the locale.
+    std::string CellText(int column, int row, bool iso_dates = false) const;
     std::string SituationText(EventKind code, float value) const;
     static std::string ColumnTitle(int index);
 

@@ -94,8 +94,16 @@ bool Storage::Save(const std::string& path) {
     return ok;
 }
 
-bool Storage::Export(const std::string& path, const FileFormat& format) {
-    return Guarded(save_prefix(path), [&] { write_export(format, data_, journal_, path); });
+bool Storage::Export(const std::string& path, const FileFormat& format,
+                     const ExportOptions& options) {
+    return Guarded(save_prefix(path), [&] {
+        if (!file_name_.empty())
+            for (const std::string& own : Files(file_name_))
+                if (lib::io::same_file(own, path))
+                    throw std::runtime_error(
+                        "Это файл открытого документа; экспорт его не перезаписывает");
+        write_export(format, data_, journal_, path, options);
+    });
 }
 
 void Storage::Adopt(Recording& recording, std::string file_name, bool modified) {

@@ -12,8 +12,7 @@
 #include "datafile/Journal.h"
 #include "datafile/Recording.h"
 #include "document/Reporter.h"
-
-struct FileFormat;
+#include "formats/Formats.h"
 
 class Storage {
 public:
@@ -23,10 +22,12 @@ public:
 
     // All return false after a failure, which has been reported. Save writes a data family
     // (chosen by path's name) with the journal beside it; Export writes the file of an export
-    // and leaves the name and the modified flag as they were.
+    // and leaves the name and the modified flag as they were, and never writes over a file of
+    // the opened document.
     bool Open(const std::string& path);
     bool Save(const std::string& path);
-    bool Export(const std::string& path, const FileFormat& format);
+    bool Export(const std::string& path, const FileFormat& format,
+                const ExportOptions& options = {});
     // Takes over a recording made away from the document: its records, parameters, text lines,
     // remarks, load notes, run information and journal replace the document's own (nothing of
     // a file opened before stays with a read), and the recording is left empty; the sensor type

@@ -5,7 +5,7 @@
 #include "datafile/Assembling.h"
 #include "formats/Legacy_file.h"
 #include "formats/Native_file.h"
-#include "formats/Records_csv.h"
+#include "formats/Spreadsheet_csv.h"
 #include "library/Codepage.h"
 
 const std::vector<FileFormat>& file_formats() {
@@ -22,12 +22,24 @@ const std::vector<FileFormat>& file_formats() {
          .load = legacy::load,
          .save = legacy::save,
          .files = legacy::files_of},
-        {.name = "records_csv",
+        {.name = "las",
+         .extensions = {".las"},
+         .dialog_text = "Файлы LAS",
+         .write = las_file::write},
+        {.name = "spreadsheet_csv",
          .extensions = {".csv"},
          .dialog_text = "Файлы CSV",
-         .write = write_records_csv},
+         .write = write_spreadsheet_csv},
     };
     return formats;
+}
+
+const FileFormat& journal_csv_format() {
+    static const FileFormat format{.name = "journal_csv",
+                                   .extensions = {".csv"},
+                                   .dialog_text = "Файлы CSV",
+                                   .write = write_journal_csv};
+    return format;
 }
 
 std::string extension_of(std::string_view path) {
@@ -81,9 +93,10 @@ void save_data_file(FileStorage& model, const std::string& path, bool text_only,
 }
 
 void write_export(const FileFormat& format, const FileStorage& data, const LogStorage& journal,
-                  const std::string& path) {
-    lib::io::replace_files(
-        {{path, [&](lib::io::BinaryOutputStream& out) { format.write(data, journal, out); }}});
+                  const std::string& path, const ExportOptions& options) {
+    lib::io::replace_files({{path, [&](lib::io::BinaryOutputStream& out) {
+                                 format.write(data, journal, options, out);
+                             }}});
 }
 
 bool failed_in(const std::vector<lib::io::file_replacement>& files,

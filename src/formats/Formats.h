@@ -1,16 +1,16 @@
 #pragma once
 // The one table of file formats: which format an extension names, for open, save, the window's
 // exports and vornell-cli convert. Each format is a unit of its own (Native_file, Legacy_file,
-// Records_csv); the journal beside a data file is Journal_file.
+// Records_csv, Las_file, Spreadsheet_csv); the journal beside a data file is Journal_file.
 //
 // A data family is opened and saved, with the document's journal beside its file. An export is
 // only written: one file from the document. An export slots in with its unit and one row in
-// file_formats() (Formats.cpp), e.g.
-//   {.name = "las", .extensions = {".las"}, .dialog_text = "Файлы LAS", .write = las::write},
+// file_formats() (Formats.cpp).
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "formats/Las_file.h"
 #include "library/Fileworks.h"
 
 class FileStorage;
@@ -19,6 +19,11 @@ class LogStorage;
 namespace lib::io {
 class BinaryOutputStream;
 } // namespace lib::io
+
+// What an export may be asked for beyond the document.
+struct ExportOptions {
+    LasEncoding las_encoding = LasEncoding::cp1251;
+};
 
 struct FileFormat {
     // Reads path into an emptied model.
@@ -32,7 +37,7 @@ struct FileFormat {
     using Files = std::vector<std::string> (*)(const std::string& path);
     // Writes the document into the file of an export.
     using Write = void (*)(const FileStorage& data, const LogStorage& journal,
-                           lib::io::BinaryOutputStream& out);
+                           const ExportOptions& options, lib::io::BinaryOutputStream& out);
 
     const char* name;
     std::vector<std::string_view> extensions; // lower case, with the dot
@@ -50,6 +55,8 @@ struct FileFormat {
 
 // Every format, in the order file dialogs list them.
 const std::vector<FileFormat>& file_formats();
+// The journal as a spreadsheet CSV: an export of the window that no extension names.
+const FileFormat& journal_csv_format();
 // The format that the extension of path names (any case); nullptr for none.
 const FileFormat* format_of(std::string_view path);
 // The extension of path as the table compares it: from its last dot, lower-cased; empty without.
@@ -71,7 +78,7 @@ void save_data_file(FileStorage& model, const std::string& path, bool text_only 
                     const std::vector<lib::io::file_replacement>& companions = {});
 // Writes an export as one file of a replace; the failure raised names the file.
 void write_export(const FileFormat& format, const FileStorage& data, const LogStorage& journal,
-                  const std::string& path);
+                  const std::string& path, const ExportOptions& options = {});
 
 // True when the failure of a replace was in one of files.
 bool failed_in(const std::vector<lib::io::file_replacement>& files,

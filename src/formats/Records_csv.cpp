@@ -3,7 +3,6 @@
 #include <charconv>
 
 #include "datafile/Assembling.h"
-#include "library/Binary_io.h"
 
 namespace {
 
@@ -53,9 +52,4 @@ void records_csv(const FileStorage& model, const std::function<void(std::string_
         }
     }
     sink(out);
-}
-
-void write_records_csv(const FileStorage& data, const LogStorage&,
-                       lib::io::BinaryOutputStream& out) {
-    records_csv(data, [&out](std::string_view piece) { out.write(piece.data(), piece.size()); });
 }

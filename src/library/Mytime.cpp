@@ -200,4 +200,12 @@ std::string format_long_time(const time_parts& p) {
     return render(Locale::current().long_time_format, p, "Hhms");
 }
 
+std::string iso_date(const time_parts& p) {
+    return render("yyyy-MM-dd", p, "dMy");
+}
+
+std::string iso_date_time(const time_parts& p, char separator) {
+    return iso_date(p) + separator + render("HH:mm:ss", p, "Hms");
+}
+
 } // namespace lib

@@ -1,6 +1,7 @@
 #pragma once
 // The program's time value and its texts (time_to_text, time_to_hhmm), the journal's calendar
-// date-time number (parts_to_datetime) and dates in the locale's formats (format_short_date).
+// date-time number (parts_to_datetime), dates in the locale's formats (format_short_date) and in
+// the fixed ones of exchange files (iso_date_time).
 #include <cstdint>
 #include <string>
 
@@ -34,5 +35,9 @@ time_parts datetime_to_parts(double dt);
 // Texts in the locale's short date and long time formats (lib::Locale).
 std::string format_short_date(const time_parts& p);
 std::string format_long_time(const time_parts& p);
+// The same in every locale, for files other programs read: "2026-03-02" and
+// "2026-03-02 06:00:00" (or with 'T' or another separator between date and time).
+std::string iso_date(const time_parts& p);
+std::string iso_date_time(const time_parts& p, char separator = ' ');
 
 } // namespace lib

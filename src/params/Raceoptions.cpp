@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr const char* not_set = "::НЕ ЗАДАНО::";
+constexpr const char* not_set = race_not_set;
 constexpr const char* drill_type_items =
     "Роторное|Турбинное|Роторно-турбинное|Электробурение|Аварийные работы|Другое";
 

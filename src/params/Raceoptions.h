@@ -15,6 +15,9 @@ class BinaryOutputStream;
 class BinaryInputStream;
 } // namespace lib::io
 
+// The archive texts' default: nothing was entered.
+inline constexpr const char* race_not_set = "::НЕ ЗАДАНО::";
+
 class RaceInfo : public lib::ini_options, public lib::options_base {
 public:
     enum DrillType : std::int32_t {

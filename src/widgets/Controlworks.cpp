@@ -132,8 +132,11 @@ void CenterOnScreen(QWidget* window) {
 }
 
 QString ask_file_name(QWidget* owner, QFileDialog::AcceptMode mode, const QStringList& filters,
-                      const QString& suffix, const QString& preset, const QString& folder) {
+                      const QString& suffix, const QString& preset, const QString& folder,
+                      const QString& title) {
     QFileDialog dialog(owner);
+    if (!title.isEmpty())
+        dialog.setWindowTitle(title);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile

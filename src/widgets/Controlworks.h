@@ -26,7 +26,8 @@ void CenterOnScreen(QWidget* window);
 
 // A file name from Qt's own file dialog (so it looks alike everywhere and tests can drive it);
 // empty when cancelled. preset is a name or path to start with; the dialog opens in folder
-// when one is given (an absolute preset still opens in its own folder).
+// when one is given (an absolute preset still opens in its own folder); title replaces Qt's
+// own title when given.
 QString ask_file_name(QWidget* owner, QFileDialog::AcceptMode mode, const QStringList& filters,
-                      const QString& suffix, const QString& preset = {},
-                      const QString& folder = {});
+                      const QString& suffix, const QString& preset = {}, const QString& folder = {},
+                      const QString& title = {});

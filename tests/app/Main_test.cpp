@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -109,7 +110,8 @@ TEST_F(MainWindow, CommandsAndGridFollowTheDocument) {
     for (QAction* a :
          {w.actOpen, w.actConnect, w.actPrintSetup, w.actBondOpt, w.actExit, w.actAbout})
         EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
-    for (QAction* a : {w.actSave, w.actSaveAs, w.actPrint, w.actUnitOpts, w.actExportCsv})
+    for (QAction* a : {w.actSave, w.actSaveAs, w.actPrint, w.actUnitOpts, w.actExportLas,
+                       w.actExportCsv, w.actExportJournalCsv})
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
 
     JournalGrid& grid = w.journal_grid();
@@ -327,7 +329,7 @@ TEST_F(MainWindow, RecentFilesKeepTheLastEightOpensNewestFirst) {
     EXPECT_TRUE(recent_entry(odd)->text().endsWith("/semi;colon&&amp.realtim"));
 }
 
-TEST_F(MainWindow, DropOpensADataFileAndExportWritesTheRecordsAsCsv) {
+TEST_F(MainWindow, DropOpensADataFileAndTheExportsWriteWhatConvertWrites) {
     const std::string path = saved_file("dropped.realtim");
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
@@ -338,15 +340,63 @@ TEST_F(MainWindow, DropOpensADataFileAndExportWritesTheRecordsAsCsv) {
     QApplication::sendEvent(window.get(), &drop);
     EXPECT_EQ(window->document().FileName(), path);
 
-    const std::string csv = dir.file("dropped.csv");
-    {
-        Driver driver({Driver::choose_file(QString::fromStdString(csv))});
-        window->actExportCsv->trigger();
+    // Each dialog is titled for its export and proposes the document's name in its folder.
+    const std::string folder = dir.file("exports");
+    fs::create_directory(folder);
+    struct Case {
+        QAction* action;
+        const char* title;
+        const char* proposed;
+        const char* target;
+    };
+    const Case cases[] = {
+        {window->actExportLas, "Экспорт в LAS", "dropped.las", "out.LAS"},
+        {window->actExportCsv, "Экспорт в CSV", "dropped.csv", "out.csv"},
+        {window->actExportJournalCsv, "Экспорт журнала в CSV", "dropped_журнал.csv", "j.csv"},
+    };
+    for (const Case& c : cases) {
+        QString title, proposed;
+        Driver driver({[&](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            title = dialog->windowTitle();
+            proposed = dialog->selectedFiles().value(0);
+            dialog->selectFile(QString::fromStdString(folder + "/" + c.target));
+            static_cast<QDialog*>(dialog)->accept();
+        }});
+        c.action->trigger();
+        EXPECT_EQ(title.toStdString(), c.title);
+        EXPECT_EQ(proposed.toStdString(), dir.file(c.proposed));
+        EXPECT_TRUE(driver.done() && driver.seen().size() == 1) << c.title;
     }
-    std::string expected;
-    records_csv(window->document().Data(), [&](std::string_view piece) { expected += piece; });
-    EXPECT_EQ(file_text(csv), expected);
-    EXPECT_EQ(expected.substr(0, 10), "index,time");
+    // vornell-cli convert of the same file writes the same bytes, in the same conventions.
+    for (const char* name : {"out.LAS", "out.csv"}) {
+        const std::string converted = dir.file(std::string("convert-") + name);
+        const std::string command = "LC_ALL=ru_RU.UTF-8 '" VORNELL_CLI "' convert '" + path +
+                                    "' '" + converted + "' >/dev/null 2>&1 </dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << name;
+        EXPECT_EQ(file_text(folder + "/" + name), file_text(converted)) << name;
+    }
+    const std::string journal = file_text(folder + "/j.csv");
+    EXPECT_TRUE(journal.starts_with("\xEF\xBB\xBF№;Дата/Время;Ситуация\r\n"));
+    const auto lines = std::count(journal.begin(), journal.end(), '\n');
+    EXPECT_EQ(lines, window->document().JournalCount() + 1);
+
+    // The document's own file is not written over.
+    const std::string before = file_text(path);
+    Driver driver({[&](QWidget* w) {
+                       auto* dialog = qobject_cast<QFileDialog*>(w);
+                       dialog->selectFile(QString::fromStdString(path));
+                       // Later, so the driver is free to answer the question about replacing.
+                       QMetaObject::invokeMethod(
+                           dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); },
+                           Qt::QueuedConnection);
+                   },
+                   Driver::answer(QMessageBox::Yes), Driver::answer(QMessageBox::Ok)});
+    window->actExportCsv->trigger();
+    EXPECT_TRUE(driver.done());
+    ASSERT_EQ(driver.seen().size(), 3u);
+    EXPECT_NE(driver.seen()[2].find("файл открытого документа"), std::string::npos);
+    EXPECT_EQ(file_text(path), before);
 }
 
 TEST_F(MainWindow, SizePlaceMaximisedStateAndTabComeBackAtTheNextStart) {

@@ -6,7 +6,7 @@
 #include "datafile/Assembling.h"
 #include "datafile/Journal.h"
 #include "formats/Formats.h"
-#include "formats/Records_csv.h"
+#include "formats/Spreadsheet_csv.h"
 #include "library/Scratch_dir.h"
 
 TEST(FormatTable, EveryExtensionNamesOneFormatWhateverItsCase) {
@@ -16,17 +16,12 @@ TEST(FormatTable, EveryExtensionNamesOneFormatWhateverItsCase) {
         bool data_family;
     };
     const Case cases[] = {
-        {"a.realtim", "native", true},
-        {"B.RealDep", "native", true},
-        {"c.reallag", "native", true},
-        {"/x.y/d.RTM", "native", true},
-        {"run.2007.dep", "legacy", true},
-        {"e.LDP", "legacy", true},
-        {"f.tim", "legacy", true},
-        {"g.CSV", "records_csv", false},
-        {"h.txt", nullptr, false},
-        {"noext", nullptr, false},
-        {"dir.realtim/file", nullptr, false},
+        {"a.realtim", "native", true},    {"B.RealDep", "native", true},
+        {"c.reallag", "native", true},    {"/x.y/d.RTM", "native", true},
+        {"run.2007.dep", "legacy", true}, {"e.LDP", "legacy", true},
+        {"f.tim", "legacy", true},        {"g.CSV", "spreadsheet_csv", false},
+        {"g.Las", "las", false},          {"h.txt", nullptr, false},
+        {"noext", nullptr, false},        {"dir.realtim/file", nullptr, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -58,7 +53,7 @@ TEST(FormatTable, AnExportIsWrittenButNeverOpenedOrSavedAsAFamily) {
     const std::string csv = dir.file("run.csv");
     write_export(*format_of(csv), model, LogStorage(), csv);
     std::string expected;
-    records_csv(model, [&](std::string_view piece) { expected += piece; });
+    spreadsheet_csv(model, [&](std::string_view piece) { expected += piece; });
     const std::vector<std::uint8_t> bytes = get_bytes(csv);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
 

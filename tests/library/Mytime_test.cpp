@@ -95,6 +95,13 @@ TEST(Mytime, Texts) {
     EXPECT_EQ(lib::time_to_hhmm(lib::no_time - 1), "6:28");
 
     EXPECT_EQ(lib::time_to_datetime(1204415999), parts(2008, 2, 29, 23, 59, 59));
+
+    // Exchange files keep one form whatever the locale's formats are.
+    const lib::Locale kept = lib::Locale::current();
+    lib::Locale::set({".", "M/d/yy", "h:mm:ss"});
+    EXPECT_EQ(lib::iso_date_time(parts(2026, 3, 2, 6, 5, 9)), "2026-03-02 06:05:09");
+    EXPECT_EQ(lib::iso_date_time(parts(987, 12, 31, 23, 0, 0), 'T'), "0987-12-31T23:00:00");
+    lib::Locale::set(kept);
 }
 
 TEST(Mytime, CalendarDateTimeNumber) {

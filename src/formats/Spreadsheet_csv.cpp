@@ -1,0 +1,118 @@
+#include "formats/Spreadsheet_csv.h"
+
+#include <cmath>
+
+#include "datafile/Assembling.h"
+#include "datafile/Journal.h"
+#include "formats/Records_csv.h"
+#include "library/Binary_io.h"
+#include "library/Mytime.h"
+
+namespace {
+
+std::function<void(std::string_view)> into(lib::io::BinaryOutputStream& out) {
+    return [&out](std::string_view piece) { out.write(piece.data(), piece.size()); };
+}
+
+} // namespace
+
+SheetCsv::SheetCsv(const lib::Locale& locale)
+    : out_("\xEF\xBB\xBF"), decimal_(locale.decimal_separator),
+      separator_(locale.decimal_separator == "," ? ';' : ',') {}
+
+void SheetCsv::separate() {
+    if (row_started_)
+        out_ += separator_;
+    row_started_ = true;
+}
+
+void SheetCsv::text(std::string_view field) {
+    separate();
+    if (field.find_first_of(std::string{separator_} + "\"\r\n") == std::string_view::npos) {
+        out_ += field;
+        return;
+    }
+    out_ += '"';
+    for (const char c : field) {
+        if (c == '"')
+            out_ += '"';
+        out_ += c;
+    }
+    out_ += '"';
+}
+
+void SheetCsv::number(float value) {
+    separate();
+    if (!std::isfinite(value))
+        return;
+    const std::string digits = shortest_float(value);
+    const std::size_t point = digits.find('.');
+    if (point == std::string::npos) {
+        out_ += digits;
+    } else {
+        out_.append(digits, 0, point);
+        out_ += decimal_;
+        out_.append(digits, point + 1);
+    }
+}
+
+void SheetCsv::end_row() {
+    out_ += "\r\n";
+    row_started_ = false;
+}
+
+std::string SheetCsv::take() {
+    std::string taken;
+    taken.swap(out_);
+    return taken;
+}
+
+void spreadsheet_csv(const FileStorage& model, const std::function<void(std::string_view)>& sink) {
+    SheetCsv csv;
+    const int params = model.param_count();
+    csv.text("Дата/Время");
+    for (int k = 0; k < params; ++k) {
+        const FileStorageParam& p = *model.param(k);
+        csv.text(p.unit.empty() ? p.name : p.name + ", " + p.unit);
+    }
+    csv.end_row();
+    for (int i = 0; i < model.item_count(); ++i) {
+        const FileStorageItem& item = *model.item(i);
+        csv.text(lib::iso_date_time(lib::time_to_parts(item.time)));
+        for (int k = 0; k < params; ++k) {
+            if (static_cast<std::size_t>(k) < item.values.size())
+                csv.number(item.values[static_cast<std::size_t>(k)]);
+            else
+                csv.text({});
+        }
+        csv.end_row();
+        if (csv.size() > (1u << 16))
+            sink(csv.take());
+    }
+    sink(csv.take());
+}
+
+void journal_csv(const LogStorage& journal, const std::function<void(std::string_view)>& sink) {
+    SheetCsv csv;
+    for (int column = 0; column < 3; ++column)
+        csv.text(LogStorage::ColumnTitle(column));
+    csv.end_row();
+    for (int row = 0; row < journal.Count(); ++row) {
+        for (int column = 0; column < 3; ++column)
+            csv.text(journal.CellText(column, row, true));
+        csv.end_row();
+        if (csv.size() > (1u << 16))
+            sink(csv.take());
+    }
+    sink(csv.take());
+}
+
+void write_spreadsheet_csv(const FileStorage& data, const LogStorage&, const ExportOptions&,
+                           lib::io::BinaryOutputStream& out) {
+    spreadsheet_csv(data, into(out));
+}
+
+void write_journal_csv(const FileStorage&, const LogStorage& journal, const ExportOptions&,
+                       lib::io::BinaryOutputStream& out) {
+    journal_csv(journal, into(out));
+}
