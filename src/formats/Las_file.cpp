@@ -144,7 +144,7 @@ const RunParameter run_parameters[] = {
     {"TFLS", MEMBER(flushing_time), "", "Время промывки"},
     {"TREA", MEMBER(reaming_time), "", "Время проработки"},
     {"WOBA", MEMBER(avg_load), "т", "Средняя нагрузка"},
-    {"SPPA", MEMBER(avg_pressure), "атм", "Среднее давление ПЖ"},
+    {"SPPM", MEMBER(avg_pressure), "атм", "Среднее давление ПЖ"},
     {"FLWA", MEMBER(avg_flow), "л/с", "Средний расход ПЖ"},
     {"ROPR", MEMBER(run_speed), "м/ч", "Рейсовая скорость"},
     {"DFT", MEMBER(mud_type), "", "Тип раствора"},
