@@ -56,9 +56,11 @@ for f in "${formats[@]}"; do
   "$cli" convert source/run.realtim "linux/as-$f.$f"
   wine "$exe" convert source/run.realtim "windows/as-$f.$f"
 done
-# The LAS export follows no locale, so both write it alike too.
+# The LAS export follows no locale, so both write it alike too, in either encoding.
 "$cli" convert source/run.realtim linux/as-las.las
 wine "$exe" convert source/run.realtim windows/as-las.las
+"$cli" convert source/run.realtim linux/as-las-utf8.las --las-encoding utf-8
+wine "$exe" convert source/run.realtim windows/as-las-utf8.las --las-encoding utf-8
 # Back from each format into the native one, each tool reading its own output.
 for f in "${formats[@]}"; do
   "$cli" convert "linux/as-$f.$f" "linux/from-$f.realtim"

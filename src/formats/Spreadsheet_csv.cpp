@@ -67,25 +67,31 @@ std::string SheetCsv::take() {
     return taken;
 }
 
-void spreadsheet_csv(const FileStorage& model, const std::function<void(std::string_view)>& sink) {
-    SheetCsv csv;
-    const int params = model.param_count();
+void sheet_header(SheetCsv& csv, const FileStorage& model) {
     csv.text("Дата/Время");
-    for (int k = 0; k < params; ++k) {
+    for (int k = 0; k < model.param_count(); ++k) {
         const FileStorageParam& p = *model.param(k);
         csv.text(p.unit.empty() ? p.name : p.name + ", " + p.unit);
     }
     csv.end_row();
+}
+
+void sheet_record(SheetCsv& csv, const FileStorageItem& item, int params) {
+    csv.text(lib::iso_date_time(lib::time_to_parts(item.time)));
+    for (int k = 0; k < params; ++k) {
+        if (static_cast<std::size_t>(k) < item.values.size())
+            csv.number(item.values[static_cast<std::size_t>(k)]);
+        else
+            csv.text({});
+    }
+    csv.end_row();
+}
+
+void spreadsheet_csv(const FileStorage& model, const std::function<void(std::string_view)>& sink) {
+    SheetCsv csv;
+    sheet_header(csv, model);
     for (int i = 0; i < model.item_count(); ++i) {
-        const FileStorageItem& item = *model.item(i);
-        csv.text(lib::iso_date_time(lib::time_to_parts(item.time)));
-        for (int k = 0; k < params; ++k) {
-            if (static_cast<std::size_t>(k) < item.values.size())
-                csv.number(item.values[static_cast<std::size_t>(k)]);
-            else
-                csv.text({});
-        }
-        csv.end_row();
+        sheet_record(csv, *model.item(i), model.param_count());
         if (csv.size() > (1u << 16))
             sink(csv.take());
     }

@@ -10,6 +10,7 @@
 class FileStorage;
 class LogStorage;
 struct ExportOptions;
+struct FileStorageItem;
 
 namespace lib::io {
 class BinaryOutputStream;
@@ -40,9 +41,12 @@ private:
     bool row_started_ = false;
 };
 
-// "Дата/Время" and one "name, unit" column per parameter, then one row per record: its time on
-// the recording's wall clock as "2026-03-02 06:00:00" and its values (empty where a record has
-// none). The text is handed to sink in pieces of about 64 KiB.
+// The records' sheet row by row: "Дата/Время" and one "name, unit" column per parameter, then
+// per record its time on the recording's wall clock as "2026-03-02 06:00:00" and its values of
+// the first params parameters (empty where a record has none).
+void sheet_header(SheetCsv& csv, const FileStorage& model);
+void sheet_record(SheetCsv& csv, const FileStorageItem& item, int params);
+// The whole sheet of a model, handed to sink in pieces of about 64 KiB.
 void spreadsheet_csv(const FileStorage& model, const std::function<void(std::string_view)>& sink);
 // The journal as the grid shows it ("№", "Дата/Время", "Ситуация"), dates as
 // "2026-03-02 06:00:00".

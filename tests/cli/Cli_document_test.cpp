@@ -169,10 +169,43 @@ TEST_F(CliDocument, NativeToLegacyAndBack) {
 
 TEST_F(CliDocument, ConvertToAnExportWritesThatFileAlone) {
     const std::string native = native_sample("a.realtim");
-    const CliRun r = run("convert " + native + " " + dir.file("b.CSV"));
-    ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(slurp(dir.file("b.CSV")), run("records " + native).out);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("b.dat")));
+    struct Case {
+        const char* out;
+        const char* options;
+        int code;
+        const char* begins; // the file's first bytes
+        const char* holds;  // bytes somewhere in it: the header texts' encoding
+        int lines;          // lines after the last section's title, or in all
+    };
+    const Case cases[] = {
+        {"b.CSV", "", 0, "\xEF\xBB\xBF\xD0\x94", "Вес на крюке, т", 4},
+        {"b.las", "", 0, "~VERSION INFORMATION\r\n", "HKLD.\xF2 ", 3},
+        {"c.LAS", "--las-encoding UTF-8", 0, "~VERSION INFORMATION\r\n", "HKLD.т ", 3},
+        {"d.las", "--las-encoding cp1251", 0, "~VERSION INFORMATION\r\n", "HKLD.\xF2 ", 3},
+        {"e.csv", "--las-encoding utf-8", 2, nullptr, nullptr, 0},
+        {"f.las", "--las-encoding koi8-r", 2, nullptr, nullptr, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.out);
+        const CliRun r = run("convert " + native + " " + dir.file(c.out) + " " + c.options);
+        ASSERT_EQ(r.code, c.code) << r.err;
+        // An export has no journal beside it.
+        EXPECT_FALSE(std::filesystem::exists(
+            std::filesystem::path(dir.file(c.out)).replace_extension(".dat")));
+        if (c.code != 0) {
+            EXPECT_FALSE(std::filesystem::exists(dir.file(c.out)));
+            continue;
+        }
+        const std::string bytes = slurp(dir.file(c.out));
+        EXPECT_TRUE(bytes.starts_with(c.begins));
+        EXPECT_NE(bytes.find(c.holds), std::string::npos);
+        const std::string body = bytes.substr(
+            bytes.rfind("~A") == std::string::npos ? 0 : bytes.find("\r\n", bytes.rfind("~A")) + 2);
+        EXPECT_EQ(std::count(body.begin(), body.end(), '\n'), c.lines);
+        EXPECT_EQ(std::count(body.begin(), body.end(), '\r'), c.lines);
+    }
+    // The machine CSV of vornell-cli records stays as it was.
+    EXPECT_TRUE(run("records " + native).out.starts_with("index,time,"));
 }
 
 TEST_F(CliDocument, LegacyToNativeKeepsAllColumns) {
