@@ -3,10 +3,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <limits>
 #include <map>
-#include <set>
 #include <sstream>
 
 #include "datafile/Assembling.h"
@@ -177,6 +175,14 @@ TEST(LasFile, WhatIsWrittenReadsBack) {
          "2",
          "2026-03-02T06:00:00"},
         {"empty document", {hook}, {}, {"HKLD"}, "т", "0", "0", ""},
+        {"one moment twice",
+         {hook},
+         {record(t0, {1}), record(t0, {2})},
+         {"HKLD"},
+         "т",
+         "0",
+         "0",
+         "2026-03-02T06:00:00"},
         {"out of order",
          {hook},
          {record(t0 + 3605, {1}), record(t0, {2}), record(t0 + 7200, {3})},
@@ -304,22 +310,6 @@ TEST(LasFile, EveryCatalogueParameterHasAMnemonicOfItsOwn) {
     ASSERT_EQ(las.lines.at('C').size(), static_cast<std::size_t>(catalogue.size()) + 1);
     for (const LasLine& l : las.lines.at('C'))
         EXPECT_EQ(l.mnemonic.find('_'), std::string::npos) << l.mnemonic << " " << l.description;
-}
-
-TEST(LasFile, SummaryOfRecordsOneByOne) {
-    struct Case {
-        std::vector<std::uint32_t> times;
-        std::int64_t step;
-    };
-    for (const Case& c : {Case{{}, 0}, Case{{5}, 0}, Case{{5, 5}, 0}, Case{{5, 7}, 2},
-                          Case{{5, 7, 9, 11}, 2}, Case{{5, 7, 9, 12}, 0}, Case{{9, 7, 5}, 0}}) {
-        LasSummary summary;
-        for (const std::uint32_t t : c.times)
-            summary.add(record(t, {}));
-        EXPECT_EQ(summary.step(), c.step) << c.times.size();
-        EXPECT_EQ(summary.empty(), c.times.empty());
-        EXPECT_FALSE(summary.has_depth());
-    }
 }
 
 } // namespace
