@@ -1,7 +1,8 @@
 #pragma once
 // The one table of file formats: which format an extension names, for open, save, the window's
 // exports and vornell-cli convert. Each format is a unit of its own (Native_file, Legacy_file,
-// Records_csv, Las_file, Spreadsheet_csv); the journal beside a data file is Journal_file.
+// Las_file, Spreadsheet_csv); the journal beside a data file is Journal_file, and the machine
+// CSV of vornell-cli records is Records_csv.
 //
 // A data family is opened and saved, with the document's journal beside its file. An export is
 // only written: one file from the document. An export slots in with its unit and one row in
