@@ -359,7 +359,7 @@ void read_dropped(Context& ctx) {
 }
 
 // The unsaved read asks before "Открыть..." goes on, and "Сохранить как..." proposes its name;
-// both in Qt's Russian texts.
+// both in Qt's Russian texts. The exports' dialogs carry their own titles and names.
 void save_after_read(Context& ctx, TMainForm& window) {
     shoot_modal(
         ctx, "save-question", 300, [&] { window.actOpen->trigger(); }, {},
@@ -368,6 +368,9 @@ void save_after_read(Context& ctx, TMainForm& window) {
                 question->button(QMessageBox::Cancel)->click();
         });
     shoot_modal(ctx, "file-dialog-save-as", 500, [&] { window.actSaveAs->trigger(); });
+    shoot_modal(ctx, "file-dialog-export-las", 500, [&] { window.actExportLas->trigger(); });
+    shoot_modal(ctx, "file-dialog-export-journal-csv", 500,
+                [&] { window.actExportJournalCsv->trigger(); });
 }
 
 // The read runs through "Считать данные..."; the dialog is saved while it reads and closes
