@@ -529,11 +529,28 @@ void TMainForm::show_document() {
     grid_->fit_columns();
 }
 
+bool TMainForm::save_document(const std::string& path) {
+    for (const std::string& file : document_.ForeignCompanions(path)) {
+        const QString name = QFileInfo(QString::fromStdString(file)).fileName();
+        QMessageBox box(QMessageBox::Question, question_caption,
+                        QStringLiteral("Файл %1 уже существует. Заменить?").arg(name),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setDefaultButton(QMessageBox::No);
+        if (box.exec() != QMessageBox::Yes)
+            return false;
+    }
+    if (!document_.Save(path))
+        return false;
+    for (const std::string& note : document_.SaveNotes())
+        statusBar()->showMessage(QString::fromStdString(note), status_message_ms);
+    return true;
+}
+
 void TMainForm::actSaveExecute() {
     // A read that was never saved has no file of its own to go to.
     if (document_.FileName().empty())
         actSaveAsExecute();
-    else if (document_.Save(document_.FileName()))
+    else if (save_document(document_.FileName()))
         remember_folder(document_.FileName());
 }
 
@@ -544,7 +561,7 @@ bool TMainForm::actSaveAsExecute() {
                                : QString::fromStdString(document_.FileName());
     const QString path = ask_file_name(this, QFileDialog::AcceptSave, data_file_filters(),
                                        QStringLiteral("realtim"), preset, data_folder());
-    if (path.isEmpty() || !document_.Save(path.toStdString()))
+    if (path.isEmpty() || !save_document(path.toStdString()))
         return false;
     saved_as_ = path.toStdString();
     remember_folder(saved_as_);

@@ -111,6 +111,9 @@ private:
 
     // False when the user chose Cancel, or Yes and the read data are still unsaved.
     bool may_discard_read_data();
+    // Saves the document to path, after asking about each file beside it of another file that
+    // the save would replace; the save's notes go to the status bar. False when not saved.
+    bool save_document(const std::string& path);
     void open_file(const std::string& path);
     // The views after a change of the document's content, which the document tells once.
     void show_document();

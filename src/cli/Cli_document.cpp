@@ -34,6 +34,12 @@ void print_load_notes(const std::string& path, const FileStorage& model) {
         std::cerr << path << ": " << message << "\n";
 }
 
+void check_no_foreign_companions(const Storage& doc, const std::string& out) {
+    for (const std::string& file : doc.ForeignCompanions(out))
+        throw UsageError("the file '" + file + "' exists and belongs to no file named OUT; " +
+                         "--force replaces it");
+}
+
 Reporter& stderr_reporter() {
     static StderrReporter reporter;
     return reporter;
@@ -80,7 +86,7 @@ int cmd_journal(const std::vector<std::string>& args) {
 }
 
 int cmd_convert(const std::vector<std::string>& args) {
-    const ParsedArgs parsed = parse_args(args, {"--las-encoding"});
+    const ParsedArgs parsed = parse_args(args, {"--las-encoding"}, {"--force"});
     if (parsed.positional.size() != 2)
         throw UsageError("expected the arguments IN OUT");
     const std::string& in = parsed.positional[0];
@@ -101,7 +107,13 @@ int cmd_convert(const std::vector<std::string>& args) {
     Storage doc(stderr_reporter());
     if (!open_document(doc, in))
         return 1;
-    const bool written =
-        format && !format->data_family() ? doc.Export(out, *format, options) : doc.Save(out);
-    return written ? 0 : 1;
+    if (format && !format->data_family())
+        return doc.Export(out, *format, options) ? 0 : 1;
+    if (!parsed.options.contains("--force"))
+        check_no_foreign_companions(doc, out);
+    if (!doc.Save(out))
+        return 1;
+    for (const std::string& note : doc.SaveNotes())
+        std::cerr << note << "\n";
+    return 0;
 }

@@ -19,6 +19,7 @@
 #include "document/Storage.h"
 #include "formats/Formats.h"
 #include "library/Console.h"
+#include "library/Fileworks.h"
 
 namespace {
 
@@ -93,18 +94,22 @@ int milliseconds(const std::string& text) {
 }
 
 // A bad OUT found after a read would waste minutes of a serial line, so it is refused first.
-void check_target(const std::string& out) {
+void check_target(const std::string& out, bool force) {
     if (!is_data_file_name(out))
         throw std::runtime_error("Неправильное расширение записываемого файла: " + out);
     const QFileInfo folder(QFileInfo(QString::fromStdString(out)).absolutePath());
     if (!folder.isDir() || !folder.isWritable())
         throw std::runtime_error("Папка недоступна для записи: " + folder.filePath().toStdString());
+    for (const std::string& file : Storage::SaveTargets(out))
+        lib::io::check_writable(file);
+    if (!force)
+        check_no_foreign_companions(Storage(stderr_reporter()), out);
 }
 
 } // namespace
 
 int cmd_read(const std::vector<std::string>& args) {
-    const ParsedArgs parsed = parse_args(args, {"--log", "--byte-timeout"}, {"--quiet"});
+    const ParsedArgs parsed = parse_args(args, {"--log", "--byte-timeout"}, {"--quiet", "--force"});
     const std::vector<std::string>& positional = parsed.positional;
     const std::string log_path = parsed.options.contains("--log") ? parsed.options.at("--log")
                                                                   : device::default_comm_log_path();
@@ -119,7 +124,7 @@ int cmd_read(const std::vector<std::string>& args) {
     if (const device::PortNameFault fault = device::stored_port_name_fault(port);
         fault != device::PortNameFault::none)
         throw UsageError(device::port_name_fault_text(fault, port));
-    check_target(out);
+    check_target(out, parsed.options.contains("--force"));
 
     // The port's Qt objects expect an application object.
     int argc = 1;

@@ -42,6 +42,9 @@ void check_output(const std::string& input, const std::string& output,
                   std::initializer_list<std::string_view> extensions);
 // The second half of check_output alone, for convert, whose outputs are data files of any kind.
 void check_not_input(const std::string& input, const std::string& output);
+// Refuses with a UsageError a save of doc to out that would replace a file of another one
+// beside it (Storage::ForeignCompanions); --force lets it.
+void check_no_foreign_companions(const Storage& doc, const std::string& out);
 
 // The number that is the whole of text (whole numbers in base); false for anything else.
 template <class Number> bool parse_number(std::string_view text, Number& value, int base = 10) {

@@ -31,8 +31,10 @@ const Command commands[] = {
     {"info", "FILE", "load a data file and print its description as one JSON object", cmd_info},
     {"records", "FILE", "load a data file and print its records as CSV", cmd_records},
     {"journal", "FILE", "print the journal kept beside a data file as CSV", cmd_journal},
-    {"convert", "IN OUT [--las-encoding utf-8|cp1251]",
-     "open a document and save it as another file, or export it (.las, .csv)", cmd_convert},
+    {"convert", "IN OUT [--las-encoding utf-8|cp1251] [--force]",
+     "open a document and save it as another file, or export it (.las, .csv); --force replaces "
+     "a journal or run file that belongs to another file",
+     cmd_convert},
     {"activity", "FILE [--curve K] [--block-weight W] [--margin M] [--min-seconds S]",
      "find the block weight and the in-slips periods of the hook load; print them as JSON",
      cmd_activity},
@@ -40,8 +42,9 @@ const Command commands[] = {
      "print the statistics of a parameter over a time interval as one JSON object; WHEN is "
      "YYYY-MM-DDTHH:MM:SS, YYYY-MM-DD HH:MM:SS or a time value",
      cmd_stats},
-    {"read", "PORT OUT [--log PATH] [--byte-timeout MS] [--quiet]",
-     "read a logger and save the document; the progress goes to stderr (--quiet: errors only)",
+    {"read", "PORT OUT [--log PATH] [--byte-timeout MS] [--quiet] [--force]",
+     "read a logger and save the document; the progress goes to stderr (--quiet: errors only); "
+     "--force as for convert",
      QT_COMMAND(cmd_read)},
     {"report", "FILE OUT.html [--rows FIRST:LAST]",
      "write the journal report of a document (events FIRST to LAST, from 0)",

@@ -1,5 +1,6 @@
 #include "document/Storage.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -36,6 +37,30 @@ std::vector<std::string> Storage::Files(const std::string& data_path) {
     return files;
 }
 
+std::vector<std::string> Storage::SaveTargets(const std::string& data_path) {
+    std::vector<std::string> files{data_path};
+    for (std::string& companion : companions_of(data_path))
+        files.push_back(std::move(companion));
+    files.push_back(JournalPath(data_path));
+    return files;
+}
+
+std::vector<std::string> Storage::ForeignCompanions(const std::string& path) const {
+    std::vector<std::string> foreign;
+    if (lib::io::file_exists(path))
+        return foreign;
+    const std::vector<std::string> own =
+        file_name_.empty() ? std::vector<std::string>{} : Files(file_name_);
+    for (const std::string& file : SaveTargets(path)) {
+        if (file == path || !lib::io::file_exists(file) ||
+            std::any_of(own.begin(), own.end(),
+                        [&](const std::string& o) { return lib::io::same_file(o, file); }))
+            continue;
+        foreign.push_back(file);
+    }
+    return foreign;
+}
+
 bool Storage::Guarded(const std::string& prefix, const std::function<void()>& action) {
     std::string message;
     try {
@@ -61,6 +86,7 @@ bool Storage::Open(const std::string& path) {
         load_data_file(data_, path);
         journal_file::load(journal_, JournalPath(path));
     });
+    journal_file_ = ok ? JournalPath(path) : std::string();
     if (ok) {
         file_name_ = path;
         sensor_type_ = data_.text_values().value_of(sensor_type_key);
@@ -78,19 +104,28 @@ bool Storage::Open(const std::string& path) {
 
 bool Storage::Save(const std::string& path) {
     data_.text_values().set_value(sensor_type_key, sensor_type_);
+    save_notes_.clear();
+    const std::string journal = JournalPath(path);
+    const bool shared = !journal_file_.empty() && lib::io::same_file(journal, journal_file_);
     const bool ok = Guarded(save_prefix(path), [&] {
         // One unit: the data file never stands beside a journal of another save.
+        std::vector<lib::io::file_replacement> companions;
+        if (!shared)
+            companions.push_back(journal_file::replacement(journal_, journal));
         try {
-            save_data_file(data_, path, false,
-                           {journal_file::replacement(journal_, JournalPath(path))});
+            save_data_file(data_, path, false, companions);
         } catch (const lib::io::replace_error& e) {
             // The data family words the failures of its own files; what passes is the journal's.
             throw journal_file::failure(e);
         }
     });
     // A failed save keeps the flag, so closing still asks before the read data are lost.
-    if (ok)
+    if (ok) {
         modified_ = false;
+        if (shared)
+            save_notes_.push_back("Журнал '" + journal +
+                                  "' оставлен как был: это журнал открытого файла");
+    }
     return ok;
 }
 
@@ -116,6 +151,7 @@ void Storage::Adopt(Recording& recording, std::string file_name, bool modified) 
     std::swap(journal_, recording.journal);
     recording.journal.Clear();
     file_name_ = std::move(file_name);
+    journal_file_.clear();
     modified_ = modified;
     Changed();
 }

@@ -23,9 +23,18 @@ public:
     // All return false after a failure, which has been reported. Save writes a data family
     // (chosen by path's name) with the journal beside it; Export writes the file of an export
     // and leaves the name and the modified flag as they were, and never writes over a file of
-    // the opened document.
+    // the opened document. The journal beside path is left as it is when it is the very file
+    // the document's journal was read from (another data file's name may share it): it holds
+    // this journal, and rewriting it would drop what the reader skips and round its values;
+    // SaveNotes() then says so.
     bool Open(const std::string& path);
     bool Save(const std::string& path);
+    // What the last save did beyond the asked (the user is told, but nothing failed).
+    const std::vector<std::string>& SaveNotes() const { return save_notes_; }
+    // The files beside path that a save of it would replace (journal, run file) and that belong
+    // to another file: those there when path is not (the user agreed to replace path, whose
+    // companions they would be), unless they are this document's own.
+    std::vector<std::string> ForeignCompanions(const std::string& path) const;
     bool Export(const std::string& path, const FileFormat& format,
                 const ExportOptions& options = {});
     // Takes over a recording made away from the document: its records, parameters, text lines,
@@ -62,6 +71,9 @@ public:
     static std::string JournalPath(const std::string& data_path);
     // Every file an open of data_path reads: the data file's own (data_files_of) and the journal.
     static std::vector<std::string> Files(const std::string& data_path);
+    // Every file a save of data_path replaces: the data file, its companions (companions_of) and
+    // the journal.
+    static std::vector<std::string> SaveTargets(const std::string& data_path);
 
 private:
     bool Guarded(const std::string& prefix, const std::function<void()>& action);
@@ -69,6 +81,10 @@ private:
 
     Reporter& reporter_;
     std::string file_name_;
+    // The file the journal was read from by the open; empty after a read. (Not the file of a
+    // save: another save may have written that one since.)
+    std::string journal_file_;
+    std::vector<std::string> save_notes_;
     bool modified_ = false;
     FileStorage data_;
     LogStorage journal_;

@@ -21,7 +21,8 @@ const std::vector<FileFormat>& file_formats() {
          .dialog_text = "Файлы старого формата",
          .load = legacy::load,
          .save = legacy::save,
-         .files = legacy::files_of},
+         .files = legacy::files_of,
+         .companions = legacy::run_files_of},
         {.name = "las",
          .extensions = {".las"},
          .dialog_text = "Файлы LAS",
@@ -71,6 +72,11 @@ bool is_data_file_name(const std::string& path) {
 std::vector<std::string> data_files_of(const std::string& path) {
     const FileFormat* format = data_family_of(path);
     return format && format->files ? format->files(path) : std::vector<std::string>{path};
+}
+
+std::vector<std::string> companions_of(const std::string& path) {
+    const FileFormat* format = data_family_of(path);
+    return format && format->companions ? format->companions(path) : std::vector<std::string>{};
 }
 
 void load_data_file(FileStorage& model, const std::string& path, bool text_only) {

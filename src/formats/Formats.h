@@ -47,6 +47,9 @@ struct FileFormat {
     Load load = nullptr;
     Save save = nullptr;
     Files files = nullptr; // none: the file alone
+    // The files a save writes beside path over any that are there (the journal aside); none:
+    // the file alone.
+    Files companions = nullptr;
     bool native = false;
     // An export.
     Write write = nullptr;
@@ -68,6 +71,9 @@ bool is_data_file_name(const std::string& path);
 // The files a load of path reads: path itself and, for the older family, its run file and the
 // description file of its folder.
 std::vector<std::string> data_files_of(const std::string& path);
+
+// The files a save of path replaces beside it, the journal aside: the older family's run file.
+std::vector<std::string> companions_of(const std::string& path);
 
 // Loads path by its format into an emptied model; a name of no data family raises a fatal
 // FileStorageException.

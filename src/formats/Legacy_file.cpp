@@ -69,6 +69,37 @@ void read_description(lib::io::InputMemoryView& source, FileStorage& model) {
     }
 }
 
+void check_description(const FileStorage& model, const std::string& path) {
+    if (!lib::io::file_exists(path))
+        return;
+    const std::string what = "Описание параметров '" + path + "' ";
+    FileStorage described;
+    try {
+        lib::io::InputMappedFile file;
+        file.open(path, true);
+        read_description(file, described);
+    } catch (const std::exception& e) {
+        throw FileStorageException(what + "не прочитано: " + lib::io::error_message(e), false);
+    }
+    const int entries = described.param_count();
+    int count = std::min(model.param_count(), value_count);
+    while (count > entries && model.param(count - 1)->ident.empty())
+        --count;
+    std::string differs;
+    if (count != entries) {
+        differs = "в нём параметров: " + std::to_string(entries) +
+                  ", в документе: " + std::to_string(count);
+    }
+    for (int i = 0; i < count && differs.empty(); ++i) {
+        const std::string& theirs = described.param(i)->ident;
+        if (!lib::equal_ident(theirs, model.stored_ident(i)))
+            differs = "параметр " + std::to_string(i + 1) + " в нём '" + theirs +
+                      "', в документе '" + model.stored_ident(i) + "'";
+    }
+    if (!differs.empty())
+        throw FileStorageException(what + "не подходит к документу: " + differs, false);
+}
+
 int used_columns(const lib::io::InputMemoryView& source) {
     int used = 0;
     const std::uint8_t* record = source.base() + source.tell();
@@ -208,12 +239,15 @@ std::vector<lib::io::file_replacement> files_of_save(FileStorage& model, const s
         unit.push_back(reported(
             name, [&model](lib::io::BinaryOutputStream& out) { write_records(model, out); }));
         // Without a description the data file opens with no records, so a folder without one
-        // gets one; an existing one may describe other files as well and is left alone.
+        // gets one; an existing one may describe other files as well and is left alone, so it
+        // must describe these columns too, or they would open under other names.
         const std::string description = description_path(name);
         if (!lib::io::file_exists(description)) {
             unit.push_back(reported(description, [&model](lib::io::BinaryOutputStream& out) {
                 write_description(model, out);
             }));
+        } else {
+            check_description(model, description);
         }
     }
     const std::string run_file = RaceInfo::run_file_path(name);
@@ -239,6 +273,11 @@ std::vector<std::string> files_of(const std::string& path) {
     if (const std::string run_file = RaceInfo::run_file_path(path); !run_file.empty())
         files.push_back(run_file);
     return files;
+}
+
+std::vector<std::string> run_files_of(const std::string& path) {
+    const std::string run_file = RaceInfo::run_file_path(path);
+    return run_file.empty() ? std::vector<std::string>{} : std::vector<std::string>{run_file};
 }
 
 void load(FileStorage& model, const std::string& path, bool text_only) {

@@ -23,17 +23,26 @@ constexpr const char* description_file = "inpgti.nbl";
 std::string description_path(const std::string& data_path);
 // The files a load of path reads: path, the description file of its folder and its run file.
 std::vector<std::string> files_of(const std::string& path);
+// The run file a save of path writes (none for a name without a dot).
+std::vector<std::string> run_files_of(const std::string& path);
 
 // Reads the run file into the run information and the text list and, unless text_only, the
 // description and the records into an emptied model. What fails on the way becomes a load
 // message; the records read before it stay.
 void load(FileStorage& model, const std::string& path, bool text_only);
 // Replaces the data file (unless text_only), a description file when the folder has none, and
-// the run file as one unit with the companions, which follow them. A failure in one of the
-// model's files raises a FileStorageException that names the file; a companion's passes on as
-// the replace_error that names it.
+// the run file as one unit with the companions, which follow them. A description the folder
+// has already must describe the model's parameters (check_description), or nothing is written. A
+// failure in one of the model's files raises a FileStorageException that names the file; a
+// companion's passes on as the replace_error that names it.
 void save(FileStorage& model, const std::string& path, bool text_only,
           const std::vector<lib::io::file_replacement>& companions = {});
+
+// Raises a FileStorageException naming the description file at path and what differs when it
+// does not describe the model's parameters: their count and identifiers in order, up to 32; a
+// parameter of no identifier after the described ones (a column an older file had beyond its
+// description) needs no entry. A missing file passes.
+void check_description(const FileStorage& model, const std::string& path);
 
 // Adds the entries of a description file to the model until an empty identifier, the end or
 // the 32nd entry. Limits that are no numbers become the default ones.

@@ -203,6 +203,7 @@ private:
     bool gaps_ = false;
     bool damage_ = false;
     bool known_ = false;     // a chunk of a known kind was taken
+    bool text_ = false;      // a text chunk was taken
     int uniform_width_ = -1; // every record has this many values; -1 when unknown
     // The sector being read: its entry count and the parameter index of each of its entries.
     int sector_param_count_ = 0;
@@ -405,6 +406,7 @@ bool NativeLoader::load() {
                 break;
             case chunk_text:
                 accepted = read_text_values(static_cast<std::size_t>(length));
+                text_ = text_ || accepted;
                 if (accepted && text_spans_)
                     text_spans_->emplace_back(start, pos_);
                 break;
@@ -432,6 +434,9 @@ bool NativeLoader::load() {
         m_.messages().push_back(gaps_message);
     if (damage_)
         m_.messages().push_back(damage_message);
+    // The writer ends every file with its text: without one the file was cut short.
+    if (known_ && !text_)
+        m_.messages().push_back(cut_message);
     return known_ || !damage_;
 }
 

@@ -23,6 +23,9 @@ inline constexpr const char* gaps_message =
 inline constexpr const char* damage_message =
     "Файл был повреждён. Программа попыталась найти в нём корректные данные методом "
     "последовательного перебора";
+inline constexpr const char* cut_message =
+    "Файл обрезан или повреждён: в нём нет сведений о рейсе, которыми заканчивается каждый файл. "
+    "Данные могли быть считаны не полностью";
 
 // Loads from any byte source, a mapped file or bytes in memory, into an emptied model; damage
 // becomes load messages. The source is left after what was read. False when the bytes were

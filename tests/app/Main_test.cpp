@@ -564,6 +564,34 @@ TEST_F(MainWindow, TheFileDialogsStartInTheLastFolderAndSaveAsProposesTheRecordi
     EXPECT_EQ(start.toStdString(), other);
 }
 
+TEST_F(MainWindow, SaveAsAsksBeforeReplacingAFileOfAnotherBesideTheNewName) {
+    const std::string target = dir.file("well7.realtim"), foreign = dir.file("well7.dat");
+    std::ofstream(foreign, std::ios::binary) << "foreign journal";
+    read(*window);
+    const std::string question = "  ВНИМАНИЕ!|Файл well7.dat уже существует. Заменить?";
+    {
+        Driver driver(
+            {Driver::choose_file(QString::fromStdString(target)), Driver::answer(QMessageBox::No)});
+        window->actSaveAs->trigger();
+        EXPECT_EQ(driver.seen(), (std::vector<std::string>{"file dialog", question}));
+    }
+    EXPECT_FALSE(fs::exists(target));
+    const std::vector<std::uint8_t> kept = get_bytes(foreign);
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "foreign journal");
+    EXPECT_TRUE(window->document().IsModified());
+    {
+        Driver driver({Driver::choose_file(QString::fromStdString(target)),
+                       Driver::answer(QMessageBox::Yes)});
+        window->actSaveAs->trigger();
+        EXPECT_EQ(driver.seen(), (std::vector<std::string>{"file dialog", question}));
+    }
+    EXPECT_TRUE(fs::exists(target));
+    EXPECT_FALSE(window->document().IsModified());
+    Storage saved(reporter);
+    ASSERT_TRUE(saved.Open(target));
+    EXPECT_EQ(saved.JournalCount(), 2);
+}
+
 TEST(Application, AnExceptionOfAnEventHandlerEndsInOneBox) {
     struct Thrower : QObject {
         bool event(QEvent*) override { throw std::runtime_error("сбой обработчика"); }

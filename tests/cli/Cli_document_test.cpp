@@ -297,3 +297,102 @@ TEST_F(CliDocument, AWriteProtectedTargetIsRefusedAndNothingIsReplaced) {
         fs::permissions(dir.file(protect), fs::perms::owner_write, fs::perm_options::add);
     }
 }
+
+TEST_F(CliDocument, AJournalSharedWithTheInputIsLeftAsItIs) {
+    namespace fs = std::filesystem;
+    const std::string native = native_sample("a.realtim");
+    put_description({description_entry("Вес на крюке", "W кр.", "т", "вес_на_крюке", 0, 250),
+                     description_entry("Давление", "P", "атм", "давление", 0, 400)});
+    // A value a save would round and a line the reader drops.
+    const std::string journal = "0 39146.5000000000 0.0000000000 35.0004\r\n"
+                                "7 0.5 0 0\r\n"
+                                "13 39147.2500000000 39147.5000000000 0.100\r\n";
+    put_text(dir.file("a.dat"), journal);
+    const std::pair<const char*, const char*> cases[] = {
+        {"a.realtim", "a.dep"}, {"a.realtim", "a.rtm"}, {"a.realtim", "a.REALTIM"},
+        {"a.dep", "a.tim"},     {"a.dep", "a.realdep"},
+    };
+    for (const auto& [in, out] : cases) {
+        SCOPED_TRACE(out);
+        const CliRun r = run(std::string("convert ") + dir.file(in) + " " + dir.file(out));
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_NE(r.err.find(dir.file("a.dat")), std::string::npos) << r.err;
+        EXPECT_EQ(slurp(dir.file("a.dat")), journal);
+    }
+    // Another name gets the journal written as ever, and no note.
+    const CliRun r = run("convert " + native + " " + dir.file("b.realtim"));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(fs::exists(dir.file("b.dat")));
+}
+
+TEST_F(CliDocument, ADescriptionOfOtherParametersIsNotSavedBeside) {
+    namespace fs = std::filesystem;
+    const std::string native = native_sample("a.realtim");
+    const Bytes ves = description_entry("Вес на крюке", "W кр.", "т", "вес_на_крюке", 0, 250);
+    const Bytes ves_caps = description_entry("Вес", "W", "т", "ВЕС_НА_КРЮКЕ", 0, 250);
+    const Bytes pressure = description_entry("Давление", "P", "атм", "давление", 0, 400);
+    const Bytes end = description_entry("", "", "", "", 0, 0);
+    const struct {
+        std::vector<Bytes> description;
+        bool saved;
+    } cases[] = {
+        {{ves, pressure, end}, true},
+        {{ves_caps, pressure}, true}, // identifiers compare without case
+        {{ves, end}, false},
+        {{pressure, ves}, false},
+        {{ves, pressure, pressure}, false},
+        {{}, false}, // an empty file describes nothing
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description.size());
+        put_description(c.description);
+        for (const char* name : {"b.dep", "b.rac", "b.dat"})
+            fs::remove(dir.file(name));
+        const auto description = slurp(dir.file("inpgti.nbl"));
+        const CliRun r = run("convert " + native + " " + dir.file("b.dep"));
+        EXPECT_EQ(r.code, c.saved ? 0 : 1) << r.err;
+        EXPECT_EQ(fs::exists(dir.file("b.dep")), c.saved);
+        EXPECT_EQ(fs::exists(dir.file("b.rac")), c.saved);
+        EXPECT_EQ(fs::exists(dir.file("b.dat")), c.saved);
+        EXPECT_EQ(slurp(dir.file("inpgti.nbl")), description);
+        if (!c.saved)
+            EXPECT_NE(r.err.find(dir.file("inpgti.nbl")), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(CliDocument, AFileOfAnotherBesideOutIsReplacedOnlyWithForce) {
+    namespace fs = std::filesystem;
+    const std::string native = native_sample("a.realtim");
+    put_text(dir.file("well7.dat"), "foreign journal");
+    put_text(dir.file("old.rac"), "[foreign]\r\n");
+    const struct {
+        std::string command, out, foreign;
+    } cases[] = {
+        {"convert " + native, "well7.realtim", "well7.dat"},
+        {"convert " + native, "old.dep", "old.rac"},
+        {"read 127.0.0.1:9", "well7.rtm", "well7.dat"}, // refused before any connection
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command + " " + c.out);
+        const CliRun r = run(c.command + " " + dir.file(c.out));
+        EXPECT_EQ(r.code, 2);
+        EXPECT_NE(r.err.find(dir.file(c.foreign)), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(dir.file(c.out)));
+    }
+    EXPECT_EQ(slurp(dir.file("well7.dat")), "foreign journal");
+    EXPECT_EQ(slurp(dir.file("old.rac")), "[foreign]\r\n");
+    // Protected, the file is refused by read before a connection too.
+    fs::permissions(dir.file("well7.dat"), fs::perms::all, fs::perm_options::remove);
+    CliRun r = run("read 127.0.0.1:9 " + dir.file("well7.rtm") + " --force");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("Файл только для чтения: " + dir.file("well7.dat")), std::string::npos)
+        << r.err;
+    fs::permissions(dir.file("well7.dat"), fs::perms::owner_all);
+
+    r = run("convert " + native + " " + dir.file("well7.realtim") + " --force");
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(run("journal " + dir.file("well7.realtim")).out, run("journal " + native).out);
+    // Now well7.dat is the journal of well7.realtim, which the user replaces by naming it.
+    EXPECT_EQ(run("convert " + native + " " + dir.file("well7.realtim")).code, 0);
+}

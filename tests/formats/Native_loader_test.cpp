@@ -145,7 +145,24 @@ TEST(NativeLoader, FileCutInsideARecordKeepsEveryWholeRecord) {
         FileStorage m;
         ASSERT_NO_THROW(load_bytes(m, Bytes(whole.begin(), whole.begin() + cut)));
         EXPECT_EQ(values_of(m), (std::vector<float>{1, 2}));
-        EXPECT_EQ(m.messages(), Messages{native::damage_message});
+        EXPECT_EQ(m.messages(), (Messages{native::damage_message, native::cut_message}));
+    }
+}
+
+TEST(NativeLoader, AFileCutAtAChunkBoundaryLacksItsTextAndSaysSo) {
+    // The writer ends every file with the text chunk: a cut anywhere before it loses it.
+    const Bytes whole = healthy_file();
+    const std::size_t sector = 3 + one_param_sector().size(), record = rec(0, 0).size();
+    const std::size_t text =
+        whole.size() - text_chunk("номер_рейса=7\r\nскважина=\"12-бис\"\r\n").size();
+    ASSERT_EQ(text, sector + 3 * record);
+    for (const std::size_t cut : {sector, sector + record, sector + 3 * record, whole.size()}) {
+        SCOPED_TRACE(cut);
+        FileStorage m;
+        load_bytes(m, Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)));
+        EXPECT_EQ(static_cast<std::size_t>(m.item_count()),
+                  (std::min(cut, text) - sector) / record);
+        EXPECT_EQ(m.messages(), cut == whole.size() ? Messages{} : Messages{native::cut_message});
     }
 }
 
@@ -155,6 +172,7 @@ TEST(NativeLoader, RecordWithAnotherCountIsDroppedAsAGap) {
                             .raw(rec(1, 1))
                             .chunk(1, record_payload(2, 0, 0, 0, 0, {5, 6}))
                             .raw(rec(3, 3))
+                            .raw(text_chunk("номер_рейса=1\r\n"))
                             .bytes;
     FileStorage m;
     load_bytes(m, bytes);
@@ -167,7 +185,7 @@ TEST(NativeLoader, CountByteOfRecordIsUnsigned) {
     ByteBuilder b;
     b.chunk(2, one_param_sector()).raw(rec(1, 1));
     b.u8(1).u16(22).u32(2).f32(0).f32(0).u8(0).f32(0).u8(0x90).f32(9);
-    b.raw(rec(3, 3));
+    b.raw(rec(3, 3)).raw(text_chunk("номер_рейса=1\r\n"));
     FileStorage m;
     load_bytes(m, b.bytes);
     EXPECT_EQ(values_of(m), (std::vector<float>{1, 3}));
@@ -191,6 +209,7 @@ TEST(NativeLoader, ReservedKindsAreSkippedByTheirLength) {
     b.chunk(0x80, Bytes(4, 0x02)).raw(rec(2, 2));
     for (std::uint8_t kind = 6; kind <= 11; ++kind)
         b.chunk(kind, {kind});
+    b.raw(text_chunk("номер_рейса=1\r\n"));
     FileStorage m;
     load_bytes(m, b.bytes);
     EXPECT_EQ(values_of(m), (std::vector<float>{1, 2}));
@@ -205,6 +224,7 @@ TEST(NativeLoader, LaterSectorAddsParameterMappedByIdentifier) {
                                sector_entry("other name", "", "", ves_ident_caps, 5, 6)}));
     b.chunk(1, record_payload(2, 0, 0, 0, 0, {70, 20}));
     b.chunk(5, ByteBuilder().u32(3).f32(80).f32(30).bytes);
+    b.raw(text_chunk("номер_рейса=1\r\n"));
     FileStorage m;
     load_bytes(m, b.bytes);
     ASSERT_EQ(m.param_count(), 2);
@@ -235,6 +255,7 @@ TEST(NativeLoader, RepeatedSectorOfAFullTableIsHealthy) {
     std::swap(entries.front(), entries.back());
     values.front() = 2.0f;
     b.chunk(2, sector_payload(entries)).chunk(1, record_payload(2, 0, 0, 0, 0, values));
+    b.raw(text_chunk("номер_рейса=1\r\n"));
     FileStorage m;
     load_bytes(m, b.bytes);
     EXPECT_EQ(m.param_count(), FileStorage::max_params);
