@@ -152,6 +152,7 @@ TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
         grid_->select_events(events);
         grid_->setFocus();
     });
+    graph_->SetOnPrintInterval([this] { PrintInterval(); });
 
     add_tab_keys();
     setAcceptDrops(true);
@@ -593,8 +594,22 @@ void TMainForm::actBondOptExecute() {
     dialog.exec();
 }
 
+void TMainForm::PrintInterval() {
+    std::uint32_t from = 0, to = 0;
+    if (!graph_->IntervalTimes(from, to))
+        return;
+    print_graph(true, from, to);
+}
+
 void TMainForm::actPrintExecute() {
+    print_graph(false, 0, 0);
+}
+
+void TMainForm::print_graph(bool interval, std::uint32_t from, std::uint32_t to) {
     PrintDataIn in;
+    in.interval = interval;
+    in.interval_from = from;
+    in.interval_to = to;
     // The grid's rows count the header as row 0.
     const auto [first, last] = grid_->selected_range();
     in.first_row = first - 1;

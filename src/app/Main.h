@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -93,6 +94,10 @@ private:
     void actSaveExecute();
     bool actSaveAsExecute();
     void actPrintExecute();
+    // The print dialog with the graph's interval offered as its range.
+    void PrintInterval();
+    // The print dialog, with the interval from..to when interval is set.
+    void print_graph(bool interval, std::uint32_t from, std::uint32_t to);
     void actPrintSetupExecute();
     void actConnectExecute();
     void actBondOptExecute();

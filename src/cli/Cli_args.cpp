@@ -22,6 +22,7 @@ ParsedArgs parse_args(const std::vector<std::string>& args,
             if (i + 1 >= args.size())
                 throw UsageError(a + " needs a value");
             parsed.options[a] = args[++i];
+            parsed.given.emplace_back(a, args[i]);
         } else if (listed(flags, a)) {
             parsed.options[a] = "";
         } else if (a.rfind("--", 0) == 0) {

@@ -1,6 +1,6 @@
 // vornell-cli render: the graph of a document drawn exactly as the graph tab draws it, for one
-// pixel window, into a PNG file; the layout, the marks and the events of the picture as JSON on
-// stdout.
+// pixel window, into a PNG file, with markers and a selection when they are asked for; the
+// layout, the marks, the events and the measuring marks of the picture as JSON on stdout.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -11,6 +11,8 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "analysis/Statistics.h"
+#include "datafile/Assembling.h"
 #include "document/Storage.h"
 #include "graph/Graphchart.h"
 #include "graph/Graphpoints.h"
@@ -40,15 +42,67 @@ RenderWindow parse_window(const ParsedArgs& parsed) {
     return w;
 }
 
+// The moments of --marker (at most two) and --select FROM:TO.
+struct MeasureRequest {
+    std::vector<std::uint32_t> markers;
+    bool select = false;
+    std::uint32_t from = 0, to = 0;
+};
+
+MeasureRequest parse_measure(const ParsedArgs& parsed) {
+    MeasureRequest m;
+    for (const auto& [name, value] : parsed.given)
+        if (name == "--marker")
+            m.markers.push_back(parse_when(value, "--marker"));
+    if (m.markers.size() > 2)
+        throw UsageError("--marker may be given twice at most");
+    if (const auto it = parsed.options.find("--select"); it != parsed.options.end()) {
+        const std::string_view text = it->second;
+        // Times hold colons too: the split is the colon with a moment on either side.
+        for (std::size_t at = text.find(':'); at != std::string_view::npos && !m.select;
+             at = text.find(':', at + 1)) {
+            try {
+                m.from = parse_when(text.substr(0, at), "--select");
+                m.to = parse_when(text.substr(at + 1), "--select");
+                m.select = true;
+            } catch (const UsageError&) {
+            }
+        }
+        if (!m.select)
+            throw UsageError("--select needs FROM:TO, two moments as --marker takes them");
+        if (m.from > m.to)
+            throw UsageError("--select: FROM is after TO");
+    }
+    return m;
+}
+
+// The first and the last record, in record order, whose time lies in [from, to]; false when
+// none does.
+bool records_within(const FileStorage& data, std::uint32_t from, std::uint32_t to, int& first,
+                    int& last) {
+    first = last = -1;
+    for (int i = 0; i < data.item_count(); ++i) {
+        const std::uint32_t t = data.item(i)->time;
+        if (t < from || t > to)
+            continue;
+        if (first < 0)
+            first = i;
+        last = i;
+    }
+    return first >= 0;
+}
+
 } // namespace
 
 int cmd_render(const std::vector<std::string>& args) {
     const ParsedArgs parsed =
-        parse_args(args, with_drawing_options({"--top", "--size"}), with_drawing_flags({}));
+        parse_args(args, with_drawing_options({"--top", "--size", "--marker", "--select"}),
+                   with_drawing_flags({}));
     if (parsed.positional.size() != 2)
         throw UsageError("expected FILE and OUT.png");
     const DrawingOptions o = drawing_options(parsed);
     const RenderWindow w = parse_window(parsed);
+    const MeasureRequest asked = parse_measure(parsed);
     check_output(parsed.positional[0], parsed.positional[1], {"png"});
     Storage doc(stderr_reporter());
     if (!open_document(doc, parsed.positional[0]))
@@ -66,7 +120,17 @@ int cmd_render(const std::vector<std::string>& args) {
     if (o.events)
         events.Place(doc.Journal(), doc.Data(), points);
     events.SetLook(EventStripLookAt(o.dpi));
-    DrawMarksAfterChart(chart, points, events);
+    ChartMeasure measure(doc.Data(), points);
+    measure.SetCurve(o.curve);
+    measure.SetLook(MeasureLookAt(o.dpi));
+    ChartMarks& marks = measure.Marks();
+    if (!asked.markers.empty())
+        marks.a = analysis::record_at(doc.Data(), asked.markers[0]);
+    if (asked.markers.size() > 1)
+        marks.b = analysis::record_at(doc.Data(), asked.markers[1]);
+    if (asked.select)
+        records_within(doc.Data(), asked.from, asked.to, marks.select_from, marks.select_to);
+    DrawMarksAfterChart(chart, points, events, &measure);
 
     QImage image(w.width, w.height, QImage::Format_RGB32);
     const int dots_per_metre = static_cast<int>(o.dpi / 0.0254 + 0.5);
@@ -115,6 +179,25 @@ int cmd_render(const std::vector<std::string>& args) {
                                {"row", e.row},
                                {"end_row", e.has_end() ? nlohmann::ordered_json(e.end_row)
                                                        : nlohmann::ordered_json()}});
+    // Rows are the vertical axis' offsets: the picture's row is plot top + row - top.
+    const auto row_json = [&](int record) {
+        const int row = RowOfRecord(points, record);
+        return record >= 0 && row >= 0 ? nlohmann::ordered_json(row) : nlohmann::ordered_json();
+    };
+    const auto record_json = [](int record) {
+        return record >= 0 ? nlohmann::ordered_json(record) : nlohmann::ordered_json();
+    };
+    j["markers"] = nlohmann::ordered_json::array();
+    for (std::size_t k = 0; k < asked.markers.size(); ++k) {
+        const int record = k == 0 ? marks.a : marks.b;
+        j["markers"].push_back({{"record", record_json(record)}, {"row", row_json(record)}});
+    }
+    j["selection"] = nullptr;
+    if (asked.select)
+        j["selection"] = {{"first", record_json(marks.select_from)},
+                          {"last", record_json(marks.select_to)},
+                          {"top_row", row_json(marks.select_from)},
+                          {"bottom_row", row_json(marks.select_to)}};
     std::cout << j.dump() << "\n";
     return 0;
 }

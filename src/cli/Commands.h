@@ -27,9 +27,11 @@ struct UsageError : std::runtime_error {
 struct ParsedArgs {
     std::vector<std::string> positional;
     std::map<std::string, std::string> options; // a flag's value is empty
+    // Every option with a value in the order given, for the options that may be repeated.
+    std::vector<std::pair<std::string, std::string>> given;
 };
 // Options in with_value take the next argument; flags take none; any other "--" argument is a
-// UsageError. The last of a repeated option wins.
+// UsageError. The last of a repeated option wins in options.
 ParsedArgs parse_args(const std::vector<std::string>& args,
                       const std::vector<std::string_view>& with_value,
                       const std::vector<std::string_view>& flags = {});

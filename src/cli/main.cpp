@@ -51,9 +51,9 @@ const Command commands[] = {
      QT_COMMAND(cmd_report)},
     {"render",
      "FILE OUT.png [--scale I] [--curve K] [--range L:R] [--color RRGGBB] [--top PX] "
-     "[--size WxH] [--dpi D] [--no-events]",
-     "draw the graph tab's chart of a document into a PNG; print its layout, marks and events as "
-     "JSON",
+     "[--size WxH] [--dpi D] [--no-events] [--marker WHEN]... [--select FROM:TO]",
+     "draw the graph tab's chart of a document into a PNG, with up to two markers and a selected "
+     "interval; print its layout, marks, events and measuring marks as JSON",
      QT_COMMAND(cmd_render)},
     {"print",
      "FILE OUT.pdf [--day YYYY-MM-DD] [--scale I] [--curve K] [--range L:R] [--color RRGGBB] "

@@ -51,11 +51,14 @@ void ShowGraphWindow(GraphPoints& points, ChartEvents& events, StripChart& chart
     chart.BottomAxis().unit = param ? QString::fromStdString(param->unit) : QString();
 }
 
-void DrawMarksAfterChart(StripChart& chart, const GraphPoints& points, const ChartEvents& events) {
-    chart.SetAfterDraw([&chart, &points, &events](QPainter& painter) {
+void DrawMarksAfterChart(StripChart& chart, const GraphPoints& points, const ChartEvents& events,
+                         const ChartMeasure* measure) {
+    chart.SetAfterDraw([&chart, &points, &events, measure](QPainter& painter) {
         StripMarkCanvas canvas(chart, painter);
         points.DrawScaleMarks(canvas);
         events.Draw(painter, chart);
+        if (measure)
+            measure->Draw(painter, chart);
     });
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "graph/Graphevents.h"
+#include "graph/Graphmeasure.h"
 #include "graph/Graphpoints.h"
 #include "widgets/Stripchart.h"
 
@@ -35,9 +36,10 @@ QColor TextBackingColor();
 void ShowGraphWindow(GraphPoints& points, ChartEvents& events, StripChart& chart, int top,
                      int curve, std::uint32_t bgr, double pixels_per_cm);
 
-// Draws the points' time and date marks, then the events, over every finished paint of the
-// chart.
-void DrawMarksAfterChart(StripChart& chart, const GraphPoints& points, const ChartEvents& events);
+// Draws the points' time and date marks, then the events, then the measuring marks when there
+// are any, over every finished paint of the chart.
+void DrawMarksAfterChart(StripChart& chart, const GraphPoints& points, const ChartEvents& events,
+                         const ChartMeasure* measure = nullptr);
 
 // "05.03.2007 9:05:12" and the value with the parameter's unit, for the series point k of the
 // last window; empty when the point has no record.

@@ -1,7 +1,9 @@
 #include "graph/Graphicsform.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -9,6 +11,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -110,20 +113,47 @@ TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, const FileStorage& da
     Chart = new StripChartWidget(this);
     Chart->setObjectName("Chart");
     Chart->setFocusPolicy(Qt::ClickFocus);
+    Chart->setMouseTracking(true); // the read-out follows the pointer
     Chart->installEventFilter(this);
     StripChart& chart = Chart->Chart();
     SetUpGraphChart(chart, logicalDpiY());
-    DrawMarksAfterChart(chart, points_, events_);
+    DrawMarksAfterChart(chart, points_, events_, &measure_);
     events_.SetLook(EventStripLookAt(logicalDpiY()));
+    measure_.SetLook(MeasureLookAt(logicalDpiY()));
     chart.Series().SetDotRadius(design_px(this, 4));
     chart.Series().SetLabelFunction(
         [this](std::size_t k) { return GraphPointText(points_, data_, CurveIndex(), k); });
+
+    MeasureBox = new QWidget(this);
+    MeasureBox->setObjectName("MeasureBox");
+    MeasureBox->setAutoFillBackground(true);
+    MeasureBox->setPalette(shade);
+    auto* measure = new QVBoxLayout(MeasureBox);
+    const int gap = design_px(this, 8);
+    measure->setContentsMargins(gap, gap, gap, gap);
+    measure->setSpacing(gap);
+    panelLines_ = new QGridLayout;
+    panelLines_->setHorizontalSpacing(gap);
+    panelLines_->setVerticalSpacing(design_px(this, 3));
+    measure->addLayout(panelLines_);
+    measure->addStretch();
+    btnShowInterval = new QPushButton("Показать интервал", MeasureBox);
+    btnShowInterval->setObjectName("btnShowInterval");
+    btnShowInterval->setToolTip("Наименьший масштаб, при котором интервал виден целиком (Z)");
+    btnPrintInterval = new QPushButton("Печать интервала...", MeasureBox);
+    btnPrintInterval->setObjectName("btnPrintInterval");
+    for (QPushButton* button : {btnShowInterval, btnPrintInterval}) {
+        button->setFocusPolicy(Qt::TabFocus); // a click leaves the keys with the chart
+        measure->addWidget(button);
+    }
+    MeasureBox->hide();
 
     auto* body = new QHBoxLayout;
     body->setContentsMargins(0, 0, 0, 0);
     body->setSpacing(0);
     body->addWidget(Chart, 1);
     body->addWidget(ScrollBar);
+    body->addWidget(MeasureBox);
     auto* form = new QVBoxLayout(this);
     form->setContentsMargins(0, 0, 0, 0);
     form->setSpacing(0);
@@ -151,6 +181,11 @@ TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, const FileStorage& da
     connect(chbxEvents, &QCheckBox::toggled, this, [this](bool on) {
         events_.SetVisible(on);
         Chart->update();
+    });
+    connect(btnShowInterval, &QPushButton::clicked, this, [this] { ShowInterval(); });
+    connect(btnPrintInterval, &QPushButton::clicked, this, [this] {
+        if (on_print_interval_)
+            on_print_interval_();
     });
     highlight_timer_ = new QTimer(this);
     highlight_timer_->setSingleShot(true);
@@ -220,6 +255,10 @@ void TGrForm::ReloadData() {
         const QSignalBlocker quiet(ScrollBar);
         ScrollBar->setValue(0);
     }
+    // Other records: the marks of the last ones mean nothing in them.
+    measure_.Marks() = ChartMarks();
+    measure_.SetReadout(-1);
+    MarksChanged();
     UpdateScrollBar();
     UpdateControlStates(data_.item_count() > 0);
     Redraw();
@@ -261,6 +300,10 @@ void TGrForm::DrawVisibleWindow() {
 
 void TGrForm::Redraw() {
     DrawVisibleWindow();
+    if (measure_.Curve() != CurveIndex()) {
+        measure_.SetCurve(CurveIndex());
+        MarksChanged();
+    }
     Chart->update();
 }
 
@@ -345,7 +388,7 @@ bool TGrForm::eventFilter(QObject* watched, QEvent* e) {
         UpdateScrollBar();
         Redraw();
     }
-    if (watched == Chart && EventsAtPointer(e))
+    if (watched == Chart && (EventsAtPointer(e) || MeasureAtPointer(e)))
         return true;
     return QWidget::eventFilter(watched, e);
 }
@@ -424,6 +467,13 @@ void TGrForm::keyPressEvent(QKeyEvent* e) {
         {Qt::Key_Down, QAbstractSlider::SliderSingleStepAdd},
         {Qt::Key_Home, QAbstractSlider::SliderToMinimum},
         {Qt::Key_End, QAbstractSlider::SliderToMaximum}};
+    if (e->key() == Qt::Key_Z && e->modifiers() == Qt::NoModifier && ShowInterval())
+        return;
+    if (e->key() == Qt::Key_Escape && !measure_.Marks().Empty()) {
+        measure_.Marks() = ChartMarks();
+        MarksChanged();
+        return;
+    }
     for (const auto& [key, action] : keys) {
         if (e->key() == key && ScrollBar->isEnabled()) {
             ScrollBar->triggerAction(action);
@@ -431,4 +481,150 @@ void TGrForm::keyPressEvent(QKeyEvent* e) {
         }
     }
     QWidget::keyPressEvent(e);
+}
+
+int TGrForm::RecordAtY(double y) const {
+    const StripChart& chart = Chart->Chart();
+    const StripChart::Plot& plot = chart.PlotRect();
+    if (y < plot.top || y > plot.bottom)
+        return -1;
+    return RecordAtRow(points_, chart.YToLeftAxis(y));
+}
+
+bool TGrForm::MeasureAtPointer(QEvent* e) {
+    switch (e->type()) {
+    case QEvent::MouseMove: {
+        const auto* mouse = static_cast<QMouseEvent*>(e);
+        const int record = RecordAtY(mouse->position().y());
+        measure_.SetReadout(record);
+        if (press_record_ >= 0 && (mouse->buttons() & Qt::LeftButton) && record >= 0 &&
+            (dragging_ || std::abs(mouse->position().y() - press_y_) >=
+                              QApplication::startDragDistance())) {
+            dragging_ = true;
+            measure_.Marks().select_from = press_record_;
+            measure_.Marks().select_to = record;
+            MarksChanged();
+        }
+        Chart->update();
+        return false; // the chart's own tip of the curve
+    }
+    case QEvent::Leave:
+        measure_.SetReadout(-1);
+        Chart->update();
+        return false;
+    case QEvent::MouseButtonPress: {
+        const auto* mouse = static_cast<QMouseEvent*>(e);
+        if (mouse->button() != Qt::LeftButton ||
+            !events_.At(Chart->Chart(), mouse->position()).empty())
+            return false;
+        press_record_ = RecordAtY(mouse->position().y());
+        press_y_ = mouse->position().y();
+        dragging_ = false;
+        return false; // the chart takes the focus
+    }
+    case QEvent::MouseButtonRelease: {
+        const auto* mouse = static_cast<QMouseEvent*>(e);
+        if (mouse->button() != Qt::LeftButton || press_record_ < 0)
+            return false;
+        ChartMarks& marks = measure_.Marks();
+        if (!dragging_) {
+            // A click: B after A, or with Shift; otherwise a new A alone.
+            if ((mouse->modifiers() & Qt::ShiftModifier) || (marks.a >= 0 && marks.b < 0)) {
+                marks.b = press_record_;
+            } else {
+                marks = ChartMarks();
+                marks.a = press_record_;
+            }
+            MarksChanged();
+        }
+        press_record_ = -1;
+        dragging_ = false;
+        return true;
+    }
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(e);
+        if (key->key() != Qt::Key_Up && key->key() != Qt::Key_Down)
+            return false;
+        StepReadout(key->key() == Qt::Key_Up ? -1 : 1);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void TGrForm::StepReadout(int step) {
+    const int top = ScrollBar->value(), height = PlotHeight();
+    int record = measure_.Readout();
+    // The first step starts from the plot's top row.
+    record = record < 0 ? RecordAtRow(points_, top) : StepRecord(points_, record, step);
+    if (record < 0)
+        return;
+    measure_.SetReadout(record);
+    const int row = RowOfRecord(points_, record);
+    if (row < top)
+        ScrollBar->setValue(row);
+    else if (row > top + height)
+        ScrollBar->setValue(row - height);
+    Chart->update();
+}
+
+void TGrForm::MarksChanged() {
+    while (QLayoutItem* item = panelLines_->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    const std::vector<PanelLine> lines = ::MeasurePanel(data_, CurveIndex(), measure_.Marks());
+    int row = 0;
+    for (const PanelLine& line : lines) {
+        auto* label = new QLabel(QString::fromStdString(line.label), MeasureBox);
+        if (line.key == "title") {
+            // A gap above the statistics' heading.
+            label->setContentsMargins(0, design_px(this, 8), 0, 0);
+            label->setProperty("tag", 4);
+            panelLines_->addWidget(label, row++, 0, 1, 2);
+            continue;
+        }
+        auto* value = new QLabel(QString::fromStdString(line.value), MeasureBox);
+        value->setObjectName(QString::fromStdString("measure_" + line.key));
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        panelLines_->addWidget(label, row, 0);
+        panelLines_->addWidget(value, row++, 1);
+    }
+    ApplyFormFonts(MeasureBox);
+    int first = 0, last = 0;
+    const bool interval = measure_.Marks().Interval(first, last);
+    btnShowInterval->setEnabled(interval);
+    btnPrintInterval->setEnabled(interval);
+    MeasureBox->setVisible(!measure_.Marks().Empty());
+    Chart->update();
+}
+
+QString TGrForm::PanelText(const char* key) const {
+    const auto* value = MeasureBox->findChild<QLabel*>(QString("measure_") + key);
+    return value ? value->text() : QString();
+}
+
+bool TGrForm::IntervalTimes(std::uint32_t& from, std::uint32_t& to) const {
+    int first = 0, last = 0;
+    if (!measure_.Marks().Interval(first, last) || !data_.item(first) || !data_.item(last))
+        return false;
+    from = std::min(data_.item(first)->time, data_.item(last)->time);
+    to = std::max(data_.item(first)->time, data_.item(last)->time);
+    return true;
+}
+
+bool TGrForm::ShowInterval() {
+    int first = 0, last = 0;
+    if (!measure_.Marks().Interval(first, last) || points_.PointCount() == 0)
+        return false;
+    const bool keys_here = Chart->hasFocus();
+    const int scale = FitScale(data_, first, last, PlotHeight(), pixels_per_cm_);
+    cbxScale->setCurrentIndex(scale); // a change rescales and redraws
+    const int top = RowOfRecord(points_, first), bottom = RowOfRecord(points_, last);
+    ScrollBar->setValue((top + bottom) / 2 - PlotHeight() / 2);
+    Redraw();
+    if (keys_here)
+        Chart->setFocus();
+    return true;
 }

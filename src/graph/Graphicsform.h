@@ -3,6 +3,10 @@
 // down the screen at a chosen number of minutes per centimetre, with a scroll bar through the
 // recording and a tool panel for the curve, the time scale, the value range, the colour and the
 // journal's events. A double-click on an event's marker hands its events to the window.
+// The chart measures too: a read-out line follows the pointer (or the arrow keys, record by
+// record), a click sets marker A, Shift+click or a second click marker B, a drag selects an
+// interval, Esc clears them; a panel beside the chart shows their differences and the
+// interval's statistics.
 #include <QImage>
 #include <QWidget>
 
@@ -12,6 +16,7 @@
 #include <vector>
 
 #include "graph/Graphevents.h"
+#include "graph/Graphmeasure.h"
 #include "graph/Graphpoints.h"
 #include "params/Grformoptions.h"
 
@@ -21,7 +26,9 @@ class LogStorage;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QGridLayout;
 class QLineEdit;
+class QPushButton;
 class QScrollBar;
 class QTimer;
 class StripChartWidget;
@@ -74,6 +81,20 @@ public:
     QCheckBox* chbxEvents = nullptr;
     QScrollBar* ScrollBar = nullptr;
     StripChartWidget* Chart = nullptr;
+    QWidget* MeasureBox = nullptr; // shown while there is a marker or a selection
+    QPushButton* btnShowInterval = nullptr;
+    QPushButton* btnPrintInterval = nullptr;
+
+    const ChartMeasure& Measure() const { return measure_; }
+    // The panel line of key (see MeasurePanel) as shown; empty when it is not there.
+    QString PanelText(const char* key) const;
+    // The finest scale that shows the interval (the selection, else A to B) whole, scrolled to
+    // its middle; false without an interval.
+    bool ShowInterval();
+    // The times of the interval's ends, the earlier first; false without an interval.
+    bool IntervalTimes(std::uint32_t& from, std::uint32_t& to) const;
+    // Called by "Печать интервала...".
+    void SetOnPrintInterval(std::function<void()> print) { on_print_interval_ = std::move(print); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -95,6 +116,14 @@ private:
     // The tool tip and the double-click of the events under the pointer; false when there are
     // none there.
     bool EventsAtPointer(QEvent* e);
+    // The read-out, the markers and the selection driven by the pointer and the keys; false
+    // for events they leave alone.
+    bool MeasureAtPointer(QEvent* e);
+    // The record on the chart's row y; -1 off the plot or without points.
+    int RecordAtY(double y) const;
+    // Moves the read-out step records on, scrolling it into the plot.
+    void StepReadout(int step);
+    void MarksChanged();
 
     const FileStorage& data_;
     const LogStorage& journal_;
@@ -105,6 +134,13 @@ private:
     bool range_wrong_ = false;
     GraphPoints points_;
     ChartEvents events_;
+    ChartMeasure measure_{data_, points_};
+    QGridLayout* panelLines_ = nullptr;
+    std::function<void()> on_print_interval_;
+    // A left-button press on the plot: its record and row, and whether it has become a drag.
+    int press_record_ = -1;
+    double press_y_ = 0;
+    bool dragging_ = false;
     QTimer* highlight_timer_ = nullptr;
     std::function<void(const std::vector<int>&)> on_events_chosen_;
     QLabel* lblName_ = nullptr;

@@ -12,6 +12,9 @@ struct GrPrintDataIn {
     double day_start = 0;           // calendar date-time numbers of the daily window
     double day_end = 0;
     bool daily = false;
+    // An interval of the chart instead: the records whose time lies in [from, to].
+    bool interval = false;
+    std::uint32_t interval_from = 0, interval_to = 0;
 };
 
 struct PrintDataIn : GrPrintDataIn {

@@ -24,6 +24,7 @@
 #include "graph/Graphicsform.h"
 #include "library/Mytime.h"
 #include "print/Logpreviewdialog.h"
+#include "print/Printlayout.h"
 #include "print/Printgrhelper.h"
 #include "print/Printjob.h"
 #include "widgets/Controlworks.h"
@@ -111,12 +112,18 @@ TPrintForm::TPrintForm(QWidget* owner, const PrintDataIn& in, TGrForm& graph, co
     imgGraph = new QLabel(graph_group);
     rbtnGraphAll = new QRadioButton("Целиком", graph_group);
     rbtnGraphDaily = new QRadioButton("За сутки", graph_group);
+    rbtnGraphInterval = new QRadioButton(
+        QString::fromStdString("Интервал " + IntervalText(in.interval_from, in.interval_to)),
+        graph_group);
+    rbtnGraphInterval->setObjectName("rbtnGraphInterval");
+    rbtnGraphInterval->setVisible(in.interval);
     DateTimePicker = new QDateEdit(graph_group);
     DateTimePicker->setCalendarPopup(true);
     DateTimePicker->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     auto* graph_choice = new QButtonGroup(graph_group);
     graph_choice->addButton(rbtnGraphAll);
     graph_choice->addButton(rbtnGraphDaily);
+    graph_choice->addButton(rbtnGraphInterval);
 
     QFrame* log_group = group_frame(this);
     chbxLog = new QCheckBox("Журнал", log_group);
@@ -167,6 +174,8 @@ TPrintForm::TPrintForm(QWidget* owner, const PrintDataIn& in, TGrForm& graph, co
         grid->setColumnStretch(3, 1);
     };
     lay_out_group(graph_group, chbxGraph, imgGraph, rbtnGraphAll, rbtnGraphDaily, DateTimePicker);
+    if (in.interval)
+        static_cast<QGridLayout*>(graph_group->layout())->addWidget(rbtnGraphInterval, 3, 1, 1, 3);
     lay_out_group(log_group, chbxLog, imgLog, rbtnLogAll, rbtnLogSel, btnLogPreview);
 
     auto* buttons = new QHBoxLayout;
@@ -205,6 +214,8 @@ bool TPrintForm::Run() {
     } else if (has_records) {
         DateTimePicker->setDate(date_of(data.item(0)->time));
     }
+    if (in_.interval)
+        rbtnGraphInterval->setChecked(true);
 
     single_ = in_.first_row == in_.last_row;
     (single_ ? rbtnLogAll : rbtnLogSel)->setChecked(true);
@@ -226,13 +237,15 @@ bool TPrintForm::Run() {
     if (exec() != QDialog::Accepted)
         return false;
     RememberedChoice& kept = remembered();
-    kept = {true, DateTimePicker->date(), rbtnGraphDaily->isChecked()};
+    // The interval is this print's alone: the choice kept is the one without it.
+    kept = {true, DateTimePicker->date(),
+            rbtnGraphDaily->isChecked() || (rbtnGraphInterval->isChecked() && kept.daily)};
     return true;
 }
 
 void TPrintForm::UpdateGraphControls() {
     EnableControls(chbxGraph->isChecked(),
-                   {imgGraph, rbtnGraphAll, rbtnGraphDaily, DateTimePicker});
+                   {imgGraph, rbtnGraphAll, rbtnGraphDaily, rbtnGraphInterval, DateTimePicker});
 }
 
 void TPrintForm::UpdateLogControls() {
@@ -317,6 +330,7 @@ std::unique_ptr<PrintJob> TPrintForm::PrintJournal() {
 void TPrintForm::PrintGraph(PrintJob& job) {
     GrPrintDataIn print_in = in_;
     print_in.daily = rbtnGraphDaily->isChecked();
+    print_in.interval = in_.interval && rbtnGraphInterval->isChecked();
     if (print_in.daily)
         DayWindow(datetime_of(DateTimePicker->date()), print_in.day_start, print_in.day_end);
     graph_.CopyOptionsTo(print_in.options);

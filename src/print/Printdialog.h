@@ -1,7 +1,8 @@
 #pragma once
 // TPrintForm: the choice of what "Распечатать..." prints, the graph (whole or one day) and the
 // journal (whole or the selected rows), and the printing itself. The day and "За сутки" chosen
-// last are offered again for the rest of the run.
+// last are offered again for the rest of the run. Given an interval of the chart, the graph
+// choice offers it too, chosen.
 #include <QDialog>
 
 #include <memory>
@@ -36,6 +37,7 @@ public:
     QLabel* imgGraph;
     QRadioButton* rbtnGraphAll;
     QRadioButton* rbtnGraphDaily;
+    QRadioButton* rbtnGraphInterval; // there only with an interval
     QDateEdit* DateTimePicker;
     QCheckBox* chbxLog;
     QLabel* imgLog;

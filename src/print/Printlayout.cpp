@@ -6,6 +6,7 @@
 #include "datafile/Assembling.h"
 #include "datafile/Journal.h"
 #include "document/Storage.h"
+#include "graph/Chartmeasure.h"
 #include "graph/Graphpoints.h"
 #include "library/Mytime.h"
 
@@ -41,12 +42,20 @@ void DayWindow(double any_time_of_day, double& day_start, double& day_end) {
     day_end = day_start + 1;
 }
 
+std::string IntervalText(std::uint32_t from, std::uint32_t to) {
+    return TimeText(from) + " – " + TimeText(to);
+}
+
 std::string PrintTitle(const Storage& doc, const GrPrintDataIn& in) {
     const std::string title = PrintTitle(doc);
-    if (!in.daily)
+    std::string part;
+    if (in.interval)
+        part = IntervalText(in.interval_from, in.interval_to);
+    else if (in.daily)
+        part = lib::format_short_date(lib::datetime_to_parts(in.day_start));
+    else
         return title;
-    const std::string day = lib::format_short_date(lib::datetime_to_parts(in.day_start));
-    return title.empty() ? day : title + " — " + day;
+    return title.empty() ? part : title + " — " + part;
 }
 
 int PagesFor(long long length, int per_page) {
@@ -59,7 +68,10 @@ bool PlanGraphPrint(GraphPoints& points, const GrPrintDataIn& in, int screen_dpi
                     const PrinterPage& page, const PageRooms& rooms, GraphPrintPlan& plan) {
     const double screen_per_cm = screen_dpi / cm_per_inch;
     const double printer_per_cm = page.dpi / cm_per_inch;
-    if (in.daily)
+    if (in.interval)
+        points.SetTimeWindow(lib::time_to_parts(in.interval_from),
+                             lib::time_to_parts(in.interval_to));
+    else if (in.daily)
         points.SetTimeWindow(lib::datetime_to_parts(in.day_start),
                              lib::datetime_to_parts(in.day_end));
     points.SetScale(in.minutes_per_cm * 60.0, screen_per_cm);

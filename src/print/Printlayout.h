@@ -58,7 +58,9 @@ struct PageHeader {
 // is saved and opened again, which takes parameter 0's name and unit; the title takes them too,
 // so it never prints a lone comma.
 std::string PrintTitle(const Storage& doc);
-// The title of this print: a daily one names its day.
+// "05.03.2026 14:02:17 – 05.03.2026 15:14:22", the ends of an interval.
+std::string IntervalText(std::uint32_t from, std::uint32_t to);
+// The title of this print: a daily one names its day, an interval its ends.
 std::string PrintTitle(const Storage& doc, const GrPrintDataIn& in);
 // The day of a calendar date-time: its midnight and the next midnight.
 void DayWindow(double any_time_of_day, double& day_start, double& day_end);

@@ -173,3 +173,48 @@ TEST_F(RenderFixture, JsonListsTheEventsOfTheWindowAndTheStripShowsThem) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RenderFixture, MarkersAndASelectionAreDrawnWhereTheJsonSaysTheyAre) {
+    const CliRun plain =
+        run_cli(dir, "render '" + file + "' '" + png + "' --scale 0 --size 400x500");
+    ASSERT_EQ(plain.code, 0) << plain.err;
+    EXPECT_TRUE(nlohmann::json::parse(plain.out)["selection"].is_null());
+    const QImage before(QString::fromStdString(png));
+    // Records a second apart from 23:50:00; the day changes at record 600.
+    const CliRun r = run_cli(dir, "render '" + file + "' '" + png +
+                                      "' --scale 0 --size 400x500 --marker 2008-01-31T23:52:00"
+                                      " --marker '2008-01-31 23:55:00'"
+                                      " --select 2008-01-31T23:56:00:" +
+                                      std::to_string(start + 480));
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto j = nlohmann::json::parse(r.out);
+    ASSERT_EQ(j["markers"].size(), 2u);
+    EXPECT_EQ(j["markers"][0]["record"], 120);
+    EXPECT_EQ(j["markers"][0]["row"], offset_of(120));
+    EXPECT_EQ(j["markers"][1]["record"], 300);
+    EXPECT_EQ(j["selection"]["first"], 360);
+    EXPECT_EQ(j["selection"]["last"], 480);
+    EXPECT_EQ(j["selection"]["bottom_row"], offset_of(480));
+
+    const QImage image(QString::fromStdString(png));
+    const int top = j["plot"][1], right = j["plot"][2];
+    const int x = right - 30; // clear of the labels at the left
+    EXPECT_EQ(image.pixel(x, top + offset_of(120)), qRgb(0xC8, 0x00, 0xA0));
+    EXPECT_EQ(image.pixel(x, top + offset_of(300)), qRgb(0x00, 0x8C, 0xA0));
+    // Shaded bluish between the selection's rows, as before beyond them.
+    const QColor shaded = image.pixelColor(x, top + offset_of(430));
+    EXPECT_NE(shaded, before.pixelColor(x, top + offset_of(430)));
+    EXPECT_GT(shaded.blue(), shaded.red());
+    EXPECT_EQ(image.pixel(x, top + offset_of(500)), before.pixel(x, top + offset_of(500)));
+    EXPECT_EQ(image.pixel(x, top + offset_of(200)), before.pixel(x, top + offset_of(200)));
+
+    for (const char* bad : {"--marker 2008-02-30T00:00:00", "--marker 1 --marker 2 --marker 3",
+                            "--select 5:3", "--select 2008-01-31T23:56:00", "--select :"}) {
+        const CliRun refused = run_cli(dir, "render '" + file + "' '" + png + "' " + bad);
+        EXPECT_EQ(refused.code, 2) << bad;
+    }
+}
+
+} // namespace

@@ -134,6 +134,28 @@ TEST_F(GraphPrint, TitleNamesTheSensorAndItsUnitAlsoBeforeTheFirstSave) {
     EXPECT_EQ(PrintTitle(none), "");
 }
 
+TEST_F(GraphPrint, AnIntervalPrintsItsRecordsAloneAndItsTitleSaysItsEnds) {
+    record(morning, 3 * 3600, 10);
+    in.interval = true;
+    in.interval_from = morning + 3600;
+    in.interval_to = morning + 5400;
+    in.daily = true; // the interval wins over a day
+    DayWindow(lib::parts_to_datetime({2007, 5, 3, 12, 0, 0}), in.day_start, in.day_end);
+    TPrintGrForm form(in, doc, 96);
+    EXPECT_EQ(form.Title(), "Вес на крюке, т — 03.05.2007 07:00:00 – 03.05.2007 07:30:00");
+    QImage sheet(page.width_px / 8, page.height_px / 8, QImage::Format_RGB32);
+    sheet.setDotsPerMeterX(150 * 10000 / 254);
+    sheet.setDotsPerMeterY(150 * 10000 / 254);
+    ASSERT_TRUE(form.Prepare({page.width_px / 8, page.height_px / 8, 150}, sheet));
+    // 1800 s at 10 min/cm of a 96 dpi screen.
+    EXPECT_EQ(form.Plan().total_height, static_cast<int>(1800 * 96 / 2.54 / 600 + 0.5));
+
+    in.interval_from = morning + 4 * 3600; // after the last record
+    in.interval_to = morning + 5 * 3600;
+    EXPECT_FALSE(TPrintGrForm(in, doc, 96).Prepare({page.width_px / 8, page.height_px / 8, 150},
+                                                   sheet));
+}
+
 TEST_F(GraphPrint, DayWithoutRecordsOrARefusedLongJobStartsNoJob) {
     record(morning, 3600, 10);
     in.daily = true;

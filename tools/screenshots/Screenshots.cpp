@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QItemSelectionModel>
+#include <QMouseEvent>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrinter>
@@ -38,6 +39,7 @@
 #include "print/Logpreviewdialog.h"
 #include "print/Printdialog.h"
 #include "print/Printgrhelper.h"
+#include "widgets/Stripchart.h"
 
 namespace {
 
@@ -177,6 +179,45 @@ void graph_events(Context& ctx, TMainForm& window) {
     save(ctx, &window, "graph-events-set-point");
     window.resize(size);
     wait_ms(200);
+}
+
+// The chart measuring at 10 minutes per centimetre: markers A and B by a click and a
+// Shift+click, an interval dragged below them with its panel, the read-out line under the
+// pointer.
+void graph_measure(Context& ctx, TMainForm& window) {
+    TGrForm& graph = window.graph_form();
+    window.pages()->setCurrentIndex(0);
+    graph.cbxScale->setCurrentIndex(3); // "10 мин. на 1 см."
+    graph.ScrollBar->setValue(0);
+    wait_ms(300);
+    QWidget* chart = graph.Chart;
+    const int x = chart->width() / 2, h = chart->height();
+    const auto mouse = [&](QEvent::Type type, int y, Qt::MouseButton button,
+                           Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        const QPointF at(x, y);
+        QMouseEvent e(type, at, chart->mapToGlobal(at), button,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : button | Qt::NoButton,
+                      modifiers);
+        QCoreApplication::sendEvent(chart, &e);
+    };
+    const auto click = [&](int y, Qt::KeyboardModifiers modifiers) {
+        mouse(QEvent::MouseButtonPress, y, Qt::LeftButton, modifiers);
+        mouse(QEvent::MouseButtonRelease, y, Qt::LeftButton, modifiers);
+    };
+    click(h * 12 / 100, Qt::NoModifier);
+    click(h * 30 / 100, Qt::ShiftModifier);
+    mouse(QEvent::MouseButtonPress, h * 45 / 100, Qt::LeftButton);
+    for (int y = h * 45 / 100; y <= h * 70 / 100; y += 10)
+        mouse(QEvent::MouseMove, y, Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, h * 70 / 100, Qt::LeftButton);
+    mouse(QEvent::MouseMove, h * 85 / 100, Qt::NoButton);
+    wait_ms(300);
+    save(ctx, &window, "graph-measure");
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(chart, &escape);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(chart, &leave);
+    wait_ms(100);
 }
 
 // The printed page that holds the first set-point event, on A4 at 150 dots per inch.
@@ -396,6 +437,7 @@ void main_after_read(Context& ctx) {
     hardware.SetTimings({});
     graph_after_read(ctx, window);
     graph_events(ctx, window);
+    graph_measure(ctx, window);
     print_events(ctx, window);
     window.pages()->setCurrentIndex(1);
     wait_ms(300);
