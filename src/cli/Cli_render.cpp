@@ -10,8 +10,8 @@
 #include <iostream>
 #include <string>
 
-#include "cli/Commands.h"
 #include "analysis/Statistics.h"
+#include "cli/Commands.h"
 #include "datafile/Assembling.h"
 #include "document/Storage.h"
 #include "graph/Graphchart.h"

@@ -10,6 +10,15 @@
 #include "library/Mytime.h"
 #include "library/Numstr.h"
 
+namespace {
+
+// A unit after a larger one takes two digits, as a clock shows them.
+std::string two_digits(std::uint64_t v) {
+    return (v < 10 ? "0" : "") + std::to_string(v);
+}
+
+} // namespace
+
 bool ChartMarks::Interval(int& first, int& last) const {
     if (HasSelection()) {
         first = std::min(select_from, select_to);
@@ -26,10 +35,9 @@ bool ChartMarks::Interval(int& first, int& last) const {
 
 std::string DurationText(std::int64_t seconds) {
     const std::string sign = seconds < 0 ? "−" : "";
-    const std::uint64_t s = seconds < 0 ? 0 - static_cast<std::uint64_t>(seconds)
-                                        : static_cast<std::uint64_t>(seconds);
-    // A unit after a larger one takes two digits, as a clock shows them.
-    const auto two = [](std::uint64_t v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+    const std::uint64_t s =
+        seconds < 0 ? 0 - static_cast<std::uint64_t>(seconds) : static_cast<std::uint64_t>(seconds);
+    const auto two = two_digits;
     const std::uint64_t days = s / 86400, hours = s / 3600 % 24, minutes = s / 60 % 60;
     std::string text;
     if (days > 0)
@@ -103,7 +111,7 @@ std::string RecordTimeText(const FileStorage& data, int record) {
 
 std::string TimeText(std::uint32_t t) {
     const lib::time_parts p = lib::time_to_parts(t);
-    const auto two = [](int v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+    const auto two = [](int v) { return two_digits(static_cast<std::uint64_t>(v)); };
     return two(p.day) + "." + two(p.month) + "." + std::to_string(p.year) + " " + two(p.hour) +
            ":" + two(p.minute) + ":" + two(p.second);
 }
@@ -144,9 +152,9 @@ std::vector<PanelLine> MeasurePanel(const FileStorage& data, int curve, const Ch
     std::vector<PanelLine> lines;
     const auto marker = [&](const char* key, const char* label, int record) {
         if (data.item(record))
-            lines.push_back({key, label,
-                             RecordTimeText(data, record) + "   " +
-                                 RecordValueText(data, curve, record)});
+            lines.push_back(
+                {key, label,
+                 RecordTimeText(data, record) + "   " + RecordValueText(data, curve, record)});
     };
     marker("a", "A", marks.a);
     marker("b", "B", marks.b);
@@ -154,8 +162,7 @@ std::vector<PanelLine> MeasurePanel(const FileStorage& data, int curve, const Ch
         const std::int64_t dt =
             std::int64_t(data.item(marks.b)->time) - std::int64_t(data.item(marks.a)->time);
         lines.push_back({"dt", "Δt", DurationText(dt)});
-        const double dv =
-            record_value(data, curve, marks.b) - record_value(data, curve, marks.a);
+        const double dv = record_value(data, curve, marks.b) - record_value(data, curve, marks.a);
         lines.push_back({"dvalue", "Δ", std::isfinite(dv) ? value_text(data, curve, dv) : "—"});
     }
     int first = 0, last = 0;
@@ -167,15 +174,16 @@ std::vector<PanelLine> MeasurePanel(const FileStorage& data, int curve, const Ch
     lines.push_back({"title", marks.HasSelection() ? "Выделенный интервал" : "Интервал A – B", ""});
     lines.push_back({"from", "С", TimeText(std::min(t1, t2))});
     lines.push_back({"to", "По", TimeText(std::max(t1, t2))});
-    lines.push_back({"span", "Длительность", DurationText(std::int64_t(std::max(t1, t2)) -
-                                                         std::int64_t(std::min(t1, t2)))});
+    lines.push_back(
+        {"span", "Длительность",
+         DurationText(std::int64_t(std::max(t1, t2)) - std::int64_t(std::min(t1, t2)))});
     lines.push_back({"count", "Записей", std::to_string(s.count)});
     if (s.count == 0)
         return lines;
-    lines.push_back({"min", "Минимум", value_text(data, curve, s.min) + "   " +
-                                           TimeText(s.min_time).substr(11)});
-    lines.push_back({"max", "Максимум", value_text(data, curve, s.max) + "   " +
-                                            TimeText(s.max_time).substr(11)});
+    lines.push_back({"min", "Минимум",
+                     value_text(data, curve, s.min) + "   " + TimeText(s.min_time).substr(11)});
+    lines.push_back({"max", "Максимум",
+                     value_text(data, curve, s.max) + "   " + TimeText(s.max_time).substr(11)});
     lines.push_back({"mean", "Среднее", value_text(data, curve, s.mean)});
     lines.push_back({"std", "Ср. кв. откл.", value_text(data, curve, s.stddev)});
     lines.push_back({"paused", "Паузы", DurationText(std::int64_t(s.paused_s))});

@@ -498,8 +498,8 @@ bool TGrForm::MeasureAtPointer(QEvent* e) {
         const int record = RecordAtY(mouse->position().y());
         measure_.SetReadout(record);
         if (press_record_ >= 0 && (mouse->buttons() & Qt::LeftButton) && record >= 0 &&
-            (dragging_ || std::abs(mouse->position().y() - press_y_) >=
-                              QApplication::startDragDistance())) {
+            (dragging_ ||
+             std::abs(mouse->position().y() - press_y_) >= QApplication::startDragDistance())) {
             dragging_ = true;
             measure_.Marks().select_from = press_record_;
             measure_.Marks().select_to = record;

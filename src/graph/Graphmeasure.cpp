@@ -81,9 +81,9 @@ void ChartMeasure::Draw(QPainter& p, const StripChart& chart) const {
             return;
         p.setPen(QPen(color, look_.line));
         p.drawLine(plot.left, y, plot.right, y);
-        const QString text = QString::fromStdString(std::string(name) + "  " +
-                                                    RecordTimeText(data_, record) + "   " +
-                                                    RecordValueText(data_, curve_, record));
+        const QString text =
+            QString::fromStdString(std::string(name) + "  " + RecordTimeText(data_, record) +
+                                   "   " + RecordValueText(data_, curve_, record));
         // Above its line, or below where the plot's top leaves no room.
         const int top = y - label_height >= plot.top ? y - label_height : y + 1;
         label(plot.left + look_.pad, top, text, color);

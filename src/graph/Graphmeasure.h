@@ -14,9 +14,9 @@ class StripChart;
 
 // Sizes in the painter's units, which are the chart's pixels.
 struct MeasureLook {
-    int line = 1;    // width of the lines
-    int pad = 3;     // around a label's text
-    int inset = 14;  // of the read-out from the plot's right edge, clear of the event strip
+    int line = 1;   // width of the lines
+    int pad = 3;    // around a label's text
+    int inset = 14; // of the read-out from the plot's right edge, clear of the event strip
     QFont font;
 };
 

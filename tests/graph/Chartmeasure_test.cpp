@@ -75,13 +75,13 @@ TEST(ChartMeasure, TheFinestScaleThatHoldsTheIntervalIsChosen) {
         int first, last, rows, scale;
     };
     const Case cases[] = {
-        {0, 0, 100, 0},       // one record fits anywhere
-        {0, 150, 100, 0},     // 94.5 px
-        {0, 159, 100, 1},     // 100.2 px at 1 min/cm, 33.4 at 3
-        {0, 3999, 500, 3},    // 3999 s: 840 px at 3 min/cm, 504 at 5, 252 at 10
-        {0, 3999, 5, 9},      // fits nowhere: the coarsest
-        {3990, 4001, 20, 0},  // 9 s + the pause's 10 s + 1 s: 12.6 px
-        {100, 899, 504, 0},   // 503.3 px rounds to 503
+        {0, 0, 100, 0},      // one record fits anywhere
+        {0, 150, 100, 0},    // 94.5 px
+        {0, 159, 100, 1},    // 100.2 px at 1 min/cm, 33.4 at 3
+        {0, 3999, 500, 3},   // 3999 s: 840 px at 3 min/cm, 504 at 5, 252 at 10
+        {0, 3999, 5, 9},     // fits nowhere: the coarsest
+        {3990, 4001, 20, 0}, // 9 s + the pause's 10 s + 1 s: 12.6 px
+        {100, 899, 504, 0},  // 503.3 px rounds to 503
         {100, 899, 503, 1},
     };
     for (const Case& c : cases)
@@ -107,7 +107,7 @@ std::string value(const std::vector<PanelLine>& lines, const std::string& key) {
 TEST(ChartMeasure, ThePanelShowsTheMarkersTheirDifferencesAndTheIntervalsStatistics) {
     FileStorage data;
     fill_records(data, t0, 300, 4); // value i % 200
-    add_records(data, {t0 + 5000});  // a pause of 3804 s before it, value 0
+    add_records(data, {t0 + 5000}); // a pause of 3804 s before it, value 0
     ChartMarks marks;
     EXPECT_TRUE(MeasurePanel(data, 0, marks).empty());
 
@@ -118,9 +118,9 @@ TEST(ChartMeasure, ThePanelShowsTheMarkersTheirDifferencesAndTheIntervalsStatist
     // B before A: the differences are B − A, negative.
     marks.b = 10;
     auto lines = MeasurePanel(data, 0, marks);
-    EXPECT_EQ(keys(lines), (std::vector<std::string>{"a", "b", "dt", "dvalue", "title", "from",
-                                                     "to", "span", "count", "min", "max",
-                                                     "mean", "std", "paused"}));
+    EXPECT_EQ(keys(lines),
+              (std::vector<std::string>{"a", "b", "dt", "dvalue", "title", "from", "to", "span",
+                                        "count", "min", "max", "mean", "std", "paused"}));
     EXPECT_EQ(value(lines, "dt"), "−16 мин 00 с");
     EXPECT_EQ(value(lines, "dvalue"), "-40 т");
     EXPECT_EQ(value(lines, "from"), "05.03.2026 14:02:57");

@@ -152,8 +152,8 @@ TEST_F(GraphPrint, AnIntervalPrintsItsRecordsAloneAndItsTitleSaysItsEnds) {
 
     in.interval_from = morning + 4 * 3600; // after the last record
     in.interval_to = morning + 5 * 3600;
-    EXPECT_FALSE(TPrintGrForm(in, doc, 96).Prepare({page.width_px / 8, page.height_px / 8, 150},
-                                                   sheet));
+    EXPECT_FALSE(
+        TPrintGrForm(in, doc, 96).Prepare({page.width_px / 8, page.height_px / 8, 150}, sheet));
 }
 
 TEST_F(GraphPrint, DayWithoutRecordsOrARefusedLongJobStartsNoJob) {

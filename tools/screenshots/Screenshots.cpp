@@ -9,8 +9,8 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QItemSelectionModel>
-#include <QMouseEvent>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
