@@ -15,6 +15,10 @@ public:
     void add(const std::string& path);
     void remove(const std::string& path);
     const std::vector<std::string>& files() const { return files_; }
+    // Before a save, with the list the file holds now (another window may have closed since
+    // this one read it): this window's own opens first, newest first, then that list, then the
+    // rest of this one; the files this window dropped stay out; up to 8.
+    void merge(const std::vector<std::string>& in_file_now);
 
     void describe_ini(lib::ini_options_elements& elements) override;
     // The section is written only when there is something to keep or to take away, so a first
@@ -28,6 +32,7 @@ protected:
 
 private:
     std::vector<std::string> files_;
+    std::vector<std::string> added_, removed_; // by this window, since it read the file
     std::string slots_[capacity];
     bool in_file_ = false;
 };

@@ -13,6 +13,13 @@ RegSystem::RegSystem(std::string path) : path_(std::move(path)) {
 }
 
 std::string RegSystem::save_settings() {
+    // Another window may have closed since this one read the file: its recent files stay.
+    lib::ini_file now;
+    if (now.load(path_)) {
+        RecentFiles in_file;
+        in_file.load(now);
+        recent_.merge(in_file.files());
+    }
     link_.save(file_);
     graph_.save(file_);
     if (recent_.worth_saving())

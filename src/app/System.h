@@ -28,6 +28,8 @@ public:
 
     // Writes every section into the file in one replace: "HardWare" and "GrFormOptions" first
     // on a new file, then the window's own; sections and lines of others stay as they were.
+    // The recent files are merged with those the file holds by then (RecentFiles::merge); every
+    // other section is this window's, whatever another window wrote since.
     // Empty on success, otherwise why the settings could not be written. A file that could not
     // be read whole is left alone.
     std::string save_settings();

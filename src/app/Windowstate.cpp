@@ -13,12 +13,24 @@ void WindowState::describe_ini(lib::ini_options_elements& e) {
 }
 
 void LastFolder::describe_ini(lib::ini_options_elements& e) {
-    e.add_string(path, "Folders", "data");
+    e.add_path(path, "Folders", "data");
 }
 
-QRect placed_window_rect(const QRect& kept, const QList<QRect>& screens, const QRect& primary) {
-    if (kept.width() <= 0 || kept.height() <= 0)
+void WindowState::after_load(lib::ini_file&) {
+    // Far beyond any screen, and small enough that no sum of two overflows.
+    constexpr std::int32_t limit = 1 << 24;
+    for (std::int32_t* value : {&left, &top, &width, &height})
+        *value = std::clamp(*value, -limit, limit);
+}
+
+QRect placed_window_rect(const QRect& asked, const QList<QRect>& screens, const QRect& primary) {
+    if (asked.width() <= 0 || asked.height() <= 0)
         return {};
+    // No larger than the screens together: a window of a billion pixels would never be drawn.
+    QRect desktop = primary;
+    for (const QRect& screen : screens)
+        desktop |= screen;
+    const QRect kept(asked.topLeft(), asked.size().boundedTo(desktop.size()));
     // Enough of the strip the title bar sits in to grab the window with the mouse.
     const QRect title(kept.left(), kept.top(), kept.width(), std::min(kept.height(), 24));
     const int grip = std::min(kept.width(), 100);

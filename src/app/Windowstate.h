@@ -20,6 +20,10 @@ public:
     std::int32_t height = 0;
     std::int32_t maximized = 0;
     std::int32_t page = 0;
+
+protected:
+    // Places and sizes beyond 2^24 pixels are cut there.
+    void after_load(lib::ini_file& file) override;
 };
 
 class LastFolder : public lib::ini_options {
@@ -31,6 +35,7 @@ public:
     std::string path; // of the last data file opened or saved
 };
 
-// Where a window kept at `kept` goes now: there, when its title strip is on one of `screens`;
-// otherwise centred on `primary` (no larger than it). An empty rectangle for none kept.
+// Where a window kept at `kept` goes now, no larger than the screens together: there, when its
+// title strip is on one of `screens`; otherwise centred on `primary` (no larger than it). An
+// empty rectangle for none kept.
 QRect placed_window_rect(const QRect& kept, const QList<QRect>& screens, const QRect& primary);

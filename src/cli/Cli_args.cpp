@@ -84,9 +84,7 @@ void check_output(const std::string& input, const std::string& output,
 }
 
 void check_not_input(const std::string& input, const std::string& output) {
-    for (const std::string& file : Storage::Files(input)) {
-        if (lib::io::same_file(file, output))
-            throw UsageError("OUT '" + output + "' is the file '" + file +
-                             "' of the input document; it is not written over");
-    }
+    if (const std::string file = Storage::OwnFile(input, output); !file.empty())
+        throw UsageError("OUT '" + output + "' is the file '" + file +
+                         "' of the input document; it is not written over");
 }

@@ -1,7 +1,6 @@
 // vornell-cli print: the graph on paper as the print dialog's "График" prints it, into a PDF
 // that replaces OUT only once it is complete.
 #include <QGuiApplication>
-#include <QIODevice>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -19,6 +18,7 @@
 #include "library/Fileworks.h"
 #include "library/Mytime.h"
 #include "print/Printgrhelper.h"
+#include "print/Replace_device.h"
 
 namespace {
 
@@ -46,39 +46,6 @@ QPageSize paper_of(const ParsedArgs& parsed) {
         return QPageSize(QPageSize::Letter);
     throw UsageError("--paper needs A4, A3 or Letter");
 }
-
-// Hands what the PDF writer writes to the stream of a replace of files. A failure there cannot
-// pass through the writer, which does not look at it: it is kept, every later write is refused,
-// and it is raised once the writer is done.
-class ReplaceDevice : public QIODevice {
-public:
-    void Attach(lib::io::BinaryOutputStream& out) {
-        out_ = &out;
-        open(QIODevice::WriteOnly);
-    }
-    void RaiseFailure() const {
-        if (failure_)
-            std::rethrow_exception(failure_);
-    }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 size) override {
-        if (failure_ || !out_)
-            return -1;
-        try {
-            out_->write(data, static_cast<std::size_t>(size));
-            return size;
-        } catch (...) {
-            failure_ = std::current_exception();
-            return -1;
-        }
-    }
-
-private:
-    lib::io::BinaryOutputStream* out_ = nullptr;
-    std::exception_ptr failure_;
-};
 
 // Prints the prepared form's pages into a temporary file beside path that takes path's place
 // only once it is complete; raises the reason otherwise, and path stays as it was.

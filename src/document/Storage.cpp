@@ -49,16 +49,23 @@ std::vector<std::string> Storage::ForeignCompanions(const std::string& path) con
     std::vector<std::string> foreign;
     if (lib::io::file_exists(path))
         return foreign;
-    const std::vector<std::string> own =
-        file_name_.empty() ? std::vector<std::string>{} : Files(file_name_);
-    for (const std::string& file : SaveTargets(path)) {
-        if (file == path || !lib::io::file_exists(file) ||
-            std::any_of(own.begin(), own.end(),
-                        [&](const std::string& o) { return lib::io::same_file(o, file); }))
-            continue;
-        foreign.push_back(file);
-    }
+    for (const std::string& file : SaveTargets(path))
+        if (file != path && lib::io::file_exists(file) &&
+            (file_name_.empty() || OwnFile(file_name_, file).empty()))
+            foreign.push_back(file);
     return foreign;
+}
+
+std::string Storage::OwnFile(const std::string& data_path, const std::string& target) {
+    for (const std::string& file : Files(data_path))
+        if (lib::io::same_file(file, target))
+            return file;
+    return {};
+}
+
+std::string Storage::OwnFileRefusal(const std::string& target, const std::string& own) {
+    return "Файл '" + target + "' - это файл открытого документа ('" + own +
+           "'); он не будет заменён";
 }
 
 bool Storage::Guarded(const std::string& prefix, const std::function<void()>& action) {
@@ -133,10 +140,8 @@ bool Storage::Export(const std::string& path, const FileFormat& format,
                      const ExportOptions& options) {
     return Guarded(save_prefix(path), [&] {
         if (!file_name_.empty())
-            for (const std::string& own : Files(file_name_))
-                if (lib::io::same_file(own, path))
-                    throw std::runtime_error(
-                        "Это файл открытого документа; экспорт его не перезаписывает");
+            if (const std::string own = OwnFile(file_name_, path); !own.empty())
+                throw std::runtime_error(OwnFileRefusal(path, own));
         write_export(format, data_, journal_, path, options);
     });
 }

@@ -74,6 +74,12 @@ public:
     // Every file a save of data_path replaces: the data file, its companions (companions_of) and
     // the journal.
     static std::vector<std::string> SaveTargets(const std::string& data_path);
+    // The one of Files(data_path) that target names, however it is spelt (through links, "./",
+    // another hard link); empty for none. A print or an export never goes there: it would
+    // destroy what was opened.
+    static std::string OwnFile(const std::string& data_path, const std::string& target);
+    // Why target, the document's file own, is not written over: what the user reads.
+    static std::string OwnFileRefusal(const std::string& target, const std::string& own);
 
 private:
     bool Guarded(const std::string& prefix, const std::function<void()>& action);

@@ -222,6 +222,79 @@ std::string to_cp1251(std::string_view utf8) {
     return out;
 }
 
+namespace {
+
+constexpr std::string_view escape_mark = "utf8:";
+
+void append_percent(std::string& out, std::string_view bytes) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    for (const char b : bytes) {
+        const auto c = static_cast<unsigned char>(b);
+        out += '%';
+        out += hex[c >> 4];
+        out += hex[c & 0x0F];
+    }
+}
+
+int hex_value(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::string escape_for_cp1251(std::string_view utf8) {
+    if (!utf8.starts_with(escape_mark) && from_cp1251(to_cp1251(utf8)) == utf8)
+        return std::string(utf8);
+    std::string out(escape_mark);
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (is_ascii(c)) {
+            if (c == '%')
+                append_percent(out, utf8.substr(i, 1));
+            else
+                out += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        char32_t cp = 0;
+        std::size_t skip = 0;
+        const std::size_t len = decode_utf8(utf8, i, cp, skip);
+        const std::string_view unit = utf8.substr(i, len == 0 ? skip : len);
+        if (len != 0 && cp1251_byte(cp) != '?')
+            out += unit;
+        else
+            append_percent(out, unit);
+        i += unit.size();
+    }
+    return out;
+}
+
+std::string unescape_from_cp1251(std::string_view text) {
+    if (!text.starts_with(escape_mark))
+        return std::string(text);
+    text.remove_prefix(escape_mark.size());
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const int high = i + 2 < text.size() && text[i] == '%' ? hex_value(text[i + 1]) : -1;
+        const int low = high >= 0 ? hex_value(text[i + 2]) : -1;
+        if (low >= 0) {
+            out += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 std::string from_cp1251(std::string_view bytes) {
     return decode_8bit(bytes, cp1251_utf8);
 }

@@ -290,78 +290,100 @@ std::size_t OSFile::read(void* into, std::size_t count) {
     return static_cast<std::size_t>(got);
 }
 
+namespace {
+
+// Runs one step of a replace, giving any failure the kind of that step of the target.
+template <class Action>
+void replace_step(const std::string& target, replace_error::Step step, Action action) {
+    try {
+        action();
+    } catch (const replace_error&) {
+        throw;
+    } catch (const file_error& e) {
+        throw replace_error(e, target, step);
+    } catch (const std::exception& e) {
+        throw replace_error(file_error(FileErrorKind::write_failed, e.what()), target, step);
+    }
+}
+
+} // namespace
+
+file_replacing::file_replacing(std::string target)
+    : target_(std::move(target)), held_(std::make_unique<OSFile>()),
+      out_(std::make_unique<BinaryOutputFileStream>()) {
+    // The new file replaces the file a link points to, not the link.
+    path_ = resolve_links(target_);
+    replace_step(target_, replace_error::opening, [&] {
+        check_writable(target_);
+        held_->open_to_replace(path_);
+        remove_stale_temporaries(path_);
+        temp_ = out_->file().create_beside(path_);
+    });
+}
+
+file_replacing::~file_replacing() {
+    if (renamed_ || temp_.empty())
+        return;
+    out_.reset(); // closed first: Windows removes no open file
+    remove_file(temp_);
+}
+
+BinaryOutputStream& file_replacing::out() {
+    return *out_;
+}
+
+void file_replacing::finish_writing() {
+    // The temporary file stays open, and so locked, up to its rename: no other save's cleanup
+    // may take it for a stale one.
+    replace_step(target_, replace_error::writing, [&] {
+        out_->flush();
+        out_->file().sync();
+    });
+}
+
+void file_replacing::rename() {
+    if (os::held_target_blocks_rename)
+        held_->close();
+    if (!replace_file(temp_, path_)) {
+        const int error = errno;
+        throw replace_error(file_error(kind_of_system_error(error, true),
+                                       "Невозможно записать в файл!", system_error_text(error)),
+                            target_, replace_error::renaming);
+    }
+    renamed_ = true;
+}
+
+void file_replacing::commit() {
+    finish_writing();
+    rename();
+    os::sync_folder(folder_of(path_));
+}
+
 void replace_files(const std::vector<file_replacement>& files) {
-    struct Pending {
-        std::string path;
-        OSFile target; // held locked until the new file takes its place
-        BinaryOutputFileStream out;
-        std::string temp;
-    };
-    std::vector<std::unique_ptr<Pending>> unit;
-    auto step = [](const file_replacement& file, replace_error::Step step, auto action) {
+    for (const file_replacement& file : files)
+        replace_step(file.target, replace_error::opening, [&] { check_writable(file.target); });
+    std::vector<std::unique_ptr<file_replacing>> unit;
+    for (const file_replacement& file : files) {
+        file_replacing& p = *unit.emplace_back(std::make_unique<file_replacing>(file.target));
+        // A failure of the stream under the writer is this file's writing step.
         try {
-            action();
+            file.write(p.out());
         } catch (const replace_error&) {
             throw;
         } catch (const file_error& e) {
-            throw replace_error(e, file.target, step);
-        } catch (const std::exception& e) {
-            throw replace_error(file_error(FileErrorKind::write_failed, e.what()), file.target,
-                                step);
+            throw replace_error(e, file.target, replace_error::writing);
         }
-    };
-    for (const file_replacement& file : files)
-        step(file, replace_error::opening, [&] { check_writable(file.target); });
-    std::size_t renamed = 0;
-    try {
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            Pending& p = *unit.emplace_back(std::make_unique<Pending>());
-            // The new file replaces the file a link points to, not the link.
-            p.path = resolve_links(files[i].target);
-            step(files[i], replace_error::opening, [&] {
-                p.target.open_to_replace(p.path);
-                remove_stale_temporaries(p.path);
-                p.temp = p.out.file().create_beside(p.path);
-            });
-            // A failure of the stream under the writer is this file's writing step.
-            try {
-                files[i].write(p.out);
-            } catch (const replace_error&) {
-                throw;
-            } catch (const file_error& e) {
-                throw replace_error(e, files[i].target, replace_error::writing);
-            }
-            // The temporary file stays open, and so locked, up to its rename: no other save's
-            // cleanup may take it for a stale one.
-            step(files[i], replace_error::writing, [&] {
-                p.out.flush();
-                p.out.file().sync();
-            });
-        }
-        for (; renamed < unit.size(); ++renamed) {
-            Pending& p = *unit[renamed];
-            if (os::held_target_blocks_rename)
-                p.target.close();
-            if (!replace_file(p.temp, p.path)) {
-                const int error = errno;
-                throw replace_error(file_error(kind_of_system_error(error, true),
-                                               "Невозможно записать в файл!",
-                                               system_error_text(error)),
-                                    files[renamed].target, replace_error::renaming);
-            }
-        }
-    } catch (...) {
-        for (std::size_t i = renamed; i < unit.size(); ++i) {
-            if (!unit[i]->temp.empty())
-                remove_file(unit[i]->temp);
-        }
-        throw;
+        p.finish_writing();
     }
+    // A target that fails to be renamed keeps the ones before it renamed; the temporary files
+    // of it and of those after it go with them.
+    for (const auto& p : unit)
+        p->rename();
     // A folder that refuses the sync (some file systems do) is no failure of the save: the
     // files are in place.
     std::set<std::string> folders;
     for (const auto& p : unit) {
-        const std::string folder = folder_of(p->path);
+        const std::string folder = folder_of(p->path());
         if (folders.insert(folder).second)
             os::sync_folder(folder);
     }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 namespace lib::io {
 
 class BinaryOutputStream;
+class BinaryOutputFileStream;
 
 class OSFile {
 public:
@@ -114,6 +116,37 @@ void check_writable(const std::string& path);
 // rename itself fails, no target is touched. A kill leaves each target old or new, never cut short,
 // and a new target absent or complete.
 void replace_files(const std::vector<file_replacement>& files);
+
+// One target of a replace taken step by step, for a writer whose parts come one after the other
+// from several places (a print job). Making it checks the target (check_writable), holds it,
+// removes the stale temporary files and creates the temporary file (a replace_error of the
+// opening step otherwise); commit
+// writes it out, syncs it, renames it over the target and syncs the folder, as replace_files
+// does. One that goes without its rename removes its temporary file: the target stays as it was.
+class file_replacing {
+public:
+    explicit file_replacing(std::string target);
+    ~file_replacing();
+    file_replacing(const file_replacing&) = delete;
+    file_replacing& operator=(const file_replacing&) = delete;
+
+    // Its failures are this target's writing step.
+    BinaryOutputStream& out();
+    void commit();
+
+    // commit's steps, which replace_files takes apart for a unit of several targets.
+    void finish_writing();
+    void rename();
+    const std::string& path() const { return path_; } // the target through its links
+
+private:
+    std::string target_; // as given
+    std::string path_;
+    std::unique_ptr<OSFile> held_;
+    std::unique_ptr<BinaryOutputFileStream> out_;
+    std::string temp_;
+    bool renamed_ = false;
+};
 
 // Renames `from` over `to` (atomic on one file system); false on failure. On Windows a target
 // that another program has open is waited for as a locked file is.

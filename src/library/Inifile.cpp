@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <system_error>
 #include <fstream>
+#include <system_error>
 #include <utility>
 
 #include "library/Codepage.h"
@@ -148,6 +148,13 @@ bool ini_file::save() {
         system_error_ = 0;
         return false;
     }
+    // A file the user made read-only is not replaced, and says so.
+    try {
+        io::check_writable(path_);
+    } catch (const io::file_error&) {
+        problem_ = problem::read_only;
+        return false;
+    }
     // A failed write never leaves a half-written settings file behind. The replace keeps the
     // errno of the step that failed.
     errno = 0;
@@ -173,6 +180,8 @@ std::string ini_file::problem_text() const {
         return "на месте файла канал или устройство, а не обычный файл";
     case problem::too_large:
         return "файл больше " + std::to_string(max_file_size >> 20) + " МиБ";
+    case problem::read_only:
+        return "файл только для чтения";
     case problem::unreadable:
     case problem::unwritable:
         break;

@@ -18,7 +18,7 @@ public:
     static constexpr std::size_t max_file_size = 16u << 20;
 
     // Why the last load or save failed (or left a file that may not be written back).
-    enum class problem { none, folder, not_regular, too_large, unreadable, unwritable };
+    enum class problem { none, folder, not_regular, too_large, unreadable, unwritable, read_only };
 
     ini_file() = default;
 

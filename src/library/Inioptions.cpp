@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "library/Codepage.h"
 #include "library/Locale.h"
 #include "library/Optsbase.h"
 #include "library/Strworks.h"
@@ -98,6 +99,22 @@ private:
     T& var_;
 };
 
+class ioe_path : public ioe_base {
+public:
+    ioe_path(std::string& var, std::string section, std::string key)
+        : ioe_base(std::move(section), std::move(key)), var_(var) {}
+    void write(ini_file& file) const override {
+        file.write(section(), key(), to_ini_text(escape_for_cp1251(var_)));
+    }
+    void read(const ini_file& file) override {
+        if (const auto text = file.read(section(), key()))
+            var_ = unescape_from_cp1251(*text);
+    }
+
+private:
+    std::string& var_;
+};
+
 template <class T> std::unique_ptr<ioe_base> entry(T& var, std::string section, std::string key) {
     return std::make_unique<ioe_value<T>>(var, std::move(section), std::move(key));
 }
@@ -124,6 +141,10 @@ void ini_options_elements::add_double(double& var, std::string section, std::str
 
 void ini_options_elements::add_string(std::string& var, std::string section, std::string key) {
     add(opt_detailed::entry(var, std::move(section), std::move(key)));
+}
+
+void ini_options_elements::add_path(std::string& var, std::string section, std::string key) {
+    add(std::make_unique<opt_detailed::ioe_path>(var, std::move(section), std::move(key)));
 }
 
 void ini_options_elements::add(std::unique_ptr<opt_detailed::ioe_base> element) {

@@ -47,6 +47,9 @@ public:
     void add_double(double& var, std::string section, std::string key);
     // Written in double quotes so that leading and trailing spaces survive.
     void add_string(std::string& var, std::string section, std::string key);
+    // A file or folder name: a string whose characters outside Windows-1251 are kept through
+    // escape_for_cp1251, so that it reads back exactly.
+    void add_path(std::string& var, std::string section, std::string key);
     void add(std::unique_ptr<opt_detailed::ioe_base> element);
 
     const std::vector<std::unique_ptr<opt_detailed::ioe_base>>& elements() const {

@@ -1,6 +1,7 @@
 // SIGINT and SIGTERM through a self-pipe.
 #include "library/Quitsignals.h"
 
+#include <cerrno>
 #include <csignal>
 
 #include <sys/socket.h>
@@ -12,10 +13,13 @@ namespace {
 
 int fds[2] = {-1, -1};
 
-// Only an async-signal-safe write here.
+// Only an async-signal-safe write here, and one that never waits: while the loop is busy a
+// flood of signals fills the socket, and a full socket already says that one came.
 void on_quit_signal(int) {
+    const int saved = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t ignored = ::write(fds[1], &byte, 1);
+    errno = saved;
 }
 
 } // namespace
@@ -23,7 +27,7 @@ void on_quit_signal(int) {
 int quit_signal_fd() {
     if (fds[0] >= 0)
         return fds[0];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0) {
         fds[0] = fds[1] = -1;
         return -1;
     }

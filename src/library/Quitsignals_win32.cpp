@@ -66,6 +66,9 @@ bool make_pair() {
     }
     if (listener != INVALID_SOCKET)
         ::closesocket(listener);
+    // The handler never waits on a full socket: what is there already says that one came.
+    u_long no_wait = 1;
+    made = made && ::ioctlsocket(ends[1], FIONBIO, &no_wait) == 0;
     if (!made)
         close_pair();
     return made;

@@ -307,7 +307,7 @@ void TPrintForm::btnOkClick() {
                 job.reset();
             }
             if (!job)
-                job = std::make_unique<PrintJob>(printer_.Get());
+                job = std::make_unique<PrintJob>(printer_.Get(), doc_.FileName());
             PrintGraph(*job);
         }
         if (job)
@@ -322,7 +322,7 @@ std::unique_ptr<PrintJob> TPrintForm::PrintJournal() {
     const auto [first, last] = JournalRange();
     if (!preview_->ShowJournal(TLogPreviewForm::Mode::print, first, last))
         return nullptr;
-    auto job = std::make_unique<PrintJob>(printer_.Get());
+    auto job = std::make_unique<PrintJob>(printer_.Get(), doc_.FileName());
     preview_->PrintReport(*job);
     return job;
 }

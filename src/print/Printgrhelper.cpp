@@ -271,7 +271,9 @@ bool TPrintGrForm::Print(PrintJob& job, const std::function<bool(int pages)>& co
         return false;
     if (plan_.pages > confirm_pages_above && confirm && !confirm(plan_.pages))
         return false;
-    if (!PrintPages(job.NextPage(), job.Printer()))
+    // The job's device is known once its first page has begun.
+    QPainter& p = job.NextPage();
+    if (!PrintPages(p, job.Device()))
         throw job.PageFailure();
     return true;
 }

@@ -1,6 +1,11 @@
 #include "print/Printjob.h"
 
+#include <QPdfWriter>
 #include <QPrinter>
+
+#include "document/Storage.h"
+#include "library/File_error.h"
+#include "library/Fileworks.h"
 
 namespace {
 
@@ -55,11 +60,19 @@ QPrinter& ProgramPrinter::Get() {
     return *printer_;
 }
 
-PrintJob::PrintJob(QPrinter& printer) : printer_(printer) {}
+PrintJob::PrintJob(QPrinter& printer, std::string document_file)
+    : printer_(printer), document_file_(std::move(document_file)) {}
 
 PrintJob::~PrintJob() {
+    // Unfinished, a file job's temporary file goes and the old file stays.
     if (painter_.isActive())
         painter_.end();
+}
+
+QPagedPaintDevice& PrintJob::Device() {
+    if (writer_)
+        return *writer_;
+    return printer_;
 }
 
 bool PrintJob::IntoFile() const {
@@ -74,14 +87,39 @@ std::string PrintJob::Where() const {
 
 QPainter& PrintJob::NextPage() {
     if (painter_.isActive()) {
-        if (!printer_.newPage())
+        if (!Device().newPage())
             throw PageFailure();
         return painter_;
     }
     CheckPrinterSetUp(printer_);
-    if (!painter_.begin(&printer_))
+    if (IntoFile())
+        BeginFile();
+    else if (!painter_.begin(&printer_))
         throw std::runtime_error("Невозможно начать печать " + Where());
     return painter_;
+}
+
+void PrintJob::BeginFile() {
+    const std::string path = printer_.outputFileName().toStdString();
+    if (!document_file_.empty())
+        if (const std::string own = Storage::OwnFile(document_file_, path); !own.empty())
+            throw std::runtime_error(Storage::OwnFileRefusal(path, own));
+    try {
+        file_ = std::make_unique<lib::io::file_replacing>(path);
+    } catch (const std::exception& e) {
+        throw std::runtime_error("Невозможно начать печать " + Where() + ": " +
+                                 lib::io::error_message(e));
+    }
+    device_.Attach(file_->out());
+    // The printer's page, resolution and names, as its own PDF would have them.
+    writer_ = std::make_unique<QPdfWriter>(&device_);
+    writer_->setPageLayout(printer_.pageLayout());
+    writer_->setResolution(printer_.resolution());
+    writer_->setPageRanges(printer_.pageRanges());
+    writer_->setTitle(printer_.docName());
+    writer_->setCreator(printer_.creator());
+    if (!painter_.begin(writer_.get()))
+        throw std::runtime_error("Невозможно начать печать " + Where());
 }
 
 std::runtime_error PrintJob::PageFailure() const {
@@ -92,6 +130,19 @@ void PrintJob::End() {
     if (!painter_.isActive())
         return;
     const bool ended = painter_.end();
+    if (file_) {
+        try {
+            device_.RaiseFailure();
+            if (ended)
+                file_->commit();
+        } catch (const std::exception& e) {
+            throw std::runtime_error("Печать " + Where() +
+                                     " не завершена: " + lib::io::error_message(e));
+        }
+        if (!ended)
+            throw std::runtime_error("Печать " + Where() + " не завершена");
+        return;
+    }
     const QPrinter::PrinterState state = printer_.printerState();
     if (!ended || state == QPrinter::Error || state == QPrinter::Aborted)
         throw std::runtime_error("Печать " + Where() + " не завершена");

@@ -12,8 +12,11 @@
 #include <QTextBrowser>
 #include <QTimer>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -374,4 +377,47 @@ TEST_F(PrintCommand, JournalPagesHaveTheHeaderLineAndTypeOfNinePoints) {
             EXPECT_GT(word.bottom - word.top, 9.0);
         }
     EXPECT_GT(rows, 10);
+// A print or an export onto a file of the open document is refused before anything is written,
+// however the name is spelt.
+TEST_F(PrintCommand, NoPdfOrExportGoesOverAFileOfTheOpenDocument) {
+    const std::string data = window->document().FileName();
+    const std::string journal = dir.file("run.dat");
+    const std::string linked = dir.file("linked.realtim");
+    fs::create_hard_link(data, linked);
+    const std::string before = file_text(data) + file_text(journal);
+    for (const std::string& target : {data, dir.file("./run.dat"), linked}) {
+        SCOPED_TRACE(target);
+        window->printer().setOutputFileName(QString::fromStdString(target));
+        EXPECT_NE(print_chosen(false, true).find("файл открытого документа"), std::string::npos);
+        EXPECT_NE(print_chosen(true, false).find("файл открытого документа"), std::string::npos);
+
+        Driver driver({Driver::choose_file(QString::fromStdString(target)),
+                       Driver::answer(QMessageBox::Yes), Driver::answer(QMessageBox::Ok)});
+        window->actExportCsv->trigger();
+        ASSERT_EQ(driver.seen().size(), 3u);
+        EXPECT_NE(driver.seen()[2].find("файл открытого документа"), std::string::npos);
+        EXPECT_EQ(file_text(data) + file_text(journal), before);
+    }
+}
+
+// Qt's PDF writer does not see a full disk; the job's own device does.
+TEST_F(PrintCommand, APdfOntoAFullDiskSaysWhyAndTheOldFileStays) {
+    const std::string small = dir.file("small");
+    fs::create_directory(small);
+    if (::geteuid() != 0 ||
+        std::system(("mount -t tmpfs -o size=16k tmpfs " + small + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "needs root to mount a tiny tmpfs";
+    const std::string target = small + "/printed.pdf";
+    const std::string old(3000, 'o');
+    std::ofstream(target, std::ios::binary) << old;
+    window->printer().setOutputFileName(QString::fromStdString(target));
+    const std::string box = print_chosen(false, true);
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(small))
+        left.push_back(entry.path().filename().string());
+    const std::string kept = file_text(target);
+    std::system(("umount " + small).c_str());
+    EXPECT_NE(box.find("нет места"), std::string::npos) << box;
+    EXPECT_EQ(kept, old);
+    EXPECT_EQ(left, std::vector<std::string>{"printed.pdf"}) << "no temporary file stays";
 }

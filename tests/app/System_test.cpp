@@ -60,6 +60,19 @@ TEST(RegSystem, WritesThePortAndGraphSectionsFirstAndKeepsWhatElseTheFileHolds) 
     EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
+// A rename would go around the permission: a settings file made read-only stays as it is.
+TEST(RegSystem, AReadOnlySettingsFileIsNotReplacedAndSaysWhy) {
+    ScratchDir dir;
+    const std::string path = dir.file("Vornell.ini");
+    std::ofstream(path, std::ios::binary) << "[HardWare]\r\nname=\"COM2\"\r\n";
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    detailed::RegSystem system(path);
+    system.link().name = "COM3";
+    EXPECT_NE(system.save_settings().find("только для чтения"), std::string::npos);
+    EXPECT_EQ(file_text(path), "[HardWare]\r\nname=\"COM2\"\r\n");
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"Vornell.ini"});
+}
+
 } // namespace
 
 TEST(SettingsPath, BesideAWritableProgramOutsideTheSystemFolders) {

@@ -100,3 +100,31 @@ TEST(Codepage, EqualIdent) {
 }
 
 } // namespace
+
+// Each text goes into an INI file as Windows-1251 and comes back exactly; the ones that fit are
+// written as they are.
+TEST(Codepage, EscapedTextsComeBackFromWindows1251Exactly) {
+    const struct {
+        std::string text;
+        std::string escaped; // empty: written as it is
+    } cases[] = {
+        {"/home/op/Скважина №7/день 1.realtim", ""},
+        {"/data/100% (копия)/a?b.realtim", ""},
+        {"/home/op/München/a.realtim", "utf8:/home/op/M%C3%BCnchen/a.realtim"},
+        {"/home/op/Мюнхен ü/50%.tim", "utf8:/home/op/Мюнхен %C3%BC/50%25.tim"},
+        {"/tmp/\xF0\x9F\x98\x80/\xE4\xB8\xAD.realtim", "utf8:/tmp/%F0%9F%98%80/%E4%B8%AD.realtim"},
+        {"utf8:plain", "utf8:utf8:plain"},             // the mark itself is escaped
+        {"/bad/\xFF\xC3.dat", "utf8:/bad/%FF%C3.dat"}, // bytes of no character too
+        {"", ""},
+    };
+    for (const auto& [text, escaped] : cases) {
+        const std::string stored = lib::escape_for_cp1251(text);
+        EXPECT_EQ(stored, escaped.empty() ? text : escaped);
+        const std::string read_back = lib::from_cp1251(lib::to_cp1251(stored));
+        EXPECT_EQ(read_back, stored) << "not held by a Windows-1251 file: " << stored;
+        EXPECT_EQ(lib::unescape_from_cp1251(read_back), text);
+    }
+    // What a person may have typed after the mark reads as it stands.
+    EXPECT_EQ(lib::unescape_from_cp1251("utf8:a%zz%4"), "a%zz%4");
+    EXPECT_EQ(lib::unescape_from_cp1251("utf8:%d0%af"), "Я");
+}
