@@ -86,6 +86,14 @@ private:
     std::uint64_t total_ = 0;
 };
 
+// Records between two looks at the cancel flag.
+constexpr int cancel_check_every = 1 << 14;
+
+void check_cancel(int i, const std::atomic<bool>* cancel) {
+    if (cancel && i % cancel_check_every == 0 && cancel->load(std::memory_order_relaxed))
+        throw ActivityCancelled{};
+}
+
 void add_statistics(Activity& a, std::uint64_t recorded) {
     std::vector<std::uint32_t> seconds;
     seconds.reserve(a.periods.size());
@@ -115,11 +123,13 @@ int activity_curve(const FileStorage& data) {
     return data.param_count() > 0 ? 0 : -1;
 }
 
-std::optional<double> estimate_block_weight(const CurveView& curve) {
+std::optional<double> estimate_block_weight(const CurveView& curve,
+                                            const std::atomic<bool>* cancel) {
     Histogram histogram;
     // Each step's time goes to the load at its start; pauses count as no time.
     CurveView::Sample previous{0, 0};
     for (int i = 0; i < curve.size(); ++i) {
+        check_cancel(i, cancel);
         const CurveView::Sample s = curve.at(i);
         if (i > 0 && !is_pause(previous.time, s.time) && s.time > previous.time &&
             !std::isnan(previous.value))
@@ -129,7 +139,8 @@ std::optional<double> estimate_block_weight(const CurveView& curve) {
     return histogram.level();
 }
 
-Activity analyse_activity(const FileStorage& data, int curve, const ActivitySettings& settings) {
+Activity analyse_activity(const FileStorage& data, int curve, const ActivitySettings& settings,
+                          const std::atomic<bool>* cancel) {
     Activity a;
     a.curve = curve;
     a.margin = settings.margin;
@@ -137,7 +148,7 @@ Activity analyse_activity(const FileStorage& data, int curve, const ActivitySett
     const CurveView view(data, curve);
     a.block_weight = settings.block_weight;
     if (!a.block_weight) {
-        a.block_weight = estimate_block_weight(view);
+        a.block_weight = estimate_block_weight(view, cancel);
         a.block_weight_estimated = a.block_weight.has_value();
     }
 
@@ -159,6 +170,7 @@ Activity analyse_activity(const FileStorage& data, int curve, const ActivitySett
     };
     std::uint32_t previous = 0;
     for (int i = 0; i < view.size(); ++i) {
+        check_cancel(i, cancel);
         const CurveView::Sample s = view.at(i);
         const bool low = level && s.value <= ceiling;
         if (i > 0) {

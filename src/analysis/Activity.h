@@ -3,6 +3,7 @@
 // only the travelling block, so the load drops to the block weight; every such drop is a
 // connection. This unit estimates the block weight, finds the in-slips periods and their
 // statistics. It reads the recording through CurveView only.
+#include <atomic>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -92,11 +93,19 @@ struct Activity {
 // The hook-load parameter ("вес_на_крюке"), else the first one; -1 without parameters.
 int activity_curve(const FileStorage& data);
 
+// What an analysis stopped by its cancel flag raises.
+struct ActivityCancelled {};
+
 // The level at which the load rests longest in the lower part of its range, in tenths of a
 // tonne; empty when the load never rests at such a level (the string never was in the slips).
-std::optional<double> estimate_block_weight(const CurveView& curve);
+// A set cancel flag stops the pass with ActivityCancelled.
+std::optional<double> estimate_block_weight(const CurveView& curve,
+                                            const std::atomic<bool>* cancel = nullptr);
 
 // The periods and their statistics; estimates the block weight when the settings give none.
-Activity analyse_activity(const FileStorage& data, int curve, const ActivitySettings& settings);
+// A set cancel flag stops it with ActivityCancelled within a few thousand records, so a worker
+// that runs it can be stopped before the recording changes.
+Activity analyse_activity(const FileStorage& data, int curve, const ActivitySettings& settings,
+                          const std::atomic<bool>* cancel = nullptr);
 
 } // namespace analysis
