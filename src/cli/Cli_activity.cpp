@@ -25,16 +25,21 @@ std::optional<double> tonnes_option(const ParsedArgs& parsed, const char* name,
 
 } // namespace
 
-int cmd_activity(const std::vector<std::string>& args) {
-    const ParsedArgs parsed =
-        parse_args(args, {"--curve", "--block-weight", "--margin", "--min-seconds"});
-    if (parsed.positional.size() != 1)
-        throw UsageError("expected exactly one FILE argument");
+analysis::ActivitySettings activity_settings(const ParsedArgs& parsed) {
     analysis::ActivitySettings settings;
     settings.block_weight = tonnes_option(parsed, "--block-weight", std::nullopt);
     settings.margin = *tonnes_option(parsed, "--margin", settings.margin);
     settings.min_seconds = static_cast<std::uint32_t>(
         whole_option(parsed, "--min-seconds", static_cast<int>(settings.min_seconds), 1, INT_MAX));
+    return settings;
+}
+
+int cmd_activity(const std::vector<std::string>& args) {
+    const ParsedArgs parsed =
+        parse_args(args, {"--curve", "--block-weight", "--margin", "--min-seconds"});
+    if (parsed.positional.size() != 1)
+        throw UsageError("expected exactly one FILE argument");
+    const analysis::ActivitySettings settings = activity_settings(parsed);
     const int asked = whole_option(parsed, "--curve", -1, 0, INT_MAX);
 
     const std::string& path = parsed.positional[0];

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "datafile/Assembling.h"
 #include "graph/Graphpoints.h"
 
 namespace {
@@ -16,19 +17,22 @@ constexpr int lowest_dpi = 24, highest_dpi = 1200;
 
 std::vector<std::string_view> with_drawing_options(std::initializer_list<std::string_view> own) {
     std::vector<std::string_view> names(own);
-    names.insert(names.end(), {"--scale", "--curve", "--range", "--color", "--dpi"});
+    names.insert(names.end(), {"--scale", "--curve", "--range", "--color", "--dpi",
+                               "--block-weight", "--margin", "--min-seconds"});
     return names;
 }
 
 std::vector<std::string_view> with_drawing_flags(std::initializer_list<std::string_view> own) {
     std::vector<std::string_view> names(own);
-    names.push_back("--no-events");
+    names.insert(names.end(), {"--no-events", "--no-slips"});
     return names;
 }
 
 DrawingOptions drawing_options(const ParsedArgs& parsed) {
     DrawingOptions o;
     o.events = !parsed.options.contains("--no-events");
+    o.slips = !parsed.options.contains("--no-slips");
+    o.activity = activity_settings(parsed);
     o.scale = whole_option(parsed, "--scale", o.scale, 0, GraphPoints::scale_count - 1);
     o.curve = whole_option(parsed, "--curve", o.curve, 0, INT_MAX);
     o.dpi = whole_option(parsed, "--dpi", o.dpi, lowest_dpi, highest_dpi);
@@ -48,6 +52,14 @@ DrawingOptions drawing_options(const ParsedArgs& parsed) {
         o.bgr = (rgb >> 16 & 0xFFu) | (rgb & 0xFF00u) | (rgb & 0xFFu) << 16;
     }
     return o;
+}
+
+std::shared_ptr<const analysis::Activity> drawn_activity(const DrawingOptions& o,
+                                                         const FileStorage& data) {
+    if (!o.slips)
+        return nullptr;
+    return std::make_shared<const analysis::Activity>(
+        analysis::analyse_activity(data, analysis::activity_curve(data), o.activity));
 }
 
 std::unique_ptr<QGuiApplication> drawing_application() {

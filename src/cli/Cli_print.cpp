@@ -98,6 +98,7 @@ int cmd_print(const std::vector<std::string>& args) {
     UsePaper(writer, paper,
              parsed.options.contains("--landscape") ? QPageLayout::Landscape
                                                     : QPageLayout::Portrait);
+    in.activity = drawn_activity(o, doc.Data());
     TPrintGrForm form(in, doc, o.dpi);
     if (!form.Prepare(writer)) {
         std::cerr << "Нет записей для печати" << (in.daily ? " за этот день" : "") << "\n";

@@ -1,6 +1,7 @@
 // vornell-cli render: the graph of a document drawn exactly as the graph tab draws it, for one
 // pixel window, into a PNG file, with markers and a selection when they are asked for; the
-// layout, the marks, the events and the measuring marks of the picture as JSON on stdout.
+// layout, the marks, the events, the in-slips periods and the measuring marks of the picture as
+// JSON on stdout.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -16,6 +17,7 @@
 #include "document/Storage.h"
 #include "graph/Graphchart.h"
 #include "graph/Graphpoints.h"
+#include "graph/Graphslips.h"
 #include "library/File_error.h"
 
 namespace {
@@ -131,6 +133,12 @@ int cmd_render(const std::vector<std::string>& args) {
     if (asked.select)
         records_within(doc.Data(), asked.from, asked.to, marks.select_from, marks.select_to);
     DrawMarksAfterChart(chart, points, events, &measure);
+    ChartSlips slips;
+    slips.SetActivity(drawn_activity(o, doc.Data()));
+    slips.Place(points);
+    slips.SetVisible(o.slips);
+    slips.SetLook(SlipsLookAt(o.dpi));
+    DrawSlipsUnderChart(chart, slips);
 
     QImage image(w.width, w.height, QImage::Format_RGB32);
     const int dots_per_metre = static_cast<int>(o.dpi / 0.0254 + 0.5);
@@ -138,6 +146,7 @@ int cmd_render(const std::vector<std::string>& args) {
     image.setDotsPerMeterY(dots_per_metre);
     chart.Layout(image.rect(), &image);
     ShowGraphWindow(points, events, chart, w.top, o.curve, o.bgr, pixels_per_cm);
+    slips.ShowWindow(w.top, w.top + chart.PlotRect().Height(), o.curve);
     {
         QPainter painter(&image);
         chart.Paint(painter, image.rect());
@@ -198,6 +207,9 @@ int cmd_render(const std::vector<std::string>& args) {
                           {"last", record_json(marks.select_to)},
                           {"top_row", row_json(marks.select_from)},
                           {"bottom_row", row_json(marks.select_to)}};
+    j["periods"] = nlohmann::ordered_json::array();
+    for (const SlipsRows& r : slips.Shown())
+        j["periods"].push_back({{"start_row", r.row}, {"end_row", r.end_row}});
     std::cout << j.dump() << "\n";
     return 0;
 }

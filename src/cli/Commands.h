@@ -15,6 +15,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "analysis/Activity.h"
+
 class FileStorage;
 class QGuiApplication;
 class Reporter;
@@ -74,12 +76,19 @@ struct DrawingOptions {
     std::uint32_t bgr = 0xFF0000; // blue-green-red; written RRGGBB, 0000FF
     int dpi = 96;                 // pixels per inch of the screen whose scale is drawn
     bool events = true;           // the journal's events over the chart
+    bool slips = true;            // the in-slips periods and the block weight under the curve
+    analysis::ActivitySettings activity;
 };
 // own followed by the names of the drawing options, for parse_args: those with a value, and
 // the flags.
 std::vector<std::string_view> with_drawing_options(std::initializer_list<std::string_view> own);
 std::vector<std::string_view> with_drawing_flags(std::initializer_list<std::string_view> own);
 DrawingOptions drawing_options(const ParsedArgs& parsed);
+// The rig activity the drawing options ask for, of the hook-load curve; none with --no-slips.
+std::shared_ptr<const analysis::Activity> drawn_activity(const DrawingOptions& o,
+                                                         const FileStorage& data);
+// --block-weight, --margin and --min-seconds: the activity command's options.
+analysis::ActivitySettings activity_settings(const ParsedArgs& parsed);
 // The application object that render and print draw under: offscreen unless QT_QPA_PLATFORM
 // names another platform, so drawing needs no display and draws alike with one or without.
 std::unique_ptr<QGuiApplication> drawing_application();

@@ -51,13 +51,15 @@ const Command commands[] = {
      QT_COMMAND(cmd_report)},
     {"render",
      "FILE OUT.png [--scale I] [--curve K] [--range L:R] [--color RRGGBB] [--top PX] "
-     "[--size WxH] [--dpi D] [--no-events] [--marker WHEN]... [--select FROM:TO]",
+     "[--size WxH] [--dpi D] [--no-events] [--marker WHEN]... [--select FROM:TO] [--no-slips] "
+     "[--block-weight W] [--margin M] [--min-seconds S]",
      "draw the graph tab's chart of a document into a PNG, with up to two markers and a selected "
-     "interval; print its layout, marks, events and measuring marks as JSON",
+     "interval; print its layout, marks, events, in-slips periods and measuring marks as JSON",
      QT_COMMAND(cmd_render)},
     {"print",
      "FILE OUT.pdf [--day YYYY-MM-DD] [--scale I] [--curve K] [--range L:R] [--color RRGGBB] "
-     "[--paper A4|A3|Letter] [--landscape] [--dpi D] [--max-pages N] [--no-events]",
+     "[--paper A4|A3|Letter] [--landscape] [--dpi D] [--max-pages N] [--no-events] [--no-slips] "
+     "[--block-weight W] [--margin M] [--min-seconds S]",
      "print the graph into a PDF at the physical scale of the screen", QT_COMMAND(cmd_print)},
 };
 

@@ -94,6 +94,10 @@ TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, const FileStorage& da
     chbxEvents->setObjectName("chbxEvents");
     chbxEvents->setChecked(true);
     chbxEvents->setToolTip("Отметки событий журнала у правого края графика");
+    chbxSlips = new QCheckBox("Клинья", panel);
+    chbxSlips->setObjectName("chbxSlips");
+    chbxSlips->setEnabled(false);
+    chbxSlips->setToolTip("Время в клиньях и вес талевого блока");
 
     auto* tools = new QHBoxLayout(panel);
     tools->setContentsMargins(design_px(this, 8), design_px(this, 3), design_px(this, 8),
@@ -103,7 +107,7 @@ TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, const FileStorage& da
     tools->addLayout(captioned(lblScale_, {cbxScale}));
     tools->addLayout(captioned(new QLabel("Диапазоны вывода", panel), {edLeft, edRight}));
     tools->addLayout(captioned(new QLabel("Цвет кривой", panel), {clrsCurve}));
-    tools->addLayout(captioned(new QLabel(panel), {chbxEvents}));
+    tools->addLayout(captioned(new QLabel(panel), {chbxEvents, chbxSlips}));
     tools->addStretch();
 
     ScrollBar = new QScrollBar(Qt::Vertical, this);
@@ -118,8 +122,10 @@ TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, const FileStorage& da
     StripChart& chart = Chart->Chart();
     SetUpGraphChart(chart, logicalDpiY());
     DrawMarksAfterChart(chart, points_, events_, &measure_);
+    DrawSlipsUnderChart(chart, slips_);
     events_.SetLook(EventStripLookAt(logicalDpiY()));
     measure_.SetLook(MeasureLookAt(logicalDpiY()));
+    slips_.SetLook(SlipsLookAt(logicalDpiY()));
     chart.Series().SetDotRadius(design_px(this, 4));
     chart.Series().SetLabelFunction(
         [this](std::size_t k) { return GraphPointText(points_, data_, CurveIndex(), k); });
@@ -187,11 +193,17 @@ TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, const FileStorage& da
         if (on_print_interval_)
             on_print_interval_();
     });
+    connect(chbxSlips, &QCheckBox::toggled, this, [this](bool on) {
+        slips_.SetVisible(on);
+        Chart->update();
+    });
+    slips_.SetVisible(false);
     highlight_timer_ = new QTimer(this);
     highlight_timer_->setSingleShot(true);
     highlight_timer_->setInterval(highlight_ms);
     connect(highlight_timer_, &QTimer::timeout, this, [this] {
         events_.SetHighlight(-1);
+        slips_.SetHighlight(-1);
         Chart->update();
     });
 }
@@ -268,6 +280,7 @@ void TGrForm::ReloadData() {
 void TGrForm::ApplyScale() {
     points_.SetScale(FillScaleList(false) * 60.0, pixels_per_cm_);
     events_.Place(journal_, data_, points_);
+    slips_.Place(points_);
 }
 
 int TGrForm::PlotHeight() const {
@@ -296,6 +309,7 @@ void TGrForm::UpdateControlStates(bool has_data) {
 void TGrForm::DrawVisibleWindow() {
     ShowGraphWindow(points_, events_, Chart->Chart(), ScrollBar->value(), CurveIndex(),
                     CurveColor(), pixels_per_cm_);
+    slips_.ShowWindow(ScrollBar->value(), ScrollBar->value() + PlotHeight(), CurveIndex());
 }
 
 void TGrForm::Redraw() {
@@ -424,6 +438,34 @@ bool TGrForm::ShowEvent(int index) {
     // The scroll bar keeps the position within its range: near either end the event is as
     // near the middle as the recording lets it be.
     ScrollBar->setValue(event->row - PlotHeight() / 2);
+    Redraw();
+    return true;
+}
+
+void TGrForm::SetActivity(std::shared_ptr<const analysis::Activity> activity) {
+    const bool level = activity && activity->block_weight;
+    slips_.SetActivity(std::move(activity));
+    slips_.Place(points_);
+    chbxSlips->setEnabled(level);
+    // A level found anew shows; the user's choice holds while it stays.
+    if (level != had_level_)
+        chbxSlips->setChecked(level);
+    had_level_ = level;
+    Redraw();
+}
+
+bool TGrForm::ShowPeriod(int period) {
+    const SlipsRows* rows = slips_.Find(period);
+    slips_.SetHighlight(rows ? period : -1);
+    if (!rows) {
+        Chart->update();
+        return false;
+    }
+    highlight_timer_->start();
+    const int height = PlotHeight();
+    const int span = rows->end_row - rows->row;
+    ScrollBar->setValue(span < height * 3 / 4 ? (rows->row + rows->end_row - height) / 2
+                                              : rows->row - height / 8);
     Redraw();
     return true;
 }

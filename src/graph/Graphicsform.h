@@ -18,6 +18,7 @@
 #include "graph/Graphevents.h"
 #include "graph/Graphmeasure.h"
 #include "graph/Graphpoints.h"
+#include "graph/Graphslips.h"
 #include "params/Grformoptions.h"
 
 class ColorPicker;
@@ -68,6 +69,13 @@ public:
     // for a moment. False when it is not on the chart (its moment is outside the recording).
     bool ShowEvent(int index);
     const ChartEvents& Events() const { return events_; }
+    // The rig activity drawn over the chart; none (during an analysis) draws nothing. "Клинья"
+    // is on by default when it has a level and off without one.
+    void SetActivity(std::shared_ptr<const analysis::Activity> activity);
+    // Scrolls the activity's period to the middle of the plot (its start, when it is taller)
+    // and highlights it for a moment. False when it is not on the chart.
+    bool ShowPeriod(int period);
+    const ChartSlips& Slips() const { return slips_; }
     // Called with the journal positions of a marker double-clicked on the chart.
     void SetOnEventsChosen(std::function<void(const std::vector<int>&)> chosen) {
         on_events_chosen_ = std::move(chosen);
@@ -79,6 +87,7 @@ public:
     QLineEdit* edRight = nullptr;
     ColorPicker* clrsCurve = nullptr;
     QCheckBox* chbxEvents = nullptr;
+    QCheckBox* chbxSlips = nullptr;
     QScrollBar* ScrollBar = nullptr;
     StripChartWidget* Chart = nullptr;
     QWidget* MeasureBox = nullptr; // shown while there is a marker or a selection
@@ -141,6 +150,8 @@ private:
     int press_record_ = -1;
     double press_y_ = 0;
     bool dragging_ = false;
+    ChartSlips slips_;
+    bool had_level_ = false; // the last activity had a level
     QTimer* highlight_timer_ = nullptr;
     std::function<void(const std::vector<int>&)> on_events_chosen_;
     QLabel* lblName_ = nullptr;

@@ -1,8 +1,13 @@
 #pragma once
 // What the main window hands to the print dialog, and the dialog to the graph printer.
 #include <cstdint>
+#include <memory>
 
 #include "params/Grformoptions.h"
+
+namespace analysis {
+struct Activity;
+}
 
 struct GrPrintDataIn {
     GrFormOptions options; // replaced by the graph view's current values when printing
@@ -15,6 +20,8 @@ struct GrPrintDataIn {
     // An interval of the chart instead: the records whose time lies in [from, to].
     bool interval = false;
     std::uint32_t interval_from = 0, interval_to = 0;
+    // The rig activity drawn under the curve; none draws nothing.
+    std::shared_ptr<const analysis::Activity> activity;
 };
 
 struct PrintDataIn : GrPrintDataIn {

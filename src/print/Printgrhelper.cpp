@@ -155,6 +155,9 @@ void TPrintGrForm::SetUpChart() {
     chart_.Series().SetDotRadius(Px(5));
     events_.SetVisible(in_.options.events != 0);
     events_.SetLook(EventStripLookAt(screen_dpi_));
+    slips_.SetActivity(in_.activity);
+    slips_.SetLook(SlipsLookAt(screen_dpi_));
+    DrawSlipsUnderChart(chart_, slips_);
 }
 
 PageRooms TPrintGrForm::MeasureRooms(const QPaintDevice& device) {
@@ -187,6 +190,7 @@ bool TPrintGrForm::Prepare(const PrinterPage& page, const QPaintDevice& device) 
                         screen_dpi_ / cm_per_inch);
     if (events_.Visible())
         events_.Place(doc_.Journal(), doc_.Data(), *points_);
+    slips_.Place(*points_);
     chart_.Series().SetPen(SeriesPen());
     return true;
 }
@@ -248,6 +252,7 @@ void TPrintGrForm::DrawPage(QPainter& p, int page) {
 
     // The row where a page ends belongs to the next page, as with the marks.
     events_.ShowWindow(window.top, window.top + window.height - (window.last ? 0 : 1));
+    slips_.ShowWindow(window.top, window.top + window.height, in_.curve);
     chart_.SetAfterDraw([&](QPainter& painter) {
         PrintMarkCanvas canvas(painter, chart_, screen_dpi_, window.last);
         points_->DrawScaleMarks(canvas);

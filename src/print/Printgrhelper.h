@@ -4,8 +4,9 @@
 // many pages as it takes, in one job. Every page has a header line (title, the times of its
 // first and last record, its number) and the value scale, then its slice of the graph, each
 // slice starting where the one before ended; the last page closes with the bottom scale. The
-// journal's events are drawn as the graph tab draws them, when its options show them. Each
-// page is drawn straight onto the device, so vector drawing keeps its size at any resolution.
+// journal's events and the in-slips periods are drawn as the graph tab draws them, when it shows
+// them. Each page is drawn straight onto the device, so vector drawing keeps its size at any
+// resolution.
 #include <QFont>
 #include <QPageLayout>
 #include <QPointF>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "graph/Graphevents.h"
+#include "graph/Graphslips.h"
 #include "print/Printlayout.h"
 #include "widgets/Stripchart.h"
 
@@ -62,6 +64,8 @@ public:
     const StripChart& Chart() const { return chart_; }
     // The events of the page drawn last.
     const ChartEvents& Events() const { return events_; }
+    // The in-slips periods of the page drawn last.
+    const ChartSlips& Slips() const { return slips_; }
     const std::string& Title() const { return title_; }
 
 private:
@@ -81,6 +85,7 @@ private:
     std::unique_ptr<GraphPoints> points_;
     StripChart chart_;
     ChartEvents events_;
+    ChartSlips slips_;
     std::vector<QPointF> all_points_; // the whole series; each page draws its slice
     PrinterPage page_;
     GraphPrintPlan plan_;

@@ -284,6 +284,11 @@ void StripChart::Paint(QPainter& p, const QRect& area) {
     Layout(area, p.device());
     p.save();
     p.fillRect(area, background_);
+    if (under_draw_) {
+        p.save();
+        under_draw_(p);
+        p.restore();
+    }
 
     if (!title_.isEmpty()) {
         p.setFont(title_font_);

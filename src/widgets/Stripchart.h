@@ -108,6 +108,9 @@ public:
 
     // Called with the painter after everything but the dots of lone points, clipped to nothing.
     void SetAfterDraw(std::function<void(QPainter&)> hook) { after_draw_ = std::move(hook); }
+    // Called with the painter on the laid-out background, before the grid, the frame and the
+    // line: what lies under the curve.
+    void SetUnderDraw(std::function<void(QPainter&)> hook) { under_draw_ = std::move(hook); }
 
     // Computes the plot rectangle for area on device (fonts measured there) and keeps it.
     QRect Layout(const QRect& area, const QPaintDevice* device);
@@ -150,6 +153,7 @@ private:
     QColor background_ = Qt::white;
     bool decimate_ = true;
     std::function<void(QPainter&)> after_draw_;
+    std::function<void(QPainter&)> under_draw_;
     Plot plot_;
     double widest_label_ = 0;
     double unit_gap_ = 0; // between the last label's room and the unit

@@ -1,3 +1,5 @@
+#include <QImage>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -70,6 +72,37 @@ TEST(CliActivity, PrintsThePeriodsAndRefusesBadArguments) {
         EXPECT_EQ(run_cli(dir, "activity " + path + " " + bad).code, 2) << bad;
     EXPECT_EQ(run_cli(dir, "activity").code, 2);
     EXPECT_EQ(run_cli(dir, "activity '" + dir.file("none.realtim") + "'").code, 1);
+}
+
+// render lists the periods of its window and shades them under the curve; the activity's
+// settings and --no-slips change both.
+TEST(CliActivity, RenderShadesThePeriodsOfItsWindow) {
+    ScratchDir dir;
+    const std::string path = two_connections(dir), png = dir.file("out.png");
+    const auto render = [&](const std::string& more) {
+        const CliRun r = run_cli(dir, "render '" + path + "' '" + png +
+                                          "' --curve 1 --scale 0 --size 400x600 " + more);
+        EXPECT_EQ(r.code, 0) << r.err;
+        return nlohmann::json::parse(r.out);
+    };
+    // At 1 minute per centimetre and 96 dpi a minute is 37.8 rows.
+    const nlohmann::json j = render("--top 20");
+    EXPECT_EQ(j["periods"], nlohmann::json::parse(R"([{"start_row": 0, "end_row": 38},
+                                                      {"start_row": 378, "end_row": 441}])"));
+    const int top = j["plot"][1], right = j["plot"][2];
+    const auto shaded = [&](int row) {
+        const QColor c = QImage(QString::fromStdString(png)).pixelColor(right - 40, top + row - 20);
+        return c.green() > 200 && c.green() > c.red() && c.blue() < 240;
+    };
+    EXPECT_TRUE(shaded(410));
+    EXPECT_FALSE(shaded(300)) << "on the hook";
+
+    EXPECT_TRUE(render("--top 20 --no-slips")["periods"].empty());
+    EXPECT_FALSE(shaded(410));
+    // Block weight 10 + margin 5 is under the resting load: no period.
+    EXPECT_TRUE(render("--block-weight 10")["periods"].empty());
+    EXPECT_EQ(render("--top 400 --min-seconds 90")["periods"].size(), 1u);
+    EXPECT_EQ(run_cli(dir, "render '" + path + "' '" + png + "' --margin x").code, 2);
 }
 
 // The drilling day read from the simulator: its block weight found again, its connections,

@@ -13,6 +13,7 @@
 #include <regex>
 
 #include "Pdf_probe.h"
+#include "analysis/Activity.h"
 #include "document/Storage.h"
 #include "graph/Graphpoints.h"
 #include "library/Mytime.h"
@@ -212,6 +213,43 @@ TEST_F(GraphPrint, EachPageDrawsTheEventsOfItsRowsWhenTheGraphShowsThem) {
             std::vector<int> drawn;
             for (const analysis::EventRow& e : form.Events().Shown())
                 drawn.push_back(e.index);
+            EXPECT_EQ(drawn, shown ? expected[k] : std::vector<int>{}) << shown << ", page " << k;
+        }
+    }
+}
+
+TEST_F(GraphPrint, EachPageShadesTheInSlipsPeriodsItsRowsMeet) {
+    record(morning, 13200, 2);
+    in.minutes_per_cm = 3;
+    GraphPoints points(doc.Data());
+    points.SetScale(180, 96 / 2.54);
+    const auto at_row = [&](int row) { return points.Points()[points.FirstPointFrom(row)].index; };
+    QImage sheet(page.width_px / 4, page.height_px / 4, QImage::Format_RGB32);
+    sheet.setDotsPerMeterX(11811);
+    sheet.setDotsPerMeterY(11811);
+    const PrinterPage quarter{sheet.width(), sheet.height(), 300};
+    int second = 0;
+    {
+        TPrintGrForm probe(in, doc, 96);
+        ASSERT_TRUE(probe.Prepare(quarter, sheet));
+        second = PageWindowOf(probe.Plan(), 1).top;
+    }
+    auto activity = std::make_shared<analysis::Activity>();
+    activity->curve = 0;
+    activity->block_weight = 20;
+    activity->periods = {{at_row(10), at_row(40)}, {at_row(second - 20), at_row(second + 20)}};
+    const std::vector<std::vector<int>> expected = {{0, 1}, {1}, {}};
+    for (const bool shown : {true, false}) {
+        in.activity = shown ? activity : nullptr;
+        TPrintGrForm form(in, doc, 96);
+        ASSERT_TRUE(form.Prepare(quarter, sheet));
+        ASSERT_EQ(form.Plan().pages, 3);
+        QPainter p(&sheet);
+        for (int k = 0; k < 3; ++k) {
+            form.DrawPage(p, k);
+            std::vector<int> drawn;
+            for (const SlipsRows& r : form.Slips().Shown())
+                drawn.push_back(r.period);
             EXPECT_EQ(drawn, shown ? expected[k] : std::vector<int>{}) << shown << ", page " << k;
         }
     }
