@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -18,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "app/Aboutdialog.h"
+#include "app/Activityview.h"
 #include "app/Commandicons.h"
 #include "app/Commpropsdialog.h"
 #include "app/Journalview.h"
@@ -132,6 +134,8 @@ TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
     grid_ = new JournalGrid(document_, pages_);
     grid_->setObjectName(QStringLiteral("GridVG"));
     pages_->addTab(grid_, QStringLiteral("Журнал"));
+    activity_ = new TActivityForm(pages_, system_.activity(), document_);
+    pages_->addTab(activity_, QStringLiteral("Операции"));
     layout->addWidget(pages_, 1);
     setCentralWidget(central);
 
@@ -153,6 +157,13 @@ TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
         grid_->setFocus();
     });
     graph_->SetOnPrintInterval([this] { PrintInterval(); });
+    activity_->SetOnResult([this](std::shared_ptr<const analysis::Activity> activity) {
+        graph_->SetActivity(std::move(activity));
+    });
+    activity_->SetOnChoose([this](int period) { ShowPeriodOnGraph(period); });
+    // The analysis may read the recording on a worker thread: it stops before the recording
+    // changes.
+    document_.OnBeforeChange([this] { activity_->Stop(); });
 
     add_tab_keys();
     setAcceptDrops(true);
@@ -163,6 +174,7 @@ TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
+    activity_->Stop(); // before the document it reads goes
     if (!settings_written_)
         write_settings();
 }
@@ -426,7 +438,7 @@ void TMainForm::UpdateCommandStates() {
     const bool modified = document_.IsModified();
     const bool has_data = document_.HasData();
     EnableControls(modified, {actSave, actSaveAs});
-    EnableControls(has_data, {actPrint, actExportLas, actExportCsv, actSavePicture, grid_});
+    EnableControls(has_data, {actPrint, actExportLas, actExportCsv, actSavePicture, grid_, activity_});
     actExportJournalCsv->setEnabled(document_.JournalCount() > 0);
     graph_->UpdateControlStates(has_data);
     actUnitOpts->setEnabled(false);
@@ -448,6 +460,15 @@ QString TMainForm::status_text() const {
         .arg(name)
         .arg(QString::fromStdString(lib::grouped_digits(data.item_count())))
         .arg(moment_text(data.item(0)->time), moment_text(data.item(data.item_count() - 1)->time));
+}
+
+void TMainForm::ShowPeriodOnGraph(int period) {
+    pages_->setCurrentIndex(graph_tab);
+    if (graph_->ShowPeriod(period))
+        statusBar()->clearMessage();
+    else
+        statusBar()->showMessage(QStringLiteral("Период № %1 не на графике").arg(period + 1),
+                                 status_message_ms);
 }
 
 void TMainForm::ShowEventOnGraph(int index) {
@@ -526,6 +547,9 @@ void TMainForm::show_document() {
     // New content, from an open or a read, is saved nowhere yet.
     saved_as_.clear();
     graph_->ReloadData();
+    // A new recording's activity: none until the analysis has it.
+    graph_->SetActivity(nullptr);
+    activity_->Analyse();
     UpdateCommandStates();
     grid_->fit_columns();
 }
@@ -617,6 +641,8 @@ void TMainForm::print_graph(bool interval, std::uint32_t from, std::uint32_t to)
     in.curve = graph_->CurveIndex();
     in.minutes_per_cm = graph_->MinutesPerCm();
     in.color = graph_->CurveColor();
+    if (graph_->chbxSlips->isChecked())
+        in.activity = graph_->Slips().Activity();
     TPrintForm dialog(this, in, *graph_, document_, printer_);
     if (dialog.Run())
         graph_->DrawVisibleWindow();

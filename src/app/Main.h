@@ -1,6 +1,6 @@
 #pragma once
-// The main window: it owns the document for the program's lifetime, shows it on the "Графики"
-// and "Журнал" tabs and carries the commands of the menu and tool bars.
+// The main window: it owns the document for the program's lifetime, shows it on the "Графики",
+// "Журнал" and "Операции" tabs and carries the commands of the menu and tool bars.
 #include <QMainWindow>
 #include <QMessageBox>
 
@@ -17,6 +17,7 @@
 #include "widgets/Messageboxes.h"
 
 class JournalGrid;
+class TActivityForm;
 class QAction;
 class QLabel;
 class QMenu;
@@ -39,6 +40,7 @@ public:
     // The "Графики" tab's area inside its frame lines; it has a layout without margins.
     QWidget* graph_host() { return graph_host_; }
     TGrForm& graph_form() { return *graph_; }
+    TActivityForm& activity_form() { return *activity_; }
     QTabWidget* pages() { return pages_; }
     detailed::RegSystem& system() { return system_; }
     // The logger's protocol object, given the link's settings for each read.
@@ -55,6 +57,9 @@ public:
     // The graph tab scrolled to the event of journal position index, or the status bar saying
     // that it is not on the chart.
     void ShowEventOnGraph(int index);
+    // The graph tab scrolled to the in-slips period (from 0) of the "Операции" tab, or the
+    // status bar saying that it is not on the chart.
+    void ShowPeriodOnGraph(int period);
     // SIGINT or SIGTERM: every open dialog is cancelled and the window closes as its close box
     // does. A second signal while that close still asks about unsaved read data gives them up.
     // A read under way is stopped first, and the window closes once it has ended.
@@ -138,6 +143,7 @@ private:
     QWidget* graph_host_ = nullptr;
     TGrForm* graph_ = nullptr;
     JournalGrid* grid_ = nullptr;
+    TActivityForm* activity_ = nullptr;
     QLabel* status_ = nullptr;
     QMenu* file_menu_ = nullptr;
     QAction* recent_separator_ = nullptr;

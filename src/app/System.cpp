@@ -10,6 +10,7 @@ RegSystem::RegSystem(std::string path) : path_(std::move(path)) {
     recent_.load(file_);
     window_.load(file_);
     folder_.load(file_);
+    activity_.load(file_);
 }
 
 std::string RegSystem::save_settings() {
@@ -27,6 +28,7 @@ std::string RegSystem::save_settings() {
     window_.save(file_);
     if (folder_.worth_saving())
         folder_.save(file_);
+    activity_.save(file_);
     return file_.save() ? std::string() : file_.problem_text();
 }
 

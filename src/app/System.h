@@ -4,6 +4,7 @@
 // section of it and none opens the file. The logger link's section is the file's first.
 #include <string>
 
+#include "app/Activityoptions.h"
 #include "app/Recentfiles.h"
 #include "app/Windowstate.h"
 #include "library/Inifile.h"
@@ -25,6 +26,7 @@ public:
     RecentFiles& recent_files() { return recent_; }
     WindowState& window_state() { return window_; }
     LastFolder& last_folder() { return folder_; }
+    ActivityOptions& activity() { return activity_; }
 
     // Writes every section into the file in one replace: "HardWare" and "GrFormOptions" first
     // on a new file, then the window's own; sections and lines of others stay as they were.
@@ -42,6 +44,7 @@ private:
     RecentFiles recent_;
     WindowState window_;
     LastFolder folder_;
+    ActivityOptions activity_;
 };
 
 } // namespace detailed

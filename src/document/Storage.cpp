@@ -86,6 +86,8 @@ bool Storage::Guarded(const std::string& prefix, const std::function<void()>& ac
 }
 
 bool Storage::Open(const std::string& path) {
+    for (const auto& listener : before_listeners_)
+        listener();
     const bool ok = Guarded(open_prefix(path), [&] {
         data_.clear();
         data_.messages().clear(); // the notes of this open alone
@@ -147,6 +149,8 @@ bool Storage::Export(const std::string& path, const FileFormat& format,
 }
 
 void Storage::Adopt(Recording& recording, std::string file_name, bool modified) {
+    for (const auto& listener : before_listeners_)
+        listener();
     data_.restore_content(recording.data.take_content());
     // The recording's run comes with it (a read's is a fresh one: it belongs to no file yet),
     // and so does its sensor type, which lives in its text lines.

@@ -49,6 +49,11 @@ public:
     // Called after every change of the document's content (an open, an adopted recording) on the
     // thread that made it, the window's: its views refresh from it once.
     void OnChange(std::function<void()> listener) { listeners_.push_back(std::move(listener)); }
+    // Called before an open or an adoption changes the content, on the same thread: whatever
+    // reads the content on another thread stops there.
+    void OnBeforeChange(std::function<void()> listener) {
+        before_listeners_.push_back(std::move(listener));
+    }
 
     // Unsaved read data: a read that was not saved since, and that holds records or events.
     bool IsModified() const { return modified_ && (HasData() || journal_.Count() > 0); }
@@ -97,4 +102,5 @@ private:
     std::string sensor_type_;
     std::string unit_;
     std::vector<std::function<void()>> listeners_;
+    std::vector<std::function<void()>> before_listeners_;
 };

@@ -28,6 +28,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/Activityview.h"
 #include "app/Application.h"
 #include "app/Journalview.h"
 #include "app/Main.h"
@@ -220,12 +221,53 @@ void graph_measure(Context& ctx, TMainForm& window) {
     wait_ms(100);
 }
 
-// The printed page that holds the first set-point event, on A4 at 150 dots per inch.
+// The "Операции" tab of the drilling day with a few rows selected, then a connection of the trip
+// shown from it on the graph at 10 minutes per centimetre, among the trip's shaded periods, and
+// a stand of drilling with its connection at 3 minutes per centimetre.
+void activity_after_read(Context& ctx, TMainForm& window) {
+    TActivityForm& form = window.activity_form();
+    window.pages()->setCurrentIndex(2);
+    const analysis::Activity* activity = form.Result().get();
+    if (!activity || activity->count() < 10) {
+        std::fprintf(stderr, "screenshots: the drilling day has no activity\n");
+        ctx.ok = false;
+        return;
+    }
+    QItemSelectionModel* selection = form.Grid->selectionModel();
+    for (int row = 2; row <= 4; ++row)
+        selection->select(form.Grid->model()->index(row, 0),
+                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    form.Grid->setFocus();
+    wait_ms(300);
+    save(ctx, &window, "operations-tab");
+
+    // The trip: the shortest stand times, in the middle of the day's periods.
+    int trip = activity->count() / 2;
+    for (int k = 1; k < activity->count(); ++k)
+        if (activity->periods[k].on_hook_before < 400 &&
+            activity->periods[k - 1].on_hook_before < 400) {
+            trip = k + 4;
+            break;
+        }
+    window.graph_form().cbxScale->setCurrentIndex(3); // "10 мин. на 1 см."
+    window.ShowPeriodOnGraph(std::min(trip, activity->count() - 1));
+    wait_ms(300);
+    save(ctx, &window, "graph-slips-trip");
+    window.graph_form().cbxScale->setCurrentIndex(1); // "3 мин. на 1 см."
+    wait_ms(TGrForm::highlight_ms + 300);
+    window.ShowPeriodOnGraph(2);
+    wait_ms(TGrForm::highlight_ms + 300);
+    save(ctx, &window, "graph-slips-drilling");
+}
+
+// The printed page that holds the first set-point event, on A4 at 150 dots per inch, with the
+// in-slips periods of the trip.
 void print_events(Context& ctx, TMainForm& window) {
     GrPrintDataIn in;
     in.minutes_per_cm = 10;
     in.options = window.graph_form().Options();
     in.color = window.graph_form().CurveColor();
+    in.activity = window.graph_form().Slips().Activity(); // the trip's periods on paper too
     TPrintGrForm form(in, window.document(), 96);
     A4Sheet sheet;
     const int pages = form.Prepare(sheet.page, sheet.image) ? form.Plan().pages : 0;
@@ -438,6 +480,7 @@ void main_after_read(Context& ctx) {
     graph_after_read(ctx, window);
     graph_events(ctx, window);
     graph_measure(ctx, window);
+    activity_after_read(ctx, window);
     print_events(ctx, window);
     window.pages()->setCurrentIndex(1);
     wait_ms(300);
