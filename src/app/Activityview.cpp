@@ -140,6 +140,7 @@ TActivityForm::TActivityForm(QWidget* parent, ActivityOptions& settings, const S
     lblSummary = new QLabel(this);
     lblSummary->setObjectName("lblSummary");
     lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblSummary->setWordWrap(true); // a narrow window keeps the whole line
     lblSummary->setContentsMargins(design_px(this, 8), design_px(this, 6), design_px(this, 8),
                                    design_px(this, 6));
     Grid = new PeriodsGrid(this);

@@ -227,6 +227,7 @@ void graph_measure(Context& ctx, TMainForm& window) {
 void activity_after_read(Context& ctx, TMainForm& window) {
     TActivityForm& form = window.activity_form();
     window.pages()->setCurrentIndex(2);
+    wait_ms(TGrForm::highlight_ms); // the last event found from the journal is no longer lit
     const analysis::Activity* activity = form.Result().get();
     if (!activity || activity->count() < 10) {
         std::fprintf(stderr, "screenshots: the drilling day has no activity\n");
