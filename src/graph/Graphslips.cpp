@@ -110,7 +110,8 @@ void ChartSlips::Draw(QPainter& p, const StripChart& chart) const {
         double left = x + gap;
         if (left + fm.horizontalAdvance(text) > plot.right)
             left = x - gap - fm.horizontalAdvance(text);
-        p.drawText(QPointF(left, plot.top + gap + fm.ascent()), text);
+        // At the bottom: the plot's top-left corner holds the date of its top row.
+        p.drawText(QPointF(left, plot.bottom - gap - fm.descent()), text);
     }
     p.restore();
 }
