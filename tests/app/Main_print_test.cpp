@@ -377,6 +377,8 @@ TEST_F(PrintCommand, JournalPagesHaveTheHeaderLineAndTypeOfNinePoints) {
             EXPECT_GT(word.bottom - word.top, 9.0);
         }
     EXPECT_GT(rows, 10);
+}
+
 // A print or an export onto a file of the open document is refused before anything is written,
 // however the name is spelt.
 TEST_F(PrintCommand, NoPdfOrExportGoesOverAFileOfTheOpenDocument) {
