@@ -44,8 +44,9 @@ std::string description_path(const std::string& data_path) {
     return data_path.substr(0, lib::io::file_name_start(data_path)) + description_file;
 }
 
-void read_description(lib::io::InputMemoryView& source, FileStorage& model) {
+std::vector<std::string> read_description(lib::io::InputMemoryView& source, FileStorage& model) {
     const FileStorageParam defaults;
+    std::vector<std::string> idents;
     // Only the first 32 entries can describe a value column; reading on could only overflow
     // the model's descriptor table and lose the whole load.
     for (int entries = 0; entries < value_count && !source.at_end(); ++entries) {
@@ -65,8 +66,10 @@ void read_description(lib::io::InputMemoryView& source, FileStorage& model) {
             p.low = defaults.low;
             p.high = defaults.high;
         }
+        idents.push_back(p.ident);
         model.add_param(p);
     }
+    return idents;
 }
 
 void check_description(const FileStorage& model, const std::string& path) {
@@ -74,14 +77,15 @@ void check_description(const FileStorage& model, const std::string& path) {
         return;
     const std::string what = "Описание параметров '" + path + "' ";
     FileStorage described;
+    std::vector<std::string> idents;
     try {
         lib::io::InputMappedFile file;
         file.open(path, true);
-        read_description(file, described);
+        idents = read_description(file, described);
     } catch (const std::exception& e) {
         throw FileStorageException(what + "не прочитано: " + lib::io::error_message(e), false);
     }
-    const int entries = described.param_count();
+    const int entries = static_cast<int>(idents.size());
     int count = std::min(model.param_count(), value_count);
     while (count > entries && model.param(count - 1)->ident.empty())
         --count;
@@ -91,9 +95,8 @@ void check_description(const FileStorage& model, const std::string& path) {
                   ", в документе: " + std::to_string(count);
     }
     for (int i = 0; i < count && differs.empty(); ++i) {
-        const std::string& theirs = described.param(i)->ident;
-        if (!lib::equal_ident(theirs, model.stored_ident(i)))
-            differs = "параметр " + std::to_string(i + 1) + " в нём '" + theirs +
+        if (!lib::equal_ident(idents[i], model.stored_ident(i)))
+            differs = "параметр " + std::to_string(i + 1) + " в нём '" + idents[i] +
                       "', в документе '" + model.stored_ident(i) + "'";
     }
     if (!differs.empty())

@@ -45,8 +45,9 @@ void save(FileStorage& model, const std::string& path, bool text_only,
 void check_description(const FileStorage& model, const std::string& path);
 
 // Adds the entries of a description file to the model until an empty identifier, the end or
-// the 32nd entry. Limits that are no numbers become the default ones.
-void read_description(lib::io::InputMemoryView& source, FileStorage& model);
+// the 32nd entry. Limits that are no numbers become the default ones. Returns the entries'
+// identifiers in their order (the model keeps a repeated one once).
+std::vector<std::string> read_description(lib::io::InputMemoryView& source, FileStorage& model);
 
 // The value columns that the whole records of a data file image from its position use: up to
 // the last one holding a non-zero byte in a record that is not an empty slot.

@@ -19,6 +19,7 @@
 
 #include "Modal_driver.h"
 #include "app/Application.h"
+#include "app/Activityview.h"
 #include "app/Journalview.h"
 #include "app/Main.h"
 #include "app/System.h"
@@ -383,14 +384,7 @@ TEST_F(MainWindow, DropOpensADataFileAndTheExportsWriteWhatConvertWrites) {
 
     // The document's own file is not written over.
     const std::string before = file_text(path);
-    Driver driver({[&](QWidget* w) {
-                       auto* dialog = qobject_cast<QFileDialog*>(w);
-                       dialog->selectFile(QString::fromStdString(path));
-                       // Later, so the driver is free to answer the question about replacing.
-                       QMetaObject::invokeMethod(
-                           dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); },
-                           Qt::QueuedConnection);
-                   },
+    Driver driver({Driver::choose_file(QString::fromStdString(path)),
                    Driver::answer(QMessageBox::Yes), Driver::answer(QMessageBox::Ok)});
     window->actExportCsv->trigger();
     EXPECT_TRUE(driver.done());
@@ -472,18 +466,20 @@ TEST_F(MainWindow, TabKeysSwitchTabsFromTheJournalAsFromTheGraph) {
     QTabWidget& pages = *window->pages();
     JournalGrid& grid = window->journal_grid();
     QWidget* chart = window->graph_form().Chart;
+    QWidget* periods = window->activity_form().Grid;
     const struct {
         QWidget* from;
         int key;
         Qt::KeyboardModifiers modifiers;
         int page_before, page_after;
     } cases[] = {
-        {&grid, Qt::Key_Tab, Qt::ControlModifier, 1, 0},
+        {&grid, Qt::Key_Tab, Qt::ControlModifier, 1, 2},
         {chart, Qt::Key_Tab, Qt::ControlModifier, 0, 1},
+        {periods, Qt::Key_Tab, Qt::ControlModifier, 2, 0}, // round the end
         {&grid, Qt::Key_PageUp, Qt::ControlModifier, 1, 0},
-        {&grid, Qt::Key_PageDown, Qt::ControlModifier, 1, 0}, // two tabs: round the end
+        {&grid, Qt::Key_PageDown, Qt::ControlModifier, 1, 2},
         {chart, Qt::Key_PageDown, Qt::ControlModifier, 0, 1},
-        {chart, Qt::Key_PageUp, Qt::ControlModifier, 0, 1},
+        {chart, Qt::Key_PageUp, Qt::ControlModifier, 0, 2},
         {&grid, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 1, 0},
     };
     for (const auto& c : cases) {

@@ -38,7 +38,10 @@ public:
             auto* dialog = qobject_cast<QFileDialog*>(w);
             ASSERT_NE(dialog, nullptr);
             dialog->selectFile(path);
-            static_cast<QDialog*>(dialog)->accept();
+            // Later, so the driver is free to answer a question the dialog asks (replace?).
+            QMetaObject::invokeMethod(
+                dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); },
+                Qt::QueuedConnection);
         };
     }
     static Step cancel() {
