@@ -1,7 +1,5 @@
 #include "app/Activityview.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -82,16 +80,9 @@ QString PeriodsGrid::selected_text() const {
 }
 
 void PeriodsGrid::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::Copy)) {
-        if (const QString text = selected_text(); !text.isEmpty())
-            QApplication::clipboard()->setText(text);
-        return;
-    }
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        choose(currentIndex());
-        return;
-    }
-    QTableView::keyPressEvent(event);
+    if (!GridRowKey(
+            event, [this] { return selected_text(); }, [this] { choose(currentIndex()); }))
+        QTableView::keyPressEvent(event);
 }
 
 namespace {
@@ -118,12 +109,7 @@ TActivityForm::TActivityForm(QWidget* parent, ActivityOptions& settings, const S
     setObjectName("ActivityForm");
     auto* panel = new QWidget(this);
     panel->setObjectName("ActivityPanel");
-    panel->setAutoFillBackground(true);
-    QPalette shade = panel->palette();
-    shade.setColor(
-        QPalette::Window,
-        color_from_bgr(ShadeColor(color_to_bgr(palette().color(QPalette::Window)), 34, 0x000000)));
-    panel->setPalette(shade);
+    ShadePanel(panel);
     auto* fields = new QHBoxLayout(panel);
     fields->setContentsMargins(design_px(this, 8), design_px(this, 6), design_px(this, 8),
                                design_px(this, 6));

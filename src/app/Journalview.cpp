@@ -1,7 +1,6 @@
 #include "app/Journalview.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
@@ -10,6 +9,7 @@
 #include <cmath>
 
 #include "document/Storage.h"
+#include "widgets/Controlworks.h"
 
 namespace {
 
@@ -181,16 +181,9 @@ QString JournalGrid::selected_text() const {
 }
 
 void JournalGrid::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::Copy)) {
-        if (const QString text = selected_text(); !text.isEmpty())
-            QApplication::clipboard()->setText(text);
-        return;
-    }
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        choose(currentIndex());
-        return;
-    }
-    QTableView::keyPressEvent(event);
+    if (!GridRowKey(
+            event, [this] { return selected_text(); }, [this] { choose(currentIndex()); }))
+        QTableView::keyPressEvent(event);
 }
 
 void JournalGrid::refresh() {

@@ -438,7 +438,8 @@ void TMainForm::UpdateCommandStates() {
     const bool modified = document_.IsModified();
     const bool has_data = document_.HasData();
     EnableControls(modified, {actSave, actSaveAs});
-    EnableControls(has_data, {actPrint, actExportLas, actExportCsv, actSavePicture, grid_, activity_});
+    EnableControls(has_data,
+                   {actPrint, actExportLas, actExportCsv, actSavePicture, grid_, activity_});
     actExportJournalCsv->setEnabled(document_.JournalCount() > 0);
     graph_->UpdateControlStates(has_data);
     actUnitOpts->setEnabled(false);

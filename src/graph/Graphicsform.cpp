@@ -60,12 +60,7 @@ TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, const FileStorage& da
     auto* panel = new QWidget(this);
     panel->setObjectName("ToolPanel");
     panel->setFixedHeight(design_px(this, 51));
-    panel->setAutoFillBackground(true);
-    QPalette shade = panel->palette();
-    shade.setColor(
-        QPalette::Window,
-        color_from_bgr(ShadeColor(color_to_bgr(palette().color(QPalette::Window)), 34, 0x000000)));
-    panel->setPalette(shade);
+    ShadePanel(panel);
 
     lblName_ = new QLabel("Название кривой", panel);
     lblScale_ = new QLabel("Масштаб", panel);
@@ -132,8 +127,7 @@ TGrForm::TGrForm(QWidget* parent, GrFormOptions& settings, const FileStorage& da
 
     MeasureBox = new QWidget(this);
     MeasureBox->setObjectName("MeasureBox");
-    MeasureBox->setAutoFillBackground(true);
-    MeasureBox->setPalette(shade);
+    ShadePanel(MeasureBox);
     auto* measure = new QVBoxLayout(MeasureBox);
     const int gap = design_px(this, 8);
     measure->setContentsMargins(gap, gap, gap, gap);

@@ -1,10 +1,13 @@
 #include "widgets/Controlworks.h"
 
 #include <QAbstractSpinBox>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -123,6 +126,20 @@ void SelectComboText(QComboBox* combo, const QString& text) {
     }
     combo->insertItem(0, text);
     combo->setCurrentIndex(0);
+}
+
+bool GridRowKey(QKeyEvent* event, const std::function<QString()>& selected_text,
+                const std::function<void()>& choose) {
+    if (event->matches(QKeySequence::Copy)) {
+        if (const QString text = selected_text(); !text.isEmpty())
+            QApplication::clipboard()->setText(text);
+        return true;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        choose();
+        return true;
+    }
+    return false;
 }
 
 void CenterOnScreen(QWidget* window) {

@@ -2,9 +2,11 @@
 // Form helpers every window of the program uses.
 #include <QFileDialog>
 
+#include <functional>
 #include <initializer_list>
 
 class QComboBox;
+class QKeyEvent;
 class QObject;
 class QWidget;
 
@@ -23,6 +25,11 @@ void SelectComboText(QComboBox* combo, const QString& text);
 
 // Moves a window to the middle of the screen it is on.
 void CenterOnScreen(QWidget* window);
+
+// The keys of a grid of rows: Ctrl+C puts the selected rows' text on the clipboard, Enter
+// chooses the current row. False for any other key, which the grid handles itself.
+bool GridRowKey(QKeyEvent* event, const std::function<QString()>& selected_text,
+                const std::function<void()>& choose);
 
 // A file name from Qt's own file dialog (so it looks alike everywhere and tests can drive it);
 // empty when cancelled. preset is a name or path to start with; the dialog opens in folder

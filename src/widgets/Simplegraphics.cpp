@@ -47,3 +47,12 @@ double design_scale(const QWidget* w) {
 int design_px(const QWidget* w, int px) {
     return static_cast<int>(std::lround(px * design_scale(w)));
 }
+
+void ShadePanel(QWidget* panel) {
+    panel->setAutoFillBackground(true);
+    QPalette shade = panel->palette();
+    shade.setColor(QPalette::Window,
+                   color_from_bgr(ShadeColor(color_to_bgr(panel->palette().color(QPalette::Window)),
+                                             34, 0x000000)));
+    panel->setPalette(shade);
+}

@@ -18,3 +18,6 @@ std::uint32_t color_to_bgr(const QColor& color);
 // screen when there is no widget) and a design size in pixels of that screen.
 double design_scale(const QWidget* w);
 int design_px(const QWidget* w, int px);
+
+// A tool panel's background: the window's colour a shade darker.
+void ShadePanel(QWidget* panel);

@@ -18,8 +18,8 @@
 #include <sstream>
 
 #include "Modal_driver.h"
-#include "app/Application.h"
 #include "app/Activityview.h"
+#include "app/Application.h"
 #include "app/Journalview.h"
 #include "app/Main.h"
 #include "app/System.h"
