@@ -15,41 +15,57 @@ std::shared_ptr<const analysis::Activity> analyse(const FileStorage& data, int c
     }
 }
 
+// How often the window's thread looks whether the worker has finished: far below what a large
+// analysis takes.
+constexpr int poll_ms = 15;
+
 } // namespace
+
+ActivityRunner::ActivityRunner() {
+    poll_.setInterval(poll_ms);
+    QObject::connect(&poll_, &QTimer::timeout, [this] { TakeResult(); });
+}
 
 void ActivityRunner::Run(const FileStorage& data, int curve,
                          const analysis::ActivitySettings& settings, Done done) {
     Stop();
-    const unsigned generation = ++generation_;
     if (data.item_count() <= gui_thread_records_) {
         done(analyse(data, curve, settings, nullptr));
         return;
     }
     cancel_ = false;
-    worker_ = std::thread([this, &data, curve, settings, generation, done = std::move(done)] {
-        std::shared_ptr<const analysis::Activity> result;
+    finished_ = false;
+    done_ = std::move(done);
+    worker_ = std::thread([this, &data, curve, settings] {
         try {
-            result = analyse(data, curve, settings, &cancel_);
+            result_ = analyse(data, curve, settings, &cancel_);
+            delivered_ = true;
         } catch (const analysis::ActivityCancelled&) {
-            return; // a newer run or a change of the recording wants it no more
+            delivered_ = false; // a newer run or a change of the recording wants it no more
         }
-        QMetaObject::invokeMethod(
-            context_,
-            [this, generation, result, done] {
-                if (generation != generation_)
-                    return; // cancelled after it had finished
-                if (worker_.joinable())
-                    worker_.join(); // it ends right after posting this
-                done(result);
-            },
-            Qt::QueuedConnection);
+        finished_ = true;
     });
+    poll_.start();
+}
+
+void ActivityRunner::TakeResult() {
+    if (!finished_)
+        return;
+    poll_.stop();
+    worker_.join();
+    const Done done = std::move(done_);
+    done_ = nullptr;
+    std::shared_ptr<const analysis::Activity> result = std::move(result_);
+    if (delivered_)
+        done(std::move(result));
 }
 
 void ActivityRunner::Stop() {
-    ++generation_;
+    poll_.stop();
     if (!worker_.joinable())
         return;
     cancel_ = true;
     worker_.join();
+    done_ = nullptr;
+    result_.reset();
 }

@@ -1,10 +1,11 @@
 #pragma once
 // Runs the rig-activity analysis of the document's recording: on the window's thread when the
 // recording is small enough to take well under 50 ms, otherwise on a worker thread whose result
-// comes back on the window's thread. A newer run, or a stop before the recording changes,
-// cancels the older one, whose result is never delivered. The worker only reads the recording;
-// it touches no widget.
-#include <QObject>
+// the window's thread takes once it has joined the worker (a join is the one hand-over a race
+// checker sees; Qt's queued calls are not). A newer run, or a stop before the recording
+// changes, cancels the older one, whose result is never delivered. The worker only reads the
+// recording; it touches no widget.
+#include <QTimer>
 
 #include <atomic>
 #include <functional>
@@ -22,8 +23,8 @@ public:
     // An empty result: the analysis failed (no memory for it).
     using Done = std::function<void(std::shared_ptr<const analysis::Activity>)>;
 
-    // Results are delivered on context's thread, and never after context is gone.
-    explicit ActivityRunner(QObject* context) : context_(context) {}
+    // Results are delivered on the thread that makes the runner.
+    ActivityRunner();
     ~ActivityRunner() { Stop(); }
     ActivityRunner(const ActivityRunner&) = delete;
     ActivityRunner& operator=(const ActivityRunner&) = delete;
@@ -40,9 +41,16 @@ public:
     void SetGuiThreadRecords(int records) { gui_thread_records_ = records; }
 
 private:
-    QObject* context_;
+    // On the runner's thread: once the worker has finished, joins it and delivers its result.
+    void TakeResult();
+
+    QTimer poll_;
     std::thread worker_;
     std::atomic<bool> cancel_{false};
-    unsigned generation_ = 0; // of the last run; read and written on the context's thread only
+    std::atomic<bool> finished_{false};
+    // Written by the worker, read after the join.
+    bool delivered_ = false;
+    std::shared_ptr<const analysis::Activity> result_;
+    Done done_;
     int gui_thread_records_ = gui_thread_records;
 };

@@ -93,7 +93,7 @@ private:
 
     ActivityOptions& settings_;
     const Storage& document_;
-    ActivityRunner runner_{this};
+    ActivityRunner runner_;
     std::shared_ptr<const analysis::Activity> result_;
     std::function<void(std::shared_ptr<const analysis::Activity>)> on_result_;
 };
