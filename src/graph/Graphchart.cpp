@@ -57,8 +57,12 @@ void DrawMarksAfterChart(StripChart& chart, const GraphPoints& points, const Cha
         StripMarkCanvas canvas(chart, painter);
         points.DrawScaleMarks(canvas);
         events.Draw(painter, chart);
-        if (measure)
-            measure->Draw(painter, chart);
+        if (measure) {
+            const MarkCanvas::Rect corner = points.TopDateCorner(canvas);
+            measure->Draw(painter, chart,
+                          QRect(QPoint(corner.left, corner.top),
+                                QPoint(corner.right - 1, corner.bottom - 1)));
+        }
     });
 }
 

@@ -33,7 +33,7 @@ MeasureLook MeasureLookAt(int dpi) {
     return look;
 }
 
-void ChartMeasure::Draw(QPainter& p, const StripChart& chart) const {
+void ChartMeasure::Draw(QPainter& p, const StripChart& chart, const QRect& keep_clear) const {
     if (points_.PointCount() == 0)
         return;
     const StripChart::Plot& plot = chart.PlotRect();
@@ -97,7 +97,10 @@ void ChartMeasure::Draw(QPainter& p, const StripChart& chart) const {
         p.drawLine(plot.left, y, plot.right, y);
         const QString text = QString::fromStdString(ReadoutText(data_, curve_, readout_));
         const int width = fm.horizontalAdvance(text) + 2 * look_.pad;
-        label(std::max(plot.left, plot.right - look_.inset - width), plot.top + look_.pad, text,
+        const int x = std::max(plot.left, plot.right - look_.inset - width);
+        const bool clear =
+            !keep_clear.intersects(QRect(x, plot.top + look_.pad, width, label_height));
+        label(x, clear ? plot.top + look_.pad : keep_clear.bottom() + 1 + look_.pad, text,
               Qt::black);
     }
     p.restore();

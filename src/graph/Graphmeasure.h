@@ -4,6 +4,7 @@
 // shaded. The graph tab and vornell-cli render draw them through ChartMeasure::Draw, a step of
 // its own after the chart, its marks and the events.
 #include <QFont>
+#include <QRect>
 
 #include "graph/Chartmeasure.h"
 
@@ -38,8 +39,9 @@ public:
     void SetLook(const MeasureLook& look) { look_ = look; }
 
     // Draws the selection, the markers and the read-out over the chart's last layout; records
-    // off the plot's rows draw nothing.
-    void Draw(QPainter& p, const StripChart& chart) const;
+    // off the plot's rows draw nothing. The read-out's text keeps clear of keep_clear (the
+    // plot's corner date) by going below it.
+    void Draw(QPainter& p, const StripChart& chart, const QRect& keep_clear = QRect()) const;
 
 private:
     const FileStorage& data_;

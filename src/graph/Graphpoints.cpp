@@ -168,6 +168,18 @@ std::string GraphPoints::TopDateText(const MarkCanvas& canvas) const {
     return shown ? shown->text : std::string();
 }
 
+MarkCanvas::Rect GraphPoints::TopDateCorner(MarkCanvas& canvas) const {
+    const MarkCanvas::Rect plot = canvas.PlotRect();
+    MarkCanvas::Rect corner{plot.left + 1, plot.top + 1, plot.left + 1, plot.top + 1};
+    const std::string text = TopDateText(canvas);
+    if (!text.empty()) {
+        canvas.SetFont(date_mark_font_size, date_mark_bgr);
+        corner.right += canvas.TextWidth(" " + text + " ");
+        corner.bottom += canvas.TextHeight();
+    }
+    return corner;
+}
+
 void GraphPoints::DrawScaleMarks(MarkCanvas& canvas) const {
     const MarkCanvas::Rect plot = canvas.PlotRect();
     const auto row_of = [&](double offset, int& row) {
@@ -179,14 +191,7 @@ void GraphPoints::DrawScaleMarks(MarkCanvas& canvas) const {
         canvas.Backing(x, y, canvas.TextWidth(text), canvas.TextHeight());
         canvas.TextOut(x, y, text);
     };
-    // The corner's date, one pixel inside the frame.
-    const std::string corner_text = " " + TopDateText(canvas) + " ";
-    MarkCanvas::Rect corner{plot.left + 1, plot.top + 1, plot.left + 1, plot.top + 1};
-    if (corner_text.size() > 2) {
-        canvas.SetFont(date_mark_font_size, date_mark_bgr);
-        corner.right += canvas.TextWidth(corner_text);
-        corner.bottom += canvas.TextHeight();
-    }
+    const MarkCanvas::Rect corner = TopDateCorner(canvas);
     int row = 0;
     canvas.SetSolidPen(0x000000, 1);
     for (const ScaleValue& mark : marks_) {
@@ -224,6 +229,6 @@ void GraphPoints::DrawScaleMarks(MarkCanvas& canvas) const {
     }
     if (corner.right > corner.left) {
         canvas.SetFont(date_mark_font_size, date_mark_bgr);
-        text_out(corner.left, corner.top, corner_text);
+        text_out(corner.left, corner.top, " " + TopDateText(canvas) + " ");
     }
 }

@@ -111,6 +111,9 @@ public:
     // The date text of the marks in force on the plot's top row: of the last date mark on or
     // above it, or the first one when all lie below. Empty without marks.
     std::string TopDateText(const MarkCanvas& canvas) const;
+    // Where DrawScaleMarks puts that date, one pixel inside the plot's top-left corner; an
+    // empty rectangle at the corner without one. Leaves the canvas's font set for the date.
+    MarkCanvas::Rect TopDateCorner(MarkCanvas& canvas) const;
     const FileStorage& Data() const { return data_; }
     // The record shown by the k-th point of the last filled series, or -1.
     int SeriesRecord(int k) const;

@@ -2,6 +2,7 @@
 // from the panel.
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -89,6 +90,27 @@ TEST_F(MeasureFixture, TheReadOutFollowsThePointerAndTheArrowKeysRecordByRecord)
     const int before = form->ScrollBar->value();
     key(Qt::Key_PageDown);
     EXPECT_GT(form->ScrollBar->value(), before);
+
+    // On a narrow chart its text goes below the plot's corner date instead of over it.
+    form->Chart->setFixedWidth(280);
+    QApplication::processEvents();
+    const auto date_pixels = [&] {
+        const QImage image = form->Chart->grab().toImage();
+        const StripChart::Plot& plot = form->Chart->Chart().PlotRect();
+        int count = 0;
+        for (int y = plot.top; y < plot.top + 40; ++y)
+            for (int x = plot.left; x < plot.left + 120; ++x)
+                count += image.pixelColor(x, y) == QColor(0, 0x80, 0);
+        return count;
+    };
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(form->Chart, &leave);
+    ASSERT_LT(form->Measure().Readout(), 0);
+    const int alone = date_pixels();
+    mouse(QEvent::MouseMove, form->ScrollBar->value() + 100, Qt::NoButton);
+    ASSERT_GE(form->Measure().Readout(), 0);
+    EXPECT_GT(alone, 0);
+    EXPECT_EQ(date_pixels(), alone);
 }
 
 TEST_F(MeasureFixture, ClicksSetTheMarkersAndThePanelShowsTheirDifferences) {
