@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
 
 #include "analysis/Activity.h"
 
@@ -40,9 +41,11 @@ double plain_loop_ms(const FileStorage& m) {
         const auto start = std::chrono::steady_clock::now();
         std::uint64_t sum = 0;
         float values = 0;
-        for (int i = 0; i < m.item_count(); ++i) {
-            sum += m.item(i)->time;
-            values += m.item(i)->values[0];
+        const std::span<const std::uint32_t> times = m.times();
+        const std::span<const float> column = m.values(0);
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            sum += times[i];
+            values += column[i];
         }
         benchmark::DoNotOptimize(sum);
         benchmark::DoNotOptimize(values);

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <span>
 #include <unistd.h>
 
 #include "datafile/Assembling.h"
@@ -55,10 +56,11 @@ double plain_loop(const FileStorage& m) {
         const auto start = Clock::now();
         std::uint64_t sum = 0;
         float values = 0;
-        for (int i = 0; i < m.item_count(); ++i) {
-            const FileStorageItem* item = m.item(i);
-            sum += item->time;
-            values += item->values[0];
+        const std::span<const std::uint32_t> times = m.times();
+        const std::span<const float> column = m.values(0);
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            sum += times[i];
+            values += column[i];
         }
         benchmark::DoNotOptimize(sum);
         benchmark::DoNotOptimize(values);
@@ -85,8 +87,7 @@ void BM_SetScale_1M(benchmark::State& state) {
     }
     report(state, seconds, plain_loop(m));
     state.counters["point_bytes_per_record"] =
-        static_cast<double>(points.Points().capacity() * sizeof(GraphPoints::x_value_t)) /
-        m.item_count();
+        static_cast<double>(points.MemoryBytes()) / m.item_count();
 }
 BENCHMARK(BM_SetScale_1M)->Unit(benchmark::kMillisecond);
 

@@ -5,8 +5,8 @@
 // statistics. It reads the recording through CurveView only.
 #include <atomic>
 #include <cstdint>
-#include <limits>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "datafile/Assembling.h"
@@ -27,26 +27,25 @@ class CurveView {
 public:
     struct Sample {
         std::uint32_t time;
-        float value; // NaN when the record holds no value of the curve
+        float value; // as recorded, which may be NaN
     };
 
-    // A curve the recording does not have is empty.
+    // A curve the recording does not have is empty. The view reads the recording's columns in
+    // place: the recording must not change while it is in use.
     CurveView(const FileStorage& data, int curve)
-        : data_(data), curve_(curve),
-          size_(curve >= 0 && curve < data.param_count() ? data.item_count() : 0) {}
+        : times_(data.times()),
+          values_(curve >= 0 && curve < data.param_count() ? data.values(curve)
+                                                           : std::span<const float>()) {}
 
-    int size() const { return size_; }
+    int size() const { return static_cast<int>(values_.size()); }
     Sample at(int i) const {
-        const FileStorageItem& item = *data_.item(i);
-        const auto k = static_cast<std::size_t>(curve_);
-        return {item.time,
-                k < item.values.size() ? item.values[k] : std::numeric_limits<float>::quiet_NaN()};
+        const auto k = static_cast<std::size_t>(i);
+        return {times_[k], values_[k]};
     }
 
 private:
-    const FileStorage& data_;
-    int curve_;
-    int size_;
+    std::span<const std::uint32_t> times_;
+    std::span<const float> values_;
 };
 
 inline constexpr double default_margin = 5.0;            // tonnes above the block weight

@@ -46,42 +46,65 @@ EventGroup event_group(EventKind code) {
     }
 }
 
-EventRows::EventRows(const LogStorage& journal, const FileStorage& data,
-                     std::span<const RecordRow> shown) {
+void EventRows::Place(const LogStorage& journal, const FileStorage& data,
+                      const std::function<bool(RecordRow&)>& next) {
     if (journal.Count() == 0)
         return; // spares a pass over the records
-    // The latest time up to each shown record: the first record at or after a moment is the
-    // first whose latest time reaches it, also where the logger's clock once ran back.
-    std::vector<std::uint32_t> latest;
-    latest.reserve(shown.size());
-    for (const RecordRow& r : shown) {
-        const FileStorageItem* item = data.item(r.index);
-        if (!item)
-            break;
-        latest.push_back(std::max(latest.empty() ? 0 : latest.back(), item->time));
-    }
-    if (latest.empty())
-        return;
-    const auto first_at = [&](std::uint32_t t) {
-        return static_cast<std::size_t>(std::lower_bound(latest.begin(), latest.end(), t) -
-                                        latest.begin());
+    // Every start and end of an event as a time, in time order; one pass over the shown
+    // records then finds each one's row. The first record at or after a moment is the first
+    // whose latest time so far reaches it, also where the logger's clock once ran back.
+    struct Moment {
+        std::uint32_t time;
+        std::uint32_t key; // event * 2, + 1 for its end
     };
     const std::vector<LogRecord>& events = journal.Records();
+    std::vector<Moment> moments;
+    moments.reserve(events.size());
     for (std::size_t i = 0; i < events.size(); ++i) {
-        const LogRecord& e = events[i];
-        const std::optional<std::uint32_t> start = journal_time(e.start);
+        const std::optional<std::uint32_t> start = journal_time(events[i].start);
         if (!start)
             continue;
-        const std::size_t k = first_at(*start);
-        if (k == latest.size() || (k == 0 && latest[0] > *start))
-            continue;
-        EventRow placed{static_cast<int>(i), e.code, shown[k].offset, -1};
-        if (std::trunc(e.end) != 0) {
-            if (const std::optional<std::uint32_t> end = journal_time(e.end)) {
-                // An event still going when the recording ends runs to its last record.
-                const std::size_t j = std::min(first_at(*end), latest.size() - 1);
-                placed.end_row = std::max(placed.row, static_cast<int>(shown[j].offset));
-            }
+        const auto key = static_cast<std::uint32_t>(2 * i);
+        moments.push_back({*start, key});
+        if (std::trunc(events[i].end) != 0)
+            if (const std::optional<std::uint32_t> end = journal_time(events[i].end))
+                moments.push_back({*end, key + 1});
+    }
+    const auto by_time = [](const Moment& a, const Moment& b) { return a.time < b.time; };
+    if (!std::is_sorted(moments.begin(), moments.end(), by_time))
+        std::stable_sort(moments.begin(), moments.end(), by_time);
+
+    constexpr int none = -1, before_first = -2;
+    std::vector<int> rows(2 * events.size(), none); // by key
+    std::size_t m = 0;
+    std::uint32_t latest = 0;
+    int last_offset = 0;
+    bool any = false;
+    RecordRow r{};
+    while (m < moments.size() && next(r)) {
+        if (r.index < 0 || r.index >= data.item_count())
+            break;
+        const std::uint32_t t = data.time(r.index);
+        // Before the first shown record: not on the chart.
+        for (; !any && m < moments.size() && moments[m].time < t; ++m)
+            rows[moments[m].key] = before_first;
+        latest = std::max(latest, t);
+        for (; m < moments.size() && moments[m].time <= latest; ++m)
+            rows[moments[m].key] = r.offset;
+        last_offset = r.offset;
+        any = true;
+    }
+    if (!any)
+        return;
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        const int row = rows[2 * i];
+        if (row < 0)
+            continue; // after the last record, before the first, or no moment at all
+        EventRow placed{static_cast<int>(i), events[i].code, row, -1};
+        if (std::trunc(events[i].end) != 0 && journal_time(events[i].end)) {
+            // An event still going when the recording ends runs to its last record.
+            const int end = rows[2 * i + 1];
+            placed.end_row = std::max(row, end == none ? last_offset : end);
         }
         placed_.push_back(placed);
     }

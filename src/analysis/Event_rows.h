@@ -4,8 +4,9 @@
 // shows their moment. An event inside a pause sits where the recording resumed; one before the
 // first shown record or after the last is not placed (the journal still lists it).
 #include <cstdint>
+#include <functional>
+#include <iterator>
 #include <optional>
-#include <span>
 #include <vector>
 
 #include "datafile/Assembling.h"
@@ -43,8 +44,20 @@ struct EventRow {
 class EventRows {
 public:
     EventRows() = default;
-    // shown: the records a chart draws, in record order, their offsets never decreasing.
-    EventRows(const LogStorage& journal, const FileStorage& data, std::span<const RecordRow> shown);
+    // shown: the records a chart draws, a range of RecordRow in record order, their offsets
+    // never decreasing. It is read once, front to back.
+    template <class Rows>
+    EventRows(const LogStorage& journal, const FileStorage& data, const Rows& shown) {
+        auto it = std::begin(shown);
+        const auto end = std::end(shown);
+        Place(journal, data, [&](RecordRow& row) {
+            if (it == end)
+                return false;
+            row = *it;
+            ++it;
+            return true;
+        });
+    }
 
     // The events that cover any row from top to bottom (both inclusive), in journal order.
     std::vector<EventRow> Window(int top, int bottom) const;
@@ -53,6 +66,10 @@ public:
     int Count() const { return static_cast<int>(placed_.size()); }
 
 private:
+    // next gives the shown records one by one, false after the last.
+    void Place(const LogStorage& journal, const FileStorage& data,
+               const std::function<bool(RecordRow&)>& next);
+
     std::vector<EventRow> placed_; // in journal order
 };
 

@@ -79,7 +79,7 @@ int record_at(const FileStorage& data, std::uint32_t t) {
     int best = -1;
     std::int64_t best_distance = 0;
     for (int i = 0; i < data.item_count(); ++i) {
-        const std::int64_t distance = std::llabs(std::int64_t{data.item(i)->time} - t);
+        const std::int64_t distance = std::llabs(std::int64_t{data.time(i)} - t);
         if (best == -1 || distance < best_distance) {
             best = i;
             best_distance = distance;

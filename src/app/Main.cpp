@@ -94,7 +94,7 @@ QStringList data_file_filters() {
 QString proposed_file_name(const FileStorage& data) {
     if (data.item_count() == 0)
         return {};
-    const lib::time_parts t = lib::time_to_parts(data.item(0)->time);
+    const lib::time_parts t = lib::time_to_parts(data.time(0));
     return QString::asprintf("%04d-%02d-%02d_%02d%02d.realtim", t.year, t.month, t.day, t.hour,
                              t.minute);
 }
@@ -460,7 +460,7 @@ QString TMainForm::status_text() const {
     return QStringLiteral(" %1;  записей: %2;  %3 - %4")
         .arg(name)
         .arg(QString::fromStdString(lib::grouped_digits(data.item_count())))
-        .arg(moment_text(data.item(0)->time), moment_text(data.item(data.item_count() - 1)->time));
+        .arg(moment_text(data.time(0)), moment_text(data.time(data.item_count() - 1)));
 }
 
 void TMainForm::ShowPeriodOnGraph(int period) {

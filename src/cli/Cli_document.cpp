@@ -52,9 +52,12 @@ bool open_document(Storage& doc, const std::string& path) {
     return true;
 }
 
-void load_model(FileStorage& model, const std::string& path) {
+void load_model(FileStorage& model, const std::string& path, bool streamed) {
     try {
-        load_data_file(model, path);
+        if (streamed)
+            stream_data_file(model, path);
+        else
+            load_data_file(model, path);
     } catch (const lib::io::file_error& e) {
         throw std::runtime_error(path + ": " + lib::io::file_error_message(e));
     }

@@ -50,8 +50,8 @@ nlohmann::ordered_json model_info_json(const std::string& file, const FileStorag
     }
     const int count = model.item_count();
     j["item_count"] = count;
-    j["first_time"] = count ? nlohmann::ordered_json(model.item(0)->time) : nullptr;
-    j["last_time"] = count ? nlohmann::ordered_json(model.item(count - 1)->time) : nullptr;
+    j["first_time"] = count ? nlohmann::ordered_json(model.time(0)) : nullptr;
+    j["last_time"] = count ? nlohmann::ordered_json(model.time(count - 1)) : nullptr;
     j["messages"] = model.messages();
     j["text_lines"] = model.text_values().lines.lines();
     j["remarks"] = nlohmann::ordered_json::array();
@@ -79,7 +79,7 @@ int cmd_info(const std::vector<std::string>& args) {
 int cmd_records(const std::vector<std::string>& args) {
     const std::string path = single_file(args);
     FileStorage model;
-    load_model(model, path);
+    load_model(model, path, true);
 
     records_csv(model,
                 [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); });

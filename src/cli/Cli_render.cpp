@@ -84,7 +84,7 @@ bool records_within(const FileStorage& data, std::uint32_t from, std::uint32_t t
                     int& last) {
     first = last = -1;
     for (int i = 0; i < data.item_count(); ++i) {
-        const std::uint32_t t = data.item(i)->time;
+        const std::uint32_t t = data.time(i);
         if (t < from || t > to)
             continue;
         if (first < 0)

@@ -113,8 +113,9 @@ Reporter& stderr_reporter();
 // the window shows them in a box; false after a failure, which has been reported.
 bool open_document(Storage& doc, const std::string& path);
 // Loads the data file alone and prints its load notes; a failure of the file itself is raised
-// naming it.
-void load_model(FileStorage& model, const std::string& path);
+// naming it. streamed: the records stay in the file and are read while they are written out, so
+// memory stays flat whatever its size (stream_data_file).
+void load_model(FileStorage& model, const std::string& path, bool streamed = false);
 // Prints a document's load notes (and a read's notes) on stderr, each after path.
 void print_load_notes(const std::string& path, const FileStorage& model);
 

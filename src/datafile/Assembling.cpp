@@ -1,6 +1,7 @@
 #include "datafile/Assembling.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <new>
 #include <string_view>
@@ -223,16 +224,16 @@ void FileStorageTextValues::lines_to_race() {
 FileStorage::FileStorage() : mutex_("reg_data_file_mutex") {}
 
 void FileStorage::clear() {
-    items_.clear();
-    block_.reset();
+    records_ = {};
+    source_ = nullptr;
+    source_count_ = 0;
     remarks_.clear();
     param_count_ = 0;
     text_values_.lines.clear();
 }
 
 FileStorage::Content FileStorage::take_content() {
-    Content content{.items = std::move(items_),
-                    .block = std::move(block_),
+    Content content{.records = std::move(records_),
                     .params = {params_, params_ + param_count_},
                     .remarks = std::move(remarks_),
                     .lines = std::move(text_values_.lines),
@@ -243,9 +244,8 @@ FileStorage::Content FileStorage::take_content() {
 }
 
 void FileStorage::restore_content(Content&& content) {
-    items_ = std::move(content.items);
-    block_ = std::move(content.block);
-    param_count_ = 0;
+    clear();
+    records_ = std::move(content.records);
     for (const FileStorageParam& param : content.params) {
         params_[param_count_] = param;
         ident_lower_[param_count_++] = lib::lower_ident(param.ident);
@@ -263,6 +263,7 @@ int FileStorage::add_param(const FileStorageParam& param) {
         return known;
     params_[param_count_] = param;
     ident_lower_[param_count_] = std::move(ident);
+    widen_values(static_cast<std::size_t>(param_count_ + 1));
     return param_count_++;
 }
 
@@ -283,25 +284,134 @@ void FileStorage::pad_params(int count) {
         params_[param_count_] = FileStorageParam{};
         ident_lower_[param_count_].clear();
     }
+    widen_values(static_cast<std::size_t>(param_count_));
 }
 
-void FileStorage::add_item(FileStorageItem item) {
-    constexpr std::size_t block_size = 1024;
-    if (!block_ || block_->size() == block_->capacity()) {
-        block_ = std::make_shared<std::vector<FileStorageItem>>();
-        block_->reserve(block_size); // never grows further, so records never move
+void FileStorage::widen_values(std::size_t count) {
+    std::vector<std::vector<float>>& values = records_.values;
+    if (values.size() >= count)
+        return;
+    const std::size_t rows = records_.times.size();
+    const std::size_t room = records_.times.capacity();
+    while (values.size() < count) {
+        values.emplace_back();
+        values.back().reserve(room);
+        values.back().resize(rows);
     }
-    block_->push_back(std::move(item));
-    items_.emplace_back(block_, &block_->back());
+}
+
+void FileStorage::add_item(const FileStorageItem& item) {
+    widen_values(item.values.size());
+    const int i =
+        append_record(item.time, item.depth1, item.depth2, item.depth3, item.kind, item.full);
+    for (std::size_t k = 0; k < item.values.size(); ++k)
+        records_.values[k][static_cast<std::size_t>(i)] = item.values[k];
+}
+
+namespace {
+
+// Appends value to a column made only once some record needs it: until then every record
+// there has the value empty stands for.
+template <class T, class V>
+void push_optional(std::vector<T>& column, std::size_t rows, std::size_t room, V value,
+                   bool needed) {
+    if (column.empty()) {
+        if (!needed)
+            return;
+        column.reserve(room);
+        column.resize(rows);
+    }
+    column.push_back(value);
+}
+
+bool nonzero(float value) {
+    // By its bits: -0.0 is kept as written, like any other value.
+    return std::bit_cast<std::uint32_t>(value) != 0;
+}
+
+} // namespace
+
+int FileStorage::append_record(std::uint32_t time, float depth1, float depth2, float depth3,
+                               std::uint8_t kind, bool full) {
+    Columns& r = records_;
+    const std::size_t rows = r.times.size();
+    const std::size_t room = r.times.capacity();
+    r.times.push_back(time);
+    for (std::vector<float>& column : r.values)
+        column.push_back(0.0f);
+    const float depths[3] = {depth1, depth2, depth3};
+    for (int d = 0; d < 3; ++d)
+        push_optional(r.depths[d], rows, room, depths[d], nonzero(depths[d]));
+    push_optional(r.kinds, rows, room, kind, kind != 0);
+    if (r.not_full.empty() && full)
+        return static_cast<int>(rows);
+    if (r.not_full.empty())
+        r.not_full.resize(rows);
+    r.not_full.push_back(!full);
+    return static_cast<int>(rows);
 }
 
 void FileStorage::reserve_items(std::size_t count) {
-    items_.reserve(items_.size() + count);
+    const std::size_t room = records_.times.size() + count;
+    records_.times.reserve(room);
+    for (std::vector<float>& column : records_.values)
+        column.reserve(room);
 }
 
-void FileStorage::fit_values() {
-    for (const auto& item : items_)
-        item->values.resize(static_cast<std::size_t>(param_count_));
+std::span<const float> FileStorage::values(int k) const {
+    if (k < 0 || k >= value_count())
+        return {};
+    return records_.values[static_cast<std::size_t>(k)];
+}
+
+float FileStorage::depth(int i, int which) const {
+    const std::vector<float>& column = records_.depths[which];
+    return column.empty() ? 0.0f : column[static_cast<std::size_t>(i)];
+}
+
+std::uint8_t FileStorage::kind(int i) const {
+    return records_.kinds.empty() ? 0 : records_.kinds[static_cast<std::size_t>(i)];
+}
+
+bool FileStorage::full(int i) const {
+    return records_.not_full.empty() || !records_.not_full[static_cast<std::size_t>(i)];
+}
+
+bool FileStorage::has_depths() const {
+    return std::any_of(std::begin(records_.depths), std::end(records_.depths),
+                       [](const std::vector<float>& column) { return !column.empty(); });
+}
+
+void FileStorage::read_item(int i, FileStorageItem& into) const {
+    into.time = time(i);
+    into.depth1 = depth(i, 0);
+    into.depth2 = depth(i, 1);
+    into.depth3 = depth(i, 2);
+    into.kind = kind(i);
+    into.full = full(i);
+    into.values.resize(records_.values.size());
+    for (std::size_t k = 0; k < records_.values.size(); ++k)
+        into.values[k] = records_.values[k][static_cast<std::size_t>(i)];
+}
+
+void FileStorage::for_each_record(const RecordVisitor& visit) const {
+    if (source_) {
+        source_(visit);
+        return;
+    }
+    FileStorageItem item;
+    for (int i = 0; i < static_cast<int>(records_.times.size()); ++i) {
+        read_item(i, item);
+        visit(item);
+    }
+}
+
+void FileStorage::stream_records(RecordSource source, int count) {
+    const std::size_t width = records_.values.size();
+    records_ = {};
+    records_.values.resize(width); // no rows, but as wide as the parameters
+    source_ = std::move(source);
+    source_count_ = count;
 }
 
 std::string FileStorage::stored_ident(int i) const {
@@ -320,6 +430,9 @@ const FileStorageParam* FileStorage::param(int i) const {
     return i >= 0 && i < param_count_ ? &params_[i] : nullptr;
 }
 
-const FileStorageItem* FileStorage::item(int i) const {
-    return i >= 0 && i < item_count() ? items_[i].get() : nullptr;
+FileStorageItem ItemView::operator*() const {
+    FileStorageItem item;
+    if (model_ && index_ < static_cast<int>(model_->times().size()))
+        model_->read_item(index_, item);
+    return item;
 }

@@ -1,11 +1,13 @@
 #pragma once
 // FileStorage: the data model of one document (parameters, records, run information and text
 // lines, remarks, load messages). It reads and writes no file: the formats do (formats/).
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <list>
-#include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -57,6 +59,8 @@ private:
     };
 };
 
+// One record by value: what add_item takes and what a model gives out. The model itself keeps its
+// records in columns.
 struct FileStorageItem {
     std::uint32_t time = 0;
     float depth1 = 0.0f;
@@ -140,9 +144,44 @@ private:
     FileStorage* owner_;
 };
 
+// A record of a model read in place through its index: it stays valid whatever is appended after
+// it, and gives the record by value (item->time reads one field of that copy). Empty for an
+// index outside the records.
+class ItemView {
+public:
+    // The record by value, for one expression.
+    struct Arrow {
+        FileStorageItem item;
+        const FileStorageItem* operator->() const { return &item; }
+    };
+
+    ItemView() = default;
+    ItemView(const FileStorage* model, int index) : model_(model), index_(index) {}
+
+    explicit operator bool() const { return model_ != nullptr; }
+    friend bool operator==(const ItemView& view, std::nullptr_t) { return !view; }
+    int index() const { return index_; }
+    // The record as it is now; a default record once the model no longer has it.
+    FileStorageItem operator*() const;
+    Arrow operator->() const { return {**this}; }
+
+private:
+    const FileStorage* model_ = nullptr;
+    int index_ = -1;
+};
+
+// A load that was asked to stop (FileStorage::set_load_stop). Deliberately no std::exception:
+// a loader's guard that turns errors into load messages must let it pass.
+struct LoadStopped {};
+
 class FileStorage {
 public:
     static constexpr int max_params = 128;
+
+    // Records handed to a visitor one by one, each in one item that is reused for the next.
+    using RecordVisitor = std::function<void(const FileStorageItem&)>;
+    // Hands every record of a recording to a visitor, in order.
+    using RecordSource = std::function<void(const RecordVisitor&)>;
 
     FileStorage();
     FileStorage(const FileStorage&) = delete;
@@ -152,10 +191,20 @@ public:
     // information, native_format, source_path and the descriptor table's contents.
     void clear();
 
+    // The records in columns. Times and one column per value always exist; a depth, the kind
+    // and the full flag get a column of their own only once a record needs one (a depth that
+    // is not 0, a kind that is not 0, a record that is not full), so a logger's recording costs
+    // 8 bytes per record and parameter.
+    struct Columns {
+        std::vector<std::uint32_t> times;
+        std::vector<std::vector<float>> values; // each as long as times
+        std::vector<float> depths[3];           // empty, or as long as times
+        std::vector<std::uint8_t> kinds;        // empty, or as long as times
+        std::vector<bool> not_full;             // empty, or as long as times
+    };
     // What clear() and the messages' clear empty, held whole so it can be put back.
     struct Content {
-        std::vector<std::shared_ptr<FileStorageItem>> items;
-        std::shared_ptr<std::vector<FileStorageItem>> block;
+        Columns records;
         std::vector<FileStorageParam> params;
         std::vector<SimpleRemark> remarks;
         TextLines lines;
@@ -166,26 +215,72 @@ public:
     // Puts back content that take_content handed over, in place of the model's own.
     void restore_content(Content&& content);
     // Index of the descriptor with the same identifier (case-insensitive), or of the new entry.
-    // Raises a non-fatal "слишком много параметров" when the table is full.
+    // Raises a non-fatal "слишком много параметров" when the table is full. A new parameter
+    // has the value 0.0 in every record there is.
     int add_param(const FileStorageParam& param);
     // Index of the descriptor with this identifier (case-insensitive), or -1.
     int find_param(const std::string& ident) const;
     // Appends descriptors without an identifier (empty texts, 0.0 to 100.0) up to count.
     void pad_params(int count);
-    // Appends a deep copy. Records are stored in blocks, and each record's pointer shares
-    // ownership of its block: one allocation per block instead of one per record keeps a large
-    // model small.
-    void add_item(FileStorageItem item);
+
+    // Appends a copy of the record. A record with more values than there are parameters
+    // widens every record: the others read 0.0 there.
+    void add_item(const FileStorageItem& item);
+    // Appends a record whose every value is 0.0 and returns its index; set_value fills it.
+    int append_record(std::uint32_t time, float depth1 = 0.0f, float depth2 = 0.0f,
+                      float depth3 = 0.0f, std::uint8_t kind = 0, bool full = true);
+    void set_value(int i, int k, float value) {
+        records_.values[static_cast<std::size_t>(k)][static_cast<std::size_t>(i)] = value;
+    }
+    // Gives every record at least count values: 0.0 where it had none.
+    void widen_values(std::size_t count);
     // Room for count more records, so a loader that knows about how many come grows the model
-    // once.
+    // once. Room that is never filled costs address space, not memory.
     void reserve_items(std::size_t count);
-    // Gives every record param_count() values: 0.0 for the parameters added after it.
-    void fit_values();
 
     int param_count() const { return param_count_; }
     const FileStorageParam* param(int i) const;
-    int item_count() const { return static_cast<int>(items_.size()); }
-    const FileStorageItem* item(int i) const;
+    int item_count() const {
+        return source_ ? source_count_ : static_cast<int>(records_.times.size());
+    }
+    ItemView item(int i) const {
+        return i >= 0 && i < static_cast<int>(records_.times.size()) ? ItemView(this, i)
+                                                                     : ItemView();
+    }
+    // Fills into with record i, reusing the room its values already have.
+    void read_item(int i, FileStorageItem& into) const;
+
+    // The columns read in place: valid until the records next change. Index checks are the
+    // caller's.
+    int value_count() const { return static_cast<int>(records_.values.size()); } // >= param_count
+    std::span<const std::uint32_t> times() const { return records_.times; }
+    // The values of parameter k; empty for a k outside 0 .. value_count() - 1.
+    std::span<const float> values(int k) const;
+    std::uint32_t time(int i) const { return records_.times[static_cast<std::size_t>(i)]; }
+    float value(int i, int k) const {
+        return records_.values[static_cast<std::size_t>(k)][static_cast<std::size_t>(i)];
+    }
+    float depth(int i, int which) const; // which: 0, 1, 2 for depth1 .. depth3
+    std::uint8_t kind(int i) const;
+    bool full(int i) const;
+    // Whether some record has a depth that is not 0.
+    bool has_depths() const;
+
+    // Every record in order, from the columns or, for a model that streams its records, from
+    // their source.
+    void for_each_record(const RecordVisitor& visit) const;
+    // From now on the model's records are the count records source hands out each time it is
+    // asked; the model holds none itself (item() finds none). A conversion reads its input
+    // that way while it writes, however large the input is. clear() ends it.
+    void stream_records(RecordSource source, int count);
+    bool streams_records() const { return static_cast<bool>(source_); }
+
+    // A load into this model looks at stop now and then and raises LoadStopped once it is set.
+    void set_load_stop(const std::atomic<bool>* stop) { stop_ = stop; }
+    void check_load_stop() const {
+        if (stop_ && stop_->load(std::memory_order_relaxed))
+            throw LoadStopped();
+    }
 
     // The identifier as files store it: the parameter's own, or a name of its own when that is
     // empty or repeats an earlier one (readers merge equal identifiers).
@@ -207,8 +302,9 @@ private:
     int find_lower(const std::string& ident_lower) const;
 
     lib::lock_object mutex_;
-    std::vector<std::shared_ptr<FileStorageItem>> items_;
-    std::shared_ptr<std::vector<FileStorageItem>> block_;
+    Columns records_;
+    RecordSource source_;
+    int source_count_ = 0;
     FileStorageParam params_[max_params];
     std::string ident_lower_[max_params]; // lower-cased identifiers, compared on every add
     int param_count_ = 0;
@@ -217,4 +313,5 @@ private:
     std::vector<std::string> messages_;
     std::vector<SimpleRemark> remarks_;
     FileStorageTextValues text_values_{this};
+    const std::atomic<bool>* stop_ = nullptr;
 };

@@ -1,9 +1,7 @@
 #include "datafile/Recording.h"
 
 void Recording::add_record(std::uint32_t time, float value) {
-    item_.time = time;
-    item_.values.resize(0);
-    item_.values.resize(static_cast<std::size_t>(data.param_count()));
-    item_.values[static_cast<std::size_t>(series_)] = value;
-    data.add_item(item_);
+    const int row = data.append_record(time);
+    if (series_ < data.value_count()) // a series is announced before its records
+        data.set_value(row, series_, value);
 }

@@ -26,5 +26,4 @@ public:
 
 private:
     int series_ = 0;
-    FileStorageItem item_; // reused, so a record costs no allocation of its own
 };

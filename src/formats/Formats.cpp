@@ -15,12 +15,14 @@ const std::vector<FileFormat>& file_formats() {
          .dialog_text = "Файлы данных",
          .load = native::load,
          .save = native::save,
+         .stream = native::stream,
          .native = true},
         {.name = "legacy",
          .extensions = {".tim", ".dep", ".ldp"},
          .dialog_text = "Файлы старого формата",
          .load = legacy::load,
          .save = legacy::save,
+         .stream = legacy::stream,
          .files = legacy::files_of,
          .companions = legacy::run_files_of},
         {.name = "las",
@@ -79,13 +81,28 @@ std::vector<std::string> companions_of(const std::string& path) {
     return format && format->companions ? format->companions(path) : std::vector<std::string>{};
 }
 
-void load_data_file(FileStorage& model, const std::string& path, bool text_only) {
+namespace {
+
+const FileFormat& format_to_open(const std::string& path) {
     const FileFormat* format = data_family_of(path);
     if (!format)
         throw FileStorageException(
             "Неправильное расширение открываемого файла: " + extension_of(path), true);
-    format->load(model, path, text_only);
-    model.set_native_format(format->native);
+    return *format;
+}
+
+} // namespace
+
+void load_data_file(FileStorage& model, const std::string& path, bool text_only) {
+    const FileFormat& format = format_to_open(path);
+    format.load(model, path, text_only);
+    model.set_native_format(format.native);
+}
+
+void stream_data_file(FileStorage& model, const std::string& path) {
+    const FileFormat& format = format_to_open(path);
+    format.stream(model, path);
+    model.set_native_format(format.native);
 }
 
 void save_data_file(FileStorage& model, const std::string& path, bool text_only,

@@ -29,6 +29,9 @@ struct ExportOptions {
 struct FileFormat {
     // Reads path into an emptied model.
     using Load = void (*)(FileStorage& model, const std::string& path, bool text_only);
+    // Reads all of path but its records into an emptied model, which then streams them from
+    // the file (FileStorage::stream_records).
+    using Stream = void (*)(FileStorage& model, const std::string& path);
     // Replaces the model's files at path as one unit with the companions (they follow), and
     // raises any failure of the model's own files in the words the user is shown; a companion's
     // failure passes on as the replace_error that names it.
@@ -46,6 +49,7 @@ struct FileFormat {
     // A data family: load and save, and the model's native_format after either.
     Load load = nullptr;
     Save save = nullptr;
+    Stream stream = nullptr;
     Files files = nullptr; // none: the file alone
     // The files a save writes beside path over any that are there (the journal aside); none:
     // the file alone.
@@ -78,6 +82,9 @@ std::vector<std::string> companions_of(const std::string& path);
 // Loads path by its format into an emptied model; a name of no data family raises a fatal
 // FileStorageException.
 void load_data_file(FileStorage& model, const std::string& path, bool text_only = false);
+// load_data_file for a model that is only written out again: the records stay in the file and
+// are read from it while they are written, so memory stays flat whatever the file's size.
+void stream_data_file(FileStorage& model, const std::string& path);
 // Saves the model by the format of path's name, so a file always holds what its name says
 // (under any other name the file could never be opened again); see FileFormat::Save. A name of
 // no data family raises a FileStorageException before anything is written.

@@ -9,7 +9,6 @@
 #include <system_error>
 
 #include "library/Binary_io.h"
-#include "library/Codepage.h"
 #include "library/File_error.h"
 #include "library/Numstr.h"
 #include "library/Strworks.h"
@@ -28,7 +27,7 @@ void append_fixed(std::string& out, double v, int decimals) {
     out.append(buf, res.ptr);
 }
 
-EventKind parse_code(const std::string& item) {
+EventKind parse_code(std::string_view item) {
     EventKind code = 0;
     const char* end = item.data() + item.size();
     const auto res = std::from_chars(item.data(), end, code);
@@ -60,13 +59,16 @@ std::string to_text(const LogStorage& journal) {
 
 namespace {
 
-// One line of a journal file without its line end; nothing when the line is to be dropped.
+// One line of a journal file without its line end; nothing when the line is to be dropped. The
+// line is read where it stands, in its own code page: spaces, quotes, digits and signs are the
+// same bytes in Windows-1251 as in UTF-8, and any other byte ends a number either way.
 std::optional<LogRecord> parse_line(std::string_view line) {
-    const std::string text = lib::from_cp1251(line);
-    const EventKind code = parse_code(lib::split_item(text, 0, ' '));
-    const double start = lib::text_to_number(lib::split_item(text, 1, ' '));
-    const double end = lib::text_to_number(lib::split_item(text, 2, ' '));
-    const double value = lib::text_to_number(lib::split_item(text, 3, ' '));
+    std::string_view items[4];
+    lib::split_spaced(line, items);
+    const EventKind code = parse_code(items[0]);
+    const double start = lib::text_to_number(items[1]);
+    const double end = lib::text_to_number(items[2]);
+    const double value = lib::text_to_number(items[3]);
     if (std::trunc(start) == 0.0)
         return std::nullopt;
     // NaN, infinities and moments outside the calendar are damage: such a line is dropped like

@@ -326,8 +326,7 @@ void LasSummary::add(const FileStorageItem& item) {
 
 LasSummary las_summary(const FileStorage& model) {
     LasSummary summary;
-    for (int i = 0; i < model.item_count(); ++i)
-        summary.add(*model.item(i));
+    model.for_each_record([&](const FileStorageItem& item) { summary.add(item); });
     return summary;
 }
 
@@ -423,13 +422,13 @@ void write(const FileStorage& data, const LogStorage& journal, const ExportOptio
 
     const LasWriter writer(data, las_summary(data), options.las_encoding);
     std::string text = writer.header(events);
-    for (int i = 0; i < data.item_count(); ++i) {
-        writer.append_record(text, *data.item(i));
+    data.for_each_record([&](const FileStorageItem& item) {
+        writer.append_record(text, item);
         if (text.size() > (1u << 16)) {
             out.write(text.data(), text.size());
             text.clear();
         }
-    }
+    });
     out.write(text.data(), text.size());
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -121,13 +122,16 @@ int used_columns(const lib::io::InputMemoryView& source) {
     return used;
 }
 
-void read_records(lib::io::InputMemoryView& source, FileStorage& model) {
-    const auto columns = static_cast<std::size_t>(std::clamp(model.param_count(), 0, value_count));
-    FileStorageItem item;
-    item.values.resize(columns);
+namespace {
+
+// The records of a data file image, each to take(kind, time, depth1, depth2, values) until the
+// end, a cut record, a bad depth (as read_records describes them) or the limit'th record.
+template <class Take>
+void decode_records(lib::io::InputMemoryView& source, Take&& take,
+                    unsigned limit = std::numeric_limits<unsigned>::max()) {
     unsigned accepted = 0;
-    while (!source.at_end()) {
-        std::uint8_t record[record_size];
+    std::uint8_t record[record_size];
+    while (!source.at_end() && accepted < limit) {
         source.read(record, record_size);
         const auto time = field<std::uint32_t>(record, time_offset);
         if (time == 0)
@@ -137,15 +141,26 @@ void read_records(lib::io::InputMemoryView& source, FileStorage& model) {
         if (!(depth2 >= 0.0f) || !(depth1 >= 0.0f))
             throw FileStorageException(
                 "Некорректная глубина на записи №" + std::to_string(accepted), false);
-        item.kind = record[0];
-        item.time = time;
-        item.depth1 = depth1;
-        item.depth2 = depth2;
-        item.depth3 = depth1;
-        std::memcpy(item.values.data(), record + values_offset, columns * sizeof(float));
-        model.add_item(item);
-        ++accepted;
+        take(record[0], time, depth1, depth2, record + values_offset);
+        if (++accepted % 65536 == 0)
+            source.release_before(source.size() - source.remaining());
     }
+    source.release_before(source.size());
+}
+
+} // namespace
+
+void read_records(lib::io::InputMemoryView& source, FileStorage& model) {
+    const int columns = std::clamp(model.param_count(), 0, value_count);
+    model.reserve_items(source.remaining() / record_size);
+    decode_records(source, [&](std::uint8_t kind, std::uint32_t time, float depth1, float depth2,
+                               const std::uint8_t* values) {
+        const int row = model.append_record(time, depth1, depth2, depth1, kind, true);
+        for (int k = 0; k < columns; ++k)
+            model.set_value(row, k, field<float>(values, 4 * static_cast<std::size_t>(k)));
+        if (row % 65536 == 0)
+            model.check_load_stop();
+    });
 }
 
 void write_description(const FileStorage& model, lib::io::BinaryOutputStream& sink) {
@@ -171,10 +186,9 @@ void write_description(const FileStorage& model, lib::io::BinaryOutputStream& si
 void write_records(const FileStorage& model, lib::io::BinaryOutputStream& sink) {
     const auto params = static_cast<std::size_t>(std::clamp(model.param_count(), 0, value_count));
     int written = 0;
-    for (int i = 0; i < model.item_count(); ++i) {
-        const FileStorageItem& item = *model.item(i);
+    model.for_each_record([&](const FileStorageItem& item) {
         if (!item.full)
-            continue;
+            return;
         // The reader skips a time-0 slot and stops at a depth below 0 or not a number: such a
         // record would silently lose itself, or every record after it, on the next open.
         if (item.time == 0)
@@ -192,7 +206,7 @@ void write_records(const FileStorage& model, lib::io::BinaryOutputStream& sink) 
         std::memcpy(record + values_offset, item.values.data(), n * sizeof(float));
         sink.write(record, record_size);
         ++written;
-    }
+    });
 }
 
 namespace {
@@ -283,7 +297,12 @@ std::vector<std::string> run_files_of(const std::string& path) {
     return run_file.empty() ? std::vector<std::string>{} : std::vector<std::string>{run_file};
 }
 
-void load(FileStorage& model, const std::string& path, bool text_only) {
+namespace {
+
+// The run file and, unless text_only, the description; then records(data file) reads the
+// records, with what fails on the way as a load message.
+void load_with(FileStorage& model, const std::string& path, bool text_only,
+               const std::function<void(std::shared_ptr<lib::io::InputMappedFile>)>& records) {
     model.set_source_path(path);
     // The run file describes this data file alone: what it lacks (or a missing run file) must
     // not leave an earlier document's run in the model, to be saved as this one's.
@@ -308,15 +327,16 @@ void load(FileStorage& model, const std::string& path, bool text_only) {
         description.close();
 
         reading = path;
-        lib::io::InputMappedFile data;
-        data.open(path, true);
+        auto data = std::make_shared<lib::io::InputMappedFile>();
+        data->open(path, true);
         // Every record has room for 32 values, but only the described columns and those that
         // hold a value are parameters: padding to 32 would turn a file of one parameter into 32
         // columns, 31 of them empty, on every round trip. The columns the description does not
         // name get default descriptors, not those of an earlier document.
-        model.pad_params(used_columns(data));
-        model.fit_values();
-        read_records(data, model);
+        model.pad_params(used_columns(*data));
+        records(std::move(data));
+    } catch (const LoadStopped&) {
+        throw;
     } catch (const lib::io::file_error& e) {
         const std::string note = lib::io::file_error_message(e);
         model.messages().push_back(
@@ -326,6 +346,46 @@ void load(FileStorage& model, const std::string& path, bool text_only) {
     } catch (...) {
         model.messages().emplace_back("Неизвестная ошибка");
     }
+}
+
+} // namespace
+
+void load(FileStorage& model, const std::string& path, bool text_only) {
+    load_with(model, path, text_only,
+              [&](std::shared_ptr<lib::io::InputMappedFile> data) { read_records(*data, model); });
+}
+
+void stream(FileStorage& model, const std::string& path) {
+    std::shared_ptr<lib::io::InputMappedFile> data;
+    unsigned count = 0;
+    load_with(model, path, false, [&](std::shared_ptr<lib::io::InputMappedFile> file) {
+        data = std::move(file);
+        decode_records(*data, [&](auto&&...) { ++count; });
+    });
+    const auto columns = static_cast<std::size_t>(std::clamp(model.param_count(), 0, value_count));
+    model.stream_records(
+        [data, count, columns](const FileStorage::RecordVisitor& visit) {
+            if (!data)
+                return;
+            data->seek(0, lib::io::OSFile::from_begin);
+            FileStorageItem item;
+            item.values.resize(columns);
+            // Up to the record where the first pass stopped, which it noted.
+            decode_records(
+                *data,
+                [&](std::uint8_t kind, std::uint32_t time, float depth1, float depth2,
+                    const std::uint8_t* values) {
+                    item.kind = kind;
+                    item.time = time;
+                    item.depth1 = depth1;
+                    item.depth2 = depth2;
+                    item.depth3 = depth1;
+                    std::memcpy(item.values.data(), values, columns * sizeof(float));
+                    visit(item);
+                },
+                count);
+        },
+        static_cast<int>(count));
 }
 
 void save(FileStorage& model, const std::string& path, bool text_only,

@@ -30,6 +30,9 @@ std::vector<std::string> run_files_of(const std::string& path);
 // description and the records into an emptied model. What fails on the way becomes a load
 // message; the records read before it stay.
 void load(FileStorage& model, const std::string& path, bool text_only);
+// load() without keeping the records: the model streams them from the data file, which stays
+// mapped and locked until the model lets them go (FileStorage::stream_records).
+void stream(FileStorage& model, const std::string& path);
 // Replaces the data file (unless text_only), a description file when the folder has none, and
 // the run file as one unit with the companions, which follow them. A description the folder
 // has already must describe the model's parameters (check_description), or nothing is written. A

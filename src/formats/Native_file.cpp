@@ -132,14 +132,14 @@ void write_records_and_text(const FileStorage& model, lib::io::BinaryOutputStrea
     write_sector(model, sector, sink);
     std::uint8_t record[3 + record_fixed + 4 * max_values];
     int counter = 0;
-    for (int i = 0; i < model.item_count(); ++i) {
+    model.for_each_record([&](const FileStorageItem& item) {
         // The parameter table is repeated so a reader can pick up after damage.
         if (++counter == sector_rhythm) {
             write_sector(model, sector, sink);
             counter = 0;
         }
-        sink.write(record, serialise_record(*model.item(i), record));
-    }
+        sink.write(record, serialise_record(item, record));
+    });
     write_payload(chunk_text, text, sink);
 }
 
@@ -154,19 +154,28 @@ lib::io::file_replacement whole_file(const FileStorage& model, const std::string
 // ---------------------------------------------------------------------------------------------
 // Loader
 
+// What a load does with the records it finds.
+enum class Records {
+    keep,   // into the model's columns
+    count,  // only counted: the model gets everything else
+    replay, // each to a visitor; the model, read before from the same bytes, stays as it is
+};
+
 // Damage is the common case while a damaged stretch is rescanned byte by byte, so the chunk
 // procedures report it by returning false instead of raising: an exception per byte would make
 // salvage crawl.
 class NativeLoader {
 public:
-    NativeLoader(FileStorage& model, const lib::io::InputMemoryView& source)
-        : m_(model), base_(source.base()), size_(source.size()),
-          pos_(source.size() - source.remaining()) {}
+    NativeLoader(FileStorage& model, lib::io::InputMemoryView& source,
+                 Records records = Records::keep, const FileStorage::RecordVisitor* visit = nullptr)
+        : m_(model), source_(source), base_(source.base()), size_(source.size()),
+          pos_(source.size() - source.remaining()), records_(records), visit_(visit) {}
 
     // False when the bytes were damage and nothing else: no chunk of a data file among them.
     bool load();
     void load_text_only();
     std::size_t position() const { return pos_; }
+    int counted() const { return counted_; }
     // Makes load() note where every text chunk it takes starts and ends.
     void collect_text_spans(std::vector<std::pair<std::size_t, std::size_t>>& spans) {
         text_spans_ = &spans;
@@ -192,19 +201,27 @@ private:
     bool read_text_values(std::size_t length);
     bool read_remark();
     bool read_compact();
-    // Reads n values into the places the sector maps them to, then appends the record.
-    void append_values(FileStorageItem& item, std::size_t n);
-    void make_uniform();
+    // Takes the record whose n values follow at the position, placed as the sector maps them.
+    void take_record(std::uint32_t time, float depth1, float depth2, float depth3,
+                     std::uint8_t kind, bool full, std::size_t n);
+    // Every few megabytes: what lies well behind is let go, and a stop is looked for.
+    void upkeep();
 
     FileStorage& m_;
+    lib::io::InputMemoryView& source_;
     const std::uint8_t* base_;
     std::size_t size_;
     std::size_t pos_;
+    Records records_;
+    const FileStorage::RecordVisitor* visit_;
+    FileStorageItem item_; // the record handed to visit_, reused
+    int counted_ = 0;
     bool gaps_ = false;
     bool damage_ = false;
-    bool known_ = false;     // a chunk of a known kind was taken
-    bool text_ = false;      // a text chunk was taken
-    int uniform_width_ = -1; // every record has this many values; -1 when unknown
+    bool known_ = false; // a chunk of a known kind was taken
+    bool text_ = false;  // a text chunk was taken
+    static constexpr std::size_t upkeep_bytes = 8 << 20;
+    std::size_t next_upkeep_ = upkeep_bytes;
     // The sector being read: its entry count and the parameter index of each of its entries.
     int sector_param_count_ = 0;
     lib::array<int, FileStorage::max_params> sector_map_;
@@ -245,22 +262,38 @@ bool NativeLoader::pass_text() {
     return true;
 }
 
-void NativeLoader::append_values(FileStorageItem& item, std::size_t n) {
-    item.values.resize(static_cast<std::size_t>(m_.param_count()));
-    for (std::size_t i = 0; i < n; ++i) {
-        float value = 0;
-        get(value);
-        // Map entries are committed with whole sectors only, so they always lie within the values.
-        item.values[static_cast<std::size_t>(sector_map_[i])] = value;
+void NativeLoader::take_record(std::uint32_t time, float depth1, float depth2, float depth3,
+                               std::uint8_t kind, bool full, std::size_t n) {
+    const std::uint8_t* values = base_ + pos_;
+    pos_ += 4 * n;
+    // Map entries are committed with whole sectors only, so they always lie within the values.
+    switch (records_) {
+    case Records::keep: {
+        const int row = m_.append_record(time, depth1, depth2, depth3, kind, full);
+        for (std::size_t i = 0; i < n; ++i) {
+            float value;
+            std::memcpy(&value, values + 4 * i, 4);
+            m_.set_value(row, sector_map_[i], value);
+        }
+        break;
     }
-    m_.add_item(std::move(item));
-}
-
-void NativeLoader::make_uniform() {
-    if (uniform_width_ == m_.param_count())
-        return;
-    m_.fit_values();
-    uniform_width_ = m_.param_count();
+    case Records::count:
+        ++counted_;
+        break;
+    case Records::replay:
+        item_.time = time;
+        item_.depth1 = depth1;
+        item_.depth2 = depth2;
+        item_.depth3 = depth3;
+        item_.kind = kind;
+        item_.full = full;
+        item_.values.resize(0);
+        item_.values.resize(static_cast<std::size_t>(m_.value_count()));
+        for (std::size_t i = 0; i < n; ++i)
+            std::memcpy(&item_.values[static_cast<std::size_t>(sector_map_[i])], values + 4 * i, 4);
+        (*visit_)(item_);
+        break;
+    }
 }
 
 bool NativeLoader::read_sector() {
@@ -293,7 +326,9 @@ bool NativeLoader::read_sector() {
             map[i] = known;
             continue;
         }
-        if (m_.param_count() == FileStorage::max_params)
+        // A replay meets the sectors of the load before it: an identifier that load did not
+        // add is one it failed on, when the table was full.
+        if (m_.param_count() == FileStorage::max_params || records_ == Records::replay)
             return false;
         FileStorageParam param;
         param.name = text_at(entries[i].text[0]);
@@ -306,29 +341,29 @@ bool NativeLoader::read_sector() {
     }
     sector_param_count_ = count;
     sector_map_ = map;
-    make_uniform();
     return true;
 }
 
 bool NativeLoader::read_record() {
     if (!has(record_fixed))
         return false;
-    const std::size_t n = base_[pos_ + 17];
+    const std::uint8_t* fixed = base_ + pos_;
+    const std::size_t n = fixed[17];
     if (!has(record_fixed + 4 * n))
         return false;
+    pos_ += record_fixed;
     if (static_cast<int>(n) != sector_param_count_) {
-        pos_ += record_fixed + 4 * n;
+        pos_ += 4 * n;
         gaps_ = true;
         return true;
     }
-    FileStorageItem item;
-    get(item.time);
-    get(item.depth1);
-    get(item.depth3);
-    get(item.kind);
-    get(item.depth2);
-    ++pos_; // the value count, taken above
-    append_values(item, n);
+    std::uint32_t time;
+    float depth1, depth3, depth2;
+    std::memcpy(&time, fixed, 4);
+    std::memcpy(&depth1, fixed + 4, 4);
+    std::memcpy(&depth3, fixed + 8, 4);
+    std::memcpy(&depth2, fixed + 13, 4);
+    take_record(time, depth1, depth2, depth3, fixed[12], true, n);
     return true;
 }
 
@@ -337,6 +372,8 @@ bool NativeLoader::read_text_values(std::size_t length) {
         return false;
     const auto* chunk = reinterpret_cast<const char*>(base_ + pos_);
     pos_ += length;
+    if (records_ == Records::replay)
+        return true;
     const std::string text = lib::from_cp1251({chunk, std::strlen(chunk)});
 
     std::size_t start = 0;
@@ -365,8 +402,10 @@ bool NativeLoader::read_remark() {
     const std::size_t text = pos_;
     if (!pass_text())
         return false;
-    remark.text = text_at(text);
-    m_.remarks().push_back(std::move(remark));
+    if (records_ != Records::replay) {
+        remark.text = text_at(text);
+        m_.remarks().push_back(std::move(remark));
+    }
     return true;
 }
 
@@ -374,18 +413,28 @@ bool NativeLoader::read_compact() {
     const std::size_t n = static_cast<std::size_t>(sector_param_count_);
     if (!has(4 + 4 * n))
         return false;
-    FileStorageItem item;
-    get(item.time);
-    item.full = false;
-    item.kind = 255;
-    append_values(item, n);
+    std::uint32_t time = 0;
+    get(time);
+    take_record(time, 0.0f, 0.0f, 0.0f, 255, false, n);
     return true;
+}
+
+void NativeLoader::upkeep() {
+    // A rescan after damage goes back one chunk at most, and a chunk is under 32 KiB.
+    constexpr std::size_t kept_behind = 64 << 10;
+    if (pos_ > kept_behind)
+        source_.release_before(pos_ - kept_behind);
+    m_.check_load_stop();
+    next_upkeep_ = pos_ + upkeep_bytes;
 }
 
 bool NativeLoader::load() {
     // The smallest record chunk is 21 bytes; reserving for that touches no memory up front.
-    m_.reserve_items((size_ - pos_) / 21);
+    if (records_ == Records::keep)
+        m_.reserve_items((size_ - pos_) / 21);
     while (pos_ < size_) {
+        if (pos_ >= next_upkeep_)
+            upkeep();
         const std::size_t start = pos_;
         // One or two stray bytes where a header should be: damage, not the end of the load.
         if (size_ - start < 3) {
@@ -429,7 +478,9 @@ bool NativeLoader::load() {
             pos_ = start + 1;
         }
     }
-    make_uniform();
+    source_.release_before(size_);
+    if (records_ == Records::replay)
+        return true;
     if (gaps_)
         m_.messages().push_back(gaps_message);
     if (damage_)
@@ -484,6 +535,25 @@ void load(FileStorage& model, const std::string& path, bool text_only) {
                                   lib::io::file_error_text(lib::io::FileErrorKind::not_data));
 }
 
+void stream(FileStorage& model, const std::string& path) {
+    // Mapped and locked until the model lets its records go.
+    auto file = std::make_shared<lib::io::InputMappedFile>();
+    file->open(path, true);
+    NativeLoader first(model, *file, Records::count);
+    if (!first.load())
+        throw lib::io::file_error(lib::io::FileErrorKind::not_data,
+                                  lib::io::file_error_text(lib::io::FileErrorKind::not_data));
+    model.text_values().lines_to_race();
+    // The replay does not change the model: it only looks its parameters up.
+    FileStorage* const replayed = &model;
+    model.stream_records(
+        [file, replayed](const FileStorage::RecordVisitor& visit) {
+            file->seek(0, lib::io::OSFile::from_begin);
+            NativeLoader(*replayed, *file, Records::replay, &visit).load();
+        },
+        first.counted());
+}
+
 // ---------------------------------------------------------------------------------------------
 // Text-only update
 
@@ -522,7 +592,7 @@ lib::io::file_replacement text_file(const FileStorage& model, const std::string&
                 if (from < size) {
                     std::vector<std::pair<std::size_t, std::size_t>> old_text;
                     FileStorage scratch;
-                    NativeLoader scan(scratch, source);
+                    NativeLoader scan(scratch, source, Records::count);
                     scan.collect_text_spans(old_text);
                     scan.load();
                     for (const auto& [start, end] : old_text) {

@@ -33,6 +33,10 @@ inline constexpr const char* cut_message =
 bool load(FileStorage& model, lib::io::InputMemoryView& source, bool text_only);
 // Loads the file, mapped and locked; a file of damage alone raises a file_error not_data.
 void load(FileStorage& model, const std::string& path, bool text_only);
+// Loads all of the file but its records, which the model then streams from it
+// (FileStorage::stream_records): each pass over them reads the file again, which stays mapped
+// and locked until the model lets them go.
+void stream(FileStorage& model, const std::string& path);
 
 // Replaces the file (or, text_only, only its text values) as one unit with the companions (the
 // document's journal), which follow it; a failure in one of them passes on as the replace_error

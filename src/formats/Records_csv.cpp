@@ -28,9 +28,9 @@ void records_csv(const FileStorage& model, const std::function<void(std::string_
         append_number(out, v);
     }
     out += '\n';
-    for (int i = 0; i < model.item_count(); ++i) {
-        const FileStorageItem& item = *model.item(i);
-        append_number(out, i);
+    int i = 0;
+    model.for_each_record([&](const FileStorageItem& item) {
+        append_number(out, i++);
         out += ',';
         append_number(out, item.time);
         for (float depth : {item.depth1, item.depth2, item.depth3}) {
@@ -50,6 +50,6 @@ void records_csv(const FileStorage& model, const std::function<void(std::string_
             sink(out);
             out.clear();
         }
-    }
+    });
     sink(out);
 }

@@ -90,11 +90,11 @@ void sheet_record(SheetCsv& csv, const FileStorageItem& item, int params) {
 void spreadsheet_csv(const FileStorage& model, const std::function<void(std::string_view)>& sink) {
     SheetCsv csv;
     sheet_header(csv, model);
-    for (int i = 0; i < model.item_count(); ++i) {
-        sheet_record(csv, *model.item(i), model.param_count());
+    model.for_each_record([&](const FileStorageItem& item) {
+        sheet_record(csv, item, model.param_count());
         if (csv.size() > (1u << 16))
             sink(csv.take());
-    }
+    });
     sink(csv.take());
 }
 

@@ -62,9 +62,7 @@ int RecordAtRow(const GraphPoints& points, double offset) {
     int k = next;
     if (next > 0 && offset - p[next - 1].offset <= p[next].offset - offset)
         k = next - 1;
-    while (k > 0 && p[k - 1].offset == p[k].offset)
-        --k;
-    return p[k].index;
+    return p[points.FirstPointFrom(p[k].offset)].index;
 }
 
 int RowOfRecord(const GraphPoints& points, int record) {
@@ -89,7 +87,7 @@ int FitScale(const FileStorage& data, int first, int last, int rows, double pixe
     // The seconds the graph gives the steps, as GraphPoints::SetScale counts them.
     std::uint64_t elapsed = 0;
     for (int i = first + 1; i <= last; ++i) {
-        std::uint32_t gap = data.item(i)->time - data.item(i - 1)->time;
+        std::uint32_t gap = data.time(i) - data.time(i - 1);
         if (gap == 0 || gap > GraphPoints::max_full_gap)
             gap = GraphPoints::short_gap;
         elapsed += gap;
@@ -105,8 +103,7 @@ int FitScale(const FileStorage& data, int first, int last, int rows, double pixe
 }
 
 std::string RecordTimeText(const FileStorage& data, int record) {
-    const FileStorageItem* item = data.item(record);
-    return item ? TimeText(item->time) : std::string();
+    return data.item(record) ? TimeText(data.time(record)) : std::string();
 }
 
 std::string TimeText(std::uint32_t t) {
@@ -159,8 +156,7 @@ std::vector<PanelLine> MeasurePanel(const FileStorage& data, int curve, const Ch
     marker("a", "A", marks.a);
     marker("b", "B", marks.b);
     if (marks.HasPair() && data.item(marks.a) && data.item(marks.b)) {
-        const std::int64_t dt =
-            std::int64_t(data.item(marks.b)->time) - std::int64_t(data.item(marks.a)->time);
+        const std::int64_t dt = std::int64_t(data.time(marks.b)) - std::int64_t(data.time(marks.a));
         lines.push_back({"dt", "Δt", DurationText(dt)});
         const double dv = record_value(data, curve, marks.b) - record_value(data, curve, marks.a);
         lines.push_back({"dvalue", "Δ", std::isfinite(dv) ? value_text(data, curve, dv) : "—"});
@@ -168,7 +164,7 @@ std::vector<PanelLine> MeasurePanel(const FileStorage& data, int curve, const Ch
     int first = 0, last = 0;
     if (!marks.Interval(first, last) || !data.item(first) || !data.item(last))
         return lines;
-    const std::uint32_t t1 = data.item(first)->time, t2 = data.item(last)->time;
+    const std::uint32_t t1 = data.time(first), t2 = data.time(last);
     const analysis::IntervalStats s =
         analysis::interval_stats(data, curve, std::min(t1, t2), std::max(t1, t2));
     lines.push_back({"title", marks.HasSelection() ? "Выделенный интервал" : "Интервал A – B", ""});

@@ -68,13 +68,13 @@ void DrawMarksAfterChart(StripChart& chart, const GraphPoints& points, const Cha
 
 QString GraphPointText(const GraphPoints& points, const FileStorage& data, int curve,
                        std::size_t k) {
-    const FileStorageItem* item = data.item(points.SeriesRecord(static_cast<int>(k)));
+    const int record = points.SeriesRecord(static_cast<int>(k));
     const FileStorageParam* param = data.param(curve);
-    if (!item || !param || static_cast<std::size_t>(curve) >= item->values.size())
+    if (record < 0 || record >= data.item_count() || !param)
         return QString();
-    const lib::time_parts parts = lib::time_to_parts(item->time);
+    const lib::time_parts parts = lib::time_to_parts(data.time(record));
     std::string text = lib::format_short_date(parts) + " " + lib::format_long_time(parts) + "\n" +
-                       param->name + ": " + lib::number_to_text(item->values[curve]);
+                       param->name + ": " + lib::number_to_text(data.value(record, curve));
     if (!param->unit.empty())
         text += " " + param->unit;
     return QString::fromStdString(text);

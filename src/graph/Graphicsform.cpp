@@ -645,8 +645,8 @@ bool TGrForm::IntervalTimes(std::uint32_t& from, std::uint32_t& to) const {
     int first = 0, last = 0;
     if (!measure_.Marks().Interval(first, last) || !data_.item(first) || !data_.item(last))
         return false;
-    from = std::min(data_.item(first)->time, data_.item(last)->time);
-    to = std::max(data_.item(first)->time, data_.item(last)->time);
+    from = std::min(data_.time(first), data_.time(last));
+    to = std::max(data_.time(first), data_.time(last));
     return true;
 }
 

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <span>
 
 #include "datafile/Assembling.h"
 
@@ -12,46 +14,109 @@ const char* const GraphPoints::scale_texts[scale_count] = {
     "2 час на 1 см.",   "6 час на 1 см."};
 const int GraphPoints::scale_minutes[scale_count] = {1, 3, 5, 10, 15, 20, 30, 60, 120, 360};
 
+namespace {
+
+// Seconds a step between two records counts on the graph.
+std::uint32_t graph_step(std::uint32_t before, std::uint32_t after) {
+    const std::uint32_t gap = after - before;
+    return gap == 0 || gap > GraphPoints::max_full_gap ? GraphPoints::short_gap : gap;
+}
+
+} // namespace
+
+std::int32_t GraphPoints::OffsetOf(std::uint64_t elapsed) const {
+    constexpr double max_offset = std::numeric_limits<std::int32_t>::max();
+    // In this order, so that the half-way cases round as the documented formula does.
+    const double offset =
+        std::trunc(static_cast<double>(elapsed) * pixels_per_cm_ / seconds_per_cm_ + 0.5);
+    return static_cast<std::int32_t>(std::min(offset, max_offset));
+}
+
 void GraphPoints::SetScale(double seconds_per_cm, double pixels_per_cm) {
     minutes_per_cm_ = static_cast<int>(seconds_per_cm / 60 + 0.5);
-    points_.clear();
-    series_count_ = 0;
-    const int count = data_.item_count();
-    // Exactly one point per record at most, and the capacity of the last call is reused.
-    points_.reserve(static_cast<std::size_t>(count));
-    constexpr double max_offset = std::numeric_limits<std::int32_t>::max();
+    seconds_per_cm_ = seconds_per_cm;
+    pixels_per_cm_ = pixels_per_cm;
+    anchors_.clear();
+    series_records_.clear();
+    count_ = 0;
+    const std::span<const std::uint32_t> times = data_.times();
     std::uint64_t elapsed = 0;
     std::uint32_t previous = 0;
-    bool first = true;
-    for (int i = 0; i < count; ++i) {
-        const std::uint32_t t = data_.item(i)->time;
-        if (t < window_start_ || t > window_end_)
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        const std::uint32_t t = times[i];
+        if (!InWindow(t))
             continue;
-        if (!first) {
-            std::uint32_t gap = t - previous;
-            if (gap == 0 || gap > max_full_gap)
-                gap = short_gap;
-            elapsed += gap;
-        }
-        first = false;
-        // In this order, so that the half-way cases round as the documented formula does.
-        const double offset =
-            std::trunc(static_cast<double>(elapsed) * pixels_per_cm / seconds_per_cm + 0.5);
-        points_.push_back({static_cast<std::int32_t>(std::min(offset, max_offset)), i});
+        if (count_ != 0)
+            elapsed += graph_step(previous, t);
+        if (count_ % anchor_every == 0)
+            anchors_.push_back({elapsed, static_cast<std::int32_t>(i)});
+        ++count_;
         previous = t;
     }
+    total_height_ = count_ != 0 ? OffsetOf(elapsed) : 0;
+}
+
+GraphPoints::PointList::iterator& GraphPoints::PointList::iterator::operator++() {
+    const std::span<const std::uint32_t> times = points_->data_.times();
+    std::size_t r = static_cast<std::size_t>(record_) + 1;
+    while (r < times.size() && !points_->InWindow(times[r]))
+        ++r;
+    // Past the last point, or past the records of a model that changed since SetScale.
+    if (++n_ >= points_->count_ || r >= times.size()) {
+        n_ = points_->count_;
+        return *this;
+    }
+    elapsed_ += graph_step(times[static_cast<std::size_t>(record_)], times[r]);
+    record_ = static_cast<std::int32_t>(r);
+    return *this;
+}
+
+GraphPoints::PointList::iterator GraphPoints::End() const {
+    PointList::iterator end;
+    end.points_ = this;
+    end.n_ = count_;
+    return end;
+}
+
+GraphPoints::PointList::iterator GraphPoints::At(int n) const {
+    if (n < 0 || n >= count_ || data_.item_count() == 0)
+        return End();
+    const Anchor& anchor = anchors_[static_cast<std::size_t>(n / anchor_every)];
+    PointList::iterator it = End();
+    it.n_ = n / anchor_every * anchor_every;
+    it.record_ = anchor.record;
+    it.elapsed_ = anchor.elapsed;
+    while (it.n_ < n)
+        ++it;
+    return it;
+}
+
+template <class Before> int GraphPoints::FirstPointWhere(Before before) const {
+    const auto after = std::partition_point(anchors_.begin(), anchors_.end(), [&](const Anchor& a) {
+        return before(x_value_t{OffsetOf(a.elapsed), a.record});
+    });
+    const int start = after == anchors_.begin()
+                          ? 0
+                          : static_cast<int>(after - anchors_.begin() - 1) * anchor_every;
+    PointList::iterator it = At(start);
+    const PointList::iterator end = End();
+    while (it != end && before(*it))
+        ++it;
+    return it == end ? count_ : it.n_;
+}
+
+int GraphPoints::FirstPointFrom(double offset) const {
+    return FirstPointWhere([offset](const x_value_t& p) { return p.offset < offset; });
+}
+
+int GraphPoints::PointOfRecord(int index) const {
+    return FirstPointWhere([index](const x_value_t& p) { return p.index < index; });
 }
 
 void GraphPoints::SetTimeWindow(const lib::time_parts& from, const lib::time_parts& to) {
     window_start_ =
         lib::parts_to_time(from.year, from.month, from.day, from.hour, from.minute, from.second);
     window_end_ = lib::parts_to_time(to.year, to.month, to.day, to.hour, to.minute, to.second);
-}
-
-int GraphPoints::FirstPointFrom(double offset) const {
-    const auto it = std::partition_point(
-        points_.begin(), points_.end(), [offset](const x_value_t& p) { return p.offset < offset; });
-    return static_cast<int>(it - points_.begin());
 }
 
 std::string GraphPoints::DateMarkText(const lib::time_parts& parts) {
@@ -75,75 +140,143 @@ std::string GraphPoints::PauseText(std::uint32_t seconds) {
     return "пауза " + length;
 }
 
+namespace {
+
+// The points of one pixel row while a series is filled: they go to the series as the first,
+// the smallest and the largest value in record order, and the last. Those draw every pixel of
+// the row that all the row's records would, and the lines to the rows before and after.
+class RowThinner {
+public:
+    explicit RowThinner(const std::function<void(float, std::int32_t, int)>& add) : add_(add) {}
+
+    void Take(float x, std::int32_t row, int record) {
+        if (!std::isfinite(x)) {
+            // A value that is no number breaks the line; one break stands for a run of them.
+            End();
+            if (!broken_)
+                add_(x, row, record);
+            broken_ = true;
+            return;
+        }
+        broken_ = false;
+        if (open_ && row == row_) {
+            if (x < low_.x)
+                low_ = {x, record};
+            if (x > high_.x)
+                high_ = {x, record};
+            last_ = {x, record};
+            return;
+        }
+        End();
+        open_ = true;
+        row_ = row;
+        first_ = low_ = high_ = last_ = {x, record};
+    }
+
+    void End() {
+        if (!open_)
+            return;
+        open_ = false;
+        add_(first_.x, row_, first_.record);
+        const bool low_first = low_.record < high_.record;
+        for (const Point& p : {low_first ? low_ : high_, low_first ? high_ : low_})
+            if (p.record != first_.record && p.record != last_.record)
+                add_(p.x, row_, p.record);
+        if (last_.record != first_.record)
+            add_(last_.x, row_, last_.record);
+    }
+
+private:
+    struct Point {
+        float x;
+        int record;
+    };
+    const std::function<void(float, std::int32_t, int)>& add_;
+    bool open_ = false, broken_ = false;
+    std::int32_t row_ = 0;
+    Point first_{}, low_{}, high_{}, last_{};
+};
+
+} // namespace
+
 void GraphPoints::FillSeries(GraphSeries& series, int top, int bottom, int curve, std::uint32_t bgr,
                              double pixels_per_cm) {
     marks_.clear();
     pauses_.clear();
+    series_records_.clear();
     series.SetColor(bgr);
     series.Clear();
-    series_count_ = 0;
     if (curve < 0 || curve >= data_.param_count())
         return;
 
     const double upper = top - pixels_per_cm;
     const double lower = bottom + pixels_per_cm;
     const int first = FirstPointFrom(upper);
-    const auto end =
-        std::partition_point(points_.begin() + first, points_.end(),
-                             [lower](const x_value_t& p) { return p.offset <= lower; });
-    const int last = static_cast<int>(end - points_.begin());
-    series_first_ = first;
-    series_count_ = last - first;
-    series.Reserve(static_cast<std::size_t>(series_count_));
+    if (first >= count_)
+        return;
+    const std::span<const std::uint32_t> times = data_.times();
+    const std::span<const float> values = data_.values(curve);
+    series.Reserve(static_cast<std::size_t>(4 * std::max(0.0, lower - upper + 1)));
 
+    // The walk starts at the point before the first, whose time ends the pause before the
+    // first point: that pause counts too, since it ends inside the window.
+    PointList::iterator p = At(first > 0 ? first - 1 : first);
+    const PointList::iterator end = End();
+    if (p == end)
+        return;
+    const bool before = first > 0;
+    std::uint32_t previous_time = before ? times[static_cast<std::size_t>(p.record_)] : 0;
+    if (before && ++p == end)
+        return;
+
+    const std::function<void(float, std::int32_t, int)> add = [&](float x, std::int32_t row,
+                                                                  int record) {
+        series.Add(x, row);
+        series_records_.push_back(record);
+    };
+    RowThinner thinner(add);
     // A scale below half a minute per centimetre would divide by zero; it marks every minute.
-    const std::uint32_t m = static_cast<std::uint32_t>(std::max(minutes_per_cm_, 1));
-    // The pause before the first point counts too: it ends inside the window.
-    const FileStorageItem* before = first > 0 ? data_.item(points_[first - 1].index) : nullptr;
-    std::uint32_t previous_time = before ? before->time : 0;
+    const std::uint64_t m = static_cast<std::uint64_t>(std::max(minutes_per_cm_, 1));
     std::uint32_t previous_day = 0;
-    std::int64_t previous_minutes = -1;
-    for (int k = first; k < last; ++k) {
-        const x_value_t& point = points_[k];
-        const FileStorageItem* record = data_.item(point.index);
-        if (!record) // points of data replaced since the last SetScale
+    std::uint32_t previous_minutes = 0;
+    // While the times stay within one day and one mark's span, no mark is due.
+    std::uint64_t quiet_from = 1, quiet_to = 0;
+    for (; p != end; ++p) {
+        const std::int32_t offset = OffsetOf(p.elapsed_);
+        if (offset > lower)
             break;
-        const FileStorageItem& item = *record;
-        const std::uint32_t t = item.time;
-        const std::uint32_t minutes = t / 60;
-        // Whole days of the time value are calendar dates: a change of year, month or day.
-        const std::uint32_t day = t / 86400;
-        const double x = static_cast<std::size_t>(curve) < item.values.size()
-                             ? static_cast<double>(item.values[curve])
-                             : 0.0;
-        const double offset = point.offset;
-        // The first point always carries a date, also on day 0 of a time below one day.
-        if (k != first && day == previous_day) {
-            if (previous_minutes != -1 &&
-                static_cast<std::uint32_t>(previous_minutes) / m != minutes / m)
-                marks_.push_back({false, point.index, offset, lib::time_to_hhmm(t)});
-        } else {
-            marks_.push_back({true, point.index, offset, DateMarkText(lib::time_to_parts(t))});
+        const auto r = static_cast<std::size_t>(p.record_);
+        const std::uint32_t t = times[r];
+        if (t < quiet_from || t >= quiet_to) {
+            const std::uint32_t minutes = t / 60;
+            // Whole days of the time value are calendar dates: a change of year, month or day.
+            const std::uint32_t day = t / 86400;
+            // The first point always carries a date, also on day 0 of a time below one day.
+            if (p.n_ != first && day == previous_day) {
+                if (previous_minutes / m != minutes / m)
+                    marks_.push_back({false, p.record_, double(offset), lib::time_to_hhmm(t)});
+            } else {
+                marks_.push_back(
+                    {true, p.record_, double(offset), DateMarkText(lib::time_to_parts(t))});
+            }
+            previous_day = day;
+            previous_minutes = minutes;
+            quiet_from = std::max<std::uint64_t>(std::uint64_t{day} * 86400, minutes / m * m * 60);
+            quiet_to =
+                std::min<std::uint64_t>(std::uint64_t{day + 1} * 86400, (minutes / m + 1) * m * 60);
         }
-        if ((k != first || before) && t > previous_time && t - previous_time > max_full_gap)
-            pauses_.push_back({point.index, offset, t - previous_time});
-        series.Add(x, point.offset);
-        previous_day = day;
-        previous_minutes = minutes;
+        if ((p.n_ != first || before) && t > previous_time && t - previous_time > max_full_gap)
+            pauses_.push_back({p.record_, double(offset), t - previous_time});
         previous_time = t;
+        thinner.Take(values[r], offset, p.record_);
     }
-}
-
-int GraphPoints::PointOfRecord(int index) const {
-    const auto it = std::partition_point(points_.begin(), points_.end(),
-                                         [index](const x_value_t& p) { return p.index < index; });
-    return static_cast<int>(it - points_.begin());
+    thinner.End();
 }
 
 int GraphPoints::SeriesRecord(int k) const {
-    if (k < 0 || k >= series_count_ || series_first_ + k >= PointCount())
-        return -1;
-    return points_[series_first_ + k].index;
+    return k >= 0 && static_cast<std::size_t>(k) < series_records_.size()
+               ? series_records_[static_cast<std::size_t>(k)]
+               : -1;
 }
 
 int GraphPoints::MarkTextTop(int row, int text_height, const MarkCanvas::Rect& plot, bool above) {

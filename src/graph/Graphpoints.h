@@ -2,8 +2,13 @@
 // Records of the data model as drawable points of the downward-running graph: every record gets
 // a pixel offset from the first one at a chosen number of minutes per centimetre, with pauses
 // shortened, and a pixel window of them becomes a line series with time, date and pause marks.
+// Nothing is kept per record: offsets are worked out from the record times as they are read,
+// from a few anchors that SetScale leaves, and the series holds at most four points per pixel
+// row (its first, smallest, largest and last value), which draw every pixel the records would.
 // No toolkit here: the chart is reached through the two small interfaces below.
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -53,7 +58,50 @@ public:
     // offset: pixels from the first included record; index: the record's position in the data
     // model. The journal's events are placed on these rows.
     using x_value_t = analysis::RecordRow;
-    static_assert(sizeof(x_value_t) == 8, "the points may cost 8 bytes per record");
+
+    // Where the points of records come, in record order, each computed when it is read.
+    class PointList {
+    public:
+        class iterator {
+        public:
+            using iterator_category = std::forward_iterator_tag;
+            using value_type = x_value_t;
+            using difference_type = std::ptrdiff_t;
+            using pointer = void;
+            using reference = x_value_t;
+
+            iterator() = default;
+            x_value_t operator*() const { return {points_->OffsetOf(elapsed_), record_}; }
+            iterator& operator++();
+            iterator operator++(int) {
+                iterator before = *this;
+                ++*this;
+                return before;
+            }
+            bool operator==(const iterator& other) const { return n_ == other.n_; }
+
+        private:
+            friend class GraphPoints;
+            const GraphPoints* points_ = nullptr;
+            int n_ = 0;                  // the point
+            std::int32_t record_ = 0;    // its record
+            std::uint64_t elapsed_ = 0;  // its shortened seconds from the first point
+            std::uint32_t previous_ = 0; // the time of the point before it
+        };
+
+        explicit PointList(const GraphPoints& points) : points_(points) {}
+        int size() const { return points_.PointCount(); }
+        bool empty() const { return size() == 0; }
+        iterator begin() const { return points_.At(0); }
+        iterator end() const { return points_.End(); }
+        // At any point: a walk from the anchor before it, a few hundred steps at most.
+        x_value_t operator[](int n) const { return *points_.At(n); }
+        x_value_t front() const { return (*this)[0]; }
+        x_value_t back() const { return (*this)[size() - 1]; }
+
+    private:
+        const GraphPoints& points_;
+    };
 
     struct ScaleValue {
         bool date = false; // a date mark, else a time mark
@@ -86,13 +134,15 @@ public:
 
     explicit GraphPoints(const FileStorage& data) : data_(data) {}
 
-    // Recomputes every point for seconds_per_cm seconds per pixels_per_cm pixels.
+    // Recomputes every point for seconds_per_cm seconds per pixels_per_cm pixels. The data
+    // model must not change until the next SetScale.
     void SetScale(double seconds_per_cm, double pixels_per_cm);
     // Records outside from..to (both inclusive) are left out from the next SetScale on.
     void SetTimeWindow(const lib::time_parts& from, const lib::time_parts& to);
     // Fills series and marks with the points from top to bottom, plus one centimetre beyond
-    // each edge so that lines run off the plot. An invalid curve fills nothing: the chart of a
-    // document without that parameter is empty.
+    // each edge so that lines run off the plot: per pixel row the first, the smallest, the
+    // largest and the last value, in record order; a value that is no number breaks the line.
+    // An invalid curve fills nothing: the chart of a document without that parameter is empty.
     void FillSeries(GraphSeries& series, int top, int bottom, int curve, std::uint32_t bgr,
                     double pixels_per_cm);
     // Draws the marks of the last FillSeries; those outside the plot are skipped, and a text
@@ -101,11 +151,13 @@ public:
     // there moves to the right of it.
     void DrawScaleMarks(MarkCanvas& canvas) const;
 
-    int PointCount() const { return static_cast<int>(points_.size()); }
+    int PointCount() const { return count_; }
     // Offset of the last point; only meaningful when PointCount is not 0.
-    int TotalHeight() const { return points_.back().offset; }
+    int TotalHeight() const { return total_height_; }
     int MinutesPerCm() const { return minutes_per_cm_; }
-    const std::vector<x_value_t>& Points() const { return points_; }
+    PointList Points() const { return PointList(*this); }
+    // What the points keep in memory, in bytes.
+    std::size_t MemoryBytes() const { return anchors_.capacity() * sizeof(Anchor); }
     const std::vector<ScaleValue>& Marks() const { return marks_; }
     const std::vector<PauseMark>& Pauses() const { return pauses_; }
     // The date text of the marks in force on the plot's top row: of the last date mark on or
@@ -131,13 +183,31 @@ public:
     static int MarkTextTop(int row, int text_height, const MarkCanvas::Rect& plot, bool above);
 
 private:
+    // Every anchor_every'th point: where a walk through the points can start.
+    static constexpr int anchor_every = 128;
+    struct Anchor {
+        std::uint64_t elapsed;
+        std::int32_t record;
+    };
+
+    std::int32_t OffsetOf(std::uint64_t elapsed) const;
+    bool InWindow(std::uint32_t t) const { return t >= window_start_ && t <= window_end_; }
+    // Point n (0 .. PointCount), walked to from its anchor.
+    PointList::iterator At(int n) const;
+    PointList::iterator End() const;
+    // The first point from the anchor before the first one that before() is false for on.
+    template <class Before> int FirstPointWhere(Before before) const;
+
     const FileStorage& data_;
     int minutes_per_cm_ = 0;
+    double seconds_per_cm_ = 1;
+    double pixels_per_cm_ = 0;
     std::uint32_t window_start_ = 0;
     std::uint32_t window_end_ = lib::no_time;
-    std::vector<x_value_t> points_;
+    int count_ = 0;
+    int total_height_ = 0;
+    std::vector<Anchor> anchors_;
     std::vector<ScaleValue> marks_;
     std::vector<PauseMark> pauses_;
-    int series_first_ = 0;
-    int series_count_ = 0;
+    std::vector<int> series_records_; // of the points of the last filled series
 };

@@ -74,6 +74,11 @@ public:
     const std::uint8_t* base() const { return base_; }
     // Bytes left from the position (0 when at or past the end, or before the start).
     std::size_t remaining() const;
+    // The bytes before offset are not needed again soon: a view of a mapped file gives their
+    // memory back (they stay readable, read again from the file when asked). A reader that
+    // passes once over a large file calls it as it goes, so the file never sits in memory
+    // whole.
+    virtual void release_before(std::size_t) {}
 
 protected:
     void attach(const void* base, std::size_t size);

@@ -54,6 +54,8 @@ bool sync(handle file);
 // A read-only view of the first `size` bytes; nullptr when the file cannot be mapped.
 const void* map(handle file, std::size_t size);
 void unmap(const void* view, std::size_t size);
+// Gives back the memory of the view's first `size` bytes (whole pages only); they stay readable.
+void release(const void* view, std::size_t size);
 
 enum class move { done, busy, failed }; // busy: another program has the target open
 move rename_over(const std::string& from, const std::string& to);

@@ -151,6 +151,13 @@ void unmap(const void* view, std::size_t size) {
     ::munmap(const_cast<void*>(view), size);
 }
 
+void release(const void* view, std::size_t size) {
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    // The pages of a read-only shared file mapping come back from the file when touched again.
+    if (size >= page)
+        ::madvise(const_cast<void*>(view), size / page * page, MADV_DONTNEED);
+}
+
 move rename_over(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0 ? move::done : move::failed;
 }

@@ -178,6 +178,12 @@ void unmap(const void* view, std::size_t) {
     ::UnmapViewOfFile(view);
 }
 
+void release(const void* view, std::size_t size) {
+    // Unlocking pages that are not locked takes them out of the working set.
+    if (size > 0)
+        ::VirtualUnlock(const_cast<void*>(view), size);
+}
+
 move rename_over(const std::string& from, const std::string& to) {
     if (::MoveFileExW(win32::wide(from).c_str(), win32::wide(to).c_str(),
                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

@@ -1,5 +1,6 @@
 #include "library/Mappedfile.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "library/Fileworks_os.h"
@@ -27,6 +28,11 @@ void InputMappedFile::open(const std::string& path, bool lock) {
     mapping_ = view;
     mapped_size_ = static_cast<std::size_t>(size);
     attach(mapping_, mapped_size_);
+}
+
+void InputMappedFile::release_before(std::size_t offset) {
+    if (mapping_)
+        os::release(mapping_, std::min(offset, mapped_size_));
 }
 
 void InputMappedFile::close() {

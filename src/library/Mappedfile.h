@@ -17,6 +17,7 @@ public:
     void open(const std::string& path, bool lock);
     void close();
     OSFile& file() { return file_; }
+    void release_before(std::size_t offset) override;
 
 private:
     OSFile file_;

@@ -91,8 +91,8 @@ std::string_view digits_at(std::string_view s, std::size_t from) {
 // Rough power of ten of a plain number text ("123.4e5" gives 8, "0.01" gives -1): enough to tell
 // an overflow from an underflow, the only two ways from_chars can leave the range. Too large for a
 // double reads as the largest magnitude, too small as zero.
-long long decimal_magnitude(const std::string& num) {
-    const std::size_t e = std::min(num.find('e'), num.size());
+long long decimal_magnitude(std::string_view num) {
+    const std::size_t e = std::min(num.find_first_of("eE"), num.size());
     const std::string_view mantissa(num.data(), e);
     const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
     const std::size_t first = mantissa.find_first_not_of("0.");
@@ -163,26 +163,33 @@ double text_to_number(std::string_view s) {
         negative = s[i] == '-';
         ++i;
     }
-    // Copy the number with the point as separator; the exponent only when it has digits.
-    std::string num(digits_at(s, i));
-    i += num.size();
+    // The number is read where it stands: digits, a separator with digits on either side, an
+    // exponent only when it has digits.
+    const std::size_t begin = i;
+    const std::size_t whole = digits_at(s, i).size();
+    i += whole;
+    bool comma = false;
     if (i < s.size() && (s[i] == '.' || s[i] == ',')) {
-        const std::string_view frac = digits_at(s, i + 1);
-        if (!num.empty() || !frac.empty()) {
-            num += '.';
-            num += frac;
-            i += 1 + frac.size();
+        const std::size_t frac = digits_at(s, i + 1).size();
+        if (whole != 0 || frac != 0) {
+            comma = s[i] == ',';
+            i += 1 + frac;
         }
     }
-    if (num.empty())
+    if (i == begin)
         return 0.0;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
         const std::size_t sign = i + 1 < s.size() && (s[i + 1] == '+' || s[i + 1] == '-') ? 1 : 0;
-        const std::string_view exp_digits = digits_at(s, i + 1 + sign);
-        if (!exp_digits.empty()) {
-            num += 'e';
-            num += s.substr(i + 1, sign + exp_digits.size());
-        }
+        const std::size_t exp_digits = digits_at(s, i + 1 + sign).size();
+        if (exp_digits != 0)
+            i += 1 + sign + exp_digits;
+    }
+    std::string_view num = s.substr(begin, i - begin);
+    std::string with_point; // from_chars reads a point only
+    if (comma) {
+        with_point.assign(num);
+        with_point[whole] = '.';
+        num = with_point;
     }
     double value = 0.0;
     const auto res = std::from_chars(num.data(), num.data() + num.size(), value);

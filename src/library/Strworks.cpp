@@ -18,18 +18,23 @@ std::string_view trim_view(std::string_view s) {
     return s.substr(b, e - b);
 }
 
-void split_by_spaces(std::string_view rest, std::vector<std::string>& items) {
+// The items of a text split at spaces, each to take until it returns false: blanks around an
+// item go, and a double quote starts an item that runs to the next one (spaces and all).
+template <class Take> void spaced_items(std::string_view rest, Take&& take) {
+    if (trim_view(rest).empty())
+        return;
     for (;;) {
         rest = trim_view(rest);
         std::size_t end;
+        bool more;
         if (!rest.empty() && rest.front() == '"') {
             end = rest.find('"', 1);
-            items.emplace_back(rest.substr(1, end == std::string_view::npos ? end : end - 1));
+            more = take(rest.substr(1, end == std::string_view::npos ? end : end - 1));
         } else {
             end = rest.find(' ');
-            items.emplace_back(rest.substr(0, end));
+            more = take(rest.substr(0, end));
         }
-        if (end == std::string_view::npos || end + 1 >= rest.size())
+        if (!more || end == std::string_view::npos || end + 1 >= rest.size())
             return;
         rest.remove_prefix(end + 1);
     }
@@ -113,12 +118,25 @@ std::string unescape_text(std::string_view s) {
 
 void split_text(std::string_view text, char sep, std::vector<std::string>& items) {
     items.clear();
-    if (trim_view(text).empty())
-        return;
-    if (sep == ' ')
-        split_by_spaces(text, items);
-    else
+    if (sep == ' ') {
+        spaced_items(text, [&](std::string_view item) {
+            items.emplace_back(item);
+            return true;
+        });
+    } else if (!trim_view(text).empty()) {
         split_by_char(text, sep, items);
+    }
+}
+
+std::size_t split_spaced(std::string_view text, std::span<std::string_view> items) {
+    std::size_t found = 0;
+    spaced_items(text, [&](std::string_view item) {
+        if (found == items.size())
+            return false;
+        items[found++] = item;
+        return found < items.size();
+    });
+    return found;
 }
 
 std::string split_item(std::string_view text, int index, char sep) {

@@ -212,7 +212,7 @@ bool TPrintForm::Run() {
         DateTimePicker->setDate(choice.date);
         (choice.daily ? rbtnGraphDaily : rbtnGraphAll)->setChecked(true);
     } else if (has_records) {
-        DateTimePicker->setDate(date_of(data.item(0)->time));
+        DateTimePicker->setDate(date_of(data.time(0)));
     }
     if (in_.interval)
         rbtnGraphInterval->setChecked(true);
@@ -224,8 +224,8 @@ bool TPrintForm::Run() {
     if (has_records) {
         // From the day before the first record to the day after the last.
         DateTimePicker->setDateRange(
-            date_of(std::int64_t(data.item(0)->time) - seconds_per_day),
-            date_of(std::int64_t(data.item(data.item_count() - 1)->time) + seconds_per_day));
+            date_of(std::int64_t(data.time(0)) - seconds_per_day),
+            date_of(std::int64_t(data.time(data.item_count() - 1)) + seconds_per_day));
     } else {
         chbxGraph->setChecked(false);
         chbxGraph->setEnabled(false);

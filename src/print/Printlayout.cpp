@@ -117,11 +117,11 @@ PageHeader PageHeaderOf(const GraphPoints& points, const FileStorage& data,
     const int end = w.last ? count : points.FirstPointFrom(w.top + w.height);
     const int last = std::max(first, end - 1);
     const auto when = [&](int point) {
-        const FileStorageItem* item = data.item(points.Points()[point].index);
-        if (!item)
+        const int record = points.Points()[point].index;
+        if (record >= data.item_count())
             return std::string();
-        return lib::format_short_date(lib::time_to_parts(item->time)) + " " +
-               lib::time_to_hhmm(item->time);
+        const std::uint32_t t = data.time(record);
+        return lib::format_short_date(lib::time_to_parts(t)) + " " + lib::time_to_hhmm(t);
     };
     header.span = when(first) + " – " + when(last);
     return header;

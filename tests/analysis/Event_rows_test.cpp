@@ -80,7 +80,7 @@ TEST(EventRows, PlacesEachEventOnTheRowOfTheFirstRecordAtOrAfterIt) {
     for (const EventRow& e : rows.Window(11, 20))
         in_window.push_back(e.index);
     EXPECT_EQ(in_window, (std::vector<int>{2, 7, 8, 10}));
-    EXPECT_TRUE(EventRows(journal, chart.data, {}).Window(0, 1000).empty());
+    EXPECT_TRUE(EventRows(journal, chart.data, std::vector<RecordRow>()).Window(0, 1000).empty());
 
     // Where the logger's clock ran back, the first record at or after a moment in record order.
     const Chart back({0, 10, -100, -90, 20}, {0, 1, 2, 3, 4});

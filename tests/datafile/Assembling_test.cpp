@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "datafile/Assembling.h"
 
 namespace {
@@ -238,3 +240,94 @@ TEST(TextValuesTest, LinesToRaceResetsParsesAndPrefersTheFirstKeyPresent) {
 }
 
 } // namespace
+
+// The records live in columns: what a column store can get wrong.
+TEST(FileStorageColumns, GrowthLateColumnsAndViewsKeepEveryRecord) {
+    FileStorage m;
+    m.add_param(param_with_ident("a"));
+    constexpr int count = 50000; // many reallocations of every column
+    for (int i = 0; i < count; ++i) {
+        const int row = m.append_record(static_cast<std::uint32_t>(i + 1));
+        m.set_value(row, 0, static_cast<float>(i));
+    }
+    const ItemView early = m.item(7);
+    EXPECT_FALSE(m.has_depths());
+
+    // A depth, a kind and a record that is not full appear only now: the earlier records keep
+    // their defaults, and a -0.0 depth is kept as written.
+    FileStorageItem late;
+    late.time = 99;
+    late.depth2 = -0.0f;
+    late.kind = 255;
+    late.full = false;
+    late.values = {5.0f, 6.0f}; // one value more than there are parameters
+    m.add_item(late);
+    m.append_record(100, 0, 0, 3.5f);
+    ASSERT_EQ(m.item_count(), count + 2);
+    EXPECT_TRUE(m.has_depths());
+    EXPECT_EQ(m.value_count(), 2);
+
+    for (int i = 0; i < count; i += 997) {
+        const FileStorageItem r = *m.item(i);
+        ASSERT_EQ(r.time, static_cast<std::uint32_t>(i + 1)) << i;
+        ASSERT_EQ(r.values, (ValueList{static_cast<float>(i), 0.0f})) << i;
+        ASSERT_EQ(r.depth2, 0.0f);
+        ASSERT_FALSE(std::signbit(r.depth2));
+        ASSERT_EQ(r.kind, 0);
+        ASSERT_TRUE(r.full);
+    }
+    const FileStorageItem l = *m.item(count);
+    EXPECT_TRUE(std::signbit(l.depth2));
+    EXPECT_EQ(l.kind, 255);
+    EXPECT_FALSE(l.full);
+    EXPECT_EQ(l.values, (ValueList{5.0f, 6.0f}));
+    const FileStorageItem last = *m.item(count + 1);
+    EXPECT_EQ(last.depth3, 3.5f);
+    EXPECT_EQ(last.depth2, 0.0f);
+    EXPECT_TRUE(last.full);
+    EXPECT_EQ(last.kind, 0);
+
+    // A view taken before all those appends still reads its record; after clear it reads none.
+    EXPECT_EQ(early->time, 8u);
+    EXPECT_EQ(early->values[0], 7.0f);
+    m.clear();
+    EXPECT_EQ(early->time, 0u);
+    EXPECT_EQ(m.item(0), nullptr);
+}
+
+TEST(FileStorageColumns, AHundredAndTwentyEightParametersAndOneAddedAfterTheRecords) {
+    FileStorage m;
+    for (int k = 0; k + 1 < FileStorage::max_params; ++k)
+        m.add_param(param_with_ident("p" + std::to_string(k)));
+    FileStorageItem item;
+    for (int k = 0; k + 1 < FileStorage::max_params; ++k)
+        item.values.push_back(static_cast<float>(k) + 0.5f);
+    for (std::uint32_t t = 1; t <= 3; ++t) {
+        item.time = t;
+        m.add_item(item);
+    }
+    // The last parameter comes after the records: they read 0.0 for it, the next one does not.
+    EXPECT_EQ(m.add_param(param_with_ident("last")), FileStorage::max_params - 1);
+    const int row = m.append_record(4);
+    m.set_value(row, FileStorage::max_params - 1, 42.0f);
+    ASSERT_EQ(m.value_count(), FileStorage::max_params);
+    for (int i = 0; i < 3; ++i) {
+        const FileStorageItem r = *m.item(i);
+        ASSERT_EQ(r.values.size(), static_cast<std::size_t>(FileStorage::max_params));
+        for (int k = 0; k + 1 < FileStorage::max_params; ++k)
+            ASSERT_EQ(r.values[static_cast<std::size_t>(k)], static_cast<float>(k) + 0.5f) << k;
+        EXPECT_EQ(r.values[FileStorage::max_params - 1], 0.0f);
+    }
+    EXPECT_EQ(m.value(3, FileStorage::max_params - 1), 42.0f);
+    EXPECT_EQ(m.value(3, 0), 0.0f);
+    EXPECT_EQ(m.values(FileStorage::max_params - 1).size(), 4u);
+    EXPECT_TRUE(m.values(FileStorage::max_params).empty());
+
+    // What take_content hands over comes back whole.
+    FileStorage::Content content = m.take_content();
+    EXPECT_EQ(m.item_count(), 0);
+    m.restore_content(std::move(content));
+    EXPECT_EQ(m.item_count(), 4);
+    EXPECT_EQ(m.param_count(), FileStorage::max_params);
+    EXPECT_EQ(m.item(2)->values[5], 5.5f);
+}

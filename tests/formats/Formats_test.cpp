@@ -6,6 +6,7 @@
 #include "datafile/Assembling.h"
 #include "datafile/Journal.h"
 #include "formats/Formats.h"
+#include "formats/Records_csv.h"
 #include "formats/Spreadsheet_csv.h"
 #include "library/Scratch_dir.h"
 
@@ -70,4 +71,36 @@ TEST(FormatTable, AnExportIsWrittenButNeverOpenedOrSavedAsAFamily) {
         }
     }
     EXPECT_EQ(get_bytes(csv), bytes);
+}
+
+// A model that streams its records from the file gives, pass after pass, what a load gives: the
+// same records (also after damage in the middle), parameters and notes.
+TEST(FormatTable, AStreamedFileGivesWhatItsLoadGives) {
+    ScratchDir dir;
+    const std::string data = VORNELL_TEST_DATA_DIR "/";
+    std::vector<std::uint8_t> damaged = get_bytes(data + "recorded.realtim");
+    ASSERT_GT(damaged.size(), 2000u);
+    damaged.insert(damaged.begin() + static_cast<std::ptrdiff_t>(damaged.size() / 2), 7, 0xA5);
+    put_bytes(dir.file("damaged.realtim"), damaged);
+
+    const auto csv = [](const FileStorage& model) {
+        std::string out;
+        records_csv(model, [&](std::string_view piece) { out += piece; });
+        return out;
+    };
+    for (const std::string& path :
+         {data + "recorded.realtim", data + "older/recorded.dep", dir.file("damaged.realtim")}) {
+        FileStorage loaded, streamed;
+        load_data_file(loaded, path);
+        stream_data_file(streamed, path);
+        EXPECT_TRUE(streamed.streams_records());
+        EXPECT_EQ(streamed.item_count(), loaded.item_count()) << path;
+        EXPECT_GT(loaded.item_count(), 100) << path;
+        EXPECT_EQ(streamed.param_count(), loaded.param_count()) << path;
+        EXPECT_EQ(streamed.messages(), loaded.messages()) << path;
+        EXPECT_EQ(loaded.messages().empty(), path.find("damaged") == std::string::npos) << path;
+        const std::string expected = csv(loaded);
+        EXPECT_EQ(csv(streamed), expected) << path;
+        EXPECT_EQ(csv(streamed), expected) << path; // a second pass reads the file again
+    }
 }

@@ -60,7 +60,7 @@ TEST(NativeLoader, HealthyFileLoadsEverythingWithoutMessages) {
     EXPECT_EQ(p->high, 250.0f);
 
     ASSERT_EQ(m.item_count(), 3);
-    const FileStorageItem* first = m.item(0);
+    const ItemView first = m.item(0);
     EXPECT_EQ(first->time, 1000u);
     EXPECT_EQ(first->depth1, 1.5f);
     EXPECT_EQ(first->depth3, 2.5f);
@@ -235,7 +235,7 @@ TEST(NativeLoader, LaterSectorAddsParameterMappedByIdentifier) {
     ASSERT_EQ(m.item_count(), 3);
     EXPECT_EQ(m.item(0)->values, (ValueList{10, 0}));
     EXPECT_EQ(m.item(1)->values, (ValueList{20, 70}));
-    const FileStorageItem* compact = m.item(2);
+    const ItemView compact = m.item(2);
     EXPECT_EQ(compact->values, (ValueList{30, 80}));
     EXPECT_FALSE(compact->full);
     EXPECT_EQ(compact->kind, 255);

@@ -187,8 +187,8 @@ TEST_F(NativeWriter, SaveThenLoadGivesTheSameModelAndSameBytesTwice) {
     EXPECT_EQ(back.param(1)->high, 1e6f);
     ASSERT_EQ(back.item_count(), 10);
     for (int i = 0; i < 10; ++i) {
-        const FileStorageItem* a = m.item(i);
-        const FileStorageItem* b = back.item(i);
+        const ItemView a = m.item(i);
+        const ItemView b = back.item(i);
         EXPECT_EQ(a->time, b->time);
         EXPECT_EQ(a->depth1, b->depth1);
         EXPECT_EQ(a->depth2, b->depth2);

