@@ -226,32 +226,20 @@ private:
     int sector_param_count_ = 0;
     lib::array<int, FileStorage::max_params> sector_map_;
     std::vector<std::pair<std::size_t, std::size_t>>* text_spans_ = nullptr;
-    // For every block of zero_block bytes, the offset of the first 0 byte at or after its start.
-    // Built on the first text that runs past a block, so rescans over long stretches without a
-    // 0 byte stay linear.
-    static constexpr std::size_t zero_block = 256;
-    std::vector<std::size_t> zero_index_;
+    // The last 0 byte found and where its search started: every search from between the two
+    // finds it again, so rescans over long stretches without a 0 byte stay linear, and a pass
+    // over a healthy file touches no page beyond what it reads.
+    std::size_t zero_from_ = 1, zero_at_ = 0;
 };
 
 std::size_t NativeLoader::next_zero(std::size_t from) {
-    const std::size_t block_end = std::min(size_, (from / zero_block + 1) * zero_block);
-    if (const void* zero = std::memchr(base_ + from, 0, block_end - from))
-        return static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - base_);
-    if (block_end == size_)
-        return size_;
-    if (zero_index_.empty()) {
-        const std::size_t blocks = (size_ + zero_block - 1) / zero_block;
-        zero_index_.resize(blocks);
-        std::size_t next = size_;
-        for (std::size_t b = blocks; b-- > 0;) {
-            const std::size_t start = b * zero_block;
-            const std::size_t end = std::min(size_, start + zero_block);
-            if (const void* zero = std::memchr(base_ + start, 0, end - start))
-                next = static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - base_);
-            zero_index_[b] = next;
-        }
-    }
-    return zero_index_[block_end / zero_block];
+    if (from >= zero_from_ && from <= zero_at_)
+        return zero_at_;
+    const void* zero = std::memchr(base_ + from, 0, size_ - from);
+    zero_from_ = from;
+    zero_at_ =
+        zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - base_) : size_;
+    return zero_at_;
 }
 
 bool NativeLoader::pass_text() {
