@@ -1,5 +1,4 @@
 // vornell-cli journal and convert: the document's journal companion, and open-then-save.
-#include <charconv>
 #include <cstdio>
 #include <iostream>
 #include <stdexcept>
@@ -20,12 +19,6 @@ class StderrReporter : public Reporter {
 public:
     void error(const std::string&, const std::string& text) override { std::cerr << text << "\n"; }
 };
-
-void append_double(std::string& out, double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
-}
 
 } // namespace
 
@@ -77,9 +70,9 @@ int cmd_journal(const std::vector<std::string>& args) {
         out += ',';
         out += std::to_string(r.code);
         out += ',';
-        append_double(out, r.start);
+        out += shortest_double(r.start);
         out += ',';
-        append_double(out, r.end);
+        out += shortest_double(r.end);
         out += ',';
         out += shortest_float(r.value);
         out += '\n';

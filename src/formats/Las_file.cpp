@@ -166,16 +166,6 @@ constexpr const char* latin_of[32] = {
     "A", "B", "V", "G", "D", "E",  "ZH", "Z",  "I",  "Y",    "K", "L", "M", "N", "O",  "P",
     "R", "S", "T", "U", "F", "KH", "TS", "CH", "SH", "SHCH", "",  "Y", "",  "E", "YU", "YA"};
 
-std::string number_text(std::int64_t value) {
-    char buffer[24];
-    return {buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr};
-}
-
-std::string number_text(double value) {
-    char buffer[32];
-    return {buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr};
-}
-
 std::string value_text(float value) {
     return std::isfinite(value) ? shortest_float(value) : null_text;
 }
@@ -208,9 +198,9 @@ std::string field_text(const RaceInfo& race, const RaceField::Member& member) {
                            ? std::string()
                            : lib::iso_date_time(lib::time_to_parts(value), 'T');
             } else if constexpr (std::is_same_v<V, double>) {
-                return value == 0 || !std::isfinite(value) ? std::string() : number_text(value);
+                return value == 0 || !std::isfinite(value) ? std::string() : shortest_double(value);
             } else {
-                return value == 0 ? std::string() : number_text(std::int64_t{value});
+                return value == 0 ? std::string() : std::to_string(std::int64_t{value});
             }
         },
         member);
@@ -353,8 +343,8 @@ std::string LasWriter::header(const std::vector<std::string>& other) const {
 
     out += "~WELL INFORMATION\r\n";
     append_line(out, "STRT", "S", "0", "Начало записи");
-    append_line(out, "STOP", "S", number_text(records ? stop : 0), "Конец записи");
-    append_line(out, "STEP", "S", number_text(summary_.step()), "Шаг (0 - неравномерный)");
+    append_line(out, "STOP", "S", std::to_string(records ? stop : 0), "Конец записи");
+    append_line(out, "STEP", "S", std::to_string(summary_.step()), "Шаг (0 - неравномерный)");
     append_line(out, "NULL", "", null_text, "Нет значения");
     append_line(out, "COMP", "", set_text(race.customer), "Заказчик");
     append_line(out, "WELL", "", set_text(race.well), "Скважина");
@@ -396,7 +386,7 @@ std::string LasWriter::header(const std::vector<std::string>& other) const {
 }
 
 void LasWriter::append_record(std::string& out, const FileStorageItem& item) const {
-    append_field(out, number_text(std::int64_t{item.time} - summary_.first_time()), 10);
+    append_field(out, std::to_string(std::int64_t{item.time} - summary_.first_time()), 10);
     for (int k = 0; k < model_.param_count(); ++k) {
         const auto v = static_cast<std::size_t>(k);
         out += ' ';

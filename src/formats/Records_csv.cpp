@@ -20,6 +20,12 @@ std::string shortest_float(float value) {
     return out;
 }
 
+std::string shortest_double(double value) {
+    std::string out;
+    append_number(out, value);
+    return out;
+}
+
 void records_csv(const FileStorage& model, const std::function<void(std::string_view)>& sink) {
     const int params = model.param_count();
     std::string out = "index,time,depth1,depth2,depth3,kind,full";

@@ -621,7 +621,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     QTemporaryDir scratch;
-    Context ctx{QDir(QString::fromLocal8Bit(argv[1])),
+    // Absolute: Qt's print dialog takes a relative output file for one in the home folder.
+    Context ctx{QDir(QDir(QString::fromLocal8Bit(argv[1])).absolutePath()),
                 scratch.filePath("Vornell.ini").toStdString(),
                 scratch.filePath("comm.log").toStdString(), QString::fromLocal8Bit(argv[2])};
     QDir().mkpath(ctx.out.path());
