@@ -84,9 +84,13 @@ void ChartMeasure::Draw(QPainter& p, const StripChart& chart, const QRect& keep_
         const QString text =
             QString::fromStdString(std::string(name) + "  " + RecordTimeText(data_, record) +
                                    "   " + RecordValueText(data_, curve_, record));
-        // Above its line, or below where the plot's top leaves no room.
+        // Above its line, or below where the plot's top leaves no room; beside the corner date.
         const int top = y - label_height >= plot.top ? y - label_height : y + 1;
-        label(plot.left + look_.pad, top, text, color);
+        int x = plot.left + look_.pad;
+        if (keep_clear.intersects(
+                QRect(x, top, fm.horizontalAdvance(text) + 2 * look_.pad, label_height)))
+            x = keep_clear.right() + 1 + look_.pad;
+        label(x, top, text, color);
     };
     marker(marks_.a, "A", marker_a_color);
     marker(marks_.b, "B", marker_b_color);

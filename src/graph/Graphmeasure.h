@@ -39,8 +39,8 @@ public:
     void SetLook(const MeasureLook& look) { look_ = look; }
 
     // Draws the selection, the markers and the read-out over the chart's last layout; records
-    // off the plot's rows draw nothing. The read-out's text keeps clear of keep_clear (the
-    // plot's corner date) by going below it.
+    // off the plot's rows draw nothing. The texts keep clear of keep_clear (the plot's corner
+    // date): a marker's goes beside it, the read-out's below it.
     void Draw(QPainter& p, const StripChart& chart, const QRect& keep_clear = QRect()) const;
 
 private:

@@ -91,7 +91,7 @@ TEST_F(MeasureFixture, TheReadOutFollowsThePointerAndTheArrowKeysRecordByRecord)
     key(Qt::Key_PageDown);
     EXPECT_GT(form->ScrollBar->value(), before);
 
-    // On a narrow chart its text goes below the plot's corner date instead of over it.
+    // On a narrow chart its text and a marker's stay off the plot's corner date.
     form->Chart->setFixedWidth(280);
     QApplication::processEvents();
     const auto date_pixels = [&] {
@@ -110,6 +110,9 @@ TEST_F(MeasureFixture, TheReadOutFollowsThePointerAndTheArrowKeysRecordByRecord)
     mouse(QEvent::MouseMove, form->ScrollBar->value() + 100, Qt::NoButton);
     ASSERT_GE(form->Measure().Readout(), 0);
     EXPECT_GT(alone, 0);
+    EXPECT_EQ(date_pixels(), alone);
+    click(form->ScrollBar->value() + 25); // its text above its line, where the date is
+    ASSERT_GE(form->Measure().Marks().a, 0);
     EXPECT_EQ(date_pixels(), alone);
 }
 
