@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
+#include <iterator>
 #include <limits>
 #include <span>
+#include <utility>
 
 #include "datafile/Assembling.h"
 
@@ -30,6 +31,21 @@ std::int32_t GraphPoints::OffsetOf(std::uint64_t elapsed) const {
     const double offset =
         std::trunc(static_cast<double>(elapsed) * pixels_per_cm_ / seconds_per_cm_ + 0.5);
     return static_cast<std::int32_t>(std::min(offset, max_offset));
+}
+
+std::uint64_t GraphPoints::FirstElapsedPast(std::int32_t offset) const {
+    if (offset == std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::uint64_t>::max();
+    // A guess from the inverse, then the exact edge by the formula itself, which only grows.
+    const double guess = (offset + 0.5) * seconds_per_cm_ / pixels_per_cm_;
+    if (!(guess < 1e18))
+        return std::numeric_limits<std::uint64_t>::max();
+    std::uint64_t e = guess > 0 ? static_cast<std::uint64_t>(guess) : 0;
+    while (e > 0 && OffsetOf(e - 1) > offset)
+        --e;
+    while (OffsetOf(e) <= offset)
+        ++e;
+    return e;
 }
 
 void GraphPoints::SetScale(double seconds_per_cm, double pixels_per_cm) {
@@ -142,60 +158,51 @@ std::string GraphPoints::PauseText(std::uint32_t seconds) {
 
 namespace {
 
-// The points of one pixel row while a series is filled: they go to the series as the first,
-// the smallest and the largest value in record order, and the last. Those draw every pixel of
-// the row that all the row's records would, and the lines to the rows before and after.
-class RowThinner {
-public:
-    explicit RowThinner(const std::function<void(float, std::int32_t, int)>& add) : add_(add) {}
-
-    void Take(float x, std::int32_t row, int record) {
-        if (!std::isfinite(x)) {
-            // A value that is no number breaks the line; one break stands for a run of them.
-            End();
-            if (!broken_)
-                add_(x, row, record);
-            broken_ = true;
-            return;
-        }
-        broken_ = false;
-        if (open_ && row == row_) {
-            if (x < low_.x)
-                low_ = {x, record};
-            if (x > high_.x)
-                high_ = {x, record};
-            last_ = {x, record};
-            return;
-        }
-        End();
-        open_ = true;
-        row_ = row;
-        first_ = low_ = high_ = last_ = {x, record};
-    }
-
-    void End() {
-        if (!open_)
-            return;
-        open_ = false;
-        add_(first_.x, row_, first_.record);
-        const bool low_first = low_.record < high_.record;
-        for (const Point& p : {low_first ? low_ : high_, low_first ? high_ : low_})
-            if (p.record != first_.record && p.record != last_.record)
-                add_(p.x, row_, p.record);
-        if (last_.record != first_.record)
-            add_(last_.x, row_, last_.record);
-    }
-
-private:
-    struct Point {
-        float x;
-        int record;
-    };
-    const std::function<void(float, std::int32_t, int)>& add_;
-    bool open_ = false, broken_ = false;
-    std::int32_t row_ = 0;
-    Point first_{}, low_{}, high_{}, last_{};
+// A point of a pixel row: its value and its record.
+struct RowPoint {
+    float x;
+    int record;
 };
+
+// Of the numbers at the start of values: how many there are, and the first smallest and the
+// first largest of them, as the records would be taken one by one (a later equal value does not
+// replace them).
+struct Extremes {
+    std::size_t count = 0, smallest = 0, largest = 0;
+};
+
+Extremes leading_extremes(std::span<const float> values) {
+    if (values.empty() || !std::isfinite(values[0]))
+        return {};
+    // Two lanes of each, so that a comparison does not wait for the one before; x * 0 is a
+    // number unless x is none, so the sum tells whether all were numbers.
+    float low0 = values[0], low1 = values[0], high0 = values[0], high1 = values[0];
+    float none0 = 0, none1 = 0;
+    std::size_t i = 1;
+    for (; i + 2 <= values.size(); i += 2) {
+        low0 = std::min(low0, values[i]);
+        high0 = std::max(high0, values[i]);
+        none0 += values[i] * 0;
+        low1 = std::min(low1, values[i + 1]);
+        high1 = std::max(high1, values[i + 1]);
+        none1 += values[i + 1] * 0;
+    }
+    if (i < values.size()) {
+        low0 = std::min(low0, values[i]);
+        high0 = std::max(high0, values[i]);
+        none0 += values[i] * 0;
+    }
+    if (!std::isfinite(none0 + none1)) {
+        const auto numbers =
+            std::find_if(values.begin(), values.end(), [](float x) { return !std::isfinite(x); });
+        return leading_extremes(values.first(static_cast<std::size_t>(numbers - values.begin())));
+    }
+    const auto at = [&](float v) {
+        return static_cast<std::size_t>(std::find(values.begin(), values.end(), v) -
+                                        values.begin());
+    };
+    return {values.size(), at(std::min(low0, low1)), at(std::max(high0, high1))};
+}
 
 } // namespace
 
@@ -211,8 +218,8 @@ void GraphPoints::FillSeries(GraphSeries& series, int top, int bottom, int curve
 
     const double upper = top - pixels_per_cm;
     const double lower = bottom + pixels_per_cm;
-    const int first = FirstPointFrom(upper);
-    if (first >= count_)
+    const int first_point = FirstPointFrom(upper);
+    if (first_point >= count_)
         return;
     const std::span<const std::uint32_t> times = data_.times();
     const std::span<const float> values = data_.values(curve);
@@ -220,57 +227,143 @@ void GraphPoints::FillSeries(GraphSeries& series, int top, int bottom, int curve
 
     // The walk starts at the point before the first, whose time ends the pause before the
     // first point: that pause counts too, since it ends inside the window.
-    PointList::iterator p = At(first > 0 ? first - 1 : first);
+    PointList::iterator start = At(first_point > 0 ? first_point - 1 : first_point);
     const PointList::iterator end = End();
-    if (p == end)
+    if (start == end)
         return;
-    const bool before = first > 0;
-    std::uint32_t previous_time = before ? times[static_cast<std::size_t>(p.record_)] : 0;
-    if (before && ++p == end)
+    const bool before = first_point > 0;
+    std::uint32_t previous_time = before ? times[static_cast<std::size_t>(start.record_)] : 0;
+    if (before && ++start == end)
         return;
+    std::size_t r = static_cast<std::size_t>(start.record_);
+    std::uint64_t elapsed = start.elapsed_;
+    int n = start.n_;
+    // Steps to the next point as the point list's iterator does, without its calls.
+    const std::uint32_t window_start = window_start_, window_end = window_end_;
+    const auto step = [&] {
+        const std::uint32_t from = times[r];
+        ++r;
+        while (r < times.size() && (times[r] < window_start || times[r] > window_end))
+            ++r;
+        if (++n >= count_ || r >= times.size())
+            return false;
+        elapsed += graph_step(from, times[r]);
+        return true;
+    };
 
-    const std::function<void(float, std::int32_t, int)> add = [&](float x, std::int32_t row,
-                                                                  int record) {
+    const auto add = [&](float x, std::int32_t row, int record) {
         series.Add(x, row);
         series_records_.push_back(record);
     };
-    RowThinner thinner(add);
+    // A row's points go to the series as the first, the smallest and the largest value in
+    // record order, and the last. Those draw every pixel of the row that all the row's records
+    // would, and the lines to the rows before and after.
+    const auto add_row = [&](std::int32_t row, RowPoint first, RowPoint low, RowPoint high,
+                             RowPoint last) {
+        add(first.x, row, first.record);
+        const bool low_first = low.record < high.record;
+        for (const RowPoint& p : {low_first ? low : high, low_first ? high : low})
+            if (p.record != first.record && p.record != last.record)
+                add(p.x, row, p.record);
+        if (last.record != first.record)
+            add(last.x, row, last.record);
+    };
     // A scale below half a minute per centimetre would divide by zero; it marks every minute.
     const std::uint64_t m = static_cast<std::uint64_t>(std::max(minutes_per_cm_, 1));
     std::uint32_t previous_day = 0;
     std::uint32_t previous_minutes = 0;
     // While the times stay within one day and one mark's span, no mark is due.
     std::uint64_t quiet_from = 1, quiet_to = 0;
-    for (; p != end; ++p) {
-        const std::int32_t offset = OffsetOf(p.elapsed_);
+    bool broken = false;
+    bool more = true;
+    std::uint64_t next_row = 0;
+    while (more) {
+        // The offset changes once a row: it is worked out again only past the row's last
+        // elapsed.
+        const std::int32_t offset = OffsetOf(elapsed);
         if (offset > lower)
             break;
-        const auto r = static_cast<std::size_t>(p.record_);
-        const std::uint32_t t = times[r];
-        if (t < quiet_from || t >= quiet_to) {
-            const std::uint32_t minutes = t / 60;
-            // Whole days of the time value are calendar dates: a change of year, month or day.
-            const std::uint32_t day = t / 86400;
-            // The first point always carries a date, also on day 0 of a time below one day.
-            if (p.n_ != first && day == previous_day) {
-                if (previous_minutes / m != minutes / m)
-                    marks_.push_back({false, p.record_, double(offset), lib::time_to_hhmm(t)});
-            } else {
-                marks_.push_back(
-                    {true, p.record_, double(offset), DateMarkText(lib::time_to_parts(t))});
+        next_row = FirstElapsedPast(offset);
+        bool open = false;
+        RowPoint first{}, low{}, high{}, last{};
+        do {
+            const std::uint32_t t = times[r];
+            const auto record = static_cast<std::int32_t>(r);
+            if (t < quiet_from || t >= quiet_to) [[unlikely]] {
+                const std::uint32_t minutes = t / 60;
+                // Whole days of the time value are calendar dates: a change of year, month or
+                // day.
+                const std::uint32_t day = t / 86400;
+                // The first point always carries a date, also on day 0 of a time below one day.
+                if (n != first_point && day == previous_day) {
+                    if (previous_minutes / m != minutes / m)
+                        marks_.push_back({false, record, double(offset), lib::time_to_hhmm(t)});
+                } else {
+                    marks_.push_back(
+                        {true, record, double(offset), DateMarkText(lib::time_to_parts(t))});
+                }
+                previous_day = day;
+                previous_minutes = minutes;
+                quiet_from =
+                    std::max<std::uint64_t>(std::uint64_t{day} * 86400, minutes / m * m * 60);
+                quiet_to = std::min<std::uint64_t>(std::uint64_t{day + 1} * 86400,
+                                                   (minutes / m + 1) * m * 60);
             }
-            previous_day = day;
-            previous_minutes = minutes;
-            quiet_from = std::max<std::uint64_t>(std::uint64_t{day} * 86400, minutes / m * m * 60);
-            quiet_to =
-                std::min<std::uint64_t>(std::uint64_t{day + 1} * 86400, (minutes / m + 1) * m * 60);
-        }
-        if ((p.n_ != first || before) && t > previous_time && t - previous_time > max_full_gap)
-            pauses_.push_back({p.record_, double(offset), t - previous_time});
-        previous_time = t;
-        thinner.Take(values[r], offset, p.record_);
+            if ((n != first_point || before) && t > previous_time &&
+                t - previous_time > max_full_gap) [[unlikely]]
+                pauses_.push_back({record, double(offset), t - previous_time});
+            previous_time = t;
+            const float x = values[r];
+            if (std::isfinite(x)) [[likely]] {
+                broken = false;
+                if (!open) {
+                    open = true;
+                    first = low = high = last = {x, record};
+                } else {
+                    if (x < low.x)
+                        low = {x, record};
+                    if (x > high.x)
+                        high = {x, record};
+                    last = {x, record};
+                }
+                // The records right after it that are plain steps of the same row (in the
+                // window, 1 to max_full_gap seconds on, no mark due, numbers): only their
+                // extremes matter, and their offsets follow from their times, which grow.
+                const std::uint64_t room = std::min(next_row - elapsed, std::uint64_t{1} << 40);
+                const std::uint64_t limit =
+                    std::min({quiet_to, room + t, std::uint64_t{window_end} + 1});
+                const std::size_t end_k =
+                    std::min(times.size(), r + static_cast<std::size_t>(count_ - n));
+                std::size_t k = r + 1;
+                while (k < end_k && times[k] < limit && times[k] - times[k - 1] - 1 < max_full_gap)
+                    ++k;
+                const Extremes run = leading_extremes(values.subspan(r + 1, k - r - 1));
+                if (run.count > 0) {
+                    if (const float v = values[r + 1 + run.smallest]; v < low.x)
+                        low = {v, static_cast<int>(r + 1 + run.smallest)};
+                    if (const float v = values[r + 1 + run.largest]; v > high.x)
+                        high = {v, static_cast<int>(r + 1 + run.largest)};
+                    k = r + run.count;
+                    last = {values[k], static_cast<int>(k)};
+                    elapsed += times[k] - t;
+                    n += static_cast<int>(k - r);
+                    r = k;
+                    previous_time = times[k];
+                }
+            } else {
+                // A value that is no number breaks the line; one break stands for a run of them.
+                if (open)
+                    add_row(offset, first, low, high, last);
+                open = false;
+                if (!broken)
+                    add(x, offset, record);
+                broken = true;
+            }
+            more = step();
+        } while (more && elapsed < next_row);
+        if (open)
+            add_row(offset, first, low, high, last);
     }
-    thinner.End();
 }
 
 int GraphPoints::SeriesRecord(int k) const {

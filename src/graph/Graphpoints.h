@@ -191,6 +191,8 @@ private:
     };
 
     std::int32_t OffsetOf(std::uint64_t elapsed) const;
+    // The smallest elapsed whose offset is past offset.
+    std::uint64_t FirstElapsedPast(std::int32_t offset) const;
     bool InWindow(std::uint32_t t) const { return t >= window_start_ && t <= window_end_; }
     // Point n (0 .. PointCount), walked to from its anchor.
     PointList::iterator At(int n) const;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <utility>
 
 #include "Graph_records.h"
@@ -331,6 +333,150 @@ TEST(GraphPoints, MarkTextsStayInsideThePlotOnTheSideTheirLineLeaves) {
                                                "back 11,21 13x10",
                                                "12 32768 text 11,21 [  31.1.2008  ]"};
     EXPECT_EQ(canvas.log, expected);
+}
+
+// What a fill must give, worked out point by point from the point list: per pixel row the
+// first, smallest, largest and last value in record order, one break per run of values that
+// are no number, a date mark at the first point and at each new day, a time mark at each new
+// span of the scale's minutes, and a pause mark after a step of over max_full_gap seconds.
+struct ExpectedFill {
+    std::vector<std::pair<double, double>> points;
+    std::vector<int> records;
+    std::vector<std::tuple<bool, int, double>> marks;
+    std::vector<std::tuple<int, double, std::uint32_t>> pauses;
+};
+
+ExpectedFill fill_point_by_point(const GraphPoints& g, double upper, double lower) {
+    ExpectedFill out;
+    const auto add = [&](float x, int row, int record) {
+        out.points.emplace_back(x, row);
+        out.records.push_back(record);
+    };
+    struct Taken {
+        float x;
+        int record;
+    };
+    std::vector<Taken> row_points;
+    int row = 0;
+    const auto end_row = [&] {
+        if (row_points.empty())
+            return;
+        const auto [low, high] =
+            std::minmax_element(row_points.begin(), row_points.end(),
+                                [](const Taken& a, const Taken& b) { return a.x < b.x; });
+        // minmax_element gives the last largest; the first is wanted.
+        const auto first_high = std::find_if(row_points.begin(), row_points.end(),
+                                             [&](const Taken& p) { return p.x == high->x; });
+        std::vector<Taken> kept{row_points.front()};
+        for (const Taken* p :
+             low < first_high ? std::vector{&*low, &*first_high} : std::vector{&*first_high, &*low})
+            if (p->record != kept[0].record && p->record != row_points.back().record)
+                kept.push_back(*p);
+        if (row_points.back().record != kept[0].record)
+            kept.push_back(row_points.back());
+        for (const Taken& p : kept)
+            add(p.x, row, p.record);
+        row_points.clear();
+    };
+    const std::uint32_t m = std::max(g.MinutesPerCm(), 1);
+    std::uint32_t previous_time = 0, previous_day = 0, previous_span = 0;
+    bool started = false, broken = false, had_before = false;
+    for (const auto& p : g.Points()) {
+        const std::uint32_t t = g.Data().time(p.index);
+        if (p.offset < upper) {
+            previous_time = t;
+            had_before = true;
+            continue;
+        }
+        if (p.offset > lower)
+            break;
+        const std::uint32_t day = t / 86400, span = t / 60 / m;
+        if (!started || day != previous_day)
+            out.marks.emplace_back(true, p.index, p.offset);
+        else if (span != previous_span)
+            out.marks.emplace_back(false, p.index, p.offset);
+        if ((started || had_before) && t > previous_time &&
+            t - previous_time > GraphPoints::max_full_gap)
+            out.pauses.emplace_back(p.index, p.offset, t - previous_time);
+        started = true;
+        previous_day = day;
+        previous_span = span;
+        previous_time = t;
+        const float x = g.Data().value(p.index, 0);
+        if (!std::isfinite(x)) {
+            end_row();
+            if (!broken)
+                add(x, p.offset, p.index);
+            broken = true;
+            continue;
+        }
+        broken = false;
+        if (!row_points.empty() && p.offset != row)
+            end_row();
+        row = p.offset;
+        row_points.push_back({x, p.index});
+    }
+    end_row();
+    return out;
+}
+
+TEST(GraphPoints, FillSeriesGivesWhatTakingEveryPointInTurnGives) {
+    // Mostly one-second steps, with repeated, backward and paused times, days changing, and
+    // runs of values that are no number; the values wander and repeat.
+    FileStorage data;
+    add_hook_load(data);
+    std::uint32_t t = lib::parts_to_time(2007, 3, 5, 22, 50, 0), seed = 7;
+    float x = 100;
+    for (int i = 0; i < 60000; ++i) {
+        seed = seed * 1103515245 + 12345;
+        const std::uint32_t roll = seed >> 16 & 1023;
+        t += roll < 3    ? 0
+             : roll < 5  ? -30
+             : roll < 7  ? 500
+             : roll < 8  ? 90000
+             : roll < 10 ? 120 + roll % 2
+             : roll < 40 ? 5
+                         : 1;
+        x = roll % 97 == 0 ? x : x + static_cast<float>(static_cast<int>(roll % 9) - 4) * 0.5f;
+        const float value = roll >= 1000 ? NAN : roll == 999 ? INFINITY : x;
+        data.set_value(data.append_record(t), 0, value);
+    }
+    struct Case {
+        double seconds_per_cm;
+        int top, bottom;
+        bool window;
+    };
+    for (const Case& c :
+         {Case{60, 0, 700, false}, Case{600, 150, 900, false}, Case{3600, 40, 400, false},
+          Case{21600, 0, 2000, false}, Case{600, 0, 600, true}, Case{3600, 10, 300, true}}) {
+        GraphPoints g(data);
+        if (c.window)
+            g.SetTimeWindow(lib::time_to_parts(data.time(5000)),
+                            lib::time_to_parts(data.time(40000)));
+        g.SetScale(c.seconds_per_cm, 37.8);
+        RecordedSeries series;
+        g.FillSeries(series, c.top, c.bottom, 0, 0, 37.8);
+        const ExpectedFill want = fill_point_by_point(g, c.top - 37.8, c.bottom + 37.8);
+        SCOPED_TRACE(testing::Message() << c.seconds_per_cm << " s/cm from " << c.top);
+        ASSERT_GT(want.points.size(), 100u);
+        ASSERT_EQ(series.points.size(), want.points.size());
+        for (std::size_t k = 0; k < want.points.size(); ++k) {
+            ASSERT_EQ(g.SeriesRecord(static_cast<int>(k)), want.records[k]) << k;
+            ASSERT_EQ(series.points[k].second, want.points[k].second) << k;
+            if (std::isnan(want.points[k].first))
+                ASSERT_TRUE(std::isnan(series.points[k].first)) << k;
+            else
+                ASSERT_EQ(series.points[k].first, want.points[k].first) << k;
+        }
+        std::vector<std::tuple<bool, int, double>> marks;
+        for (const auto& mark : g.Marks())
+            marks.emplace_back(mark.date, mark.index, mark.offset);
+        EXPECT_EQ(marks, want.marks);
+        std::vector<std::tuple<int, double, std::uint32_t>> pauses;
+        for (const auto& pause : g.Pauses())
+            pauses.emplace_back(pause.index, pause.offset, pause.seconds);
+        EXPECT_EQ(pauses, want.pauses);
+    }
 }
 
 } // namespace
