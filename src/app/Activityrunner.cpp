@@ -15,16 +15,7 @@ std::shared_ptr<const analysis::Activity> analyse(const FileStorage& data, int c
     }
 }
 
-// How often the window's thread looks whether the worker has finished: far below what a large
-// analysis takes.
-constexpr int poll_ms = 15;
-
 } // namespace
-
-ActivityRunner::ActivityRunner() {
-    poll_.setInterval(poll_ms);
-    QObject::connect(&poll_, &QTimer::timeout, [this] { TakeResult(); });
-}
 
 void ActivityRunner::Run(const FileStorage& data, int curve,
                          const analysis::ActivitySettings& settings, Done done) {
@@ -34,38 +25,26 @@ void ActivityRunner::Run(const FileStorage& data, int curve,
         return;
     }
     cancel_ = false;
-    finished_ = false;
-    done_ = std::move(done);
-    worker_ = std::thread([this, &data, curve, settings] {
-        try {
-            result_ = analyse(data, curve, settings, &cancel_);
-            delivered_ = true;
-        } catch (const analysis::ActivityCancelled&) {
-            delivered_ = false; // a newer run or a change of the recording wants it no more
-        }
-        finished_ = true;
-    });
-    poll_.start();
-}
-
-void ActivityRunner::TakeResult() {
-    if (!finished_)
-        return;
-    poll_.stop();
-    worker_.join();
-    const Done done = std::move(done_);
-    done_ = nullptr;
-    std::shared_ptr<const analysis::Activity> result = std::move(result_);
-    if (delivered_)
-        done(std::move(result));
+    worker_.Start(
+        [this, &data, curve, settings] {
+            try {
+                result_ = analyse(data, curve, settings, &cancel_);
+                delivered_ = true;
+            } catch (const analysis::ActivityCancelled&) {
+                delivered_ = false; // a newer run or a change of the recording wants it no more
+            }
+        },
+        [this, done = std::move(done)] {
+            std::shared_ptr<const analysis::Activity> result = std::move(result_);
+            if (delivered_)
+                done(std::move(result));
+        });
 }
 
 void ActivityRunner::Stop() {
-    poll_.stop();
-    if (!worker_.joinable())
+    if (!worker_.Running())
         return;
     cancel_ = true;
-    worker_.join();
-    done_ = nullptr;
+    worker_.Join();
     result_.reset();
 }

@@ -5,14 +5,12 @@
 // checker sees; Qt's queued calls are not). A newer run, or a stop before the recording
 // changes, cancels the older one, whose result is never delivered. The worker only reads the
 // recording; it touches no widget.
-#include <QTimer>
-
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "analysis/Activity.h"
+#include "app/Polledworker.h"
 
 class ActivityRunner {
 public:
@@ -24,7 +22,7 @@ public:
     using Done = std::function<void(std::shared_ptr<const analysis::Activity>)>;
 
     // Results are delivered on the thread that makes the runner.
-    ActivityRunner();
+    ActivityRunner() = default;
     ~ActivityRunner() { Stop(); }
     ActivityRunner(const ActivityRunner&) = delete;
     ActivityRunner& operator=(const ActivityRunner&) = delete;
@@ -36,21 +34,15 @@ public:
              Done done);
     // Cancels a running analysis and waits for its thread (a few thousand records' worth).
     void Stop();
-    bool Running() const { return worker_.joinable(); }
+    bool Running() const { return worker_.Running(); }
     // Tests put large-recording runs on small recordings.
     void SetGuiThreadRecords(int records) { gui_thread_records_ = records; }
 
 private:
-    // On the runner's thread: once the worker has finished, joins it and delivers its result.
-    void TakeResult();
-
-    QTimer poll_;
-    std::thread worker_;
+    PolledWorker worker_;
     std::atomic<bool> cancel_{false};
-    std::atomic<bool> finished_{false};
     // Written by the worker, read after the join.
     bool delivered_ = false;
     std::shared_ptr<const analysis::Activity> result_;
-    Done done_;
     int gui_thread_records_ = gui_thread_records;
 };

@@ -80,7 +80,7 @@ int run_main_window(VornellApplication& app, const std::string& settings_path,
     window.show();
     if (!files.isEmpty())
         QTimer::singleShot(0, &window, [&window, file = files.front()] {
-            window.OpenDataFile(file.toStdString());
+            window.LoadDataFile(file.toStdString());
         });
     return app.exec();
 }

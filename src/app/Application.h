@@ -39,7 +39,8 @@ std::string default_settings_path();
 bool settings_beside_program(const QString& program_dir, bool writable);
 
 // The program from its first window to its end: the main window on the settings at
-// settings_path, closed by the quit signals, and the first of `files` opened once the event
-// loop runs (so that a signal can end whatever box the open shows). The event loop's exit code.
+// settings_path, closed by the quit signals, and the first of `files` loaded on a worker thread
+// once the event loop runs (the window paints before the load ends, and a signal can end
+// whatever box the open shows). The event loop's exit code.
 int run_main_window(VornellApplication& app, const std::string& settings_path,
                     const QStringList& files);

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -40,6 +41,7 @@ namespace {
 
 constexpr const char* notes_caption = " Сообщения при открытии файла";
 constexpr const char* no_data_line = " Нет данных: откройте файл или считайте данные с датчика";
+constexpr const char* loading_line = " Загрузка...";
 constexpr int graph_tab = 0, journal_tab = 1;
 constexpr int status_message_ms = 6000;
 
@@ -144,6 +146,13 @@ TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
     statusBar()->addWidget(status_, 1);
     statusBar()->setFixedHeight(design_px(this, 27));
     statusBar()->setSizeGripEnabled(true);
+    busy_ = new QProgressBar(this);
+    busy_->setObjectName(QStringLiteral("LoadBusy"));
+    busy_->setRange(0, 0);
+    busy_->setTextVisible(false);
+    busy_->setFixedWidth(design_px(this, 120));
+    busy_->hide();
+    statusBar()->addPermanentWidget(busy_);
 
     ApplyFormFonts(this);
     pages_->setCurrentIndex(graph_tab);
@@ -174,6 +183,7 @@ TMainForm::TMainForm(const std::string& settings_path, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
+    loading_.Stop();
     activity_->Stop(); // before the document it reads goes
     if (!settings_written_)
         write_settings();
@@ -299,6 +309,16 @@ void TMainForm::create_actions() {
     connect(actExportCsv, &QAction::triggered, this, &TMainForm::actExportCsvExecute);
     connect(actExportJournalCsv, &QAction::triggered, this, &TMainForm::actExportJournalCsvExecute);
     connect(actSavePicture, &QAction::triggered, this, &TMainForm::actSavePictureExecute);
+    // Enabled only while a load runs, so that Esc is the graph's at other times.
+    actStopLoad = new QAction(this);
+    actStopLoad->setObjectName(QStringLiteral("actStopLoad"));
+    actStopLoad->setShortcut(Qt::Key_Escape);
+    actStopLoad->setEnabled(false);
+    addAction(actStopLoad);
+    connect(actStopLoad, &QAction::triggered, this, [this] {
+        if (stop_load())
+            statusBar()->showMessage(QStringLiteral("Загрузка остановлена"), status_message_ms);
+    });
 }
 
 void TMainForm::create_menus() {
@@ -389,6 +409,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    stop_load();
     if (!settings_written_)
         write_settings();
 }
@@ -445,11 +466,14 @@ void TMainForm::UpdateCommandStates() {
     actUnitOpts->setEnabled(false);
     grid_->refresh();
     status_->setText(status_text());
-    status_->setToolTip(QString::fromStdString(document_.FileName()));
+    status_->setToolTip(
+        QString::fromStdString(loading_.Running() ? loading_.Path() : document_.FileName()));
 }
 
 QString TMainForm::status_text() const {
     const FileStorage& data = document_.Data();
+    if (loading_.Running())
+        return loading_line;
     if (!document_.HasData())
         return no_data_line;
     QString name = QStringLiteral("не сохранено");
@@ -521,20 +545,51 @@ void TMainForm::OpenDataFile(const std::string& path) {
         open_file(path);
 }
 
+void TMainForm::LoadDataFile(const std::string& path) {
+    if (!may_discard_read_data())
+        return;
+    loading_.Start(path, [this](const std::string& file, Recording& loaded,
+                                const std::exception_ptr& failure) {
+        show_loading(false);
+        file_opened(file, document_.Opened(file, loaded, failure));
+    });
+    show_loading(true);
+}
+
+bool TMainForm::stop_load() {
+    if (!loading_.Stop())
+        return false;
+    show_loading(false);
+    return true;
+}
+
+void TMainForm::show_loading(bool loading) {
+    busy_->setVisible(loading);
+    actStopLoad->setEnabled(loading);
+    if (loading)
+        statusBar()->clearMessage();
+    UpdateCommandStates();
+}
+
 void TMainForm::open_file(const std::string& path) {
+    stop_load();
     bool opened = false;
     {
         ClockCursor cursor;
         cursor.Show();
         opened = document_.Open(path);
-        if (opened) {
-            system_.recent_files().add(path);
-            remember_folder(path);
-        } else {
-            system_.recent_files().remove(path);
-        }
-        fill_recent_menu();
     }
+    file_opened(path, opened);
+}
+
+void TMainForm::file_opened(const std::string& path, bool opened) {
+    if (opened) {
+        system_.recent_files().add(path);
+        remember_folder(path);
+    } else {
+        system_.recent_files().remove(path);
+    }
+    fill_recent_menu();
     const std::vector<std::string>& notes = document_.Data().messages();
     if (opened && !notes.empty()) {
         std::string text = "Файл\n'" + path + "'\nоткрыт с замечаниями:\n";
@@ -600,6 +655,7 @@ bool TMainForm::actSaveAsExecute() {
 void TMainForm::actConnectExecute() {
     if (!may_discard_read_data())
         return;
+    stop_load();
     hardware_.SetPortName(system_.link().name);
     {
         // A read that ends puts what it read into the document, which tells the views.

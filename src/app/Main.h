@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/Backgroundopen.h"
 #include "app/Boxreporter.h"
 #include "app/System.h"
 #include "device/Hardware.h"
@@ -22,6 +23,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPrinter;
+class QProgressBar;
 class QTabWidget;
 class TGrForm;
 struct FileFormat;
@@ -52,6 +54,12 @@ public:
     QMessageBox::StandardButton QuerySaveReadData();
     // Opens path as "Открыть..." does after its file dialog (the save question is asked first).
     void OpenDataFile(const std::string& path);
+    // Opens path as OpenDataFile does, with its files read on a worker thread while the window
+    // goes on: the status bar says "Загрузка..." beside a busy bar until the document holds the
+    // file. Esc stops it, and so do the next open, a read and the window's close; the document
+    // stays as it was then.
+    void LoadDataFile(const std::string& path);
+    bool Loading() const { return loading_.Running(); }
     // The status bar line.
     QString status_text() const;
     // The graph tab scrolled to the event of journal position index, or the status bar saying
@@ -79,6 +87,7 @@ public:
     QAction* actExportCsv;
     QAction* actExportJournalCsv;
     QAction* actSavePicture;
+    QAction* actStopLoad; // Esc, while a load runs
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -125,6 +134,13 @@ private:
     // the save would replace; the save's notes go to the status bar. False when not saved.
     bool save_document(const std::string& path);
     void open_file(const std::string& path);
+    // What follows an open of path that did or did not open it: the recent files, the folder,
+    // the open's notes.
+    void file_opened(const std::string& path, bool opened);
+    // Stops a load under way (LoadDataFile) without a word; false when none ran.
+    bool stop_load();
+    // The status bar and Esc while a load runs, or as they are without one.
+    void show_loading(bool loading);
     // The views after a change of the document's content, which the document tells once.
     void show_document();
     void fill_recent_menu();
@@ -138,6 +154,7 @@ private:
     device::HardWare hardware_; // its communication log opens with the window, for good
     BoxReporter reporter_;
     Storage document_;
+    BackgroundOpen loading_;
     ProgramPrinter printer_;
     QTabWidget* pages_ = nullptr;
     QWidget* graph_host_ = nullptr;
@@ -145,6 +162,7 @@ private:
     JournalGrid* grid_ = nullptr;
     TActivityForm* activity_ = nullptr;
     QLabel* status_ = nullptr;
+    QProgressBar* busy_ = nullptr;
     QMenu* file_menu_ = nullptr;
     QAction* recent_separator_ = nullptr;
     QList<QAction*> recent_actions_;

@@ -95,6 +95,35 @@ bool Storage::Open(const std::string& path) {
         load_data_file(data_, path);
         journal_file::load(journal_, JournalPath(path));
     });
+    return opened(path, ok);
+}
+
+void Storage::Load(Recording& into, const std::string& path) {
+    load_data_file(into.data, path);
+    into.data.check_load_stop(); // the journal's reader does not look at it
+    journal_file::load(into.journal, JournalPath(path));
+}
+
+bool Storage::Opened(const std::string& path, Recording& loaded,
+                     const std::exception_ptr& failure) {
+    for (const auto& listener : before_listeners_)
+        listener();
+    const bool ok = Guarded(open_prefix(path), [&] {
+        data_.clear();
+        data_.messages().clear();
+        journal_.Clear();
+        if (failure)
+            std::rethrow_exception(failure);
+        data_.restore_content(loaded.data.take_content());
+        static_cast<RaceInfo&>(data_.text_values()) = loaded.data.text_values();
+        data_.set_native_format(loaded.data.native_format());
+        data_.set_source_path(loaded.data.source_path());
+        std::swap(journal_, loaded.journal);
+    });
+    return opened(path, ok);
+}
+
+bool Storage::opened(const std::string& path, bool ok) {
     journal_file_ = ok ? JournalPath(path) : std::string();
     if (ok) {
         file_name_ = path;

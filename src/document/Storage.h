@@ -3,6 +3,7 @@
 // read or one opened file, bound to the file's name and the modified flag; a read's recording is
 // adopted whole, and the views hear of every change. Formats (formats/) read and write them; the
 // document reports a failed open, save or export to its Reporter.
+#include <exception>
 #include <functional>
 #include <string>
 #include <utility>
@@ -28,6 +29,13 @@ public:
     // this journal, and rewriting it would drop what the reader skips and round its values;
     // SaveNotes() then says so.
     bool Open(const std::string& path);
+    // Open in two halves, so that the files are read on another thread. Load reads path's files
+    // into a recording away from the document: it throws what Open would report, and
+    // LoadStopped once the recording's load stop is set. Opened then leaves the document as
+    // Open would have: the loaded recording taken over, or for the failure Load threw, the
+    // document emptied and the failure reported.
+    static void Load(Recording& into, const std::string& path);
+    bool Opened(const std::string& path, Recording& loaded, const std::exception_ptr& failure);
     bool Save(const std::string& path);
     // What the last save did beyond the asked (the user is told, but nothing failed).
     const std::vector<std::string>& SaveNotes() const { return save_notes_; }
@@ -88,6 +96,8 @@ public:
 
 private:
     bool Guarded(const std::string& prefix, const std::function<void()>& action);
+    // What an open that ended ok or not leaves besides the content.
+    bool opened(const std::string& path, bool ok);
     void Changed() const;
 
     Reporter& reporter_;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -236,4 +237,85 @@ TEST_F(Document, EachOpenHasOnlyItsOwnNotesAndAReadForgetsTheOpenedFile) {
     EXPECT_TRUE(doc.Data().messages().empty());
     EXPECT_EQ(doc.Data().add_param(hook_load()), 0); // the same identifier, found again
     EXPECT_EQ(notices, 5);
+}
+
+// An open in two halves (the files read into a recording elsewhere, then handed over) leaves the
+// document, its views and the reports exactly as one Open does, from a document that held
+// something else; a stop set before the read ends it with LoadStopped.
+TEST_F(Document, ALoadHandedOverLeavesTheDocumentAsOpenDoes) {
+    const std::string damaged = at("damaged.realtim");
+    {
+        Storage doc(recorder);
+        fill_as_read(doc);
+        ASSERT_TRUE(doc.Save(damaged));
+        std::ofstream(damaged, std::ios::binary | std::ios::app) << std::string("\x07\xff\x7f", 3);
+        std::ofstream(at("notes.txt")) << "hello";
+    }
+    struct State {
+        std::string name, sensor, unit;
+        bool modified;
+        int records, params, events;
+        std::uint32_t last;
+        std::vector<std::string> notes, reports, heard;
+        bool native;
+        bool operator==(const State&) const = default;
+    };
+    const auto state = [](const Storage& doc, const Recorder& reports,
+                          const std::vector<std::string>& heard) {
+        State s{doc.FileName(),
+                doc.SensorType(),
+                doc.Unit(),
+                doc.IsModified(),
+                doc.Data().item_count(),
+                doc.Data().param_count(),
+                doc.JournalCount(),
+                doc.HasData() ? doc.Data().time(doc.Data().item_count() - 1) : 0,
+                doc.Data().messages(),
+                {},
+                heard,
+                doc.Data().native_format()};
+        for (const Report& r : reports.reports)
+            s.reports.push_back(r.caption + "|" + r.text);
+        return s;
+    };
+    for (const std::string& path : {std::string(VORNELL_TEST_DATA_DIR "/recorded.realtim"),
+                                    std::string(VORNELL_TEST_DATA_DIR "/older/recorded.dep"),
+                                    damaged, at("notes.txt"), at("missing.realtim")}) {
+        SCOPED_TRACE(path);
+        State states[2];
+        for (const bool halves : {false, true}) {
+            Recorder reports;
+            Storage doc(reports);
+            fill_as_read(doc);
+            std::vector<std::string> heard;
+            doc.OnBeforeChange([&] { heard.push_back("before"); });
+            doc.OnChange([&] { heard.push_back("changed"); });
+            if (!halves) {
+                doc.Open(path);
+            } else {
+                Recording loaded;
+                std::exception_ptr failure;
+                try {
+                    Storage::Load(loaded, path);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+                EXPECT_TRUE(heard.empty()) << "the load alone touches nothing";
+                doc.Opened(path, loaded, failure);
+                EXPECT_EQ(loaded.data.item_count() + loaded.journal.Count(), 0);
+            }
+            states[halves] = state(doc, reports, heard);
+        }
+        EXPECT_TRUE(states[0] == states[1]);
+        EXPECT_NE(states[1].records > 0, !states[1].reports.empty());
+        EXPECT_EQ(!states[1].notes.empty(), path == damaged);
+        EXPECT_EQ(states[1].heard, (std::vector<std::string>{"before", "changed"}));
+
+        std::atomic<bool> stop{true};
+        Recording stopped;
+        stopped.data.set_load_stop(&stop);
+        if (states[0].reports.empty()) {
+            EXPECT_THROW(Storage::Load(stopped, path), LoadStopped);
+        }
+    }
 }
