@@ -546,8 +546,11 @@ void TMainForm::OpenDataFile(const std::string& path) {
 }
 
 void TMainForm::LoadDataFile(const std::string& path) {
-    if (!may_discard_read_data())
-        return;
+    if (may_discard_read_data())
+        load_file(path);
+}
+
+void TMainForm::load_file(const std::string& path) {
     loading_.Start(path, [this](const std::string& file, Recording& loaded,
                                 const std::exception_ptr& failure) {
         show_loading(false);
@@ -573,6 +576,13 @@ void TMainForm::show_loading(bool loading) {
 
 void TMainForm::open_file(const std::string& path) {
     stop_load();
+    qint64 bytes = 0;
+    for (const std::string& file : data_files_of(path))
+        bytes += QFileInfo(QString::fromStdString(file)).size();
+    if (bytes > background_open_bytes_) {
+        load_file(path);
+        return;
+    }
     bool opened = false;
     {
         ClockCursor cursor;

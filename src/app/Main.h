@@ -52,7 +52,8 @@ public:
     void UpdateCommandStates();
     // The save question; with unsaved read data: Yes runs "Сохранить как...".
     QMessageBox::StandardButton QuerySaveReadData();
-    // Opens path as "Открыть..." does after its file dialog (the save question is asked first).
+    // Opens path as "Открыть..." does after its file dialog (the save question is asked first):
+    // before it returns, or for data files over BackgroundOpenBytes() as LoadDataFile does.
     void OpenDataFile(const std::string& path);
     // Opens path as OpenDataFile does, with its files read on a worker thread while the window
     // goes on: the status bar says "Загрузка..." beside a busy bar until the document holds the
@@ -60,6 +61,11 @@ public:
     // stays as it was then.
     void LoadDataFile(const std::string& path);
     bool Loading() const { return loading_.Running(); }
+    // About 1.3 million records, a few tens of milliseconds of loading: a file this large or
+    // smaller opens at once, a larger one is loaded on a worker thread. Tests lower it.
+    static constexpr qint64 background_open_bytes = 32 << 20;
+    qint64 BackgroundOpenBytes() const { return background_open_bytes_; }
+    void SetBackgroundOpenBytes(qint64 bytes) { background_open_bytes_ = bytes; }
     // The status bar line.
     QString status_text() const;
     // The graph tab scrolled to the event of journal position index, or the status bar saying
@@ -134,6 +140,8 @@ private:
     // the save would replace; the save's notes go to the status bar. False when not saved.
     bool save_document(const std::string& path);
     void open_file(const std::string& path);
+    // LoadDataFile without the save question.
+    void load_file(const std::string& path);
     // What follows an open of path that did or did not open it: the recent files, the folder,
     // the open's notes.
     void file_opened(const std::string& path, bool opened);
@@ -173,6 +181,7 @@ private:
     bool give_up_read_data_ = false;
     bool reading_ = false;          // the reading dialog is open
     bool close_after_read_ = false; // a signal came while it was
+    qint64 background_open_bytes_ = background_open_bytes;
 };
 
 // The filters of the open and save dialogs: every family the program reads and writes, the
