@@ -7,7 +7,8 @@
 #   BUILD  the build under test (default build): its vornell-cli and vornell-logger-sim
 #   RUNS   runs per figure (default 3)
 # environment: WORK (the inputs, kept between runs, default /tmp/vornell-figures; about 700 MB),
-#   MAKER (the vornell-cli that makes the inputs, default the one under test).
+#   MAKER (the vornell-cli that makes the inputs, default the one under test), ONLY (a regular
+#   expression: only the figures whose names match it).
 # Not part of `make bench`: making the inputs takes minutes the first time.
 set -euo pipefail
 
@@ -62,6 +63,7 @@ printf '%-28s %9s %9s %9s\n' figure wall_s cpu_s peak_MiB
 figure() {
     local name=$1 best="" line
     shift
+    [[ -z ${ONLY:-} || $name =~ $ONLY ]] || return 0
     for ((r = 0; r < runs; r++)); do
         /usr/bin/time -v -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" ||
             { echo "$name: failed: $(cat "$work/stderr.txt")" >&2; return; }
@@ -91,10 +93,18 @@ figure "render 10M: floor" "$floor" graph "$in/r10m.realtim" 10 96
 figure "journal 1M: info" "$cli" info "$in/j1m.realtim"
 figure "journal 1M: journal csv" "$cli" journal "$in/j1m.realtim"
 figure "journal 1M: floor" "$floor" journal "$in/j1m.dat"
+figure "journal 1M: convert las" "$cli" convert "$in/j1m.realtim" "$out/j1m.las"
 figure "older 1M: convert native" "$cli" convert "$in/older/r1m.dep" "$out/from-older.realtim"
 figure "older 1M: copy" cp "$in/older/r1m.dep" "$out/copy.dep"
+figure "older 1M: convert csv" "$cli" convert "$in/older/r1m.dep" "$out/from-older.csv"
+# Conversions at two sizes: memory that grows with the size shows as a difference.
+figure "records 1M (csv)" "$cli" records "$in/r1m.realtim"
 figure "records 10M (csv)" "$cli" records "$in/r10m.realtim"
+figure "convert 1M to csv" "$cli" convert "$in/r1m.realtim" "$out/r1m.csv"
 figure "convert 10M to csv" "$cli" convert "$in/r10m.realtim" "$out/r10m.csv"
+figure "convert 1M to las" "$cli" convert "$in/r1m.realtim" "$out/r1m.las"
+figure "convert 10M to las" "$cli" convert "$in/r10m.realtim" "$out/r10m.las"
+figure "convert 1M to native" "$cli" convert "$in/r1m.realtim" "$out/r1m.realtim"
 figure "convert 10M to native" "$cli" convert "$in/r10m.realtim" "$out/r10m.realtim"
 figure "native 10M: copy" cp "$in/r10m.realtim" "$out/copy.realtim"
 rm -f "$out"/*

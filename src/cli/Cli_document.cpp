@@ -38,8 +38,8 @@ Reporter& stderr_reporter() {
     return reporter;
 }
 
-bool open_document(Storage& doc, const std::string& path) {
-    if (!doc.Open(path))
+bool open_document(Storage& doc, const std::string& path, bool streamed) {
+    if (!(streamed ? doc.OpenStreamed(path) : doc.Open(path)))
         return false;
     print_load_notes(path, doc.Data());
     return true;
@@ -101,7 +101,8 @@ int cmd_convert(const std::vector<std::string>& args) {
     // Through a link, another kind would be written under the input's own name.
     check_not_input(in, out);
     Storage doc(stderr_reporter());
-    if (!open_document(doc, in))
+    // Written while it is read: memory stays flat whatever the input's size.
+    if (!open_document(doc, in, true))
         return 1;
     if (format && !format->data_family())
         return doc.Export(out, *format, options) ? 0 : 1;

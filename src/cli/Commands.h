@@ -110,8 +110,9 @@ int cmd_stats(const std::vector<std::string>& args);
 // Prints the text that the window would show in its message box on stderr.
 Reporter& stderr_reporter();
 // Opens path as the window does and prints its load notes (a salvaged file, gaps) on stderr, as
-// the window shows them in a box; false after a failure, which has been reported.
-bool open_document(Storage& doc, const std::string& path);
+// the window shows them in a box; false after a failure, which has been reported. streamed: for
+// a document that is only written out again (Storage::OpenStreamed).
+bool open_document(Storage& doc, const std::string& path, bool streamed = false);
 // Loads the data file alone and prints its load notes; a failure of the file itself is raised
 // naming it. streamed: the records stay in the file and are read while they are written out, so
 // memory stays flat whatever its size (stream_data_file).

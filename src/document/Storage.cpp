@@ -86,13 +86,24 @@ bool Storage::Guarded(const std::string& prefix, const std::function<void()>& ac
 }
 
 bool Storage::Open(const std::string& path) {
+    return OpenWith(path, false);
+}
+
+bool Storage::OpenStreamed(const std::string& path) {
+    return OpenWith(path, true);
+}
+
+bool Storage::OpenWith(const std::string& path, bool streamed) {
     for (const auto& listener : before_listeners_)
         listener();
     const bool ok = Guarded(open_prefix(path), [&] {
         data_.clear();
         data_.messages().clear(); // the notes of this open alone
         journal_.Clear();
-        load_data_file(data_, path);
+        if (streamed)
+            stream_data_file(data_, path);
+        else
+            load_data_file(data_, path);
         journal_file::load(journal_, JournalPath(path));
     });
     return opened(path, ok);
@@ -146,6 +157,10 @@ bool Storage::Save(const std::string& path) {
     const std::string journal = JournalPath(path);
     const bool shared = !journal_file_.empty() && lib::io::same_file(journal, journal_file_);
     const bool ok = Guarded(save_prefix(path), [&] {
+        // The records are still being read from there.
+        if (data_.streams_records())
+            if (const std::string own = OwnFile(file_name_, path); !own.empty())
+                throw std::runtime_error(OwnFileRefusal(path, own));
         // One unit: the data file never stands beside a journal of another save.
         std::vector<lib::io::file_replacement> companions;
         if (!shared)

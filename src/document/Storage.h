@@ -29,6 +29,10 @@ public:
     // this journal, and rewriting it would drop what the reader skips and round its values;
     // SaveNotes() then says so.
     bool Open(const std::string& path);
+    // Open for a conversion: the records stay in the file and are read again by each Save or
+    // Export, so a document of any size is written in flat memory. Such a document has no
+    // records to show (Data().item() finds none) and is never saved over its own files.
+    bool OpenStreamed(const std::string& path);
     // Open in two halves, so that the files are read on another thread. Load reads path's files
     // into a recording away from the document: it throws what Open would report, and
     // LoadStopped once the recording's load stop is set. Opened then leaves the document as
@@ -95,6 +99,7 @@ public:
     static std::string OwnFileRefusal(const std::string& target, const std::string& own);
 
 private:
+    bool OpenWith(const std::string& path, bool streamed);
     bool Guarded(const std::string& prefix, const std::function<void()>& action);
     // What an open that ended ok or not leaves besides the content.
     bool opened(const std::string& path, bool ok);

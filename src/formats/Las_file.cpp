@@ -331,7 +331,7 @@ LasWriter::LasWriter(const FileStorage& model, const LasSummary& summary, LasEnc
             mnemonics_.push_back(unique(depth, used));
 }
 
-std::string LasWriter::header(const std::vector<std::string>& other) const {
+void LasWriter::write_header(const LogStorage& journal, lib::io::BinaryOutputStream& sink) const {
     const RaceInfo& race = model_.text_values();
     const bool records = !summary_.empty();
     const lib::time_parts first = lib::time_to_parts(summary_.first_time());
@@ -372,17 +372,26 @@ std::string LasWriter::header(const std::vector<std::string>& other) const {
         if (const std::string text = field_text(race, p.member); !text.empty())
             append_line(out, p.mnemonic, p.unit, text, p.description);
 
-    if (!other.empty()) {
+    // Whole lines at a time, so each piece converts on its own.
+    const auto flush = [&] {
+        const std::string bytes = encoding_ == LasEncoding::cp1251 ? lib::to_cp1251(out) : out;
+        sink.write(bytes.data(), bytes.size());
+        out.clear();
+    };
+    if (journal.Count() > 0)
         out += "~OTHER\r\n";
-        for (const std::string& line : other) {
-            // Indented, so no line can begin a section.
-            out += ' ';
-            out += cleaned(line, ' ');
-            out += "\r\n";
-        }
+    for (int row = 0; row < journal.Count(); ++row) {
+        // Indented, so no line can begin a section.
+        out += ' ';
+        out += cleaned(journal.CellText(0, row, true) + "  " + journal.CellText(1, row, true) +
+                           "  " + journal.CellText(2, row, true),
+                       ' ');
+        out += "\r\n";
+        if (out.size() > (1u << 16))
+            flush();
     }
     out += "~ASCII\r\n";
-    return encoding_ == LasEncoding::cp1251 ? lib::to_cp1251(out) : out;
+    flush();
 }
 
 void LasWriter::append_record(std::string& out, const FileStorageItem& item) const {
@@ -404,14 +413,9 @@ namespace las_file {
 
 void write(const FileStorage& data, const LogStorage& journal, const ExportOptions& options,
            lib::io::BinaryOutputStream& out) {
-    std::vector<std::string> events;
-    events.reserve(static_cast<std::size_t>(journal.Count()));
-    for (int row = 0; row < journal.Count(); ++row)
-        events.push_back(journal.CellText(0, row, true) + "  " + journal.CellText(1, row, true) +
-                         "  " + journal.CellText(2, row, true));
-
     const LasWriter writer(data, las_summary(data), options.las_encoding);
-    std::string text = writer.header(events);
+    writer.write_header(journal, out);
+    std::string text;
     data.for_each_record([&](const FileStorageItem& item) {
         writer.append_record(text, item);
         if (text.size() > (1u << 16)) {

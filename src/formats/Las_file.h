@@ -46,9 +46,10 @@ public:
     // Reads the model's parameters and run information; the records come one by one.
     LasWriter(const FileStorage& model, const LasSummary& summary, LasEncoding encoding);
 
-    // Every section up to and including the "~ASCII" line, in the chosen encoding. other: text
-    // lines (UTF-8) for the "~OTHER" section, which is left out when there are none.
-    std::string header(const std::vector<std::string>& other = {}) const;
+    // Every section up to and including the "~ASCII" line, in the chosen encoding, written as it
+    // is made: the journal's events as the grid shows them go under "~OTHER", which is left out
+    // when there are none.
+    void write_header(const LogStorage& journal, lib::io::BinaryOutputStream& sink) const;
     // The data line of one record: seconds after the first record, the values, the depths.
     void append_record(std::string& out, const FileStorageItem& item) const;
     // The curve mnemonics in column order: TIME, the parameters, the depths when written.

@@ -104,11 +104,14 @@ void check_description(const FileStorage& model, const std::string& path) {
         throw FileStorageException(what + "не подходит к документу: " + differs, false);
 }
 
-int used_columns(const lib::io::InputMemoryView& source) {
+int used_columns(lib::io::InputMemoryView& source) {
     int used = 0;
     const std::uint8_t* record = source.base() + source.tell();
+    std::size_t scanned = 0;
     for (std::size_t left = source.remaining(); left >= record_size && used < value_count;
          left -= record_size, record += record_size) {
+        if (++scanned % 65536 == 0)
+            source.release_before(static_cast<std::size_t>(record - source.base()));
         if (field<std::uint32_t>(record, time_offset) == 0)
             continue;
         for (int column = value_count; column > used; --column) {
@@ -119,6 +122,8 @@ int used_columns(const lib::io::InputMemoryView& source) {
             }
         }
     }
+    // The records are read again from the start: the scan keeps none of its pages.
+    source.release_before(static_cast<std::size_t>(record - source.base()));
     return used;
 }
 

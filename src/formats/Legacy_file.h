@@ -53,8 +53,9 @@ void check_description(const FileStorage& model, const std::string& path);
 std::vector<std::string> read_description(lib::io::InputMemoryView& source, FileStorage& model);
 
 // The value columns that the whole records of a data file image from its position use: up to
-// the last one holding a non-zero byte in a record that is not an empty slot.
-int used_columns(const lib::io::InputMemoryView& source);
+// the last one holding a non-zero byte in a record that is not an empty slot. Gives back the
+// pages of a mapped file as it scans them.
+int used_columns(lib::io::InputMemoryView& source);
 
 // Appends the records of a data file image with a value for each of the model's parameters (up
 // to 32); empty slots (time 0) are skipped. A negative or NaN depth raises "Некорректная глубина

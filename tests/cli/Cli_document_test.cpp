@@ -7,7 +7,9 @@
 #include <nlohmann/json.hpp>
 
 #include "Cli_run.h"
+#include "document/Storage.h"
 #include "formats/Chunk_bytes.h"
+#include "formats/Records_csv.h"
 #include "library/Codepage.h"
 
 namespace {
@@ -395,4 +397,74 @@ TEST_F(CliDocument, AFileOfAnotherBesideOutIsReplacedOnlyWithForce) {
     EXPECT_EQ(run("journal " + dir.file("well7.realtim")).out, run("journal " + native).out);
     // Now well7.dat is the journal of well7.realtim, which the user replaces by naming it.
     EXPECT_EQ(run("convert " + native + " " + dir.file("well7.realtim")).code, 0);
+}
+
+// convert writes while it reads its input, and records prints while it reads: what they write
+// and the notes they print are what a save or an export of the loaded document gives, for every
+// kind of output, also after damage.
+TEST_F(CliDocument, WhatIsWrittenWhileReadingIsWhatTheLoadedDocumentGives) {
+    const std::string data = VORNELL_TEST_DATA_DIR "/";
+    std::string damaged = slurp(data + "recorded.realtim");
+    damaged.insert(damaged.size() / 2, 7, '\xA5');
+    put_text(dir.file("damaged.realtim"), damaged);
+    put_text(dir.file("damaged.dat"), slurp(data + "recorded.dat"));
+    struct Recorder : Reporter {
+        void error(const std::string&, const std::string& text) override {
+            reports.push_back(text);
+        }
+        std::vector<std::string> reports;
+    };
+    const auto files_in = [](const std::string& folder) {
+        std::map<std::string, std::string> all;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            all[entry.path().filename().string()] = slurp(entry.path().string());
+        return all;
+    };
+
+    int run_number = 0;
+    for (const std::string& in :
+         {data + "recorded.realtim", data + "older/recorded.dep", dir.file("damaged.realtim")}) {
+        // nullptr: vornell-cli records.
+        for (const char* out : {"out.realtim", "out.dep", "out.csv", "out.las", (const char*)0}) {
+            SCOPED_TRACE(in + " to " + (out ? out : "records"));
+            Recorder reporter;
+            Storage doc(reporter);
+            ASSERT_TRUE(doc.Open(in));
+            std::string notes;
+            for (const std::string& message : doc.Data().messages())
+                notes += in + ": " + message + "\n";
+            EXPECT_EQ(notes.empty(), in.find("damaged") == std::string::npos);
+            if (!out) {
+                const CliRun r = run("records " + in);
+                std::string csv;
+                records_csv(doc.Data(), [&](std::string_view piece) { csv += piece; });
+                EXPECT_EQ(r.out, csv);
+                EXPECT_EQ(r.err, notes);
+                continue;
+            }
+            const std::string loaded = dir.file("loaded" + std::to_string(run_number));
+            const std::string streamed = dir.file("streamed" + std::to_string(run_number++));
+            std::filesystem::create_directories(loaded);
+            std::filesystem::create_directories(streamed);
+            const FileFormat& format = *format_of(out);
+            const std::string target = loaded + "/" + out;
+            ASSERT_TRUE(format.data_family() ? doc.Save(target) : doc.Export(target, format));
+            // The CSV in the conventions the test process has.
+            const std::string command = "LC_ALL=ru_RU.UTF-8 '" VORNELL_CLI "' convert '" + in +
+                                        "' '" + streamed + "/" + out + "' 2>'" +
+                                        dir.file("stderr") + "' </dev/null";
+            EXPECT_EQ(std::system(command.c_str()), 0);
+            EXPECT_EQ(slurp(dir.file("stderr")), notes);
+            EXPECT_EQ(files_in(streamed), files_in(loaded));
+            EXPECT_GT(files_in(loaded).size(), format.data_family() ? 1u : 0u);
+        }
+    }
+    // Nor is a document written over the file it is still reading.
+    Recorder reporter;
+    Storage doc(reporter);
+    ASSERT_TRUE(doc.OpenStreamed(dir.file("damaged.realtim")));
+    EXPECT_TRUE(doc.HasData());
+    EXPECT_FALSE(doc.Save(dir.file("damaged.realtim")));
+    EXPECT_EQ(reporter.reports.size(), 1u);
+    EXPECT_EQ(slurp(dir.file("damaged.realtim")), damaged);
 }
