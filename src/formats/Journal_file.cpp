@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -59,16 +60,56 @@ std::string to_text(const LogStorage& journal) {
 
 namespace {
 
+// The line every writer writes, a code and three numbers with '.' between spaces, read in one
+// pass: each field ends where its number ends, so this reads what the general reading in
+// parse_line does. False for anything else (a quote, a tab, a comma, a missing field, a number
+// followed by more than a space), which the general reading then takes.
+bool parse_plain(std::string_view line, EventKind& code, double (&numbers)[3]) {
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    const auto field_starts = [&] {
+        while (p < end && *p == ' ')
+            ++p;
+        return p<end&& static_cast<unsigned char>(*p)> ' ' && *p != '"';
+    };
+    const auto field_ends = [&](const char* at) { return at == end || *at == ' '; };
+    if (!field_starts())
+        return false;
+    const auto code_read = std::from_chars(p, end, code);
+    if (code_read.ec != std::errc() || !field_ends(code_read.ptr))
+        return false;
+    p = code_read.ptr;
+    for (double& number : numbers) {
+        if (!field_starts())
+            return false;
+        const bool negative = *p == '-';
+        if (*p == '-' || *p == '+')
+            ++p;
+        if (p == end || !((*p >= '0' && *p <= '9') || *p == '.'))
+            return false;
+        const auto read = std::from_chars(p, end, number);
+        if (read.ec != std::errc() || !field_ends(read.ptr))
+            return false;
+        number = negative ? -number : number;
+        p = read.ptr;
+    }
+    return true;
+}
+
 // One line of a journal file without its line end; nothing when the line is to be dropped. The
 // line is read where it stands, in its own code page: spaces, quotes, digits and signs are the
 // same bytes in Windows-1251 as in UTF-8, and any other byte ends a number either way.
 std::optional<LogRecord> parse_line(std::string_view line) {
-    std::string_view items[4];
-    lib::split_spaced(line, items);
-    const EventKind code = parse_code(items[0]);
-    const double start = lib::text_to_number(items[1]);
-    const double end = lib::text_to_number(items[2]);
-    const double value = lib::text_to_number(items[3]);
+    EventKind code = 0;
+    double numbers[3];
+    if (!parse_plain(line, code, numbers)) {
+        std::string_view items[4];
+        lib::split_spaced(line, items);
+        code = parse_code(items[0]);
+        for (int k = 0; k < 3; ++k)
+            numbers[k] = lib::text_to_number(items[k + 1]);
+    }
+    const auto [start, end, value] = numbers;
     if (std::trunc(start) == 0.0)
         return std::nullopt;
     // NaN, infinities and moments outside the calendar are damage: such a line is dropped like
@@ -140,7 +181,14 @@ private:
 };
 
 std::size_t line_count(std::string_view bytes) {
-    return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+    // memchr is the library's vectorised search: a plain count is not vectorised at -O2, and
+    // even one call per line is faster.
+    std::size_t lines = 0;
+    for (const char *p = bytes.data(), *const end = p + bytes.size();
+         (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p))));
+         ++p)
+        ++lines;
+    return lines;
 }
 
 // Room for one record per line, as the lines were counted beforehand: a vector that grows by

@@ -163,6 +163,16 @@ double text_to_number(std::string_view s) {
         negative = s[i] == '-';
         ++i;
     }
+    // The common case in one pass: from_chars reads digits with a point, or none, and an exponent
+    // with digits, and stops where the rules below stop. A comma, a range error or no number at
+    // all takes the long way.
+    if (i < s.size() && ((s[i] >= '0' && s[i] <= '9') || s[i] == '.')) {
+        double value = 0.0;
+        const char* const end = s.data() + s.size();
+        const auto res = std::from_chars(s.data() + i, end, value);
+        if (res.ec == std::errc() && (res.ptr == end || *res.ptr != ','))
+            return negative ? -value : value;
+    }
     // The number is read where it stands: digits, a separator with digits on either side, an
     // exponent only when it has digits.
     const std::size_t begin = i;

@@ -96,6 +96,46 @@ TEST(JournalText, DamagedNumbersAreDropped) {
     EXPECT_FALSE(j.CellText(2, 1).empty());
 }
 
+// Lines near the shape every writer writes, each read alone: blanks other than spaces, quotes,
+// signs, commas and text after a number all read as the plain reading of the line says.
+TEST(JournalText, LinesNearTheWrittenShapeReadAsTheirFields) {
+    struct Case {
+        const char* line;
+        bool kept;
+        EventKind code;
+        double start, end;
+        float value;
+    };
+    const Case cases[] = {
+        {"  7  39146.5   39147.5  2.5  more", true, 7, 39146.5, 39147.5, 2.5f},
+        {"-3 39146.5 0 1", true, -3, 39146.5, 0, 1},
+        {"7 1e3 0 .5", true, 7, 1000, 0, 0.5f},
+        {"7\t39146.5 0 1", false, 0, 0, 0, 0}, // a tab is no separator: the start is "0"
+        {"7 \t39146.5 0 1", true, 7, 39146.5, 0, 1},
+        {"7 \"39146.5\" 0 1", true, 7, 39146.5, 0, 1},
+        {"7 39146.5 0 1\t", true, 7, 39146.5, 0, 1},
+        {"7 39146.5 39147,5 1", true, 7, 39146.5, 39147.5, 1},
+        {"+7 +39146.5 +0 -1", true, 255, 39146.5, 0, -1},
+        {"7 39146.5x 0 1", true, 7, 39146.5, 0, 1},
+        {"7x 39146.5 0 1", true, 255, 39146.5, 0, 1},
+        {"7 39146.5 0", true, 7, 39146.5, 0, 0},
+        {"7 - 39146.5 0", false, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        LogStorage j;
+        journal_file::load_text(j, c.line);
+        ASSERT_EQ(j.Count(), c.kept ? 1 : 0);
+        if (!c.kept)
+            continue;
+        const LogRecord& r = j.Records()[0];
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_EQ(r.start, c.start);
+        EXPECT_EQ(r.end, c.end);
+        EXPECT_EQ(r.value, c.value);
+    }
+}
+
 TEST_F(JournalFile, RoundTripRoundsToTheFileFormat) {
     LogStorage j;
     j.Add(at_9_05, 0.0, 0, 12.5f);
