@@ -295,7 +295,11 @@ void FileStorage::widen_values(std::size_t count) {
     const std::size_t room = records_.times.capacity();
     while (values.size() < count) {
         values.emplace_back();
-        values.back().reserve(room);
+        // The room a load reserves is for the smallest possible records; every column taking
+        // all of it would ask for many times the file's size with many parameters (and for each
+        // stray parameter a damaged stretch shows): the first few take it, the others grow.
+        if (values.size() <= reserved_value_columns)
+            values.back().reserve(room);
         values.back().resize(rows);
     }
 }
@@ -354,8 +358,8 @@ int FileStorage::append_record(std::uint32_t time, float depth1, float depth2, f
 void FileStorage::reserve_items(std::size_t count) {
     const std::size_t room = records_.times.size() + count;
     records_.times.reserve(room);
-    for (std::vector<float>& column : records_.values)
-        column.reserve(room);
+    for (std::size_t k = 0; k < records_.values.size() && k < reserved_value_columns; ++k)
+        records_.values[k].reserve(room);
 }
 
 std::span<const float> FileStorage::values(int k) const {
@@ -399,9 +403,24 @@ void FileStorage::for_each_record(const RecordVisitor& visit) const {
         source_(visit);
         return;
     }
+    // read_item's work with the column checks made once: a save or an export goes through here.
+    const Columns& r = records_;
+    const std::size_t width = r.values.size();
     FileStorageItem item;
-    for (int i = 0; i < static_cast<int>(records_.times.size()); ++i) {
-        read_item(i, item);
+    item.values.resize(width);
+    float* const values = item.values.data();
+    const auto optional = [](const auto& column, std::size_t i) {
+        return column.empty() ? typename std::decay_t<decltype(column)>::value_type{} : column[i];
+    };
+    for (std::size_t i = 0; i < r.times.size(); ++i) {
+        item.time = r.times[i];
+        item.depth1 = optional(r.depths[0], i);
+        item.depth2 = optional(r.depths[1], i);
+        item.depth3 = optional(r.depths[2], i);
+        item.kind = optional(r.kinds, i);
+        item.full = r.not_full.empty() || !r.not_full[i];
+        for (std::size_t k = 0; k < width; ++k)
+            values[k] = r.values[k][i];
         visit(item);
     }
 }

@@ -235,8 +235,10 @@ public:
     // Gives every record at least count values: 0.0 where it had none.
     void widen_values(std::size_t count);
     // Room for count more records, so a loader that knows about how many come grows the model
-    // once. Room that is never filled costs address space, not memory.
+    // once. Room that is never filled costs address space, not memory (but commit on Windows):
+    // only the first reserved_value_columns value columns take it.
     void reserve_items(std::size_t count);
+    static constexpr std::size_t reserved_value_columns = 8;
 
     int param_count() const { return param_count_; }
     const FileStorageParam* param(int i) const;
