@@ -53,7 +53,7 @@ public:
     // The save question; with unsaved read data: Yes runs "Сохранить как...".
     QMessageBox::StandardButton QuerySaveReadData();
     // Opens path as "Открыть..." does after its file dialog (the save question is asked first):
-    // before it returns, or for data files over BackgroundOpenBytes() as LoadDataFile does.
+    // before it returns, or for data files over background_open_bytes as LoadDataFile does.
     void OpenDataFile(const std::string& path);
     // Opens path as OpenDataFile does, with its files read on a worker thread while the window
     // goes on: the status bar says "Загрузка..." beside a busy bar until the document holds the
@@ -64,7 +64,6 @@ public:
     // About 1.3 million records, a few tens of milliseconds of loading: a file this large or
     // smaller opens at once, a larger one is loaded on a worker thread. Tests lower it.
     static constexpr qint64 background_open_bytes = 32 << 20;
-    qint64 BackgroundOpenBytes() const { return background_open_bytes_; }
     void SetBackgroundOpenBytes(qint64 bytes) { background_open_bytes_ = bytes; }
     // The status bar line.
     QString status_text() const;
