@@ -139,6 +139,7 @@ bool Storage::opened(const std::string& path, bool ok) {
     if (ok) {
         file_name_ = path;
         sensor_type_ = data_.text_values().value_of(sensor_type_key);
+        unit_.clear();
         if (sensor_type_.empty() && data_.param_count() > 0) {
             sensor_type_ = data_.param(0)->name;
             unit_ = data_.param(0)->unit;

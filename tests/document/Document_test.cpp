@@ -127,8 +127,14 @@ TEST_F(Document, SensorTypeFromTheTextList) {
 
     FileStorage bare;
     save_data_file(bare, at("bare.realtim"), false);
+    FileStorage untyped;
+    untyped.add_param(hook_load());
+    save_data_file(untyped, at("untyped.realtim"), false);
 
     Storage doc(recorder);
+    // The unit of a file opened before does not stay with the next one.
+    ASSERT_TRUE(doc.Open(at("untyped.realtim")));
+    ASSERT_EQ(doc.Unit(), "т");
     ASSERT_TRUE(doc.Open(at("typed.realtim")));
     EXPECT_EQ(doc.SensorType(), "ДНС-2");
     EXPECT_EQ(doc.Unit(), ""); // the unit comes only with parameter 0's name
