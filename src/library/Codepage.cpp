@@ -114,7 +114,7 @@ bool is_cont(unsigned char c) {
 
 // Decodes one UTF-8 sequence at s[i]. On success stores the code point and returns its length;
 // on malformed input returns 0 and stores in `skip` how many bytes form the maximal bad prefix.
-std::size_t decode_utf8(std::string_view s, std::size_t i, char32_t& cp, std::size_t& skip) {
+inline std::size_t decode_utf8(std::string_view s, std::size_t i, char32_t& cp, std::size_t& skip) {
     const auto b0 = static_cast<unsigned char>(s[i]);
     std::size_t need;
     char32_t min;
@@ -198,13 +198,15 @@ unsigned char lower_at(std::string_view s, std::size_t i) {
 } // namespace
 
 std::string to_cp1251(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
+    // Every character takes at least one byte in, and one byte out: written in place, since a
+    // call per byte is most of the time of a conversion.
+    std::string out(utf8.size(), '\0');
+    char* o = out.data();
     std::size_t i = 0;
     while (i < utf8.size()) {
         const auto c = static_cast<unsigned char>(utf8[i]);
         if (is_ascii(c)) {
-            out.push_back(static_cast<char>(c));
+            *o++ = static_cast<char>(c);
             ++i;
             continue;
         }
@@ -212,13 +214,14 @@ std::string to_cp1251(std::string_view utf8) {
         std::size_t skip = 0;
         const std::size_t len = decode_utf8(utf8, i, cp, skip);
         if (len == 0) {
-            out.push_back('?');
+            *o++ = '?';
             i += skip;
         } else {
-            out.push_back(cp1251_byte(cp));
+            *o++ = cp1251_byte(cp);
             i += len;
         }
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 
