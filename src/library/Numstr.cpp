@@ -164,13 +164,14 @@ double text_to_number(std::string_view s) {
         ++i;
     }
     // The common case in one pass: from_chars reads digits with a point, or none, and an exponent
-    // with digits, and stops where the rules below stop. A comma, a range error or no number at
-    // all takes the long way.
-    if (i < s.size() && ((s[i] >= '0' && s[i] <= '9') || s[i] == '.')) {
+    // with digits, and stops where the rules below stop. A comma (looked for first, so that a
+    // number written with one is not read twice), a range error or no number at all takes the
+    // long way.
+    if (i < s.size() && ((s[i] >= '0' && s[i] <= '9') || s[i] == '.') &&
+        s.find(',', i) == std::string_view::npos) {
         double value = 0.0;
-        const char* const end = s.data() + s.size();
-        const auto res = std::from_chars(s.data() + i, end, value);
-        if (res.ec == std::errc() && (res.ptr == end || *res.ptr != ','))
+        const auto res = std::from_chars(s.data() + i, s.data() + s.size(), value);
+        if (res.ec == std::errc())
             return negative ? -value : value;
     }
     // The number is read where it stands: digits, a separator with digits on either side, an
