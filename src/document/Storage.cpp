@@ -125,11 +125,9 @@ bool Storage::Opened(const std::string& path, Recording& loaded,
         journal_.Clear();
         if (failure)
             std::rethrow_exception(failure);
-        data_.restore_content(loaded.data.take_content());
-        static_cast<RaceInfo&>(data_.text_values()) = loaded.data.text_values();
+        take_over(loaded);
         data_.set_native_format(loaded.data.native_format());
         data_.set_source_path(loaded.data.source_path());
-        std::swap(journal_, loaded.journal);
     });
     return opened(path, ok);
 }
@@ -196,18 +194,22 @@ bool Storage::Export(const std::string& path, const FileFormat& format,
 void Storage::Adopt(Recording& recording, std::string file_name, bool modified) {
     for (const auto& listener : before_listeners_)
         listener();
-    data_.restore_content(recording.data.take_content());
-    // The recording's run comes with it (a read's is a fresh one: it belongs to no file yet),
-    // and so does its sensor type, which lives in its text lines.
-    static_cast<RaceInfo&>(data_.text_values()) = recording.data.text_values();
+    take_over(recording);
+    // Its sensor type lives in its text lines.
     sensor_type_ = data_.text_values().value_of(sensor_type_key);
     unit_.clear();
-    std::swap(journal_, recording.journal);
-    recording.journal.Clear();
     file_name_ = std::move(file_name);
     journal_file_.clear();
     modified_ = modified;
     Changed();
+}
+
+void Storage::take_over(Recording& recording) {
+    data_.restore_content(recording.data.take_content());
+    // The recording's run comes with it (a read's is a fresh one: it belongs to no file yet).
+    static_cast<RaceInfo&>(data_.text_values()) = recording.data.text_values();
+    std::swap(journal_, recording.journal);
+    recording.journal.Clear();
 }
 
 void Storage::Changed() const {

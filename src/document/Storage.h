@@ -103,6 +103,9 @@ private:
     bool Guarded(const std::string& prefix, const std::function<void()>& action);
     // What an open that ended ok or not leaves besides the content.
     bool opened(const std::string& path, bool ok);
+    // The recording's records, parameters, text lines, remarks, notes, run and journal replace
+    // the document's own; the recording is left empty.
+    void take_over(Recording& recording);
     void Changed() const;
 
     Reporter& reporter_;

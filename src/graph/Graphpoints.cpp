@@ -227,29 +227,14 @@ void GraphPoints::FillSeries(GraphSeries& series, int top, int bottom, int curve
 
     // The walk starts at the point before the first, whose time ends the pause before the
     // first point: that pause counts too, since it ends inside the window.
-    PointList::iterator start = At(first_point > 0 ? first_point - 1 : first_point);
+    PointList::iterator p = At(first_point > 0 ? first_point - 1 : first_point);
     const PointList::iterator end = End();
-    if (start == end)
+    if (p == end)
         return;
     const bool before = first_point > 0;
-    std::uint32_t previous_time = before ? times[static_cast<std::size_t>(start.record_)] : 0;
-    if (before && ++start == end)
+    std::uint32_t previous_time = before ? times[static_cast<std::size_t>(p.record_)] : 0;
+    if (before && ++p == end)
         return;
-    std::size_t r = static_cast<std::size_t>(start.record_);
-    std::uint64_t elapsed = start.elapsed_;
-    int n = start.n_;
-    // Steps to the next point as the point list's iterator does, without its calls.
-    const std::uint32_t window_start = window_start_, window_end = window_end_;
-    const auto step = [&] {
-        const std::uint32_t from = times[r];
-        ++r;
-        while (r < times.size() && (times[r] < window_start || times[r] > window_end))
-            ++r;
-        if (++n >= count_ || r >= times.size())
-            return false;
-        elapsed += graph_step(from, times[r]);
-        return true;
-    };
 
     const auto add = [&](float x, std::int32_t row, int record) {
         series.Add(x, row);
@@ -280,22 +265,23 @@ void GraphPoints::FillSeries(GraphSeries& series, int top, int bottom, int curve
     while (more) {
         // The offset changes once a row: it is worked out again only past the row's last
         // elapsed.
-        const std::int32_t offset = OffsetOf(elapsed);
+        const std::int32_t offset = OffsetOf(p.elapsed_);
         if (offset > lower)
             break;
         next_row = FirstElapsedPast(offset);
         bool open = false;
         RowPoint first{}, low{}, high{}, last{};
         do {
+            const auto r = static_cast<std::size_t>(p.record_);
             const std::uint32_t t = times[r];
-            const auto record = static_cast<std::int32_t>(r);
+            const std::int32_t record = p.record_;
             if (t < quiet_from || t >= quiet_to) [[unlikely]] {
                 const std::uint32_t minutes = t / 60;
                 // Whole days of the time value are calendar dates: a change of year, month or
                 // day.
                 const std::uint32_t day = t / 86400;
                 // The first point always carries a date, also on day 0 of a time below one day.
-                if (n != first_point && day == previous_day) {
+                if (p.n_ != first_point && day == previous_day) {
                     if (previous_minutes / m != minutes / m)
                         marks_.push_back({false, record, double(offset), lib::time_to_hhmm(t)});
                 } else {
@@ -309,7 +295,7 @@ void GraphPoints::FillSeries(GraphSeries& series, int top, int bottom, int curve
                 quiet_to = std::min<std::uint64_t>(std::uint64_t{day + 1} * 86400,
                                                    (minutes / m + 1) * m * 60);
             }
-            if ((n != first_point || before) && t > previous_time &&
+            if ((p.n_ != first_point || before) && t > previous_time &&
                 t - previous_time > max_full_gap) [[unlikely]]
                 pauses_.push_back({record, double(offset), t - previous_time});
             previous_time = t;
@@ -329,11 +315,11 @@ void GraphPoints::FillSeries(GraphSeries& series, int top, int bottom, int curve
                 // The records right after it that are plain steps of the same row (in the
                 // window, 1 to max_full_gap seconds on, no mark due, numbers): only their
                 // extremes matter, and their offsets follow from their times, which grow.
-                const std::uint64_t room = std::min(next_row - elapsed, std::uint64_t{1} << 40);
+                const std::uint64_t room = std::min(next_row - p.elapsed_, std::uint64_t{1} << 40);
                 const std::uint64_t limit =
-                    std::min({quiet_to, room + t, std::uint64_t{window_end} + 1});
+                    std::min({quiet_to, room + t, std::uint64_t{window_end_} + 1});
                 const std::size_t end_k =
-                    std::min(times.size(), r + static_cast<std::size_t>(count_ - n));
+                    std::min(times.size(), r + static_cast<std::size_t>(count_ - p.n_));
                 std::size_t k = r + 1;
                 while (k < end_k && times[k] < limit && times[k] - times[k - 1] - 1 < max_full_gap)
                     ++k;
@@ -345,9 +331,9 @@ void GraphPoints::FillSeries(GraphSeries& series, int top, int bottom, int curve
                         high = {v, static_cast<int>(r + 1 + run.largest)};
                     k = r + run.count;
                     last = {values[k], static_cast<int>(k)};
-                    elapsed += times[k] - t;
-                    n += static_cast<int>(k - r);
-                    r = k;
+                    p.elapsed_ += times[k] - t;
+                    p.n_ += static_cast<int>(k - r);
+                    p.record_ = static_cast<std::int32_t>(k);
                     previous_time = times[k];
                 }
             } else {
@@ -359,8 +345,8 @@ void GraphPoints::FillSeries(GraphSeries& series, int top, int bottom, int curve
                     add(x, offset, record);
                 broken = true;
             }
-            more = step();
-        } while (more && elapsed < next_row);
+            more = ++p != end;
+        } while (more && p.elapsed_ < next_row);
         if (open)
             add_row(offset, first, low, high, last);
     }
