@@ -70,7 +70,8 @@ bool parse_plain(std::string_view line, EventKind& code, double (&numbers)[3]) {
     const auto field_starts = [&] {
         while (p < end && *p == ' ')
             ++p;
-        return p<end&& static_cast<unsigned char>(*p)> ' ' && *p != '"';
+        const bool printable = p != end && static_cast<unsigned char>(*p) > ' ';
+        return printable && *p != '"';
     };
     const auto field_ends = [&](const char* at) { return at == end || *at == ' '; };
     if (!field_starts())
